@@ -1,0 +1,36 @@
+// File: owner of one C stream. Binary readers read it field by field with
+// ReadExact; a short read is "Unexpected End Of File" (see QL_READ).
+#pragma once
+
+#include "enginestring.h"
+
+#include <windows.h>
+
+#include <stddef.h>
+#include <stdio.h>
+
+class File {
+public:
+    File() = default;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    ~File() { Close(); }
+
+    // Closes any open stream first. A file that cannot be opened writes the
+    // Error record "File '<name>' not found" and returns E_FAIL.
+    HRESULT Open(const EngineString& name, const EngineString& mode);
+    // The same without the record: the log opens its own file this way.
+    HRESULT OpenSilently(const EngineString& name, const EngineString& mode);
+    void Write(const EngineString& text);
+    void Flush();
+    void Close();
+
+    // True only when exactly `size` bytes were read into `destination`.
+    bool ReadExact(void* destination, size_t size);
+
+    bool IsOpen() const { return stream != nullptr; }
+    FILE* Stream() const { return stream; }
+
+private:
+    FILE* stream = nullptr;
+};

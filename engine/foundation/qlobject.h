@@ -1,0 +1,44 @@
+// The engine object model. Interfaces declare AddRef, Release, GetType and
+// Clone as their first four slots; RefCounted implements the first two.
+//
+// Ownership, once for the whole engine: a Create... call or a Clone stores one
+// reference in its out-parameter, which the receiver gives back with Release.
+// Getters hand out no reference. Objects are never deleted by their users.
+#pragma once
+
+#include "enginestring.h"
+#include "qlresult.h"
+
+#include <windows.h>
+
+// Objects start at a count of 0; their factory takes the first reference.
+// The last Release deletes the concrete class, which must be final.
+template <typename Self, typename Interface>
+class RefCounted : public Interface {
+public:
+    LONG AddRef() override { return ++refCount; }
+
+    LONG Release() override
+    {
+        if (refCount == 0)
+            return 0;
+        if (--refCount == 0) {
+            delete static_cast<Self*>(this);
+            return 0;
+        }
+        return refCount;
+    }
+
+    LONG RefCount() const { return refCount; }
+
+private:
+    LONG refCount = 0;
+};
+
+// GetType's string, built on the first call and kept for the whole run.
+#define QL_TYPE_NAME(name)                    \
+    const EngineString& GetType() override    \
+    {                                         \
+        static const EngineString type(name); \
+        return type;                          \
+    }
