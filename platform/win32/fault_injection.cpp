@@ -1,0 +1,47 @@
+#include "fault_injection.h"
+
+#include <qlplatform_test.h>
+
+#include <map>
+#include <string>
+
+namespace {
+
+struct Failure {
+    HRESULT code;
+    int remaining;  // < 0: until cleared
+};
+
+std::map<std::string, Failure>& Failures()
+{
+    static std::map<std::string, Failure> failures;
+    return failures;
+}
+
+}  // namespace
+
+void QLTest_FailCall(const char* name, HRESULT code, int count)
+{
+    if (name && count != 0)
+        Failures()[name] = Failure{code, count};
+}
+
+void QLTest_ClearFailures()
+{
+    Failures().clear();
+}
+
+bool QLPlatform_InjectedFailure(const char* name, HRESULT* code)
+{
+    auto& failures = Failures();
+    if (failures.empty())
+        return false;
+    auto found = failures.find(name);
+    if (found == failures.end())
+        return false;
+    if (code)
+        *code = found->second.code;
+    if (found->second.remaining > 0 && --found->second.remaining == 0)
+        failures.erase(found);
+    return true;
+}
