@@ -17,6 +17,36 @@ std::string QLTest_TakeDebugOutput();
 void QLTest_FailCall(const char* name, HRESULT code, int count = 1);
 void QLTest_ClearFailures();
 
+// Window events, pushed into SDL's event queue as the window system would
+// queue them: they become messages when the queue is next pumped.
+enum class QLTestWindowEvent {
+    Close,        // the user's close button
+    FocusGained,  // another application gave the focus back
+    FocusLost,    // another application took the focus
+    Minimized,
+    Restored,
+    Moved,        // x, y: the client area's new screen position
+    Resized,      // x, y: the client area's new width and height
+};
+void QLTest_InjectWindowEvent(HWND window, QLTestWindowEvent event, int x = 0, int y = 0);
+
+// Input, pushed into SDL's event queue; DirectInput sees it when the queue is
+// next pumped (any state read pumps it). Keys are DirectInput DIK_ codes;
+// mouse buttons are DirectInput's: 0 left, 1 right, 2 middle, 3 the first extra.
+void QLTest_InjectKey(BYTE dik, bool down);
+void QLTest_InjectMouseMotion(int dx, int dy);
+void QLTest_InjectMouseButton(int button, bool down);
+void QLTest_InjectMouseWheel(int notches);
+
+// Game controllers: SDL virtual joysticks. Attach returns an id for the other
+// calls, or -1. Axis values are SDL's, -32768..32767; hats take the SDL_HAT_
+// bit masks (1 up, 2 right, 4 down, 8 left; 0 centred).
+int QLTest_AttachJoystick(const char* name, int axes, int buttons, int hats);
+void QLTest_SetJoystickAxis(int id, int axis, int value);
+void QLTest_SetJoystickButton(int id, int button, bool down);
+void QLTest_SetJoystickHat(int id, int hat, int bits);
+void QLTest_DetachJoystick(int id);
+
 // ---------------------------------------------------------------------------
 // Direct3D 9 test hooks. They act on the most recently created device that
 // is still alive; without one they return false or do nothing.
