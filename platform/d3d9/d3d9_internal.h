@@ -1,0 +1,157 @@
+// What the Direct3D 9 objects of the stand-in share: the COM base, the
+// resource classes and the OpenGL side's contract (gl_backend.h). The device
+// itself is device.h.
+#pragma once
+
+#include <d3d9.h>
+#include <epoxy/gl.h>
+
+#include "win32/fault_injection.h"
+
+#include <stdint.h>
+
+class Device;
+
+// The stand-in's diagnostics: quiet unless QL_D3D9_DEBUG is set.
+void D3D9Debug(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Reference counting shared by every Direct3D object. Single-threaded, as
+// the engine is. The last Release deletes the object.
+template <typename Interface>
+class ComObject : public Interface {
+public:
+    virtual ~ComObject() = default;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
+    {
+        if (object)
+            *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refCount; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        if (refCount == 0)
+            return 0;
+        ULONG count = --refCount;
+        if (count == 0)
+            delete this;
+        return count;
+    }
+
+private:
+    ULONG refCount = 1;
+};
+
+// The parts of IDirect3DResource9 the stand-in has no use for, and the
+// device reference every resource holds (as in Direct3D 9: a live resource
+// keeps its device alive).
+template <typename Interface>
+class Resource : public ComObject<Interface> {
+public:
+    Resource(Device* device, D3DPOOL pool);
+    ~Resource() override;
+    HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9** ppDevice) override;
+    HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, const void*, DWORD, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, void*, DWORD*) override { return D3DERR_NOTFOUND; }
+    HRESULT STDMETHODCALLTYPE FreePrivateData(REFGUID) override { return D3DERR_NOTFOUND; }
+    DWORD STDMETHODCALLTYPE SetPriority(DWORD priority) override
+    {
+        DWORD old = this->priority;
+        this->priority = priority;
+        return old;
+    }
+    DWORD STDMETHODCALLTYPE GetPriority() override { return priority; }
+    void STDMETHODCALLTYPE PreLoad() override {}
+
+    D3DPOOL Pool() const { return pool; }
+
+protected:
+    Device* device;
+    D3DPOOL pool;
+    DWORD priority = 0;
+};
+
+// Vertex and index buffers: a system-memory copy that Lock hands out, and a
+// GL buffer that Unlock refreshes from it (orphaned first on DISCARD, so a
+// buffer rewritten every frame never waits for the draws still using it).
+template <typename Interface, typename Desc>
+class Buffer : public Resource<Interface> {
+public:
+    Buffer(Device* device, const Desc& desc);
+    ~Buffer() override;
+    bool Create();
+    HRESULT STDMETHODCALLTYPE Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override;
+    HRESULT STDMETHODCALLTYPE Unlock() override;
+    HRESULT STDMETHODCALLTYPE GetDesc(Desc* pDesc) override
+    {
+        if (!pDesc)
+            return D3DERR_INVALIDCALL;
+        *pDesc = desc;
+        return D3D_OK;
+    }
+    GLuint Name() const { return name; }
+
+protected:
+    Desc desc;
+    uint8_t* data = nullptr;
+    GLuint name = 0;
+    bool locked = false;
+    bool discardLock = false;
+    UINT lockOffset = 0;
+    UINT lockSize = 0;
+};
+
+class VertexBuffer final : public Buffer<IDirect3DVertexBuffer9, D3DVERTEXBUFFER_DESC> {
+public:
+    using Buffer::Buffer;
+    ~VertexBuffer() override;
+    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+};
+
+class IndexBuffer final : public Buffer<IDirect3DIndexBuffer9, D3DINDEXBUFFER_DESC> {
+public:
+    using Buffer::Buffer;
+    ~IndexBuffer() override;
+    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
+    // Bytes per index.
+    UINT IndexSize() const { return desc.Format == D3DFMT_INDEX32 ? 4 : 2; }
+};
+
+// 2D textures in A8R8G8B8 or X8R8G8B8 (memory bytes B, G, R, A), a GL
+// texture with the whole mip chain; LockRect hands out a system-memory
+// level that UnlockRect uploads.
+class Texture final : public Resource<IDirect3DTexture9> {
+public:
+    Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool);
+    ~Texture() override;
+    bool Create();
+    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return D3DRTYPE_TEXTURE; }
+    DWORD STDMETHODCALLTYPE SetLOD(DWORD) override { return 0; }
+    DWORD STDMETHODCALLTYPE GetLOD() override { return 0; }
+    DWORD STDMETHODCALLTYPE GetLevelCount() override { return levels; }
+    HRESULT STDMETHODCALLTYPE SetAutoGenFilterType(D3DTEXTUREFILTERTYPE) override { return D3DERR_INVALIDCALL; }
+    D3DTEXTUREFILTERTYPE STDMETHODCALLTYPE GetAutoGenFilterType() override { return D3DTEXF_NONE; }
+    void STDMETHODCALLTYPE GenerateMipSubLevels() override {}
+    HRESULT STDMETHODCALLTYPE GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) override;
+    HRESULT STDMETHODCALLTYPE GetSurfaceLevel(UINT, IDirect3DSurface9** ppSurfaceLevel) override;
+    HRESULT STDMETHODCALLTYPE LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
+                                       DWORD Flags) override;
+    HRESULT STDMETHODCALLTYPE UnlockRect(UINT Level) override;
+    HRESULT STDMETHODCALLTYPE AddDirtyRect(const RECT*) override { return D3D_OK; }
+
+    GLuint Name() const { return name; }
+    // Fills a whole level from 0xAARRGGBB pixels, whatever the pool: the
+    // texture loader's way into default-pool textures.
+    void UploadLevel(UINT level, const void* pixels);
+
+private:
+    UINT width, height, levels;
+    DWORD usage;
+    D3DFORMAT format;
+    GLuint name = 0;
+    int lockedLevel = -1;
+    uint8_t* lockData = nullptr;
+};
+
+// Largest number of mip levels of a width x height texture.
+UINT FullMipCount(UINT width, UINT height);

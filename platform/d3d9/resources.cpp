@@ -1,0 +1,198 @@
+// Vertex buffers, index buffers and textures.
+#include "device.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+template <typename Interface>
+Resource<Interface>::Resource(Device* d, D3DPOOL p) : device(d), pool(p)
+{
+    device->ResourceCreated(pool);
+}
+
+template <typename Interface>
+Resource<Interface>::~Resource()
+{
+    device->ResourceDestroyed(pool, this);
+}
+
+template <typename Interface>
+HRESULT Resource<Interface>::GetDevice(IDirect3DDevice9** ppDevice)
+{
+    if (!ppDevice)
+        return D3DERR_INVALIDCALL;
+    device->AddRef();
+    *ppDevice = device;
+    return D3D_OK;
+}
+
+template <typename Interface, typename Desc>
+Buffer<Interface, Desc>::Buffer(Device* d, const Desc& description) : Resource<Interface>(d, description.Pool),
+                                                                    desc(description)
+{
+}
+
+template <typename Interface, typename Desc>
+Buffer<Interface, Desc>::~Buffer()
+{
+    this->device->MakeCurrent();
+    glDeleteBuffers(1, &name);
+    free(data);
+}
+
+template <typename Interface, typename Desc>
+bool Buffer<Interface, Desc>::Create()
+{
+    data = static_cast<uint8_t*>(calloc(desc.Size, 1));
+    if (!data)
+        return false;
+    glCreateBuffers(1, &name);
+    glNamedBufferData(name, desc.Size, data, (desc.Usage & D3DUSAGE_DYNAMIC) ? GL_STREAM_DRAW : GL_STATIC_DRAW);
+    return glGetError() == GL_NO_ERROR;
+}
+
+template <typename Interface, typename Desc>
+HRESULT Buffer<Interface, Desc>::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags)
+{
+    HRESULT code;
+    if (!ppbData)
+        return D3DERR_INVALIDCALL;
+    *ppbData = nullptr;
+    if (QLPlatform_InjectedFailure(this->GetType() == D3DRTYPE_VERTEXBUFFER ? "IDirect3DVertexBuffer9::Lock"
+                                                                            : "IDirect3DIndexBuffer9::Lock",
+                                   &code))
+        return code;
+    // Offset and size 0 lock the whole buffer.
+    if (SizeToLock == 0)
+        SizeToLock = OffsetToLock < desc.Size ? desc.Size - OffsetToLock : 0;
+    if (locked || OffsetToLock >= desc.Size || (uint64_t)OffsetToLock + SizeToLock > desc.Size)
+        return D3DERR_INVALIDCALL;
+    locked = true;
+    // DISCARD means only on dynamic buffers, as in Direct3D 9.
+    discardLock = (Flags & D3DLOCK_DISCARD) && (desc.Usage & D3DUSAGE_DYNAMIC);
+    lockOffset = OffsetToLock;
+    lockSize = (Flags & D3DLOCK_READONLY) ? 0 : SizeToLock;
+    *ppbData = data + OffsetToLock;
+    return D3D_OK;
+}
+
+template <typename Interface, typename Desc>
+HRESULT Buffer<Interface, Desc>::Unlock()
+{
+    if (!locked)
+        return D3DERR_INVALIDCALL;
+    locked = false;
+    if (lockSize == 0)
+        return D3D_OK;
+    this->device->MakeCurrent();
+    if (discardLock) {
+        // A fresh store for the new contents: draws still reading the old
+        // one keep it, and nothing waits.
+        glNamedBufferData(name, desc.Size, nullptr, GL_STREAM_DRAW);
+        glNamedBufferSubData(name, 0, desc.Size, data);
+    } else {
+        glNamedBufferSubData(name, lockOffset, lockSize, data + lockOffset);
+    }
+    return D3D_OK;
+}
+
+VertexBuffer::~VertexBuffer() = default;
+IndexBuffer::~IndexBuffer() = default;
+
+template class Resource<IDirect3DVertexBuffer9>;
+template class Resource<IDirect3DIndexBuffer9>;
+template class Resource<IDirect3DTexture9>;
+template class Buffer<IDirect3DVertexBuffer9, D3DVERTEXBUFFER_DESC>;
+template class Buffer<IDirect3DIndexBuffer9, D3DINDEXBUFFER_DESC>;
+
+UINT FullMipCount(UINT width, UINT height)
+{
+    UINT levels = 1;
+    while (width > 1 || height > 1) {
+        width = width > 1 ? width / 2 : 1;
+        height = height > 1 ? height / 2 : 1;
+        ++levels;
+    }
+    return levels;
+}
+
+Texture::Texture(Device* d, UINT w, UINT h, UINT l, DWORD u, D3DFORMAT f, D3DPOOL p)
+    : Resource<IDirect3DTexture9>(d, p), width(w), height(h), levels(l), usage(u), format(f)
+{
+}
+
+Texture::~Texture()
+{
+    device->MakeCurrent();
+    glDeleteTextures(1, &name);
+    free(lockData);
+}
+
+bool Texture::Create()
+{
+    glCreateTextures(GL_TEXTURE_2D, 1, &name);
+    glTextureStorage2D(name, levels, GL_RGBA8, width, height);
+    glTextureParameteri(name, GL_TEXTURE_MAX_LEVEL, levels - 1);
+    // X8R8G8B8 samples with an opaque alpha whatever the bytes hold.
+    if (format == D3DFMT_X8R8G8B8)
+        glTextureParameteri(name, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+    return glGetError() == GL_NO_ERROR;
+}
+
+HRESULT Texture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)
+{
+    if (!pDesc || Level >= levels)
+        return D3DERR_INVALIDCALL;
+    UINT w = width >> Level, h = height >> Level;
+    *pDesc = D3DSURFACE_DESC{format, D3DRTYPE_SURFACE, usage, pool, D3DMULTISAMPLE_NONE, 0, w ? w : 1, h ? h : 1};
+    return D3D_OK;
+}
+
+HRESULT Texture::GetSurfaceLevel(UINT, IDirect3DSurface9** ppSurfaceLevel)
+{
+    if (ppSurfaceLevel)
+        *ppSurfaceLevel = nullptr;
+    return D3DERR_NOTAVAILABLE;
+}
+
+HRESULT Texture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags)
+{
+    // Default-pool textures lock only when dynamic, as in Direct3D 9.
+    if (!pLockedRect || Level >= levels || lockedLevel >= 0 || pRect ||
+        (pool == D3DPOOL_DEFAULT && !(usage & D3DUSAGE_DYNAMIC)))
+        return D3DERR_INVALIDCALL;
+    (void)Flags;
+    D3DSURFACE_DESC desc = {};
+    GetLevelDesc(Level, &desc);
+    lockData = static_cast<uint8_t*>(calloc((size_t)desc.Width * desc.Height, 4));
+    if (!lockData)
+        return E_OUTOFMEMORY;
+    lockedLevel = Level;
+    pLockedRect->Pitch = desc.Width * 4;
+    pLockedRect->pBits = lockData;
+    return D3D_OK;
+}
+
+HRESULT Texture::UnlockRect(UINT Level)
+{
+    if (lockedLevel < 0 || (UINT)lockedLevel != Level)
+        return D3DERR_INVALIDCALL;
+    D3DSURFACE_DESC desc = {};
+    GetLevelDesc(Level, &desc);
+    device->MakeCurrent();
+    // DWORD 0xAARRGGBB in memory is B, G, R, A.
+    glTextureSubImage2D(name, Level, 0, 0, desc.Width, desc.Height, GL_BGRA, GL_UNSIGNED_BYTE, lockData);
+    free(lockData);
+    lockData = nullptr;
+    lockedLevel = -1;
+    return D3D_OK;
+}
+
+void Texture::UploadLevel(UINT level, const void* pixels)
+{
+    D3DSURFACE_DESC desc = {};
+    if (GetLevelDesc(level, &desc) != D3D_OK)
+        return;
+    device->MakeCurrent();
+    glTextureSubImage2D(name, level, 0, 0, desc.Width, desc.Height, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+}

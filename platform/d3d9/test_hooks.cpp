@@ -1,0 +1,66 @@
+// The Direct3D side of qlplatform_test.h: read-back and forced loss.
+#include "device.h"
+
+#include <qlplatform_test.h>
+
+bool Device::ReadPresented(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height)
+{
+    MakeCurrent();
+    *width = params.BackBufferWidth;
+    *height = params.BackBufferHeight;
+    pixels->resize((size_t)*width * *height);
+    // Row 0 of our framebuffers is the top row; BGRA bytes are 0xAARRGGBB.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, presentedFbo);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, *width, *height, GL_BGRA, GL_UNSIGNED_BYTE, pixels->data());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
+    return true;
+}
+
+bool Device::ReadDepth(std::vector<float>* depth, uint32_t* width, uint32_t* height)
+{
+    MakeCurrent();
+    *width = params.BackBufferWidth;
+    *height = params.BackBufferHeight;
+    depth->resize((size_t)*width * *height);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
+    glReadPixels(0, 0, *width, *height, GL_DEPTH_COMPONENT, GL_FLOAT, depth->data());
+    return true;
+}
+
+bool Device::ReadStencil(std::vector<uint8_t>* stencil, uint32_t* width, uint32_t* height)
+{
+    MakeCurrent();
+    *width = params.BackBufferWidth;
+    *height = params.BackBufferHeight;
+    stencil->resize((size_t)*width * *height);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, *width, *height, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, stencil->data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    return true;
+}
+
+bool QLTest_ReadPresentedFrame(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height)
+{
+    Device* device = Device::Latest();
+    return device && pixels && width && height && device->ReadPresented(pixels, width, height);
+}
+
+bool QLTest_ReadDepthBuffer(std::vector<float>* depth, uint32_t* width, uint32_t* height)
+{
+    Device* device = Device::Latest();
+    return device && depth && width && height && device->ReadDepth(depth, width, height);
+}
+
+bool QLTest_ReadStencilBuffer(std::vector<uint8_t>* stencil, uint32_t* width, uint32_t* height)
+{
+    Device* device = Device::Latest();
+    return device && stencil && width && height && device->ReadStencil(stencil, width, height);
+}
+
+void QLTest_ForceDeviceState(QLTestDeviceState state)
+{
+    if (Device* device = Device::Latest())
+        device->ForceState(state);
+}
