@@ -171,6 +171,7 @@ bool BuildIndex(ChunkNode* parent, uint32_t id, ChunkNode* (*named)(ChunkNode*),
         if (node->id != id)
             continue;
         entries[i].node = node;
+        entries[i].hasMesh = FindChunk(node, 0x4100) != nullptr;
         ChunkNode* nameNode = named(node);
         if (nameNode && !DecodeName(nameNode, entries[i].name)) {
             free(entries);
