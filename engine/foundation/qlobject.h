@@ -1,5 +1,6 @@
-// The engine object model. Interfaces declare AddRef, Release, GetType and
-// Clone as their first four slots; RefCounted implements the first two.
+// The engine object model. Every interface derives from IEngineObject and
+// declares Clone (with its own out type) first, so AddRef, Release, GetType
+// and Clone take slots 0 to 3; RefCounted implements the first two.
 //
 // Ownership, once for the whole engine: a Create... call or a Clone stores one
 // reference in its out-parameter, which the receiver gives back with Release.
@@ -10,6 +11,15 @@
 #include "qlresult.h"
 
 #include <windows.h>
+
+struct IEngineObject {
+    // The new count.
+    virtual LONG AddRef() = 0;
+    // The new count; the object is destroyed when it reaches 0. At 0 already: 0, no effect.
+    virtual LONG Release() = 0;
+    // The class's type name, one string for the whole run.
+    virtual const EngineString& GetType() = 0;
+};
 
 // Objects start at a count of 0; their factory takes the first reference.
 // The last Release deletes the concrete class, which must be final.

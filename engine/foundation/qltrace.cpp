@@ -14,7 +14,7 @@ EngineString TimeOfDay()
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    char text[16];
+    char text[40];
     snprintf(text, sizeof text, "%02u:%02u:%02u", (unsigned)now.wHour, (unsigned)now.wMinute,
              (unsigned)now.wSecond);
     return text;

@@ -43,9 +43,16 @@ HRESULT CheckResult(const TraceContext& context, const char* message, const char
 // "engine/core/qlcore.cpp" -> "qlcore".
 EngineString SourceBaseName(const char* path);
 
+// The source name records print: this file's base name, unless a file that
+// carries part of a bigger unit defines QL_SOURCE_FILE as that unit's name
+// before its includes.
+#ifndef QL_SOURCE_FILE
+#define QL_SOURCE_FILE __FILE__
+#endif
+
 // One line per check, with this file and line.
-#define QL_CHECK(context, message, code) CheckResult((context), (message), __FILE__, __LINE__, (code))
-#define QL_LOG(context, level, text) WriteLog((context), (level), (text), __FILE__, __LINE__)
+#define QL_CHECK(context, message, code) CheckResult((context), (message), QL_SOURCE_FILE, __LINE__, (code))
+#define QL_LOG(context, level, text) WriteLog((context), (level), (text), QL_SOURCE_FILE, __LINE__)
 
 // Checks that end the operation with QLE_SUBFUNCTION; use them only where
 // nothing acquired so far needs undoing.

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <stdint.h>
+
 struct SDL_Window;
+union SDL_Event;
 
 // Null for a handle that is not one of our live windows (or the desktop).
 SDL_Window* QLWin32_SDLWindow(HWND window);
@@ -12,3 +15,15 @@ SDL_Window* QLWin32_SDLWindow(HWND window);
 HWND QLWin32_ForegroundWindow();
 // Pumps SDL events into the message queue without taking any message.
 void QLWin32_PumpEvents();
+
+// Counts every change of the foreground window, so that a device acquired
+// under one serial knows it lost the focus in between, even if it came back.
+uint32_t QLWin32_ForegroundSerial();
+
+// DirectInput's view of the event stream: every SDL event the pump takes is
+// shown to the input sink, and every change of the foreground window.
+struct QLWin32_InputSink {
+    void (*onEvent)(const SDL_Event& event);
+    void (*onForegroundChanged)(HWND foreground);
+};
+void QLWin32_SetInputSink(const QLWin32_InputSink* sink);

@@ -1,0 +1,103 @@
+// Graphic resources made and kept by the graphics manager. Besides its
+// Direct3D buffer, a VB keeps the model-space position of every vertex and an
+// IB a copy of its 16-bit indices with triangle connectivity: shadow volumes
+// are built from these copies on the processor.
+#pragma once
+
+#include "shadowvolume.h"
+
+#include <enginestring.h>
+#include <qlobject.h>
+
+#include <d3d9.h>
+#include <d3dx9.h>
+
+#include <stdint.h>
+
+class QLGraphics;
+
+class VB final : public RefCounted<VB, IEngineObject> {
+public:
+    QL_TYPE_NAME("VB")
+    virtual HRESULT Clone(VB** out);  // always E_FAIL
+    // Binds as the stream source (and FVF); S_FALSE when already bound.
+    virtual HRESULT Active(uint32_t stream);
+    // Locks the whole buffer (discarding when dynamic). *positions, when
+    // asked for, is the kept position array the caller fills alongside.
+    virtual HRESULT Lock(void** data, D3DXVECTOR3** positions);
+    virtual HRESULT Unlock();
+    virtual uint32_t GetCount();
+
+    // The manager's side.
+    VB(QLGraphics* graphics, DWORD fvf, uint32_t count, bool dynamic);
+    ~VB();
+    const D3DXVECTOR3* Positions() const;
+    bool IsDynamic() const { return dynamic; }
+    DWORD Fvf() const { return fvf; }
+    uint32_t Stride() const { return stride; }
+    IDirect3DVertexBuffer9* Buffer() const { return buffer; }
+    HRESULT CreateBuffer();
+    void ReleaseBuffer();
+    void SetOwnPositions(D3DXVECTOR3* owned) { positions = owned; }
+
+private:
+    bool dynamic;
+    DWORD fvf;
+    uint32_t stride;
+    uint32_t count;
+    D3DXVECTOR3* positions = nullptr;  // static buffers only; dynamic ones share the manager's
+    QLGraphics* graphics;
+    IDirect3DVertexBuffer9* buffer = nullptr;
+};
+
+class IB final : public RefCounted<IB, IEngineObject> {
+public:
+    QL_TYPE_NAME("IB")
+    virtual HRESULT Clone(IB** out);  // always E_FAIL
+    virtual HRESULT Active();
+    // Both out pointers are required; fill *indices with what goes to *data.
+    virtual HRESULT Lock(void** data, WORD** indices);
+    // Rebuilds the connectivity from the kept indices.
+    virtual HRESULT Unlock();
+    virtual uint32_t GetCount();
+
+    IB(QLGraphics* graphics, uint32_t count, bool dynamic);
+    ~IB();
+    const WORD* Indices() const { return indices; }
+    FaceInfo* FaceInfos() const { return faceInfos; }
+    bool IsDynamic() const { return dynamic; }
+    IDirect3DIndexBuffer9* Buffer() const { return buffer; }
+    HRESULT AllocateCopies();
+    HRESULT CreateBuffer();
+    HRESULT RefillBuffer();
+    void ReleaseBuffer();
+
+private:
+    bool dynamic;
+    WORD* indices = nullptr;
+    FaceInfo* faceInfos = nullptr;
+    uint32_t count;
+    QLGraphics* graphics;
+    IDirect3DIndexBuffer9* buffer = nullptr;
+};
+
+class Texture final : public RefCounted<Texture, IEngineObject> {
+public:
+    QL_TYPE_NAME("Texture")
+    virtual HRESULT Clone(Texture** out);  // always E_FAIL
+    // S_FALSE when this texture is the current one, whatever the stage.
+    virtual HRESULT Active(DWORD stage);
+
+    Texture(QLGraphics* graphics, const EngineString& name);
+    ~Texture();
+    const EngineString& Name() const { return name; }
+    IDirect3DTexture9* Direct3DTexture() const { return texture; }
+    // Loads `name`, then "./data/" + name; records the path that loaded.
+    HRESULT Load(bool tryDataFolder);
+    void ReleaseTexture();
+
+private:
+    EngineString name;
+    QLGraphics* graphics;
+    IDirect3DTexture9* texture = nullptr;
+};

@@ -1,0 +1,94 @@
+// What the parts of the 3DS reader share: the chunk tree, the open files and
+// bounded reads of chunk bodies.
+#pragma once
+
+#include "reader3ds.h"
+
+#include <stddef.h>
+#include <stdio.h>
+
+const uint8_t NO_FILE_SLOT = 255;
+
+struct ChunkNode {
+    uint32_t id;
+    uint32_t length;    // header included
+    uint32_t position;  // of the header in the file
+    ChunkNode* next;    // siblings in file order
+    ChunkNode* child;
+    uint8_t fileSlot;
+};
+
+struct IndexEntry {
+    char name[READER_NAME_LENGTH + 1];
+    ChunkNode* node;
+};
+
+struct SceneDatabase {
+    ChunkNode* root;
+    bool objectIndexStale;
+    bool materialIndexStale;
+    uint32_t objectCount;
+    IndexEntry* objects;
+    uint32_t materialCount;
+    IndexEntry* materials;
+};
+
+struct ChunkFile {
+    FILE* stream;
+    char* name;
+    uint8_t mode;  // 1 read, 2 write
+    uint8_t slot;
+    char* buffer;
+    size_t bufferSize;
+    bool deleteWhenClosed;
+    uint32_t size;  // bytes in the file when opened for reading
+};
+
+const uint8_t CHUNK_FILE_READ = 1;
+const uint8_t CHUNK_FILE_WRITE = 2;
+
+// The open file registered in `slot`, made the one the reads below use; null
+// (with ERR_READING_FILE recorded) when that slot holds no file.
+ChunkFile* MakeFileCurrent(uint8_t slot);
+
+// A window [position, end) of the current file. Every read is checked against
+// the window (ERR_INVALID_CHUNK) and against the file (ERR_READING_FILE); a
+// failed read records its error and leaves the cursor unusable.
+struct ChunkCursor {
+    uint32_t position;
+    uint32_t end;
+
+    bool Seek(uint32_t offset);
+    bool Skip(uint32_t bytes);
+    bool Bytes(void* destination, uint32_t bytes);
+    bool U8(uint8_t& value);
+    bool U16(uint16_t& value);
+    bool U32(uint32_t& value);
+    bool F32(float& value);
+    bool Floats(float* values, uint32_t count);
+    // A zero-terminated string of at most `limit` characters that ends inside
+    // the window; a longer or unterminated one is ERR_READING_FILE.
+    bool String(char* destination, uint32_t limit);
+    uint32_t Left() const { return end - position; }
+};
+
+// The body of `node` (after its header) on its own file, made current.
+bool OpenBody(const ChunkNode* node, ChunkCursor& cursor);
+
+// Depth-first search for the first chunk of `id` in the subtree of `node`,
+// the node itself included.
+ChunkNode* FindChunk(ChunkNode* node, uint32_t id);
+// The first direct child of `node` with `id`.
+ChunkNode* FindChild(ChunkNode* node, uint32_t id);
+
+// Brings the indexes up to date; false when an error was recorded.
+bool UpdateObjectIndex(SceneDatabase* database);
+bool UpdateMaterialIndex(SceneDatabase* database);
+
+// Little-endian fields from a byte array.
+inline uint16_t LoadU16(const uint8_t* p)
+{
+    return (uint16_t)(p[0] | (p[1] << 8));
+}
+uint32_t LoadU32(const uint8_t* p);
+float LoadF32(const uint8_t* p);

@@ -1,0 +1,86 @@
+#include "log_capture.h"
+
+#include <file.h>
+#include <qltrace.h>
+
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+
+namespace {
+
+void WriteBytes(const char* name, const char* bytes, size_t size)
+{
+    FILE* f = fopen(name, "wb");
+    fwrite(bytes, 1, size, f);
+    fclose(f);
+}
+
+// A reader in the engine's style: one field at a time.
+HRESULT ReadTwoInts(File& file, int32_t* a, int32_t* b)
+{
+    TraceContext trace("LoadTwo()");
+    QL_READ(trace, file, a, 4);
+    QL_READ(trace, file, b, 4);
+    return S_OK;
+}
+
+}  // namespace
+
+TEST(File, MissingFileWritesOneRecordAndStaysClosed)
+{
+    File file;
+    HRESULT result = S_OK;
+    std::string written = LogAppendedBy([&] { result = file.Open("no/such/file.bin", "rb"); });
+    EXPECT_EQ(E_FAIL, result);
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(0u, written.find("\n[File::Open()] Error : \"File 'no/such/file.bin' not found\"\nAt "));
+    EXPECT_EQ(written.find("\n[", 1), std::string::npos) << "exactly one record";
+    EXPECT_NE(std::string::npos, written.find("See : \"file\" at line "));
+}
+
+TEST(File, ShortReadIsUnexpectedEndOfFileAndCloses)
+{
+    WriteBytes("six.bin", "\x01\0\0\0\x02\0", 6);
+    File file;
+    ASSERT_EQ(S_OK, file.Open("six.bin", "rb"));
+    int32_t a = 0, b = 0;
+    HRESULT result = S_OK;
+    std::string written = LogAppendedBy([&] { result = ReadTwoInts(file, &a, &b); });
+    EXPECT_EQ(QLE_SUBFUNCTION, result);
+    EXPECT_EQ(1, a);
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_NE(std::string::npos, written.find("[LoadTwo()] Error : \"Called function return E_FAIL (0x80004005), "
+                                              "Msg : 'Unexpected End Of File'\""));
+    EXPECT_FALSE(file.ReadExact(&a, 1)) << "a closed file reads nothing";
+}
+
+TEST(File, ReopeningClosesTheFirstStream)
+{
+    WriteBytes("one.bin", "1", 1);
+    WriteBytes("two.bin", "2", 1);
+    File file;
+    ASSERT_EQ(S_OK, file.Open("one.bin", "rb"));
+    ASSERT_EQ(S_OK, file.Open("two.bin", "rb"));
+    char c = 0;
+    ASSERT_TRUE(file.ReadExact(&c, 1));
+    EXPECT_EQ('2', c);
+    EXPECT_EQ(E_FAIL, file.Open("missing.bin", "rb"));
+    EXPECT_FALSE(file.IsOpen());
+}
+
+TEST(File, WriteAndCloseOnAClosedFileDoNothing)
+{
+    File file;
+    file.Write("ignored");
+    file.Close();
+    file.Close();
+    EXPECT_FALSE(file.IsOpen());
+    ASSERT_EQ(S_OK, file.Open("text.txt", "w+t"));
+    file.Write("hello");
+    file.Close();
+    ASSERT_EQ(S_OK, file.Open("text.txt", "rb"));
+    char text[6] = {};
+    EXPECT_TRUE(file.ReadExact(text, 5));
+    EXPECT_STREQ("hello", text);
+}
