@@ -4,9 +4,9 @@
 
 #include <models/skinned/modelcal3d.h>
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    EnterFuzzDirectory("cal3d_config");
+    EnterFuzzDirectory("cal3d_config", argc, argv);
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,8 +14,33 @@
         }                                                                          \
     } while (0)
 
-void EnterFuzzDirectory(const char* target)
+namespace {
+
+// The corpus folders and the artifact prefix are given relative to the
+// directory the fuzzer started in; make them absolute before leaving it.
+void AnchorArguments(int* argc, char*** argv)
 {
+    char start[4096];
+    if (!getcwd(start, sizeof start))
+        abort();
+    for (int i = 1; i < *argc; ++i) {
+        std::string arg = (*argv)[i];
+        std::string anchored;
+        const std::string prefix = "-artifact_prefix=";
+        if (arg[0] != '-' && arg[0] != '/')
+            anchored = std::string(start) + "/" + arg;
+        else if (arg.compare(0, prefix.size(), prefix) == 0 && arg[prefix.size()] != '/')
+            anchored = prefix + start + "/" + arg.substr(prefix.size());
+        if (!anchored.empty())
+            (*argv)[i] = strdup(anchored.c_str());
+    }
+}
+
+}  // namespace
+
+void EnterFuzzDirectory(const char* target, int* argc, char*** argv)
+{
+    AnchorArguments(argc, argv);
     const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
     std::string dir = std::string(base) + "/" + target + "-" + std::to_string(getpid());
     mkdir(dir.c_str(), 0700);

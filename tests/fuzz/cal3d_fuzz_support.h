@@ -14,8 +14,9 @@
 #include <vector>
 
 // Creates the directory, makes it the working directory and writes the
-// model files s.csf, a.caf, m.cmf and r.crf into it.
-void EnterFuzzDirectory(const char* target);
+// model files s.csf, a.caf, m.cmf and r.crf into it. The fuzzer's relative
+// path arguments are made absolute first.
+void EnterFuzzDirectory(const char* target, int* argc, char*** argv);
 
 // Writes the input to a file of the working directory, returns its name.
 std::string PutInput(const char* name, const uint8_t* data, size_t size);

@@ -6,9 +6,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    EnterFuzzDirectory("cal3d_material");
+    EnterFuzzDirectory("cal3d_material", argc, argv);
     return 0;
 }
 

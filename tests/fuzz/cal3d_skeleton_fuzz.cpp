@@ -3,9 +3,9 @@
 
 #include <models/skinned/modelcal3d.h>
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    EnterFuzzDirectory("cal3d_skeleton");
+    EnterFuzzDirectory("cal3d_skeleton", argc, argv);
     return 0;
 }
 
