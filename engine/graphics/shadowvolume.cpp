@@ -7,24 +7,6 @@ namespace {
 
 const uint32_t kNoEdge = 0xFFFFFFFFu;
 
-// One undirected edge in the hash table; its users (edge numbers 3t + k, in
-// triangle order) are chained through the scratch array next.
-struct EdgeSlot {
-    uint32_t key;    // lower index << 16 | higher index
-    uint32_t first;  // kNoEdge for an empty slot
-};
-
-inline uint32_t EdgeKey(WORD a, WORD b)
-{
-    return a < b ? (uint32_t(a) << 16) | b : (uint32_t(b) << 16) | a;
-}
-
-inline size_t SlotOf(uint32_t key, size_t mask)
-{
-    // Fibonacci hashing spreads the regular keys of grids and strips.
-    return size_t(key * 0x9E3779B1u) & mask;
-}
-
 inline void Link(FaceInfo* faces, uint32_t from, uint32_t to)
 {
     EdgeInfo& edge = faces[from / 3].edges[from % 3];
@@ -32,23 +14,27 @@ inline void Link(FaceInfo* faces, uint32_t from, uint32_t to)
     edge.neighbourEdge = int32_t(to % 3);
 }
 
-// Gives the users of one edge the pairing of a first-match scan: the scan
-// visits the users in order and pairs each still unpaired one with the
-// first user outside its own triangle, overwriting that user's record. Only
-// two users are ever written as matches: the first user u, and p, the first
-// user outside u's triangle, whom u's own visit pairs before anyone else.
-void PairEdgeUsers(FaceInfo* faces, const uint32_t* next, uint32_t first)
+// Gives the users of one edge (edge numbers 3t + k, ascending) the pairing of
+// a first-match scan: the scan visits the users in order and pairs each still
+// unpaired one with the first user outside its own triangle, overwriting that
+// user's record. Only two users are ever written as matches: the first user
+// u, and p, the first user outside u's triangle, whom u's own visit pairs
+// before anyone else.
+void PairEdgeUsers(FaceInfo* faces, const uint32_t* users, uint32_t count)
 {
+    const uint32_t first = users[0];
     const uint32_t firstTriangle = first / 3;
-    uint32_t partner = next[first];
-    while (partner != kNoEdge && partner / 3 == firstTriangle)
-        partner = next[partner];
+    uint32_t partner = kNoEdge;
+    for (uint32_t i = 1; i < count && partner == kNoEdge; ++i)
+        if (users[i] / 3 != firstTriangle)
+            partner = users[i];
     if (partner == kNoEdge)
         return;  // used by one triangle only: open
 
     uint32_t lastOutside = kNoEdge;  // last to overwrite the first user
     uint32_t lastInside = kNoEdge;   // last to overwrite the partner
-    for (uint32_t user = next[first]; user != kNoEdge; user = next[user]) {
+    for (uint32_t i = 1; i < count; ++i) {
+        const uint32_t user = users[i];
         if (user == partner)
             continue;  // already paired by the first user's visit
         if (user / 3 != firstTriangle) {
@@ -61,6 +47,16 @@ void PairEdgeUsers(FaceInfo* faces, const uint32_t* next, uint32_t first)
     }
     Link(faces, first, lastOutside != kNoEdge ? lastOutside : partner);
     Link(faces, partner, lastInside != kNoEdge ? lastInside : first);
+}
+
+inline WORD EdgeStart(const WORD* indices, uint32_t e)
+{
+    return indices[e];
+}
+
+inline WORD EdgeEnd(const WORD* indices, uint32_t e)
+{
+    return indices[e % 3 == 2 ? e - 2 : e + 1];
 }
 
 inline void Extrude(const D3DXVECTOR3& v, const D3DXVECTOR3& light, D3DXVECTOR3* out)
@@ -119,43 +115,60 @@ HRESULT GenConnectivity(const WORD* indices, uint32_t indexCount, FaceInfo* face
         }
     }
 
+    // Edge numbers sorted by (lower index, higher index) with two stable
+    // counting sorts, so each edge's users lie together in scan order:
+    // linear in the index count whatever the mesh.
     const uint32_t edgeCount = triangles * 3;
-    // At most two thirds full even when no edge is shared, so probing is short
-    // and always finds an empty slot.
-    size_t slotCount = 16;
-    while (slotCount < size_t(edgeCount) + edgeCount / 2 + 1)
-        slotCount <<= 1;
-    EdgeSlot* slots = new (std::nothrow) EdgeSlot[slotCount];
-    uint32_t* next = new (std::nothrow) uint32_t[edgeCount];
-    if (!slots || !next) {
-        delete[] slots;
-        delete[] next;
+    WORD highest = 0;
+    for (uint32_t e = 0; e < edgeCount; ++e)
+        highest = indices[e] > highest ? indices[e] : highest;
+    const uint32_t buckets = uint32_t(highest) + 2;
+    uint32_t* starts = new (std::nothrow) uint32_t[buckets];
+    uint32_t* byHigh = new (std::nothrow) uint32_t[edgeCount];
+    uint32_t* sorted = new (std::nothrow) uint32_t[edgeCount];
+    if (!starts || !byHigh || !sorted) {
+        delete[] starts;
+        delete[] byHigh;
+        delete[] sorted;
         return E_OUTOFMEMORY;
     }
-    for (size_t s = 0; s < slotCount; ++s)
-        slots[s].first = kNoEdge;
 
-    // Walking the edges backwards and pushing each at the front of its chain
-    // leaves every chain in scan order.
-    const size_t mask = slotCount - 1;
-    for (uint32_t e = edgeCount; e-- > 0;) {
-        const uint32_t t = e / 3, k = e % 3;
-        const uint32_t key = EdgeKey(indices[3 * t + k], indices[3 * t + (k + 1) % 3]);
-        size_t s = SlotOf(key, mask);
-        while (slots[s].first != kNoEdge && slots[s].key != key)
-            s = (s + 1) & mask;
-        slots[s].key = key;
-        next[e] = slots[s].first;
-        slots[s].first = e;
+    auto low = [indices](uint32_t e) {
+        const WORD a = EdgeStart(indices, e), b = EdgeEnd(indices, e);
+        return a < b ? a : b;
+    };
+    auto high = [indices](uint32_t e) {
+        const WORD a = EdgeStart(indices, e), b = EdgeEnd(indices, e);
+        return a < b ? b : a;
+    };
+    auto countingSort = [&](const uint32_t* in, uint32_t* out, auto digit) {
+        for (uint32_t b = 0; b < buckets; ++b)
+            starts[b] = 0;
+        for (uint32_t i = 0; i < edgeCount; ++i)
+            ++starts[digit(in ? in[i] : i) + 1];
+        for (uint32_t b = 1; b < buckets; ++b)
+            starts[b] += starts[b - 1];
+        for (uint32_t i = 0; i < edgeCount; ++i) {
+            const uint32_t e = in ? in[i] : i;
+            out[starts[digit(e)]++] = e;
+        }
+    };
+    countingSort(nullptr, byHigh, high);
+    countingSort(byHigh, sorted, low);
+
+    for (uint32_t i = 0; i < edgeCount;) {
+        const WORD a = low(sorted[i]), b = high(sorted[i]);
+        uint32_t j = i + 1;
+        while (j < edgeCount && low(sorted[j]) == a && high(sorted[j]) == b)
+            ++j;
+        if (j - i > 1)
+            PairEdgeUsers(faces, sorted + i, j - i);
+        i = j;
     }
 
-    for (size_t s = 0; s < slotCount; ++s) {
-        if (slots[s].first != kNoEdge)
-            PairEdgeUsers(faces, next, slots[s].first);
-    }
-
-    delete[] slots;
-    delete[] next;
+    delete[] starts;
+    delete[] byHigh;
+    delete[] sorted;
     return S_OK;
 }
 

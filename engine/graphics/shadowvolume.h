@@ -35,8 +35,8 @@ const uint32_t kShadowVerticesPerEdge = 6;
 // pairing is the one a first-match scan in triangle order gives: each of the
 // edge's later users points at its first user, or, when in the first user's
 // own triangle, at the first user from another triangle.
-// Expected time is linear in indexCount; scratch memory is allocated for the
-// call. Returns S_OK, E_INVALIDARG for a null array with triangles to pair,
+// Time is linear in indexCount (and the highest index); scratch memory is
+// allocated for the call. Returns S_OK, E_INVALIDARG for a null array with triangles to pair,
 // or E_OUTOFMEMORY (every edge is then left open).
 HRESULT GenConnectivity(const WORD* indices, uint32_t indexCount, FaceInfo* faces);
 

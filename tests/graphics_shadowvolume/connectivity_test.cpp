@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string.h>
+#include <string>
 
 namespace {
 
@@ -55,7 +56,11 @@ INSTANTIATE_TEST_SUITE_P(Connectivity, RandomMeshes,
                          testing::Values(RandomMeshCase{1, 3, 0, 1}, RandomMeshCase{40, 2, 0, 2},
                                          RandomMeshCase{60, 3, 1, 3}, RandomMeshCase{200, 6, 2, 4},
                                          RandomMeshCase{500, 30, 0, 5}, RandomMeshCase{800, 300, 1, 6},
-                                         RandomMeshCase{1500, 65535, 2, 7}));
+                                         RandomMeshCase{1500, 65535, 2, 7}),
+                         [](const testing::TestParamInfo<RandomMeshCase>& info) {
+                             return std::to_string(info.param.triangles) + "_triangles_over_" +
+                                    std::to_string(info.param.vertices) + "_vertices";
+                         });
 
 TEST(Connectivity, ClosedMeshesPairEveryEdgeBothWays)
 {
