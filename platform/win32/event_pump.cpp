@@ -9,9 +9,16 @@ namespace {
 const QLWin32_InputSink* inputSink = nullptr;
 
 // A user's move or resize: Windows runs a modal loop framed by these two.
-void PostSizeMove(Win32Window* window)
+// While the window manager settles our own placement, a new size is only
+// reported, as SetWindowPos reports it.
+void PostSizeMove(Win32Window* window, bool resized)
 {
     HWND handle = window->handle;
+    if (QLWin32_Settling(window)) {
+        if (resized)
+            QLWin32_Enqueue(handle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(window->clientWidth, window->clientHeight));
+        return;
+    }
     QLWin32_Enqueue(handle, WM_ENTERSIZEMOVE, 0, 0);
     QLWin32_Enqueue(handle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(window->clientWidth, window->clientHeight));
     QLWin32_Enqueue(handle, WM_EXITSIZEMOVE, 0, 0);
@@ -60,7 +67,7 @@ void TranslateWindowEvent(const SDL_WindowEvent& event)
             SDL_GetWindowPosition(window->sdl, &x, &y);
             if (x != event.data1 || y != event.data2)
                 SDL_SetWindowPosition(window->sdl, event.data1, event.data2);
-            PostSizeMove(window);
+            PostSizeMove(window, false);
         }
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
@@ -74,7 +81,7 @@ void TranslateWindowEvent(const SDL_WindowEvent& event)
             SDL_GetWindowSize(window->sdl, &width, &height);
             if (width != event.data1 || height != event.data2)
                 SDL_SetWindowSize(window->sdl, event.data1, event.data2);
-            PostSizeMove(window);
+            PostSizeMove(window, true);
         }
         break;
     default:
