@@ -24,6 +24,18 @@ void PostSizeMove(Win32Window* window, bool resized)
     QLWin32_Enqueue(handle, WM_EXITSIZEMOVE, 0, 0);
 }
 
+// Windows asks the window under a moving mouse where the mouse is and
+// which cursor to show, at once, before the move is queued.
+void SendCursorQuery(const SDL_MouseMotionEvent& event)
+{
+    Win32Window* window = QLWin32_FindSDL(event.windowID);
+    if (!window)
+        return;
+    HWND handle = window->handle;
+    LRESULT hit = QLWin32_Send(handle, WM_NCHITTEST, 0, MAKELPARAM(event.x, event.y));
+    QLWin32_Send(handle, WM_SETCURSOR, (WPARAM)handle, MAKELPARAM(hit, WM_MOUSEMOVE));
+}
+
 void TranslateWindowEvent(const SDL_WindowEvent& event)
 {
     Win32Window* window = QLWin32_FindSDL(event.windowID);
@@ -109,6 +121,8 @@ void QLWin32_TranslateQueuedEvents()
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         if (event.type == SDL_WINDOWEVENT)
             TranslateWindowEvent(event.window);
+        else if (event.type == SDL_MOUSEMOTION)
+            SendCursorQuery(event.motion);
         if (inputSink && inputSink->onEvent)
             inputSink->onEvent(event);
     }
