@@ -3,6 +3,7 @@
 #include "dinput_internal.h"
 
 #include <qlplatform_test.h>
+#include <win32/window_internal.h>
 
 #include <map>
 
@@ -48,6 +49,13 @@ void QLTest_InjectMouseMotion(int dx, int dy)
         return;
     SDL_Event event = {};
     event.type = SDL_MOUSEMOTION;
+    // The window under the mouse is the foreground window, at its centre.
+    if (SDL_Window* window = QLWin32_SDLWindow(QLWin32_ForegroundWindow())) {
+        event.motion.windowID = SDL_GetWindowID(window);
+        SDL_GetWindowSize(window, &event.motion.x, &event.motion.y);
+        event.motion.x /= 2;
+        event.motion.y /= 2;
+    }
     event.motion.xrel = dx;
     event.motion.yrel = dy;
     SDL_PushEvent(&event);

@@ -69,6 +69,18 @@ void QLWin32_Unregister(HWND window)
     Windows().erase((uintptr_t)window);
 }
 
+void QLWin32_Settle(Win32Window* window)
+{
+    // Headless, only injected events move a window: none is ours to absorb.
+    if (!QLWin32_Headless())
+        window->settleUntil = SDL_GetTicks() + 500;
+}
+
+bool QLWin32_Settling(const Win32Window* window)
+{
+    return window->settleUntil && !SDL_TICKS_PASSED(SDL_GetTicks(), window->settleUntil);
+}
+
 RECT QLWin32_FrameOf(DWORD style, DWORD exStyle)
 {
     // Windows 10 metrics at 96 dpi: a sizing frame of 8 pixels (4 plus the

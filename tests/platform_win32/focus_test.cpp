@@ -132,6 +132,22 @@ TEST_F(FocusTest, HidingTheForegroundWindowDeactivates)
     EXPECT_EQ(ReceivedMessages().back().wParam, (WPARAM)FALSE);
 }
 
+TEST_F(FocusTest, MouseOverTheWindowAsksForTheCursor)
+{
+    QLTest_InjectMouseMotion(3, 4);
+    DrainMessages();
+    std::vector<ReceivedMessage>& received = ReceivedMessages();
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0].message, (UINT)WM_NCHITTEST);
+    EXPECT_EQ(received[1].message, (UINT)WM_SETCURSOR);
+    EXPECT_EQ(received[1].wParam, (WPARAM)window);
+    EXPECT_EQ(LOWORD(received[1].lParam), HTCLIENT);
+    EXPECT_EQ(HIWORD(received[1].lParam), WM_MOUSEMOVE);
+    // The default handling shows the class cursor, the arrow.
+    EXPECT_EQ(SetCursor(nullptr), LoadCursor(nullptr, IDC_ARROW));
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+}
+
 // The engine's pump: drain while active, wait while inactive.
 TEST_F(FocusTest, WaitingPumpWakesWhenTheWindowIsRestored)
 {
