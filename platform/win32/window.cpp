@@ -112,6 +112,13 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass)
     return stored.atom;
 }
 
+BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE /*instance*/)
+{
+    // Windows refuses while a window of the class exists; our windows keep
+    // their procedure, so forgetting the class is safe either way.
+    return className && Classes().erase(ClassKey(className)) ? TRUE : FALSE;
+}
+
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                             int width, int height, HWND /*parent*/, HMENU /*menu*/, HINSTANCE /*instance*/,
                             LPVOID /*param*/)
