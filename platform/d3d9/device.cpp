@@ -79,16 +79,18 @@ bool Device::CreateContext()
         D3D9Debug("OpenGL %d.%d is too old", epoxy_gl_version() / 10, epoxy_gl_version() % 10);
         return false;
     }
-    // Direct3D's conventions: clip z in 0..w, and the first row of every
-    // framebuffer is the top one, so render targets read back as D3D's do.
-    glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
+    // Direct3D's clip z runs 0..w. The shaders negate clip y, so row 0 of
+    // every framebuffer is Direct3D's top row and GL's tie rule for samples
+    // on an edge falls on the same top and left edges as Direct3D's.
+    glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
     glCreateVertexArrays(1, &vao);
     glBindVertexArray(vao);
     glCreateSamplers(kMaxStages, samplers);
     for (DWORD i = 0; i < kMaxStages; ++i)
         gl.BindSampler(i, samplers[i]);
-    // Lines draw their last pixel, as D3DRS_LASTPIXEL's default asks.
-    gl.FrontFace(GL_CW);
+    // With y negated, GL_CCW front faces are the triangles that run
+    // clockwise on the screen as Direct3D sees it.
+    gl.FrontFace(GL_CCW);
     return true;
 }
 

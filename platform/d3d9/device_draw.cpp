@@ -124,8 +124,8 @@ void Device::ApplyRenderStates()
     gl.DepthFunc(CompareFunc(rs[D3DRS_ZFUNC]));
 
     gl.Enable(GL_STENCIL_TEST, depthStencil && rs[D3DRS_STENCILENABLE] != FALSE);
-    // GL's front faces are the ones Direct3D calls clockwise (see the cull
-    // mode below); two-sided mode gives counter-clockwise ones their own ops.
+    // GL's front faces are the ones Direct3D calls clockwise; two-sided
+    // mode gives counter-clockwise ones their own ops.
     GLStencilFace front;
     front.func = CompareFunc(rs[D3DRS_STENCILFUNC]);
     front.ref = rs[D3DRS_STENCILREF] & 0xFF;
@@ -163,8 +163,7 @@ void Device::ApplyRenderStates()
     DWORD write = rs[D3DRS_COLORWRITEENABLE];
     gl.ColorMask(write & 1, write & 2, write & 4, (write & 8) && params.BackBufferFormat == D3DFMT_A8R8G8B8);
 
-    // With the upper-left clip origin, GL_CW front faces are the triangles
-    // that run clockwise on the screen, as Direct3D sees them.
+    // GL's front faces are Direct3D's clockwise ones (see CreateContext).
     DWORD cull = rs[D3DRS_CULLMODE];
     gl.Enable(GL_CULL_FACE, cull == D3DCULL_CW || cull == D3DCULL_CCW);
     gl.CullFace(cull == D3DCULL_CW ? GL_FRONT : GL_BACK);

@@ -68,16 +68,17 @@ std::string VertexShader(const FFShaderKey& key)
     s += "void main() {\n";
     if (key.rhw) {
         // Pixel coordinates of the render target; D3D pixel centres sit on
-        // whole coordinates, GL's half a pixel further right and down.
+        // whole coordinates, GL's half a pixel further right and down. Clip
+        // y is negated so that row 0 of the framebuffer is the top row.
         s += "  float w = aPosition.w == 0.0 ? 1.0 : 1.0 / aPosition.w;\n"
              "  vec2 ndc = vec2((2.0 * (aPosition.x - uViewport.x) + 1.0) / uViewport.z - 1.0,\n"
              "                  1.0 - (2.0 * (aPosition.y - uViewport.y) + 1.0) / uViewport.w);\n"
-             "  gl_Position = vec4(ndc * w, aPosition.z * w, w);\n";
+             "  gl_Position = vec4(ndc.x * w, -ndc.y * w, aPosition.z * w, w);\n";
     } else {
         s += "  vec4 position = vec4(aPosition.xyz, 1.0);\n"
              "  gl_Position = uWorldViewProj * position;\n"
              "  gl_Position.x += gl_Position.w / uViewport.z;\n"
-             "  gl_Position.y -= gl_Position.w / uViewport.w;\n";
+             "  gl_Position.y = -(gl_Position.y - gl_Position.w / uViewport.w);\n";
     }
     if (key.lighting && !key.rhw) {
         s += "  vec3 P = (uWorldView * position).xyz;\n";

@@ -3,6 +3,7 @@
 
 #include <qlplatform_test.h>
 
+
 bool Device::ReadPresented(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height)
 {
     MakeCurrent();
