@@ -265,10 +265,9 @@ HRESULT QLGraphics::DrawStencilShadowLayout(float elapsedSeconds)
     device->SetRenderState(D3DRS_STENCILWRITEMASK, 0xFFFFFFFF);
     device->SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
     device->SetRenderState(D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP);
-    // A light pass adds one light's diffuse and specular terms only: the
+    // A lit pass adds one light's diffuse and specular terms only: the
     // ambient pass has already added the global ambient and the other
-    // lights, and must not be added again where no shadow falls.
-    device->SetRenderState(D3DRS_AMBIENT, 0);
+    // lights, which must not be added again where no shadow falls.
     for (const LightSlot& slot : lights)
         if (slot.enabled && slot.index != 0)
             device->LightEnable((DWORD)slot.index, FALSE);
@@ -284,6 +283,8 @@ HRESULT QLGraphics::DrawStencilShadowLayout(float elapsedSeconds)
         if (FAILED(result))
             return result;
         device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
+        // Visible volumes show in the global ambient colour.
+        device->SetRenderState(D3DRS_AMBIENT, DrawShadowVolume ? ambient : 0);
         if (!DrawShadowVolume)
             device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
         for (uint32_t i = 0; i < geometries.Count(); ++i) {
@@ -294,6 +295,8 @@ HRESULT QLGraphics::DrawStencilShadowLayout(float elapsedSeconds)
         device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
         device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
         device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+        if (DrawShadowVolume)
+            device->SetRenderState(D3DRS_AMBIENT, 0);
         if (AmbientOnly)
             continue;
         for (uint32_t i = 0; i < geometries.Count(); ++i) {
