@@ -120,10 +120,10 @@ public:
 // 2D textures in A8R8G8B8 or X8R8G8B8 (memory bytes B, G, R, A), a GL
 // texture with the whole mip chain; LockRect hands out a system-memory
 // level that UnlockRect uploads.
-class Texture final : public Resource<IDirect3DTexture9> {
+class TextureObject final : public Resource<IDirect3DTexture9> {
 public:
-    Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool);
-    ~Texture() override;
+    TextureObject(Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool);
+    ~TextureObject() override;
     bool Create();
     D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return D3DRTYPE_TEXTURE; }
     DWORD STDMETHODCALLTYPE SetLOD(DWORD) override { return 0; }

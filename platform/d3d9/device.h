@@ -240,7 +240,7 @@ private:
     VertexBuffer* stream = nullptr;
     UINT streamOffset = 0, streamStride = 0;
     IndexBuffer* indices = nullptr;
-    Texture* textures[kMaxStages] = {};
+    TextureObject* textures[kMaxStages] = {};
 
     // What changed since the last draw.
     bool renderStatesDirty = true;

@@ -200,7 +200,7 @@ HRESULT Device::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
 {
     if (Stage >= kMaxStages)
         return D3DERR_INVALIDCALL;
-    Texture* texture = static_cast<Texture*>(static_cast<IDirect3DTexture9*>(pTexture));
+    TextureObject* texture = static_cast<TextureObject*>(static_cast<IDirect3DTexture9*>(pTexture));
     if (textures[Stage] == texture)
         return D3D_OK;
     if ((textures[Stage] == nullptr) != (texture == nullptr))
@@ -439,7 +439,7 @@ HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
     if (Levels == 0 || Levels > full)
         Levels = full;
     MakeCurrent();
-    Texture* texture = new (std::nothrow) Texture(this, Width, Height, Levels, Usage, Format, Pool);
+    TextureObject* texture = new (std::nothrow) TextureObject(this, Width, Height, Levels, Usage, Format, Pool);
     if (!texture)
         return E_OUTOFMEMORY;
     if (!texture->Create()) {

@@ -116,19 +116,19 @@ UINT FullMipCount(UINT width, UINT height)
     return levels;
 }
 
-Texture::Texture(Device* d, UINT w, UINT h, UINT l, DWORD u, D3DFORMAT f, D3DPOOL p)
+TextureObject::TextureObject(Device* d, UINT w, UINT h, UINT l, DWORD u, D3DFORMAT f, D3DPOOL p)
     : Resource<IDirect3DTexture9>(d, p), width(w), height(h), levels(l), usage(u), format(f)
 {
 }
 
-Texture::~Texture()
+TextureObject::~TextureObject()
 {
     device->MakeCurrent();
     glDeleteTextures(1, &name);
     free(lockData);
 }
 
-bool Texture::Create()
+bool TextureObject::Create()
 {
     glCreateTextures(GL_TEXTURE_2D, 1, &name);
     glTextureStorage2D(name, levels, GL_RGBA8, width, height);
@@ -139,7 +139,7 @@ bool Texture::Create()
     return glGetError() == GL_NO_ERROR;
 }
 
-HRESULT Texture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)
+HRESULT TextureObject::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)
 {
     if (!pDesc || Level >= levels)
         return D3DERR_INVALIDCALL;
@@ -148,14 +148,14 @@ HRESULT Texture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)
     return D3D_OK;
 }
 
-HRESULT Texture::GetSurfaceLevel(UINT, IDirect3DSurface9** ppSurfaceLevel)
+HRESULT TextureObject::GetSurfaceLevel(UINT, IDirect3DSurface9** ppSurfaceLevel)
 {
     if (ppSurfaceLevel)
         *ppSurfaceLevel = nullptr;
     return D3DERR_NOTAVAILABLE;
 }
 
-HRESULT Texture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags)
+HRESULT TextureObject::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags)
 {
     // Default-pool textures lock only when dynamic, as in Direct3D 9.
     if (!pLockedRect || Level >= levels || lockedLevel >= 0 || pRect ||
@@ -173,7 +173,7 @@ HRESULT Texture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* p
     return D3D_OK;
 }
 
-HRESULT Texture::UnlockRect(UINT Level)
+HRESULT TextureObject::UnlockRect(UINT Level)
 {
     if (lockedLevel < 0 || (UINT)lockedLevel != Level)
         return D3DERR_INVALIDCALL;
@@ -188,7 +188,7 @@ HRESULT Texture::UnlockRect(UINT Level)
     return D3D_OK;
 }
 
-void Texture::UploadLevel(UINT level, const void* pixels)
+void TextureObject::UploadLevel(UINT level, const void* pixels)
 {
     D3DSURFACE_DESC desc = {};
     if (GetLevelDesc(level, &desc) != D3D_OK)

@@ -174,7 +174,7 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pS
     HRESULT hr = pDevice->CreateTexture(width, height, levels, Usage, Format, Pool, &texture, nullptr);
     if (FAILED(hr))
         return hr;
-    Texture* target = static_cast<Texture*>(texture);
+    TextureObject* target = static_cast<TextureObject*>(texture);
     std::vector<uint32_t> level, next;
     Scale(image, fileW, fileH, &level, width, height, PointFilter(Filter));
     UINT w = width, h = height;

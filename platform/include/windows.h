@@ -232,9 +232,8 @@ typedef struct tagMINMAXINFO {
 #define WM_SETCURSOR 0x0020
 #define WM_GETMINMAXINFO 0x0024
 #define WM_NCHITTEST 0x0084
-#define WM_KEYDOWN 0x0100
-#define WM_KEYUP 0x0101
 #define WM_SYSCOMMAND 0x0112
+#define WM_MOUSEMOVE 0x0200
 #define WM_ENTERMENULOOP 0x0211
 #define WM_EXITMENULOOP 0x0212
 #define WM_ENTERSIZEMOVE 0x0231
@@ -299,6 +298,7 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass);
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                             int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 BOOL WINAPI DestroyWindow(HWND window);
+BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance);
 BOOL WINAPI IsWindow(HWND window);
 BOOL WINAPI ShowWindow(HWND window, int command);
 BOOL WINAPI UpdateWindow(HWND window);

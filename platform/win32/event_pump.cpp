@@ -9,12 +9,31 @@ namespace {
 const QLWin32_InputSink* inputSink = nullptr;
 
 // A user's move or resize: Windows runs a modal loop framed by these two.
-void PostSizeMove(Win32Window* window)
+// While the window manager settles our own placement, a new size is only
+// reported, as SetWindowPos reports it.
+void PostSizeMove(Win32Window* window, bool resized)
 {
     HWND handle = window->handle;
+    if (QLWin32_Settling(window)) {
+        if (resized)
+            QLWin32_Enqueue(handle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(window->clientWidth, window->clientHeight));
+        return;
+    }
     QLWin32_Enqueue(handle, WM_ENTERSIZEMOVE, 0, 0);
     QLWin32_Enqueue(handle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(window->clientWidth, window->clientHeight));
     QLWin32_Enqueue(handle, WM_EXITSIZEMOVE, 0, 0);
+}
+
+// Windows asks the window under a moving mouse where the mouse is and
+// which cursor to show, at once, before the move is queued.
+void SendCursorQuery(const SDL_MouseMotionEvent& event)
+{
+    Win32Window* window = QLWin32_FindSDL(event.windowID);
+    if (!window)
+        return;
+    HWND handle = window->handle;
+    LRESULT hit = QLWin32_Send(handle, WM_NCHITTEST, 0, MAKELPARAM(event.x, event.y));
+    QLWin32_Send(handle, WM_SETCURSOR, (WPARAM)handle, MAKELPARAM(hit, WM_MOUSEMOVE));
 }
 
 void TranslateWindowEvent(const SDL_WindowEvent& event)
@@ -60,7 +79,7 @@ void TranslateWindowEvent(const SDL_WindowEvent& event)
             SDL_GetWindowPosition(window->sdl, &x, &y);
             if (x != event.data1 || y != event.data2)
                 SDL_SetWindowPosition(window->sdl, event.data1, event.data2);
-            PostSizeMove(window);
+            PostSizeMove(window, false);
         }
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
@@ -74,7 +93,7 @@ void TranslateWindowEvent(const SDL_WindowEvent& event)
             SDL_GetWindowSize(window->sdl, &width, &height);
             if (width != event.data1 || height != event.data2)
                 SDL_SetWindowSize(window->sdl, event.data1, event.data2);
-            PostSizeMove(window);
+            PostSizeMove(window, true);
         }
         break;
     default:
@@ -102,6 +121,8 @@ void QLWin32_TranslateQueuedEvents()
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         if (event.type == SDL_WINDOWEVENT)
             TranslateWindowEvent(event.window);
+        else if (event.type == SDL_MOUSEMOTION)
+            SendCursorQuery(event.motion);
         if (inputSink && inputSink->onEvent)
             inputSink->onEvent(event);
     }

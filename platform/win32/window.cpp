@@ -51,16 +51,28 @@ void ScreenSize(int* width, int* height)
 void Show(Win32Window* window, bool activate)
 {
     if (!window->visible) {
+        QLWin32_Settle(window);
         SDL_ShowWindow(window->sdl);
         window->visible = true;
     }
     if (!activate)
         return;
     // No window system hands out the focus headless: a shown window takes it.
-    if (QLWin32_Headless())
+    if (QLWin32_Headless()) {
         QLWin32_SetFocusWindow(window->handle);
-    else
-        SDL_RaiseWindow(window->sdl);
+        return;
+    }
+    // Windows activates a shown window at once; a window manager grants the
+    // focus a moment later, so wait a little for it (not forever: without a
+    // window manager it never comes).
+    SDL_RaiseWindow(window->sdl);
+    HWND handle = window->handle;
+    Uint32 start = SDL_GetTicks();
+    while (QLWin32_FocusWindow() != handle && SDL_GetTicks() - start < 250) {
+        QLWin32_PumpEvents();
+        if (QLWin32_FocusWindow() != handle)
+            SDL_Delay(5);
+    }
 }
 
 void SetMinimized(Win32Window* window, bool minimized)
@@ -98,6 +110,13 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass)
     stored.cursor = windowClass->hCursor;
     stored.atom = nextAtom++;
     return stored.atom;
+}
+
+BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE /*instance*/)
+{
+    // Windows refuses while a window of the class exists; our windows keep
+    // their procedure, so forgetting the class is safe either way.
+    return className && Classes().erase(ClassKey(className)) ? TRUE : FALSE;
 }
 
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
@@ -305,9 +324,13 @@ BOOL WINAPI SetWindowPos(HWND handle, HWND /*insertAfter*/, int x, int y, int cx
     if (!window)
         return FALSE;
     RECT frame = QLWin32_FrameOf(window->style, window->exStyle);
-    if (!(flags & SWP_NOMOVE)) {
+    // A window manager may place the window a little off what was asked; an
+    // unchanged request is not passed on, so restoring the rectangle just
+    // stored cannot start a drift of moves.
+    if (!(flags & SWP_NOMOVE) && (x - frame.left != window->clientX || y - frame.top != window->clientY)) {
         window->clientX = x - frame.left;
         window->clientY = y - frame.top;
+        QLWin32_Settle(window);
         SDL_SetWindowPosition(window->sdl, window->clientX, window->clientY);
     }
     bool resized = false;
@@ -318,9 +341,12 @@ BOOL WINAPI SetWindowPos(HWND handle, HWND /*insertAfter*/, int x, int y, int cx
         int width = SDL_max(1, cx - (frame.right - frame.left));
         int height = SDL_max(1, cy - (frame.bottom - frame.top));
         resized = width != window->clientWidth || height != window->clientHeight;
-        SDL_SetWindowSize(window->sdl, width, height);
-        window->clientWidth = width;
-        window->clientHeight = height;
+        if (resized) {
+            QLWin32_Settle(window);
+            SDL_SetWindowSize(window->sdl, width, height);
+            window->clientWidth = width;
+            window->clientHeight = height;
+        }
     }
     if (flags & SWP_SHOWWINDOW)
         Show(window, !(flags & SWP_NOACTIVATE));

@@ -25,7 +25,13 @@ bool QLWin32_InitVideo()
         return true;
     // Ctrl+C ends a console program on Windows; SDL would turn it into an event.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return false;
+    // Keeps the GL driver loaded for the whole run: SDL would otherwise load
+    // and unload it with every OpenGL window. A failure only means windows
+    // without OpenGL.
+    SDL_GL_LoadLibrary(nullptr);
+    return true;
 }
 
 bool QLWin32_Headless()
@@ -61,6 +67,18 @@ HWND QLWin32_Register(const Win32Window& window)
 void QLWin32_Unregister(HWND window)
 {
     Windows().erase((uintptr_t)window);
+}
+
+void QLWin32_Settle(Win32Window* window)
+{
+    // Headless, only injected events move a window: none is ours to absorb.
+    if (!QLWin32_Headless())
+        window->settleUntil = SDL_GetTicks() + 500;
+}
+
+bool QLWin32_Settling(const Win32Window* window)
+{
+    return window->settleUntil && !SDL_TICKS_PASSED(SDL_GetTicks(), window->settleUntil);
 }
 
 RECT QLWin32_FrameOf(DWORD style, DWORD exStyle)

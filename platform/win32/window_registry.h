@@ -24,6 +24,9 @@ struct Win32Window {
     // The client area in screen coordinates as last set or reported, so that
     // an SDL event that repeats a known geometry produces no message.
     int clientX, clientY, clientWidth, clientHeight;
+    // Until this SDL tick, geometry events are the window manager settling
+    // our own placement, not a user's move (real displays only).
+    uint32_t settleUntil;
     // The smallest outer size, from WM_GETMINMAXINFO at creation.
     POINT minTrackSize;
 };
@@ -39,6 +42,10 @@ Win32Window* QLWin32_FindSDL(uint32_t sdlWindowId);
 HWND QLWin32_Register(const Win32Window& window);
 // Forgets the window; its handle stays invalid for the rest of the run.
 void QLWin32_Unregister(HWND window);
+
+// Starts the settling time after the stand-in itself placed or showed a window.
+void QLWin32_Settle(Win32Window* window);
+bool QLWin32_Settling(const Win32Window* window);
 
 // What AdjustWindowRectEx adds on each side for a style (left and top negative).
 RECT QLWin32_FrameOf(DWORD style, DWORD exStyle);

@@ -21,6 +21,7 @@ struct ChunkNode {
 struct IndexEntry {
     char name[READER_NAME_LENGTH + 1];
     ChunkNode* node;
+    bool hasMesh;  // a 0x4100 chunk somewhere under the object
 };
 
 struct SceneDatabase {

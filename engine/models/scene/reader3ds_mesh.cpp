@@ -212,7 +212,7 @@ bool ReadMeshPart(ChunkNode* node, MeshRecord* mesh)
 ChunkNode* MeshObject(SceneDatabase* database, uint32_t index, const char*& name)
 {
     for (uint32_t i = 0; i < database->objectCount; i++) {
-        if (!FindChunk(database->objects[i].node, 0x4100))
+        if (!database->objects[i].hasMesh)
             continue;
         if (index-- == 0) {
             name = database->objects[i].name;
@@ -234,7 +234,7 @@ uint32_t CountMeshes(SceneDatabase* database)
         return 0;
     uint32_t count = 0;
     for (uint32_t i = 0; i < database->objectCount; i++)
-        count += FindChunk(database->objects[i].node, 0x4100) != nullptr;
+        count += database->objects[i].hasMesh;
     return count;
 }
 

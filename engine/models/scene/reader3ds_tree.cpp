@@ -171,6 +171,7 @@ bool BuildIndex(ChunkNode* parent, uint32_t id, ChunkNode* (*named)(ChunkNode*),
         if (node->id != id)
             continue;
         entries[i].node = node;
+        entries[i].hasMesh = FindChunk(node, 0x4100) != nullptr;
         ChunkNode* nameNode = named(node);
         if (nameNode && !DecodeName(nameNode, entries[i].name)) {
             free(entries);
@@ -262,7 +263,8 @@ void ReadSceneDatabase(ChunkFile* file, SceneDatabase* database)
     }
     root->fileSlot = file->slot;
     database->root = root;
-    ChunkCursor cursor = {0, file->size};
+    // Unbounded but by the file, so a file too short for a header is a read error.
+    ChunkCursor cursor = {0, UINT32_MAX};
     uint16_t id = 0;
     if (!MakeFileCurrent(file->slot) || !cursor.U16(id) || !cursor.U32(root->length)) {
         PushReaderError(ERR_CREATING_DATABASE);

@@ -10,7 +10,7 @@
 
 #include <enginestring.h>
 
-#include <windows.h>
+#include <qlresult.h>
 
 // Fills `bones` (replacing its contents). Child and parent indices are
 // checked against the bone count and against each other, so a loaded

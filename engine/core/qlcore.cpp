@@ -1,0 +1,250 @@
+#include "qlcore.h"
+
+#include "graphics/igeometry.h"
+#include "graphics/igraphics.h"
+#include "input/iinput.h"
+
+#include <qltrace.h>
+
+#include <stdio.h>
+
+#include <new>
+
+namespace CoreState {
+QLCore* current = nullptr;
+bool active = true;
+bool running = true;
+}  // namespace CoreState
+
+namespace {
+
+constexpr DWORD windowStyle = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
+constexpr DWORD windowExStyle = WS_EX_WINDOWEDGE;
+constexpr LONG smallestStoredWidth = 320;
+constexpr LONG smallestStoredHeight = 240;
+
+using GeometryFactory = HRESULT (*)(const EngineString& type, const EngineString& command, IGraphics* graphics,
+                                    IGeometry** out);
+
+// Type names in the order they are compared; a null factory is a type whose
+// class this build does not have, and behaves as an unknown type.
+struct FactoryEntry {
+    const char* type;
+    GeometryFactory factory;
+};
+const FactoryEntry factories[] = {
+    {"cal3d", nullptr},
+    {"md5", nullptr},
+    {"3ds", nullptr},
+    {"d3map", nullptr},
+    {"font", nullptr},
+};
+
+EngineString LocalDateAndTime()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[96];
+    snprintf(text, sizeof text, "The %02u/%02u/%02u At %02u:%02u:%02u", (unsigned)now.wMonth, (unsigned)now.wDay,
+             (unsigned)(now.wYear % 100), (unsigned)now.wHour, (unsigned)now.wMinute, (unsigned)now.wSecond);
+    return text;
+}
+
+}  // namespace
+
+HRESULT CreateCore(ICore** out)
+{
+    TraceContext trace("CreateCore()");
+    QL_REQUIRE_ARG(trace, out);
+    QLCore* core = new (std::nothrow) QLCore();
+    *out = core;
+    QL_REQUIRE_MEMORY(trace, core);
+    core->AddRef();
+    return S_OK;
+}
+
+QLCore::QLCore() : title("Quarlight"), className("Quarlight")
+{
+    CoreState::current = this;
+    CoreState::active = true;
+    CoreState::running = true;
+}
+
+QLCore::~QLCore()
+{
+    TraceContext trace(this, "Destructor()");
+    if (CoreState::current == this)
+        CoreState::current = nullptr;
+    if (graphics) {
+        IGraphics* leftover = graphics;
+        QL_LOG(trace, TraceError, EngineString("IGraphics not detached ! nRef=") + (uint32_t)(leftover->AddRef() - 1));
+        while (leftover->Release() != 0) {
+        }
+    }
+    if (input) {
+        IInput* leftover = input;
+        QL_LOG(trace, TraceError, EngineString("IInput not detached ! nRef=") + (uint32_t)(leftover->AddRef() - 1));
+        while (leftover->Release() != 0) {
+        }
+    }
+    if (!graphics && !input)
+        QL_LOG(trace, TraceInfo, "Quarlight Engine correctly shutdown");
+}
+
+HRESULT QLCore::Clone(ICore**)
+{
+    return E_FAIL;
+}
+
+HRESULT QLCore::Init(HINSTANCE instanceHandle, const EngineString& windowTitle, uint32_t width, uint32_t height)
+{
+    TraceContext trace(this, "Init()");
+    QL_LOG(trace, TraceInfo, LocalDateAndTime());
+    Timer();
+
+    instance = instanceHandle ? instanceHandle : GetModuleHandleA(nullptr);
+    title = windowTitle;
+    if (width < 320 || height < 240) {
+        width = 640;
+        height = 480;
+    }
+    windowRect.left = (GetSystemMetrics(SM_CXSCREEN) - (int32_t)width) / 2;
+    windowRect.top = (GetSystemMetrics(SM_CYSCREEN) - (int32_t)height) / 2;
+    windowRect.right = windowRect.left + (int32_t)width;
+    windowRect.bottom = windowRect.top + (int32_t)height;
+    AdjustWindowRectEx(&windowRect, windowStyle, FALSE, windowExStyle);
+
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = CoreWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = className.Chars();
+    QL_TRY(trace, "RegisterClassEx()", RegisterClassExA(&windowClass) ? S_OK : E_FAIL);
+
+    window = CreateWindowExA(windowExStyle, className.Chars(), title.Chars(), windowStyle, windowRect.left,
+                             windowRect.top, windowRect.right - windowRect.left, windowRect.bottom - windowRect.top,
+                             GetDesktopWindow(), nullptr, instance, nullptr);
+    QL_TRY(trace, "CreateWindowEx()", window ? S_OK : E_FAIL);
+    ShowWindow(window, SW_SHOWDEFAULT);
+    UpdateWindow(window);
+    return S_OK;
+}
+
+HRESULT QLCore::Update()
+{
+    if (GetForegroundWindow() != window)
+        CoreState::active = false;
+    MSG message;
+    for (;;) {
+        if (CoreState::active) {
+            if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+                break;
+        } else if (GetMessageA(&message, nullptr, 0, 0) == 0) {
+            break;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return S_OK;
+}
+
+bool QLCore::IsActive()
+{
+    return CoreState::active;
+}
+
+bool QLCore::IsRunning()
+{
+    return CoreState::running;
+}
+
+HRESULT QLCore::CreateGraphics(IGraphics** out)
+{
+    TraceContext trace(this, "CreateGraphics()");
+    QL_REQUIRE_ARG(trace, out);
+    // One graphics manager per core: a second request leaves the first alone.
+    QL_ASSERT(trace, !graphics);
+    graphics = NewGraphicsManager();
+    QL_ASSERT(trace, graphics);
+    graphics->AddRef();
+    AddRef();
+    QL_TRY(trace, "Graphic manager initialisation failed !", graphics->Init(this, window));
+    *out = graphics;
+    return S_OK;
+}
+
+HRESULT QLCore::CreateInput(IInput** out)
+{
+    TraceContext trace(this, "CreateInput()");
+    QL_REQUIRE_ARG(trace, out);
+    QL_ASSERT(trace, !input);
+    input = NewInputManager();
+    QL_ASSERT(trace, input);
+    input->AddRef();
+    AddRef();
+    QL_TRY(trace, "Input manager initialisation failed !", input->Init(this, instance, window));
+    *out = input;
+    return S_OK;
+}
+
+HRESULT QLCore::CreateObject(const EngineString& type, const EngineString& command, IGeometry** out)
+{
+    TraceContext trace(this, "CreateObject()");
+    QL_REQUIRE_ARG(trace, out);
+    // Every factory needs the graphics manager.
+    QL_ASSERT(trace, graphics);
+    graphics->AddRef();
+
+    HRESULT result = E_INVALIDARG;
+    for (const FactoryEntry& entry : factories) {
+        if (type == entry.type) {
+            if (entry.factory)
+                result = entry.factory(type, command, graphics, out);
+            break;
+        }
+    }
+    if (SUCCEEDED(result)) {
+        QL_TRY(trace, "-", graphics->AddGeometryInternal(*out));
+        return S_OK;
+    }
+    QL_LOG(trace, TraceError, "Type : '" + type + "'; Command : '" + command + "'");
+    graphics->Release();
+    return result;
+}
+
+int32_t QLCore::StoreWindowRect()
+{
+    if (graphics && !graphics->IsWindowed())
+        return 1;
+    RECT current;
+    if (GetWindowRect(window, &current) && current.right - current.left >= smallestStoredWidth &&
+        current.bottom - current.top >= smallestStoredHeight)
+        windowRect = current;
+    return 0;
+}
+
+int32_t QLCore::RestoreWindowRect()
+{
+    if (graphics && !graphics->IsWindowed())
+        return 1;
+    SetWindowPos(window, HWND_NOTOPMOST, windowRect.left, windowRect.top, windowRect.right - windowRect.left,
+                 windowRect.bottom - windowRect.top, SWP_SHOWWINDOW);
+    return 0;
+}
+
+HRESULT QLCore::DetachManager(IEngineObject* manager)
+{
+    TraceContext trace(this, "DetachManager()");
+    QL_REQUIRE_ARG(trace, manager);
+    if (manager == static_cast<IEngineObject*>(graphics)) {
+        graphics = nullptr;
+    } else if (manager == static_cast<IEngineObject*>(input)) {
+        input = nullptr;
+    } else {
+        QL_LOG(trace, TraceError, "Unknow manager : " + manager->GetType());
+        return E_FAIL;
+    }
+    return S_OK;
+}

@@ -1,0 +1,351 @@
+// The graphics manager: device creation, screen modes, the reset after a lost
+// device, the default device state and the shutdown report.
+#include "qlgraphics.h"
+
+#include "core/icore.h"
+#include "igeometry.h"
+
+#include <qltrace.h>
+
+#include <new>
+
+bool DrawShadowVolume = false;
+bool AmbientOnly = false;
+bool DrawPossibleSilhouette = false;
+
+IGraphics* NewGraphicsManager()
+{
+    return new (std::nothrow) QLGraphics();
+}
+
+QLGraphics::QLGraphics()
+{
+    for (LightSlot& slot : lights) {
+        slot.index = -1;
+        slot.enabled = false;
+    }
+}
+
+HRESULT QLGraphics::Clone(IGraphics**)
+{
+    return E_FAIL;
+}
+
+HRESULT QLGraphics::Reserved(uint32_t, uint32_t)
+{
+    return E_FAIL;
+}
+
+bool QLGraphics::IsWindowed()
+{
+    return presentParams.Windowed != FALSE;
+}
+
+int32_t QLGraphics::GetMaxActiveLights()
+{
+    return MAXACTIVELIGHTS;
+}
+
+IDirect3DDevice9* QLGraphics::GetDevice()
+{
+    return device;
+}
+
+HRESULT QLGraphics::GetScreenMode(ScreenMode* mode)
+{
+    if (!mode)
+        return E_INVALIDARG;
+    mode->windowed = presentParams.Windowed;
+    mode->width = (int32_t)presentParams.BackBufferWidth;
+    mode->height = (int32_t)presentParams.BackBufferHeight;
+    return S_OK;
+}
+
+HRESULT QLGraphics::Init(ICore* owner, HWND window)
+{
+    TraceContext trace(this, "Init()");
+    QL_REQUIRE_ARG(trace, owner);
+    core = owner;
+    d3d = Direct3DCreate9(31);
+    QL_TRY(trace, "Direct3DCreate9() failed !", d3d ? S_OK : E_FAIL);
+    D3DDISPLAYMODE displayMode;
+    QL_TRY(trace, "IDirect3DDevice9::GetAdapterDisplayMode() failed !",
+           d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &displayMode));
+
+    presentParams = D3DPRESENT_PARAMETERS{};
+    presentParams.BackBufferWidth = 640;
+    presentParams.BackBufferHeight = 480;
+    presentParams.BackBufferFormat = displayMode.Format;
+    presentParams.BackBufferCount = 1;
+    presentParams.MultiSampleType = D3DMULTISAMPLE_NONE;
+    presentParams.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    presentParams.hDeviceWindow = window;
+    presentParams.Windowed = TRUE;
+    presentParams.EnableAutoDepthStencil = FALSE;
+    presentParams.FullScreen_RefreshRateInHz = 0;
+    presentParams.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+
+    for (LightSlot& slot : lights) {
+        slot.index = -1;
+        slot.enabled = false;
+    }
+    return S_OK;
+}
+
+HRESULT QLGraphics::SetScreenMode(const ScreenMode* mode)
+{
+    TraceContext trace(this, "SetScreenMode()");
+    QL_REQUIRE_ARG(trace, mode);
+    QL_ASSERT(trace, d3d);
+    presentParams.Windowed = mode->windowed ? TRUE : FALSE;
+    if (!mode->windowed) {
+        presentParams.BackBufferWidth = (UINT)mode->width;
+        presentParams.BackBufferHeight = (UINT)mode->height;
+    }
+    presentParams.EnableAutoDepthStencil = mode->depthBits ? TRUE : FALSE;
+    presentParams.AutoDepthStencilFormat = D3DFMT_D24S8;
+
+    if (device) {
+        UpdateScreenMode();
+    } else {
+        QL_TRY(trace, "IDirect3DDevice9::CreateDevice() failed !", CreateDevice());
+        QL_TRY(trace, "-", SetRenderMode());
+        // One black frame, so the window shows no garbage before the first frame.
+        QL_TRY(trace, "IDirect3DDevice9::Clear() failed !",
+               device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0));
+        QL_TRY(trace, "IDirect3DDevice9::BeginScene() failed !", device->BeginScene());
+        device->EndScene();
+        QL_TRY(trace, "IDirect3DDevice9::Present() failed !", device->Present(nullptr, nullptr, nullptr, nullptr));
+    }
+    QL_TRY(trace, "IDirect3DDevice9::GetDeviceCaps() failed !", device->GetDeviceCaps(&caps));
+    return LogCapabilities();
+}
+
+// Pure hardware, then software vertex processing, then the reference
+// rasteriser; only the last resort is worth a word in the log. Returns the
+// last attempt's code; the caller reports a failure.
+HRESULT QLGraphics::CreateDevice()
+{
+    TraceContext trace(this, "SetScreenMode()");
+    const struct {
+        D3DDEVTYPE type;
+        DWORD flags;
+    } attempts[] = {
+        {D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_PUREDEVICE},
+        {D3DDEVTYPE_HAL, D3DCREATE_SOFTWARE_VERTEXPROCESSING},
+        {D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING},
+    };
+    HRESULT result = E_FAIL;
+    for (const auto& attempt : attempts) {
+        D3DPRESENT_PARAMETERS parameters = presentParams;
+        result = d3d->CreateDevice(D3DADAPTER_DEFAULT, attempt.type, presentParams.hDeviceWindow, attempt.flags,
+                                   &parameters, &device);
+        if (SUCCEEDED(result)) {
+            if (attempt.type == D3DDEVTYPE_REF)
+                QL_LOG(trace, TraceWarning, "Device Created in Mode REF (=> very SLOW) !!!");
+            return S_OK;
+        }
+        device = nullptr;
+    }
+    return result;
+}
+
+HRESULT QLGraphics::LogCapabilities()
+{
+    TraceContext trace(this, "SetScreenMode()");
+    QL_LOG(trace, TraceInfo,
+           EngineString("MaxStreams==") + (uint32_t)caps.MaxStreams + " MaxPrimitiveCount==" +
+               (uint32_t)caps.MaxPrimitiveCount);
+    QL_LOG(trace, TraceInfo,
+           EngineString("MaxSimultaneousTextures==") + (uint32_t)caps.MaxSimultaneousTextures +
+               " MaxTextureBlendStages==" + (uint32_t)caps.MaxTextureBlendStages);
+    return S_OK;
+}
+
+HRESULT QLGraphics::UpdateScreenMode()
+{
+    TraceContext trace(this, "UpdateScreenMode()");
+    if (inFrame) {
+        screenModeChanged = true;
+        return S_FALSE;
+    }
+    ShowCursor(IsWindowed() ? TRUE : FALSE);
+    if (IsWindowed()) {
+        if (core)
+            core->RestoreWindowRect();
+        RECT client;
+        if (GetClientRect(presentParams.hDeviceWindow, &client)) {
+            presentParams.BackBufferWidth = (UINT)(client.right - client.left);
+            presentParams.BackBufferHeight = (UINT)(client.bottom - client.top);
+        }
+    }
+    if (!device)
+        return S_OK;
+
+    for (uint32_t i = 0; i < vertexBuffers.Count(); ++i)
+        if ((*vertexBuffers.Get(i))->IsDynamic())
+            (*vertexBuffers.Get(i))->ReleaseBuffer();
+    for (uint32_t i = 0; i < indexBuffers.Count(); ++i)
+        (*indexBuffers.Get(i))->ReleaseBuffer();
+    for (uint32_t i = 0; i < textures.Count(); ++i)
+        (*textures.Get(i))->ReleaseTexture();
+    // Re-created objects may reuse the old objects' addresses.
+    BindingCache::Clear();
+
+    D3DPRESENT_PARAMETERS parameters = presentParams;
+    QL_TRY(trace, "IDirect3DDevice9::Reset() failed !", device->Reset(&parameters));
+    if (FAILED(RecreateResources()))
+        return QLE_SUBFUNCTION;
+    SetRenderMode();
+    QL_TRY(trace, "IDirect3DDevice9::GetDeviceCaps() failed !", device->GetDeviceCaps(&caps));
+    screenModeChanged = false;
+    return S_OK;
+}
+
+HRESULT QLGraphics::RecreateResources()
+{
+    TraceContext trace(this, "UpdateScreenMode()");
+    for (uint32_t i = 0; i < vertexBuffers.Count(); ++i) {
+        VB* buffer = *vertexBuffers.Get(i);
+        if (buffer->IsDynamic())
+            QL_TRY(trace, "IDirect3DDevice9::CreateVertexBuffer() failed", buffer->CreateBuffer());
+    }
+    for (uint32_t i = 0; i < indexBuffers.Count(); ++i) {
+        IB* buffer = *indexBuffers.Get(i);
+        QL_TRY(trace, "IDirect3DDevice9::CreateIndexBuffer() failed", buffer->CreateBuffer());
+        QL_TRY(trace, "IDirect3DIndexBuffer9::Lock() failed", buffer->RefillBuffer());
+    }
+    for (uint32_t i = 0; i < textures.Count(); ++i) {
+        Texture* texture = *textures.Get(i);
+        QL_TRY(trace, ("Texture '" + texture->Name() + "' : loading failed").Chars(), texture->Load(false));
+    }
+    return S_OK;
+}
+
+HRESULT QLGraphics::SetRenderMode()
+{
+    TraceContext trace(this, "SetRenderMode()");
+    if (!device)
+        return S_FALSE;
+    QL_TRY(trace, "IDirect3DDevice9::SetRenderState() failed !", device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE));
+    QL_TRY(trace, "IDirect3DDevice9::SetRenderState() failed !", device->SetRenderState(D3DRS_ZENABLE, TRUE));
+    SetLightning(lighting, ambient);
+    for (LightSlot& slot : lights) {
+        if (!slot.enabled)
+            continue;
+        slot.enabled = false;
+        D3DLIGHT9 light = slot.light;
+        QL_TRY(trace, "-", SetLight(slot.index, true, &light));
+    }
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    device->SetTransform(D3DTS_WORLD, &identity);
+    D3DXVECTOR3 cameraEye = eye, cameraAt = at, cameraUp = up;
+    SetCamera(&cameraEye, &cameraAt, &cameraUp);
+    // 4/3 whatever the back buffer's shape: the picture stretches with the window.
+    D3DXMATRIX projection;
+    D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, 1.3333334f, 5.0f, 10000.0f);
+    return device->SetTransform(D3DTS_PROJECTION, &projection);
+}
+
+QLGraphics::~QLGraphics()
+{
+    TraceContext trace(this, "Destructor()");
+    bool clean = geometries.Count() == 0;
+    if (geometries.Count() > 0) {
+        QL_LOG(trace, TraceWarning,
+               EngineString() + geometries.Count() + " geometrie(s) still alive (or dead but not removed => Access Violation) !");
+        for (uint32_t i = geometries.Count(); i-- > 0;) {
+            if (i >= geometries.Count())
+                continue;
+            IGeometry* geometry = *geometries.Get(i);
+            while (geometry->Release() != 0) {
+            }
+        }
+        if (geometries.Count() > 0)
+            QL_LOG(trace, TraceWarning,
+                   EngineString() + geometries.Count() + " geometrie(s) don't call RemoveGeometry() in their destructor !");
+        geometries.Clear();  // what is left points at destroyed objects
+    }
+    if (inFrame && device)
+        device->EndScene();
+    delete[] dynamicPositions;
+    dynamicPositions = nullptr;
+    if (shadowVB) {
+        shadowVB->Release();
+        shadowVB = nullptr;
+    }
+    if (device) {
+        for (DWORD stage = 0; stage < caps.MaxSimultaneousTextures; ++stage)
+            device->SetTexture(stage, nullptr);
+        for (DWORD stream = 0; stream < caps.MaxStreams; ++stream)
+            device->SetStreamSource(stream, nullptr, 0, 0);
+        device->SetIndices(nullptr);
+        device->SetVertexShader(nullptr);
+        device->SetPixelShader(nullptr);
+    }
+    BindingCache::Clear();
+    // Leftovers are released below, but a shutdown that had any is not a clean one.
+    clean = clean && vertexBuffers.Count() == 0 && indexBuffers.Count() == 0 && textures.Count() == 0;
+    ReleaseLeftovers();
+
+    if (device) {
+        ULONG count = device->Release();
+        if (count != 0) {
+            clean = false;
+            QL_LOG(trace, TraceWarning, EngineString("d3dDevice9 Interface (count==") + (uint32_t)count + ") !");
+            while (device->Release() != 0) {
+            }
+        }
+        device = nullptr;
+    }
+    if (d3d) {
+        ULONG count = d3d->Release();
+        if (count != 0) {
+            clean = false;
+            QL_LOG(trace, TraceWarning, EngineString("D3D9 Interface (count==") + (uint32_t)count + ") !");
+            while (d3d->Release() != 0) {
+            }
+        }
+        d3d = nullptr;
+    }
+    if (clean)
+        QL_LOG(trace, TraceInfo, "Graphics Engine correctly shutdown");
+    if (core) {
+        core->DetachManager(this);
+        core->Release();
+    }
+}
+
+// Releases every resource the application left alive, newest first,
+// reporting each kind that had leftovers.
+void QLGraphics::ReleaseLeftovers()
+{
+    TraceContext trace(this, "Destructor()");
+    if (vertexBuffers.Count() > 0) {
+        QL_LOG(trace, TraceWarning, EngineString() + vertexBuffers.Count() + " VB(s) not released !");
+        while (vertexBuffers.Count() > 0) {
+            VB* buffer = *vertexBuffers.Get(vertexBuffers.Count() - 1);
+            while (buffer->Release() != 0) {
+            }
+        }
+    }
+    if (indexBuffers.Count() > 0) {
+        QL_LOG(trace, TraceWarning, EngineString() + indexBuffers.Count() + " IB(s) not released !");
+        while (indexBuffers.Count() > 0) {
+            IB* buffer = *indexBuffers.Get(indexBuffers.Count() - 1);
+            while (buffer->Release() != 0) {
+            }
+        }
+    }
+    if (textures.Count() > 0) {
+        QL_LOG(trace, TraceWarning, EngineString() + textures.Count() + " Texture(s) not released !");
+        while (textures.Count() > 0) {
+            Texture* texture = *textures.Get(textures.Count() - 1);
+            while (texture->Release() != 0) {
+            }
+        }
+    }
+}

@@ -1,0 +1,359 @@
+// Vertex buffers, index buffers and textures, and their creation by the
+// graphics manager.
+#include "qlgraphres.h"
+
+#include "qlgraphics.h"
+
+#include <qltrace.h>
+
+#include <string.h>
+
+#include <new>
+
+namespace BindingCache {
+IDirect3DVertexBuffer9* vertexBuffer = nullptr;
+IDirect3DIndexBuffer9* indexBuffer = nullptr;
+IDirect3DBaseTexture9* texture = nullptr;
+
+void Clear()
+{
+    vertexBuffer = nullptr;
+    indexBuffer = nullptr;
+    texture = nullptr;
+}
+}  // namespace BindingCache
+
+// ---- VB
+
+VB::VB(QLGraphics* owner, DWORD format, uint32_t vertexCount, bool isDynamic)
+    : dynamic(isDynamic), fvf(format), stride(format ? D3DXGetFVFVertexSize(format) : 1), count(vertexCount),
+      graphics(owner)
+{
+}
+
+VB::~VB()
+{
+    if (!dynamic)
+        delete[] positions;
+    ReleaseBuffer();
+    graphics->Forget(this);
+}
+
+HRESULT VB::Clone(VB**)
+{
+    return E_FAIL;
+}
+
+uint32_t VB::GetCount()
+{
+    return count;
+}
+
+const D3DXVECTOR3* VB::Positions() const
+{
+    // Dynamic buffers reach the manager's current array, never a freed one.
+    return dynamic ? graphics->DynamicPositions(count) : positions;
+}
+
+HRESULT VB::CreateBuffer()
+{
+    DWORD usage = dynamic ? D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY : D3DUSAGE_WRITEONLY;
+    D3DPOOL pool = dynamic ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED;
+    return graphics->GetDevice()->CreateVertexBuffer(count * stride, usage, fvf, pool, &buffer, nullptr);
+}
+
+void VB::ReleaseBuffer()
+{
+    if (!buffer)
+        return;
+    if (BindingCache::vertexBuffer == buffer)
+        BindingCache::vertexBuffer = nullptr;
+    buffer->Release();
+    buffer = nullptr;
+}
+
+HRESULT VB::Active(uint32_t stream)
+{
+    TraceContext trace(this, "Active()");
+    QL_TRY(trace, "Multi-Stream use in FixedPipeline", stream != 0 && fvf != 0 ? E_INVALIDARG : S_OK);
+    if (BindingCache::vertexBuffer == buffer)
+        return S_FALSE;
+    BindingCache::vertexBuffer = buffer;
+    IDirect3DDevice9* device = graphics->GetDevice();
+    device->SetFVF(fvf);
+    QL_TRY(trace, "IDirect3DDevice9::SetStreamSource() failed", device->SetStreamSource(stream, buffer, 0, stride));
+    return S_OK;
+}
+
+HRESULT VB::Lock(void** data, D3DXVECTOR3** positionsOut)
+{
+    TraceContext trace(this, "Lock()");
+    QL_REQUIRE_ARG(trace, data);
+    QL_ASSERT(trace, buffer);
+    QL_TRY(trace, "IDirect3DVertexBuffer9::Lock() failed",
+           buffer->Lock(0, count * stride, data, dynamic ? D3DLOCK_DISCARD : 0));
+    if (positionsOut)
+        *positionsOut = const_cast<D3DXVECTOR3*>(Positions());
+    return S_OK;
+}
+
+HRESULT VB::Unlock()
+{
+    return buffer ? buffer->Unlock() : S_OK;
+}
+
+// ---- IB
+
+IB::IB(QLGraphics* owner, uint32_t indexCount, bool isDynamic) : dynamic(isDynamic), count(indexCount), graphics(owner)
+{
+}
+
+IB::~IB()
+{
+    delete[] indices;
+    delete[] faceInfos;
+    ReleaseBuffer();
+    graphics->Forget(this);
+}
+
+HRESULT IB::Clone(IB**)
+{
+    return E_FAIL;
+}
+
+uint32_t IB::GetCount()
+{
+    return count;
+}
+
+HRESULT IB::AllocateCopies()
+{
+    indices = new (std::nothrow) WORD[count ? count : 1]();
+    faceInfos = new (std::nothrow) FaceInfo[count / 3 ? count / 3 : 1]();
+    return indices && faceInfos ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT IB::CreateBuffer()
+{
+    DWORD usage = dynamic ? D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC : D3DUSAGE_WRITEONLY;
+    return graphics->GetDevice()->CreateIndexBuffer(count * 2, usage, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &buffer,
+                                                    nullptr);
+}
+
+HRESULT IB::RefillBuffer()
+{
+    void* data = nullptr;
+    HRESULT result = buffer->Lock(0, count * 2, &data, dynamic ? D3DLOCK_DISCARD : 0);
+    if (FAILED(result))
+        return result;
+    memcpy(data, indices, count * sizeof(WORD));
+    return buffer->Unlock();
+}
+
+void IB::ReleaseBuffer()
+{
+    if (!buffer)
+        return;
+    if (BindingCache::indexBuffer == buffer)
+        BindingCache::indexBuffer = nullptr;
+    buffer->Release();
+    buffer = nullptr;
+}
+
+HRESULT IB::Active()
+{
+    TraceContext trace(this, "Active()");
+    if (BindingCache::indexBuffer == buffer)
+        return S_FALSE;
+    BindingCache::indexBuffer = buffer;
+    QL_TRY(trace, "IDirect3DDevice9::SetIndices() failed", graphics->GetDevice()->SetIndices(buffer));
+    return S_OK;
+}
+
+HRESULT IB::Lock(void** data, WORD** indicesOut)
+{
+    TraceContext trace(this, "Lock()");
+    QL_REQUIRE_ARG(trace, data && indicesOut);
+    QL_ASSERT(trace, buffer);
+    QL_TRY(trace, "IDirect3DIndexBuffer9::Lock() failed",
+           buffer->Lock(0, count * 2, data, dynamic ? D3DLOCK_DISCARD : 0));
+    *indicesOut = indices;
+    return S_OK;
+}
+
+HRESULT IB::Unlock()
+{
+    HRESULT result = buffer ? buffer->Unlock() : S_OK;
+    graphics->GenConnectivityInfos(this);
+    return result;
+}
+
+// ---- Texture
+
+Texture::Texture(QLGraphics* owner, const EngineString& fileName) : name(fileName), graphics(owner) {}
+
+Texture::~Texture()
+{
+    ReleaseTexture();
+    graphics->Forget(this);
+}
+
+HRESULT Texture::Clone(Texture**)
+{
+    return E_FAIL;
+}
+
+HRESULT Texture::Load(bool tryDataFolder)
+{
+    auto load = [this](const EngineString& path) {
+        return D3DXCreateTextureFromFileExA(graphics->GetDevice(), path.Chars(), D3DX_DEFAULT, D3DX_DEFAULT,
+                                            D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_DEFAULT, D3DX_FILTER_LINEAR,
+                                            D3DX_FILTER_LINEAR, 0, nullptr, nullptr, &texture);
+    };
+    HRESULT result = load(name);
+    if (FAILED(result) && tryDataFolder) {
+        EngineString prefixed = "./data/" + name;
+        result = load(prefixed);
+        if (SUCCEEDED(result))
+            name = prefixed;
+    }
+    if (FAILED(result))
+        texture = nullptr;
+    return result;
+}
+
+void Texture::ReleaseTexture()
+{
+    if (!texture)
+        return;
+    if (BindingCache::texture == texture)
+        BindingCache::texture = nullptr;
+    texture->Release();
+    texture = nullptr;
+}
+
+HRESULT Texture::Active(DWORD stage)
+{
+    TraceContext trace(this, "Active()");
+    if (BindingCache::texture == texture)
+        return S_FALSE;
+    BindingCache::texture = texture;
+    QL_TRY(trace, "IDirect3DDevice9::SetTexture() failed", graphics->GetDevice()->SetTexture(stage, texture));
+    return S_OK;
+}
+
+// ---- Creation by the manager
+
+HRESULT QLGraphics::CreateVB(DWORD fvf, uint32_t count, bool dynamic, VB** out)
+{
+    TraceContext trace(this, "CreateVB()");
+    QL_REQUIRE_ARG(trace, out);
+    QL_ASSERT(trace, device);
+    VB* buffer = new (std::nothrow) VB(this, fvf, count, dynamic);
+    QL_REQUIRE_MEMORY(trace, buffer);
+    if (!dynamic) {
+        D3DXVECTOR3* positions = new (std::nothrow) D3DXVECTOR3[count ? count : 1];
+        if (!positions)
+            delete buffer;
+        QL_REQUIRE_MEMORY(trace, positions);
+        buffer->SetOwnPositions(positions);
+    } else if (dynamicCapacity < count && !creatingShadowVB) {
+        // The shadow buffer is written directly and never asks for positions:
+        // growing it mid-frame must not free the array a skinned model's
+        // volume is being built from.
+        delete[] dynamicPositions;
+        dynamicCapacity = 0;
+        dynamicPositions = new (std::nothrow) D3DXVECTOR3[count];
+        if (!dynamicPositions)
+            delete buffer;
+        QL_REQUIRE_MEMORY(trace, dynamicPositions);
+        dynamicCapacity = count;
+    }
+    HRESULT created = buffer->CreateBuffer();
+    if (FAILED(created)) {
+        delete buffer;
+        QL_TRY(trace, "IDirect3DDevice9::CreateVertexBuffer() failed", created);
+    }
+    if (!creatingShadowVB && (!shadowVB || shadowVB->GetCount() < 6 * count)) {
+        HRESULT grown = GrowShadowBuffer(6 * count);
+        if (FAILED(grown)) {
+            delete buffer;
+            return QLE_SUBFUNCTION;
+        }
+    }
+    if (FAILED(vertexBuffers.Add(buffer))) {
+        delete buffer;
+        QL_REQUIRE_MEMORY(trace, nullptr);
+    }
+    buffer->AddRef();
+    *out = buffer;
+    return S_OK;
+}
+
+// The shared shadow buffer: six vertices per vertex of the largest buffer.
+HRESULT QLGraphics::GrowShadowBuffer(uint32_t vertexCount)
+{
+    TraceContext trace(this, "CreateVB()");
+    if (shadowVB) {
+        shadowVB->Release();
+        shadowVB = nullptr;
+    }
+    creatingShadowVB = true;
+    HRESULT result = CreateVB(D3DFVF_XYZ, vertexCount, true, &shadowVB);
+    creatingShadowVB = false;
+    QL_TRY(trace, "-", result);
+    return S_OK;
+}
+
+HRESULT QLGraphics::CreateIB(uint32_t count, bool dynamic, IB** out)
+{
+    TraceContext trace(this, "CreateIB()");
+    QL_REQUIRE_ARG(trace, out);
+    QL_ASSERT(trace, device);
+    IB* buffer = new (std::nothrow) IB(this, count, dynamic);
+    QL_REQUIRE_MEMORY(trace, buffer);
+    HRESULT result = buffer->AllocateCopies();
+    if (FAILED(result)) {
+        delete buffer;
+        QL_TRY(trace, "Not Enough Memory", result);
+    }
+    result = buffer->CreateBuffer();
+    if (FAILED(result)) {
+        delete buffer;
+        QL_TRY(trace, "IDirect3DDevice9::CreateIndexBuffer() failed", result);
+    }
+    if (FAILED(indexBuffers.Add(buffer))) {
+        delete buffer;
+        QL_REQUIRE_MEMORY(trace, nullptr);
+    }
+    buffer->AddRef();
+    *out = buffer;
+    return S_OK;
+}
+
+HRESULT QLGraphics::CreateTexture(const EngineString& name, Texture** out)
+{
+    TraceContext trace(this, "CreateTexture()");
+    QL_REQUIRE_ARG(trace, out);
+    QL_ASSERT(trace, device);
+    Texture* texture = new (std::nothrow) Texture(this, name);
+    QL_REQUIRE_MEMORY(trace, texture);
+    HRESULT result = texture->Load(true);
+    if (FAILED(result)) {
+        delete texture;
+        QL_TRY(trace, ("Texture '" + name + "' : loading failed").Chars(), result);
+    }
+    if (FAILED(textures.Add(texture))) {
+        delete texture;
+        QL_REQUIRE_MEMORY(trace, nullptr);
+    }
+    texture->AddRef();
+    *out = texture;
+    return S_OK;
+}
+
+HRESULT QLGraphics::ClearTexture(DWORD stage)
+{
+    BindingCache::texture = nullptr;
+    return device ? device->SetTexture(stage, nullptr) : S_OK;
+}

@@ -1,0 +1,193 @@
+#include "qlinput.h"
+
+#include "core/icore.h"
+
+#include <qltrace.h>
+
+#include <initializer_list>
+#include <new>
+
+namespace {
+
+constexpr DWORD sharedForeground = DISCL_NONEXCLUSIVE | DISCL_FOREGROUND;
+constexpr DWORD exclusiveForeground = DISCL_EXCLUSIVE | DISCL_FOREGROUND;
+
+void Drop(IDirectInputDevice8A*& device, bool unacquire)
+{
+    if (!device)
+        return;
+    if (unacquire)
+        device->Unacquire();
+    device->Release();
+    device = nullptr;
+}
+
+}  // namespace
+
+IInput* NewInputManager()
+{
+    return new (std::nothrow) QLInput();
+}
+
+QLInput::~QLInput()
+{
+    TraceContext trace(this, "Destructor()");
+    if (directInput) {
+        Drop(keyboard, true);
+        Drop(joystick, true);
+        Drop(mouse, true);
+        LONG count = (LONG)directInput->Release();
+        if (count <= 0) {
+            QL_LOG(trace, TraceInfo, "Input Engine correctly shutdown");
+        } else {
+            QL_LOG(trace, TraceWarning, EngineString("QLInput: DirectInput8 Interface (count = ") + (int32_t)count + " ) !");
+            while (count-- > 0)
+                directInput->Release();
+        }
+        directInput = nullptr;
+    }
+    if (core) {
+        core->DetachManager(this);
+        core->Release();
+    }
+}
+
+HRESULT QLInput::Clone(IInput**)
+{
+    return E_FAIL;
+}
+
+HRESULT QLInput::Init(ICore* owner, HINSTANCE instance, HWND windowHandle)
+{
+    TraceContext trace(this, "Init()");
+    QL_REQUIRE_ARG(trace, owner);
+    core = owner;
+    window = windowHandle;
+    QL_TRY(trace, "DirectInput8Create() failed !",
+           DirectInput8Create(instance, 0x0800, IID_IDirectInput8A, reinterpret_cast<void**>(&directInput), nullptr));
+    return S_OK;
+}
+
+HRESULT QLInput::UseDevices(uint32_t bits, int32_t* created)
+{
+    if (!(bits & InputKeyboard))
+        Drop(keyboard, false);
+    if (!(bits & InputMouse))
+        Drop(mouse, false);
+    if (!(bits & InputJoystick))
+        Drop(joystick, false);
+    HRESULT result = CreateDevices(bits, created);
+    if (FAILED(result))
+        return result;
+    return AcquireDevices(true);
+}
+
+HRESULT QLInput::CreateDevices(uint32_t bits, int32_t* created)
+{
+    TraceContext trace(this, "UseDevices()");
+    // No DirectInput object (Init failed or never ran) cannot make devices.
+    QL_ASSERT(trace, directInput);
+    int32_t made = 0;
+    if ((bits & InputKeyboard) && !keyboard) {
+        QL_TRY(trace, "IDirectInput8::CreateDevice() failed for the Keyboard !",
+               directInput->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr));
+        made |= InputKeyboard;
+        QL_TRY(trace, "-", keyboard->SetDataFormat(&c_dfDIKeyboard));
+        QL_TRY(trace, "-", keyboard->SetCooperativeLevel(window, sharedForeground));
+    }
+    if ((bits & InputMouse) && !mouse) {
+        QL_TRY(trace, "IDirectInput8::CreateDevice() failed for the Mouse !",
+               directInput->CreateDevice(GUID_SysMouse, &mouse, nullptr));
+        made |= InputMouse;
+        QL_TRY(trace, "-", mouse->SetDataFormat(&c_dfDIMouse));
+        QL_TRY(trace, "-", mouse->SetCooperativeLevel(window, sharedForeground));
+    }
+    if ((bits & InputJoystick) && !joystick) {
+        QL_TRY(trace, "IDirectInput8::CreateDevice() failed for the Joystick !",
+               directInput->EnumDevices(DI8DEVCLASS_GAMECTRL, CreateFirstJoystick, this, DIEDFL_ATTACHEDONLY));
+        if (joystick) {
+            made |= InputJoystick;
+            QL_TRY(trace, "-", joystick->SetDataFormat(&c_dfDIJoystick));
+            QL_TRY(trace, "-", joystick->SetCooperativeLevel(window, exclusiveForeground));
+        }
+    }
+    if (created)
+        *created = made;
+    return S_OK;
+}
+
+BOOL CALLBACK QLInput::CreateFirstJoystick(LPCDIDEVICEINSTANCEA device, LPVOID context)
+{
+    QLInput* manager = static_cast<QLInput*>(context);
+    if (!manager)
+        return (BOOL)E_FAIL;
+    if (SUCCEEDED(manager->directInput->CreateDevice(device->guidInstance, &manager->joystick, nullptr)))
+        return DIENUM_STOP;
+    manager->joystick = nullptr;
+    return DIENUM_CONTINUE;
+}
+
+HRESULT QLInput::AcquireDevices(bool acquire)
+{
+    for (IDirectInputDevice8A* device : {keyboard, joystick, mouse}) {
+        if (!device)
+            continue;
+        if (acquire)
+            device->Acquire();
+        else
+            device->Unacquire();
+    }
+    return S_OK;
+}
+
+HRESULT QLInput::GetKeyboardState(BYTE* buffer)
+{
+    TraceContext trace(this, "GetKeyboardState()");
+    QL_REQUIRE_ARG(trace, buffer);
+    QL_REQUIRE_ARG(trace, keyboard);
+    // Read into our own copy so a failed read leaves the caller's buffer alone.
+    BYTE keys[256];
+    if (FAILED(keyboard->GetDeviceState(sizeof keys, keys))) {
+        HRESULT acquired = keyboard->Acquire();
+        if (acquired == E_ACCESSDENIED)
+            return E_FAIL;
+        QL_TRY(trace, "-", acquired);
+        QL_TRY(trace, "-", keyboard->GetDeviceState(sizeof keys, keys));
+    }
+    memcpy(buffer, keys, sizeof keys);
+    return S_OK;
+}
+
+HRESULT QLInput::GetMouseState(DIMOUSESTATE* state)
+{
+    TraceContext trace(this, "GetMouseState()");
+    QL_REQUIRE_ARG(trace, state);
+    QL_REQUIRE_ARG(trace, mouse);
+    DIMOUSESTATE read;
+    if (FAILED(mouse->GetDeviceState(sizeof read, &read))) {
+        QL_TRY(trace, "-", mouse->Acquire());
+        QL_TRY(trace, "-", mouse->GetDeviceState(sizeof read, &read));
+    }
+    *state = read;
+    return S_OK;
+}
+
+HRESULT QLInput::GetJoystickState(DIJOYSTATE* state)
+{
+    TraceContext trace(this, "GetJoystickState()");
+    QL_REQUIRE_ARG(trace, state);
+    QL_REQUIRE_ARG(trace, joystick);
+    HRESULT polled = joystick->Poll();
+    if (polled == DIERR_INPUTLOST || polled == DIERR_NOTACQUIRED) {
+        QL_TRY(trace, "-", joystick->Acquire());
+        QL_TRY(trace, "-", joystick->Poll());
+    } else if (polled == DIERR_UNPLUGGED) {
+        return S_FALSE;
+    } else {
+        QL_TRY(trace, "-", polled);
+    }
+    if (SUCCEEDED(joystick->GetDeviceState(sizeof *state, state)))
+        return S_OK;
+    QL_TRY(trace, "-", joystick->Acquire());
+    return S_FALSE;
+}

@@ -1,0 +1,33 @@
+// QLInput: the keyboard, the mouse and the first game controller.
+#pragma once
+
+#include "iinput.h"
+
+#include <qlobject.h>
+
+#include <dinput.h>
+
+class QLInput final : public RefCounted<QLInput, IInput> {
+public:
+    ~QLInput();
+
+    QL_TYPE_NAME("QLInput")
+    HRESULT Clone(IInput** out) override;
+    HRESULT UseDevices(uint32_t bits, int32_t* created) override;
+    HRESULT GetKeyboardState(BYTE* buffer) override;
+    HRESULT GetMouseState(DIMOUSESTATE* state) override;
+    HRESULT GetJoystickState(DIJOYSTATE* state) override;
+    HRESULT Init(ICore* core, HINSTANCE instance, HWND window) override;
+    HRESULT AcquireDevices(bool acquire) override;
+
+private:
+    static BOOL CALLBACK CreateFirstJoystick(LPCDIDEVICEINSTANCEA device, LPVOID context);
+    HRESULT CreateDevices(uint32_t bits, int32_t* created);
+
+    ICore* core = nullptr;
+    HWND window = nullptr;
+    IDirectInput8A* directInput = nullptr;
+    IDirectInputDevice8A* keyboard = nullptr;
+    IDirectInputDevice8A* mouse = nullptr;
+    IDirectInputDevice8A* joystick = nullptr;
+};

@@ -1,0 +1,239 @@
+#include <core/icore.h>
+#include <core/qlcore.h>
+#include <graphics/igraphics.h>
+#include <input/iinput.h>
+
+#include <qlplatform_test.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string ReadLog()
+{
+    std::ifstream in("log.txt", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class CoreTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QLTest_ClearFailures();
+        ASSERT_EQ(S_OK, CreateCore(&core));
+        logStart = ReadLog().size();
+    }
+    void TearDown() override
+    {
+        QLTest_ClearFailures();
+        HWND window = core ? Window() : nullptr;
+        if (core)
+            while (core->Release() != 0) {
+            }
+        // The core keeps its window and class for the whole run, as an
+        // application has one core; the next test's core needs them anew.
+        if (window)
+            DestroyWindow(window);
+        UnregisterClassA("Quarlight", nullptr);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+    std::string NewLog() const { return ReadLog().substr(logStart); }
+    HWND Window() const { return static_cast<QLCore*>(core)->Window(); }
+
+    ICore* core = nullptr;
+    size_t logStart = 0;
+};
+
+}  // namespace
+
+TEST(CreateCore, NullOutIsRefused)
+{
+    EXPECT_EQ(QLE_SUBFUNCTION, CreateCore(nullptr));
+    EXPECT_NE(std::string::npos, ReadLog().find("[CreateCore()] Error : \"Called function return E_INVALIDARG "
+                                                 "(0x80070057), Msg : 'Invalid Call/Param'\"\nAt "));
+}
+
+TEST_F(CoreTest, CountsAndCloneFollowTheObjectModel)
+{
+    EXPECT_EQ(2, core->AddRef());
+    EXPECT_EQ(1, core->Release());
+    ICore* copy = nullptr;
+    EXPECT_EQ(E_FAIL, core->Clone(&copy));
+    EXPECT_EQ(nullptr, copy);
+    EXPECT_STREQ("QLCore", core->GetType().Chars());
+    EXPECT_TRUE(core->IsRunning());
+    EXPECT_TRUE(core->IsActive());
+}
+
+TEST_F(CoreTest, ShutdownWithNoManagerSaysSo)
+{
+    core->Release();
+    core = nullptr;
+    EXPECT_EQ("[QLCore::Destructor()] Quarlight Engine correctly shutdown\n", NewLog());
+}
+
+TEST_F(CoreTest, ForgottenManagerIsReportedAndDestroyed)
+{
+    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
+    IGraphics* graphics = nullptr;
+    ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
+    EXPECT_EQ(2, core->AddRef() - 1) << "the manager holds the core";
+    core->Release();
+    core->Release();  // the application's reference: the manager's keeps it alive
+    std::string log = NewLog();
+    EXPECT_EQ(std::string::npos, log.find("correctly shutdown"));
+    // The manager is still held by the application: the core goes with the
+    // manager's own reference, when the last Release of the core runs.
+    core = nullptr;
+    graphics->Release();
+    log = NewLog();
+    EXPECT_NE(std::string::npos, log.find("Graphics Engine correctly shutdown"));
+    EXPECT_NE(std::string::npos, log.find("Quarlight Engine correctly shutdown"));
+}
+
+TEST_F(CoreTest, ReleasingTheCoreFirstReportsTheManager)
+{
+    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
+    IGraphics* graphics = nullptr;
+    ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
+    // Drop the manager's hold on the core so the core dies first.
+    core->Release();
+    core->Release();
+    core = nullptr;
+    std::string log = NewLog();
+    EXPECT_NE(std::string::npos, log.find("Error : \"IGraphics not detached ! nRef=1\"")) << log;
+    size_t shutdown = log.find("Quarlight Engine correctly shutdown");
+    EXPECT_NE(std::string::npos, shutdown);
+    EXPECT_LT(log.find("IGraphics not detached"), shutdown);
+}
+
+TEST_F(CoreTest, ManagersAreCreatedOnce)
+{
+    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
+    IGraphics* graphics = nullptr;
+    ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
+    IGraphics* second = nullptr;
+    EXPECT_EQ(QLE_SUBFUNCTION, core->CreateGraphics(&second));
+    EXPECT_EQ(nullptr, second);
+    EXPECT_EQ(graphics, static_cast<QLCore*>(core)->Graphics());
+    EXPECT_NE(std::string::npos, NewLog().find("Msg : 'Assertion Failed'"));
+    EXPECT_EQ(QLE_SUBFUNCTION, core->CreateGraphics(nullptr));
+    graphics->Release();
+}
+
+TEST_F(CoreTest, CreateObjectNeedsTheGraphicsManager)
+{
+    IGeometry* geometry = nullptr;
+    EXPECT_EQ(QLE_SUBFUNCTION, core->CreateObject("font", "x.tga", &geometry));
+    EXPECT_NE(std::string::npos, NewLog().find("[QLCore::CreateObject()] Error : \"Called function return E_FAIL "
+                                               "(0x80004005), Msg : 'Assertion Failed'\""));
+    EXPECT_EQ(nullptr, geometry);
+}
+
+TEST_F(CoreTest, UnknownTypesAreRefusedAndGiveBackTheReference)
+{
+    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
+    IGraphics* graphics = nullptr;
+    ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
+    for (const char* type : {"Font", "", "obj"}) {
+        IGeometry* geometry = nullptr;
+        LONG before = graphics->AddRef() - 1;
+        graphics->Release();
+        EXPECT_EQ(E_INVALIDARG, core->CreateObject(type, "./data/thing", &geometry)) << type;
+        EXPECT_EQ(before, graphics->AddRef() - 1);
+        graphics->Release();
+        EXPECT_NE(std::string::npos,
+                  NewLog().find(std::string("Error : \"Type : '") + type + "'; Command : './data/thing'\""));
+    }
+    graphics->Release();
+}
+
+TEST_F(CoreTest, DetachingAnUnknownObjectNamesIt)
+{
+    EXPECT_EQ(E_FAIL, core->DetachManager(core));
+    EXPECT_NE(std::string::npos, NewLog().find("Error : \"Unknow manager : QLCore\""));
+    EXPECT_EQ(QLE_SUBFUNCTION, core->DetachManager(nullptr));
+}
+
+TEST_F(CoreTest, InitCentresAWindowOfAtLeastTheSmallestSize)
+{
+    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 200, 100));
+    RECT client;
+    ASSERT_TRUE(GetClientRect(Window(), &client));
+    EXPECT_EQ(640, client.right - client.left);
+    EXPECT_EQ(480, client.bottom - client.top);
+    RECT outer;
+    ASSERT_TRUE(GetWindowRect(Window(), &outer));
+    int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    // The client area is centred; the frame grows around it.
+    RECT expected = {(screenWidth - 640) / 2, (screenHeight - 480) / 2, 0, 0};
+    expected.right = expected.left + 640;
+    expected.bottom = expected.top + 480;
+    AdjustWindowRectEx(&expected, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
+                       FALSE, WS_EX_WINDOWEDGE);
+    EXPECT_EQ(expected.left, outer.left);
+    EXPECT_EQ(expected.top, outer.top);
+    EXPECT_NE(std::string::npos, NewLog().find("[QLCore::Init()] The "));
+}
+
+TEST_F(CoreTest, ClosingTheWindowEndsTheRun)
+{
+    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
+    ASSERT_EQ(S_OK, core->Update());
+    EXPECT_TRUE(core->IsRunning());
+    QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::Close);
+    ASSERT_EQ(S_OK, core->Update());
+    EXPECT_FALSE(core->IsRunning());
+}
+
+TEST_F(CoreTest, MinimisingDeactivatesAndRestoringReactivates)
+{
+    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
+    ASSERT_EQ(S_OK, core->Update());
+    ASSERT_TRUE(core->IsActive());
+    QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::Minimized);
+    // Restore queued behind it, so the pump that blocks on the minimised
+    // window wakes up again.
+    QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::Restored);
+    ASSERT_EQ(S_OK, core->Update());
+    EXPECT_TRUE(core->IsActive());
+}
+
+TEST_F(CoreTest, WindowKeepsItsSmallestTrackingSizeAndRestoresTheStoredRect)
+{
+    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 640, 480));
+    RECT before;
+    ASSERT_TRUE(GetWindowRect(Window(), &before));
+    // A user's resize below the smallest size stops at 328 x 267.
+    QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::Resized, 150, 100);
+    ASSERT_EQ(S_OK, core->Update());
+    RECT small;
+    ASSERT_TRUE(GetWindowRect(Window(), &small));
+    EXPECT_EQ(328, small.right - small.left);
+    EXPECT_EQ(267, small.bottom - small.top);
+    // The resize's end stored the small rectangle; a move back restores it.
+    SetWindowPos(Window(), HWND_NOTOPMOST, before.left, before.top, before.right - before.left,
+                 before.bottom - before.top, SWP_SHOWWINDOW);
+    EXPECT_EQ(0, core->RestoreWindowRect());
+    RECT after;
+    ASSERT_TRUE(GetWindowRect(Window(), &after));
+    EXPECT_EQ(328, after.right - after.left);
+}
+
+TEST(Timer, RunsForwardInSeconds)
+{
+    double first = Timer();
+    double second = Timer();
+    EXPECT_GT(first, 0.0);
+    EXPECT_GE(second, first);
+    EXPECT_LT(second - first, 1.0);
+}

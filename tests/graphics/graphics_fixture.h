@@ -1,0 +1,73 @@
+// A core with its window and a graphics manager on an 800 x 600 windowed
+// device, as the sample sets them up, for the graphics suites.
+#pragma once
+
+#include <core/icore.h>
+#include <core/qlcore.h>
+#include <graphics/igraphics.h>
+#include <graphics/qlgraphics.h>
+
+#include <qlplatform_test.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+inline std::string ReadLog()
+{
+    std::ifstream in("log.txt", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class GraphicsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QLTest_ClearFailures();
+        ASSERT_EQ(S_OK, CreateCore(&core));
+        ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 800, 600));
+        ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
+        logStart = ReadLog().size();
+    }
+
+    void TearDown() override
+    {
+        QLTest_ClearFailures();
+        HWND window = core ? static_cast<QLCore*>(core)->Window() : nullptr;
+        if (graphics)
+            graphics->Release();
+        if (core)
+            core->Release();
+        // An application has one core; each test's core needs its window and class anew.
+        if (window)
+            DestroyWindow(window);
+        UnregisterClassA("Quarlight", nullptr);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+
+    HRESULT StartDevice()
+    {
+        ScreenMode mode = {1, 800, 600, 16, 24, 8};
+        return graphics->SetScreenMode(&mode);
+    }
+
+    // What the log gained since the test began.
+    std::string NewLog() const
+    {
+        std::string log = ReadLog();
+        return log.size() >= logStart ? log.substr(logStart) : log;
+    }
+
+    QLGraphics* Manager() const { return static_cast<QLGraphics*>(graphics); }
+
+    ICore* core = nullptr;
+    IGraphics* graphics = nullptr;
+    size_t logStart = 0;
+};

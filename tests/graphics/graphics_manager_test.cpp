@@ -1,0 +1,203 @@
+#include "graphics_fixture.h"
+
+#include <graphics/qlgraphres.h>
+
+#include <stdio.h>
+#include <sys/stat.h>
+
+namespace {
+
+bool AllBlack(const std::vector<uint32_t>& pixels)
+{
+    for (uint32_t pixel : pixels)
+        if ((pixel & 0x00FFFFFF) != 0)
+            return false;
+    return !pixels.empty();
+}
+
+}  // namespace
+
+TEST_F(GraphicsTest, PureHardwareRefusedFallsBackSilently)
+{
+    QLTest_FailCall("IDirect3D9::CreateDevice(HAL,HARDWARE_VERTEXPROCESSING|PUREDEVICE)", D3DERR_NOTAVAILABLE, -1);
+    ASSERT_EQ(S_OK, StartDevice());
+    EXPECT_NE(nullptr, graphics->GetDevice());
+    std::string log = NewLog();
+    EXPECT_EQ(std::string::npos, log.find("Error")) << log;
+    EXPECT_EQ(std::string::npos, log.find("Warning")) << log;
+}
+
+TEST_F(GraphicsTest, EveryDeviceRefusedReportsTheReferencePath)
+{
+    QLTest_FailCall("IDirect3D9::CreateDevice", D3DERR_NOTAVAILABLE, -1);
+    EXPECT_EQ(QLE_SUBFUNCTION, StartDevice());
+    EXPECT_EQ(nullptr, graphics->GetDevice());
+    std::string log = NewLog();
+    EXPECT_NE(std::string::npos,
+              log.find("Called function return D3DERR_NOTAVAILABLE (0x8876086A), Msg : 'IDirect3DDevice9::CreateDevice() failed !'"))
+        << log;
+    EXPECT_EQ(std::string::npos, log.find("Mode REF"));
+}
+
+TEST_F(GraphicsTest, FirstFrameIsBlackAndCapabilitiesAreLogged)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    std::vector<uint32_t> pixels;
+    uint32_t width = 0, height = 0;
+    ASSERT_TRUE(QLTest_ReadPresentedFrame(&pixels, &width, &height));
+    EXPECT_TRUE(AllBlack(pixels));
+    std::string log = NewLog();
+    EXPECT_NE(std::string::npos, log.find("[QLGraphics::SetScreenMode()] MaxStreams=="));
+    EXPECT_NE(std::string::npos, log.find(" MaxPrimitiveCount=="));
+    EXPECT_NE(std::string::npos, log.find("[QLGraphics::SetScreenMode()] MaxSimultaneousTextures=="));
+}
+
+TEST_F(GraphicsTest, WindowedBackBufferFollowsTheClientArea)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    ScreenMode mode = {};
+    ASSERT_EQ(S_OK, graphics->GetScreenMode(&mode));
+    EXPECT_EQ(1, mode.windowed);
+    EXPECT_EQ(640, mode.width) << "the first windowed device keeps the present parameters' size";
+    ASSERT_EQ(S_OK, graphics->UpdateScreenMode());
+    ASSERT_EQ(S_OK, graphics->GetScreenMode(&mode));
+    EXPECT_EQ(800, mode.width);
+    EXPECT_EQ(600, mode.height);
+}
+
+TEST_F(GraphicsTest, RenderModeNeedsADevice)
+{
+    EXPECT_EQ(S_FALSE, Manager()->SetRenderMode());
+    EXPECT_EQ(S_FALSE, graphics->UpdateAndRender(0.01f));
+}
+
+TEST_F(GraphicsTest, ResourceBindingIsCached)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    VB* first = nullptr;
+    VB* second = nullptr;
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, false, &first));
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, false, &second));
+    EXPECT_EQ(S_OK, first->Active(0));
+    EXPECT_EQ(S_FALSE, first->Active(0));
+    EXPECT_EQ(S_OK, second->Active(0));
+    EXPECT_EQ(S_OK, first->Active(0));
+    EXPECT_EQ(QLE_SUBFUNCTION, first->Active(1));
+    EXPECT_NE(std::string::npos, NewLog().find("Msg : 'Multi-Stream use in FixedPipeline'"));
+
+    IB* indices = nullptr;
+    ASSERT_EQ(S_OK, graphics->CreateIB(3, false, &indices));
+    EXPECT_EQ(S_OK, indices->Active());
+    EXPECT_EQ(S_FALSE, indices->Active());
+    indices->Release();
+    second->Release();
+    first->Release();
+}
+
+TEST_F(GraphicsTest, TextureFoundUnderDataAndCachedAcrossStages)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    mkdir("data", 0755);
+    // A 2 x 2 uncompressed 32-bit TGA.
+    const unsigned char tga[] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 32, 8,
+                                 255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+    FILE* file = fopen("data/only_in_data.tga", "wb");
+    ASSERT_NE(nullptr, file);
+    fwrite(tga, 1, sizeof tga, file);
+    fclose(file);
+
+    Texture* texture = nullptr;
+    ASSERT_EQ(S_OK, graphics->CreateTexture("only_in_data.tga", &texture));
+    EXPECT_STREQ("./data/only_in_data.tga", texture->Name().Chars());
+    EXPECT_EQ(S_OK, texture->Active(0));
+    EXPECT_EQ(S_FALSE, texture->Active(1));
+    graphics->ClearTexture(0);
+    EXPECT_EQ(S_OK, texture->Active(0));
+    texture->Release();
+
+    Texture* missing = nullptr;
+    EXPECT_EQ(QLE_SUBFUNCTION, graphics->CreateTexture("nowhere.tga", &missing));
+    EXPECT_EQ(nullptr, missing);
+    EXPECT_NE(std::string::npos, NewLog().find("Msg : 'Texture 'nowhere.tga' : loading failed'"));
+}
+
+TEST_F(GraphicsTest, ShadowBufferHoldsSixVerticesPerVertex)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    VB* buffer = nullptr;
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, 1000, false, &buffer));
+    EXPECT_GE(Manager()->ShadowBufferCapacity(), 6000u);
+    buffer->Release();
+}
+
+TEST_F(GraphicsTest, ConnectivityFollowsTheLastUnlock)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    IB* buffer = nullptr;
+    ASSERT_EQ(S_OK, graphics->CreateIB(6, false, &buffer));
+    auto fill = [&](const WORD (&values)[6]) {
+        void* data = nullptr;
+        WORD* kept = nullptr;
+        ASSERT_EQ(S_OK, buffer->Lock(&data, &kept));
+        memcpy(data, values, sizeof values);
+        memcpy(kept, values, sizeof values);
+        ASSERT_EQ(S_OK, buffer->Unlock());
+    };
+    fill({0, 1, 2, 2, 1, 3});  // share the edge 1-2
+    EXPECT_EQ(1, buffer->FaceInfos()[0].edges[1].neighbourFace);
+    fill({0, 1, 2, 3, 4, 5});  // apart
+    EXPECT_EQ(-1, buffer->FaceInfos()[0].edges[1].neighbourFace);
+    buffer->Release();
+}
+
+TEST_F(GraphicsTest, LostDeviceSkipsFramesThenResetKeepsResources)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    IB* buffer = nullptr;
+    ASSERT_EQ(S_OK, graphics->CreateIB(3, true, &buffer));
+    const WORD values[3] = {7, 8, 9};
+    void* data = nullptr;
+    WORD* kept = nullptr;
+    ASSERT_EQ(S_OK, buffer->Lock(&data, &kept));
+    memcpy(data, values, sizeof values);
+    memcpy(kept, values, sizeof values);
+    ASSERT_EQ(S_OK, buffer->Unlock());
+
+    QLTest_ForceDeviceState(QLTEST_DEVICE_LOST);
+    EXPECT_EQ(S_FALSE, graphics->UpdateAndRender(0.01f));
+    EXPECT_NE(std::string::npos, NewLog().find("Warning : \"Device Lost\""));
+    QLTest_ForceDeviceState(QLTEST_DEVICE_NOTRESET);
+    EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
+    EXPECT_NE(std::string::npos, NewLog().find("Warning : \"Device To Reset\""));
+    EXPECT_EQ(0, memcmp(values, buffer->Indices(), sizeof values));
+    EXPECT_NE(nullptr, buffer->Buffer()) << "re-created after the reset";
+    buffer->Release();
+}
+
+TEST_F(GraphicsTest, ShutdownReportsLeftoverResources)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    VB* leakedVB = nullptr;
+    IB* leakedIB = nullptr;
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 4, false, &leakedVB));
+    ASSERT_EQ(S_OK, graphics->CreateIB(3, false, &leakedIB));
+    graphics->Release();
+    graphics = nullptr;
+    std::string log = NewLog();
+    EXPECT_NE(std::string::npos, log.find("Warning : \"1 VB(s) not released !\"")) << log;
+    EXPECT_NE(std::string::npos, log.find("Warning : \"1 IB(s) not released !\""));
+    EXPECT_EQ(std::string::npos, log.find("Graphics Engine correctly shutdown"));
+}
+
+TEST_F(GraphicsTest, CleanShutdownSaysSoOnce)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    graphics->Release();
+    graphics = nullptr;
+    std::string log = NewLog();
+    const std::string record = "[QLGraphics::Destructor()] Graphics Engine correctly shutdown\n";
+    size_t first = log.find(record);
+    ASSERT_NE(std::string::npos, first) << log;
+    EXPECT_EQ(std::string::npos, log.find("correctly shutdown", first + record.size()));
+    EXPECT_EQ(std::string::npos, log.find("Warning"));
+}

@@ -1,0 +1,143 @@
+#include <core/icore.h>
+#include <core/qlcore.h>
+#include <input/iinput.h>
+
+#include <qlplatform_test.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string ReadLog()
+{
+    std::ifstream in("log.txt", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class InputTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QLTest_ClearFailures();
+        ASSERT_EQ(S_OK, CreateCore(&core));
+        ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
+        ASSERT_EQ(S_OK, core->Update());
+        ASSERT_EQ(S_OK, core->CreateInput(&input));
+        logStart = ReadLog().size();
+    }
+    void TearDown() override
+    {
+        QLTest_ClearFailures();
+        HWND window = static_cast<QLCore*>(core)->Window();
+        if (input)
+            input->Release();
+        core->Release();
+        DestroyWindow(window);
+        UnregisterClassA("Quarlight", nullptr);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+    std::string NewLog() const { return ReadLog().substr(logStart); }
+
+    ICore* core = nullptr;
+    IInput* input = nullptr;
+    size_t logStart = 0;
+};
+
+}  // namespace
+
+TEST_F(InputTest, UseDevicesCreatesOnlyWhatIsMissing)
+{
+    int32_t created = -1;
+    ASSERT_EQ(S_OK, input->UseDevices(InputKeyboard | InputMouse, &created));
+    EXPECT_EQ(6, created);
+    ASSERT_EQ(S_OK, input->UseDevices(InputKeyboard | InputMouse, &created));
+    EXPECT_EQ(0, created);
+    ASSERT_EQ(S_OK, input->UseDevices(InputKeyboard, &created));
+    EXPECT_EQ(0, created);
+    DIMOUSESTATE mouse;
+    EXPECT_EQ(QLE_SUBFUNCTION, input->GetMouseState(&mouse)) << "the mouse was released";
+    ASSERT_EQ(S_OK, input->UseDevices(InputJoystick, &created));
+    EXPECT_EQ(0, created) << "no controller attached";
+}
+
+TEST_F(InputTest, KeysAndMouseFollowInjectedInput)
+{
+    ASSERT_EQ(S_OK, input->UseDevices(InputKeyboard | InputMouse, nullptr));
+    QLTest_InjectKey(DIK_LEFT, true);
+    QLTest_InjectMouseMotion(5, -3);
+    QLTest_InjectMouseMotion(2, 1);
+    BYTE keys[256];
+    ASSERT_EQ(S_OK, input->GetKeyboardState(keys));
+    EXPECT_TRUE(keys[DIK_LEFT] & 0x80);
+    EXPECT_FALSE(keys[DIK_RIGHT] & 0x80);
+    DIMOUSESTATE mouse;
+    ASSERT_EQ(S_OK, input->GetMouseState(&mouse));
+    EXPECT_EQ(7, mouse.lX);
+    EXPECT_EQ(-2, mouse.lY);
+    ASSERT_EQ(S_OK, input->GetMouseState(&mouse));
+    EXPECT_EQ(0, mouse.lX) << "movement resets after each read";
+}
+
+TEST_F(InputTest, KeyboardDeniedByAnotherApplicationFailsSilently)
+{
+    ASSERT_EQ(S_OK, input->UseDevices(InputKeyboard, nullptr));
+    input->AcquireDevices(false);
+    QLTest_FailCall("IDirectInputDevice8::Acquire", E_ACCESSDENIED, -1);
+    BYTE keys[256];
+    memset(keys, 0xAB, sizeof keys);
+    size_t before = ReadLog().size();
+    EXPECT_EQ(E_FAIL, input->GetKeyboardState(keys));
+    EXPECT_EQ(before, ReadLog().size());
+    EXPECT_EQ(0xAB, keys[0]) << "nothing written to the caller's buffer";
+}
+
+TEST_F(InputTest, LostMouseIsReacquiredAndReadInOneCall)
+{
+    ASSERT_EQ(S_OK, input->UseDevices(InputMouse, nullptr));
+    input->AcquireDevices(false);
+    QLTest_InjectMouseMotion(4, 0);
+    DIMOUSESTATE mouse;
+    ASSERT_EQ(S_OK, input->GetMouseState(&mouse));
+    EXPECT_EQ("", NewLog());
+}
+
+TEST_F(InputTest, UnreadDevicesAndNullBuffersAreRefused)
+{
+    BYTE keys[256];
+    EXPECT_EQ(QLE_SUBFUNCTION, input->GetKeyboardState(keys));
+    EXPECT_EQ(QLE_SUBFUNCTION, input->GetKeyboardState(nullptr));
+    DIJOYSTATE joystick;
+    EXPECT_EQ(QLE_SUBFUNCTION, input->GetJoystickState(&joystick));
+    EXPECT_NE(std::string::npos, NewLog().find("Msg : 'Invalid Call/Param'"));
+}
+
+TEST_F(InputTest, UnpluggedControllerReadsNothingQuietly)
+{
+    int id = QLTest_AttachJoystick("pad", 2, 4, 1);
+    ASSERT_GE(id, 0);
+    int32_t created = 0;
+    ASSERT_EQ(S_OK, input->UseDevices(InputJoystick, &created));
+    ASSERT_EQ(InputJoystick, (uint32_t)created);
+    DIJOYSTATE state;
+    EXPECT_EQ(S_OK, input->GetJoystickState(&state));
+    QLTest_DetachJoystick(id);
+    size_t before = ReadLog().size();
+    EXPECT_EQ(S_FALSE, input->GetJoystickState(&state));
+    EXPECT_EQ(before, ReadLog().size());
+}
+
+TEST_F(InputTest, ShutdownReportsACleanDirectInput)
+{
+    ASSERT_EQ(S_OK, input->UseDevices(InputKeyboard | InputMouse, nullptr));
+    input->Release();
+    input = nullptr;
+    EXPECT_NE(std::string::npos, NewLog().find("[QLInput::Destructor()] Input Engine correctly shutdown\n"));
+}
