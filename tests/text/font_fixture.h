@@ -3,7 +3,7 @@
 // presented frame.
 #pragma once
 
-#include "graphics/graphics_fixture.h"
+#include "../graphics/graphics_fixture.h"
 
 #include <text/font.h>
 
