@@ -56,6 +56,25 @@ TEST_F(FontTest, ReleaseUnregistersAndGivesBackTheGraphicsReference)
     EXPECT_TRUE(FindInk(DrawFrame()).Empty());
 }
 
+TEST_F(FontTest, AFontLeftAliveIsReleasedWithTheGraphicsManager)
+{
+    // The shutdown of an application that forgot its font: the core is
+    // released until destroyed, which takes the manager and the font with it.
+    HWND window = static_cast<QLCore*>(core)->Window();
+    graphics->Release();
+    while (core->Release() != 0) {
+    }
+    graphics = nullptr;
+    core = nullptr;
+    font = nullptr;
+    DestroyWindow(window);
+    std::string log = NewLog();
+    EXPECT_NE(std::string::npos, log.find("1 geometrie(s) still alive"));
+    EXPECT_NE(std::string::npos, log.find("Font '" + FontTexturePath() + "' Destroyed"));
+    EXPECT_EQ(std::string::npos, log.find("don't call RemoveGeometry()"));
+    EXPECT_EQ(std::string::npos, log.find("GeometryToRemove not found"));
+}
+
 TEST_F(FontTest, CreationFailuresLeaveNothingBehind)
 {
     LONG references = Count(graphics);
