@@ -118,7 +118,7 @@ public:
         if (!vertices)
             return S_OK;
         vertices = nullptr;
-        QL_TRY(trace, "Too many chars for the VB", buffer->Unlock());
+        QL_TRY(trace, "IDirect3DVertexBuffer9::Unlock() failed", buffer->Unlock());
         QL_TRY(trace, "-", buffer->Active(0));
         UINT triangles = used * verticesPerQuad / 3;
         used = 0;
