@@ -3,6 +3,7 @@
 #include "graphics/igeometry.h"
 #include "graphics/igraphics.h"
 #include "input/iinput.h"
+#include "text/font.h"
 
 #include <qltrace.h>
 
@@ -37,7 +38,7 @@ const FactoryEntry factories[] = {
     {"md5", nullptr},
     {"3ds", nullptr},
     {"d3map", nullptr},
-    {"font", nullptr},
+    {"font", CreateFont},
 };
 
 EngineString LocalDateAndTime()
