@@ -107,3 +107,20 @@ TEST_F(SceneTest, ClonesShareTheLoadedDataUntilTheLastIsReleased)
     EXPECT_EQ(1u, Occurrences(log, "ModelSceneMeta '" + path + "' Destroyed"));
     EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.01f)) << "nothing left registered that was freed";
 }
+
+TEST_F(SceneTest, FailingDrawEndsTheRenderWithItsRecord)
+{
+    Scene scene = Tile();
+    scene.materials = {{"a", {9, 9, 9}, {99, 99, 99}, {0, 0, 0}, 10, ""}};
+    ModelScene* model = Load(scene);
+    ASSERT_NE(nullptr, model);
+    ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
+    QLTest_FailCall("IDirect3DDevice9::DrawIndexedPrimitive", D3DERR_INVALIDCALL, 1);
+    EXPECT_EQ(QLE_SUBFUNCTION, model->Render());
+    std::string log = NewLog();
+    EXPECT_NE(std::string::npos,
+              log.find("[ModelScene::Render()] Error : \"Called function return D3DERR_INVALIDCALL (0x8876086C), "
+                       "Msg : 'IDirect3DDevice9::DrawIndexedPrimitive() failed'\""))
+        << log;
+    EXPECT_EQ(S_OK, model->Render()) << "the next frame draws again";
+}
