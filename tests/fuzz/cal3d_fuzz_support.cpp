@@ -36,6 +36,17 @@ void AnchorArguments(int* argc, char*** argv)
     }
 }
 
+std::string fuzzDirectory;
+
+// The directory is private to this process: leave nothing behind.
+void RemoveFuzzDirectory()
+{
+    for (const char* name : {"log.txt", "s.csf", "a.caf", "m.cmf", "r.crf", "input.csf",
+                             "input.caf", "input.cmf", "input.crf", "input.cfg"})
+        unlink((fuzzDirectory + "/" + name).c_str());
+    rmdir(fuzzDirectory.c_str());
+}
+
 }  // namespace
 
 void EnterFuzzDirectory(const char* target, int* argc, char*** argv)
@@ -44,6 +55,8 @@ void EnterFuzzDirectory(const char* target, int* argc, char*** argv)
     const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
     std::string dir = std::string(base) + "/" + target + "-" + std::to_string(getpid());
     mkdir(dir.c_str(), 0700);
+    fuzzDirectory = dir;
+    atexit(RemoveFuzzDirectory);
     if (chdir(dir.c_str()) != 0)
         abort();
     unlink("log.txt");
