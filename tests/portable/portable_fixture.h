@@ -29,13 +29,13 @@ protected:
     {
         ASSERT_EQ(S_OK, CreateCore(&core));
         ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 800, 600));
+        window = static_cast<QLCore*>(core)->Window();
         // After the run's first record, which truncates the last run's log.
         logStart = ReadLog().size();
     }
 
     void TearDown() override
     {
-        HWND window = core ? Window() : nullptr;
         if (core)
             while (core->Release() != 0) {
             }
@@ -43,9 +43,11 @@ protected:
         if (window)
             DestroyWindow(window);
         UnregisterClassA("Quarlight", nullptr);
+        // Bounded and dispatched: Windows keeps offering WM_PAINT to a window
+        // nobody validates, so a bare PeekMessage loop may never end.
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        for (int i = 0; i < 1000 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); i++)
+            DispatchMessageA(&message);
     }
 
     // Releases the core the way the sample ends; the log then holds its last record.
@@ -62,8 +64,9 @@ protected:
         return log.size() >= logStart ? log.substr(logStart) : log;
     }
 
-    HWND Window() const { return static_cast<QLCore*>(core)->Window(); }
+    HWND Window() const { return window; }
 
     ICore* core = nullptr;
+    HWND window = nullptr;  // the core keeps it past its own release
     size_t logStart = 0;
 };
