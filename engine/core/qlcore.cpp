@@ -3,6 +3,7 @@
 #include "graphics/igeometry.h"
 #include "graphics/igraphics.h"
 #include "input/iinput.h"
+#include "models/skinned/modelskel.h"
 
 #include <qltrace.h>
 
@@ -33,8 +34,8 @@ struct FactoryEntry {
     GeometryFactory factory;
 };
 const FactoryEntry factories[] = {
-    {"cal3d", nullptr},
-    {"md5", nullptr},
+    {"cal3d", CreateModelSkel},
+    {"md5", CreateModelSkel},
     {"3ds", nullptr},
     {"d3map", nullptr},
     {"font", nullptr},
