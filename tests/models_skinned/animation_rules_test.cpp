@@ -132,4 +132,47 @@ TEST_F(Animations, AFailingLockAbortsTheUpdate)
     EXPECT_EQ(S_OK, model->Update(0.1f));
 }
 
+// The deepest hierarchy the files allow: 65 535 bones in one chain, each one
+// unit along x from its parent. Turning the root carries the last bone.
+TEST_F(Animations, ALongestChainOfBonesIsComposedWithoutRecursion)
+{
+    const int32_t count = 0xFFFF;
+    cal3d::Skeleton chain;
+    chain.bones.resize(count);
+    for (int32_t b = 0; b < count; ++b) {
+        chain.bones[b].parent = b - 1;
+        if (b + 1 < count)
+            chain.bones[b].children = {b + 1};
+        chain.bones[b].translation = {b ? 1.0f : 0.0f, 0, 0};
+        chain.bones[b].boneSpaceTranslation = {-(float)b, 0, 0};
+    }
+    ASSERT_TRUE(cal3d::Write("chain.csf", chain));
+    cal3d::Quat turn{0, 0, skeltest::kQuarter, skeltest::kQuarter};
+    cal3d::Write("chain.caf", skeltest::Anim(1, {skeltest::Track(0, {skeltest::Key(0, 0, 0, 0, turn)})}));
+    cal3d::Mesh mesh;
+    mesh.submeshes.resize(1);
+    const float end = count - 1;
+    mesh.submeshes[0].vertices = {skeltest::Vertex(0, 0, 0, {{0, 1}}), skeltest::Vertex(end, 0, 0, {{count - 1, 1}}),
+                                  skeltest::Vertex(end, 1, 0, {{count - 1, 1}})};
+    mesh.submeshes[0].indices = {0, 1, 2};
+    cal3d::Write("chain.cmf", mesh);
+    cal3d::Config config;
+    config.entries = {{"skeleton", "chain.csf"}, {"animation", "chain.caf"}, {"mesh", "chain.cmf"},
+                      {"material", "test.crf"}};
+    cal3d::Write("chain.cfg", config);
+
+    IGeometry* geometry = nullptr;
+    ASSERT_EQ(S_OK, core->CreateObject("cal3d", "chain.cfg", &geometry));
+    IModel* chained = static_cast<IModel*>(geometry);
+    EXPECT_GE(BoneStateCapacity(), (uint32_t)count);
+    ASSERT_EQ(S_OK, chained->Update(0));
+    EXPECT_NEAR(end, Skinned(chained, 1).x, 0.5f);
+    ASSERT_EQ(S_OK, chained->AddAnimation(0, 1.0f));
+    ASSERT_EQ(S_OK, chained->Update(0.1f));
+    D3DXVECTOR3 last = Skinned(chained, 1);
+    EXPECT_NEAR(0.0f, last.x, 0.5f);
+    EXPECT_NEAR(-end, last.y, 0.5f);
+    chained->Release();
+}
+
 }  // namespace
