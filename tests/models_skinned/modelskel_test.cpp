@@ -125,4 +125,15 @@ TEST_F(SkelModel, ACloneStartsAtTheBindPoseAndOutlivesItsSource)
     EXPECT_EQ(0u, BoneStateCapacity());
 }
 
+TEST_F(SkelModel, AFailingDrawAbortsTheFrameWithTheModelsRecords)
+{
+    ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.02f));
+    QLTest_FailCall("IDirect3DDevice9::DrawIndexedPrimitive", D3DERR_INVALIDCALL);
+    EXPECT_EQ(E_FAIL, graphics->UpdateAndRender(0.02f));
+    EXPECT_THAT(NewLog(), HasSubstr("ModelSkel::Render()"));
+    EXPECT_THAT(NewLog(), HasSubstr("IDirect3DDevice9::DrawIndexedPrimitive() failed"));
+    EXPECT_THAT(NewLog(), HasSubstr("Rendering failed"));
+    EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.02f));
+}
+
 }  // namespace
