@@ -5,8 +5,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -46,7 +46,8 @@ int main(int argc, char** argv)
     }
     std::string data = argv[1];
     std::string folder = data + "/creature";
-    mkdir(folder.c_str(), 0755);
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
 
     bool ok = Check(cal3d::Write(folder + "/creature.csf", creature::MakeSkeleton()), "the skeleton");
     cal3d::Mesh mesh = creature::MakeMesh();
