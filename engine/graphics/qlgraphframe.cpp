@@ -131,9 +131,14 @@ HRESULT QLGraphics::SetStencilShadow(bool enable)
         } else {
             QL_TRY(trace, "-", SetLightning(true, 0));
         }
-    } else if (shadowVB) {
-        shadowVB->Release();
-        shadowVB = nullptr;
+    } else {
+        if (shadowVB) {
+            shadowVB->Release();
+            shadowVB = nullptr;
+        }
+        // The light passes used device light 0 for every slot: leave only
+        // what the standard layout enables again each frame.
+        DisableDeviceLights();
     }
     stencilShadow = enable;
     return S_OK;
@@ -230,6 +235,8 @@ HRESULT QLGraphics::DrawStencilShadowLayout(float elapsedSeconds)
     device->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
     device->SetRenderState(D3DRS_AMBIENT, ambient);
     // The ambient pass: every light's ambient term, no diffuse or specular.
+    // Device light 0 may still hold the last light pass's light.
+    DisableDeviceLights();
     for (const LightSlot& slot : lights) {
         if (!slot.enabled)
             continue;
@@ -258,6 +265,12 @@ HRESULT QLGraphics::DrawStencilShadowLayout(float elapsedSeconds)
     device->SetRenderState(D3DRS_STENCILWRITEMASK, 0xFFFFFFFF);
     device->SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
     device->SetRenderState(D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP);
+    // A lit pass adds one light's diffuse and specular terms only: the
+    // ambient pass has already added the global ambient and the other
+    // lights, which must not be added again where no shadow falls.
+    for (const LightSlot& slot : lights)
+        if (slot.enabled && slot.index != 0)
+            device->LightEnable((DWORD)slot.index, FALSE);
     device->LightEnable(0, TRUE);
 
     // One additive pass per light, masked by that light's volumes only.
@@ -270,6 +283,8 @@ HRESULT QLGraphics::DrawStencilShadowLayout(float elapsedSeconds)
         if (FAILED(result))
             return result;
         device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
+        // Visible volumes show in the global ambient colour.
+        device->SetRenderState(D3DRS_AMBIENT, DrawShadowVolume ? ambient : 0);
         if (!DrawShadowVolume)
             device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
         for (uint32_t i = 0; i < geometries.Count(); ++i) {
@@ -280,6 +295,8 @@ HRESULT QLGraphics::DrawStencilShadowLayout(float elapsedSeconds)
         device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
         device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
         device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+        if (DrawShadowVolume)
+            device->SetRenderState(D3DRS_AMBIENT, 0);
         if (AmbientOnly)
             continue;
         for (uint32_t i = 0; i < geometries.Count(); ++i) {
@@ -293,6 +310,17 @@ HRESULT QLGraphics::DrawStencilShadowLayout(float elapsedSeconds)
     device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
     device->SetRenderState(D3DRS_STENCILENABLE, FALSE);
     return DrawOverlays();
+}
+
+// Device light 0 and every light number a slot has held.
+void QLGraphics::DisableDeviceLights()
+{
+    if (!device)
+        return;
+    device->LightEnable(0, FALSE);
+    for (const LightSlot& slot : lights)
+        if (slot.index > 0)
+            device->LightEnable((DWORD)slot.index, FALSE);
 }
 
 HRESULT QLGraphics::DrawOverlays()

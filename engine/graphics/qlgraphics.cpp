@@ -108,16 +108,22 @@ HRESULT QLGraphics::SetScreenMode(const ScreenMode* mode)
     if (device) {
         UpdateScreenMode();
     } else {
-        QL_TRY(trace, "-", CreateDevice());
+        QL_TRY(trace, "IDirect3DDevice9::CreateDevice() failed !", CreateDevice());
         QL_TRY(trace, "-", SetRenderMode());
-        QL_TRY(trace, "-", ShowBlackFrame());
+        // One black frame, so the window shows no garbage before the first frame.
+        QL_TRY(trace, "IDirect3DDevice9::Clear() failed !",
+               device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0));
+        QL_TRY(trace, "IDirect3DDevice9::BeginScene() failed !", device->BeginScene());
+        device->EndScene();
+        QL_TRY(trace, "IDirect3DDevice9::Present() failed !", device->Present(nullptr, nullptr, nullptr, nullptr));
     }
     QL_TRY(trace, "IDirect3DDevice9::GetDeviceCaps() failed !", device->GetDeviceCaps(&caps));
     return LogCapabilities();
 }
 
 // Pure hardware, then software vertex processing, then the reference
-// rasteriser; only the last resort is worth a word in the log.
+// rasteriser; only the last resort is worth a word in the log. Returns the
+// last attempt's code; the caller reports a failure.
 HRESULT QLGraphics::CreateDevice()
 {
     TraceContext trace(this, "SetScreenMode()");
@@ -141,19 +147,7 @@ HRESULT QLGraphics::CreateDevice()
         }
         device = nullptr;
     }
-    QL_TRY(trace, "IDirect3DDevice9::CreateDevice() failed !", result);
-    return E_FAIL;
-}
-
-HRESULT QLGraphics::ShowBlackFrame()
-{
-    TraceContext trace(this, "SetScreenMode()");
-    QL_TRY(trace, "IDirect3DDevice9::Clear() failed !",
-           device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0));
-    QL_TRY(trace, "IDirect3DDevice9::BeginScene() failed !", device->BeginScene());
-    device->EndScene();
-    QL_TRY(trace, "IDirect3DDevice9::Present() failed !", device->Present(nullptr, nullptr, nullptr, nullptr));
-    return S_OK;
+    return result;
 }
 
 HRESULT QLGraphics::LogCapabilities()
@@ -200,7 +194,8 @@ HRESULT QLGraphics::UpdateScreenMode()
 
     D3DPRESENT_PARAMETERS parameters = presentParams;
     QL_TRY(trace, "IDirect3DDevice9::Reset() failed !", device->Reset(&parameters));
-    QL_TRY(trace, "-", RecreateResources());
+    if (FAILED(RecreateResources()))
+        return QLE_SUBFUNCTION;
     SetRenderMode();
     QL_TRY(trace, "IDirect3DDevice9::GetDeviceCaps() failed !", device->GetDeviceCaps(&caps));
     screenModeChanged = false;

@@ -52,7 +52,8 @@ public:
     HRESULT GenAndRenderShadVol(const LightSlot& slot, IGeometry* geometry);
 
     // The resources' side.
-    D3DXVECTOR3* DynamicPositions() const { return dynamicPositions; }
+    // The shared array of dynamic buffers, or null when it is smaller than count.
+    D3DXVECTOR3* DynamicPositions(uint32_t count) const { return count <= dynamicCapacity ? dynamicPositions : nullptr; }
     uint32_t ShadowBufferCapacity() const { return shadowVB ? shadowVB->GetCount() : 0; }
     void Forget(VB* buffer) { vertexBuffers.Remove(buffer); }
     void Forget(IB* buffer) { indexBuffers.Remove(buffer); }
@@ -60,13 +61,13 @@ public:
 
 private:
     HRESULT CreateDevice();
-    HRESULT ShowBlackFrame();
     HRESULT LogCapabilities();
     HRESULT RecreateResources();
     HRESULT DrawFrame(float elapsedSeconds);
     HRESULT DrawStandardLayout(float elapsedSeconds);
     HRESULT DrawStencilShadowLayout(float elapsedSeconds);
     HRESULT DrawOverlays();
+    void DisableDeviceLights();
     HRESULT GrowShadowBuffer(uint32_t vertexCount);
     void ReleaseLeftovers();
 

@@ -52,7 +52,7 @@ uint32_t VB::GetCount()
 const D3DXVECTOR3* VB::Positions() const
 {
     // Dynamic buffers reach the manager's current array, never a freed one.
-    return dynamic ? graphics->DynamicPositions() : positions;
+    return dynamic ? graphics->DynamicPositions(count) : positions;
 }
 
 HRESULT VB::CreateBuffer()
@@ -257,7 +257,10 @@ HRESULT QLGraphics::CreateVB(DWORD fvf, uint32_t count, bool dynamic, VB** out)
             delete buffer;
         QL_REQUIRE_MEMORY(trace, positions);
         buffer->SetOwnPositions(positions);
-    } else if (dynamicCapacity < count) {
+    } else if (dynamicCapacity < count && !creatingShadowVB) {
+        // The shadow buffer is written directly and never asks for positions:
+        // growing it mid-frame must not free the array a skinned model's
+        // volume is being built from.
         delete[] dynamicPositions;
         dynamicCapacity = 0;
         dynamicPositions = new (std::nothrow) D3DXVECTOR3[count];

@@ -41,19 +41,31 @@ HRESULT QLGraphics::GenAndRenderShadVol(const LightSlot& slot, IGeometry* geomet
     mesh.indices = infos.indices->Indices();
     mesh.faces = infos.indices->FaceInfos();
     mesh.triangleCount = infos.indices->GetCount() / 3;
-    if (!mesh.positions || !mesh.indices || !mesh.faces || !shadowVB)
+    if (!mesh.positions || !mesh.indices || !mesh.faces)
         return S_OK;
 
-    uint64_t needed = BuildShadowVolume(mesh, light, nullptr, 0);
-    if (needed > shadowVB->GetCount()) {
-        // Never write past the buffer: grow it to what this volume needs.
-        QL_ASSERT(trace, needed <= 0xFFFFFFFFu / 2);
-        QL_TRY(trace, "-", GrowShadowBuffer((uint32_t)needed));
-    }
+    // Built straight into the buffer; a volume that does not fit (more
+    // extruded edges than the buffer was sized for) grows it and is built
+    // again, so nothing is ever written past the buffer.
+    uint64_t needed = 0;
     void* data = nullptr;
-    if (FAILED(shadowVB->Lock(&data, nullptr)))
-        return S_OK;
-    uint32_t written = (uint32_t)BuildShadowVolume(mesh, light, static_cast<D3DXVECTOR3*>(data), shadowVB->GetCount());
+    if (shadowVB) {
+        if (FAILED(shadowVB->Lock(&data, nullptr)))
+            return S_OK;
+        needed = BuildShadowVolume(mesh, light, static_cast<D3DXVECTOR3*>(data), shadowVB->GetCount());
+        if (needed > shadowVB->GetCount())
+            shadowVB->Unlock();
+    } else {
+        needed = BuildShadowVolume(mesh, light, nullptr, 0);
+    }
+    if (!shadowVB || needed > shadowVB->GetCount()) {
+        QL_ASSERT(trace, needed <= 0xFFFFFFFFu / 2);
+        QL_TRY(trace, "-", GrowShadowBuffer((uint32_t)needed > 0 ? (uint32_t)needed : kShadowVerticesPerEdge));
+        if (FAILED(shadowVB->Lock(&data, nullptr)))
+            return S_OK;
+        needed = BuildShadowVolume(mesh, light, static_cast<D3DXVECTOR3*>(data), shadowVB->GetCount());
+    }
+    const uint32_t written = (uint32_t)needed;
     shadowVB->Unlock();
     shadowVB->Active(0);
     UINT triangles = written / 3;

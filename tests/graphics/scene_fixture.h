@@ -1,0 +1,218 @@
+// A lit scene for the frame tests: a box standing on a plane under point
+// lights, the camera above, and helpers to project world points to pixels
+// and to compute where a box's shadow must fall on the plane.
+#pragma once
+
+#include "graphics_fixture.h"
+#include "test_model.h"
+
+#include <math.h>
+
+#include <algorithm>
+
+struct Picture {
+    std::vector<uint32_t> pixels;
+    uint32_t width = 0, height = 0;
+
+    uint32_t At(int x, int y) const { return pixels[size_t(y) * width + size_t(x)]; }
+};
+
+inline int Channel(uint32_t pixel, int shift)
+{
+    return int((pixel >> shift) & 0xFF);
+}
+
+// Largest difference over red, green and blue.
+inline int ColourDistance(uint32_t a, uint32_t b)
+{
+    int worst = 0;
+    for (int shift = 0; shift <= 16; shift += 8)
+        worst = std::max(worst, abs(Channel(a, shift) - Channel(b, shift)));
+    return worst;
+}
+
+inline D3DLIGHT9 PointLight(const D3DXVECTOR3& position, float intensity = 0.6f)
+{
+    D3DLIGHT9 light = {};
+    light.Type = D3DLIGHT_POINT;
+    light.Diffuse = D3DCOLORVALUE{intensity, intensity, intensity, 1.0f};
+    light.Position = position;
+    light.Range = 1000.0f;
+    light.Attenuation0 = 1.0f;
+    return light;
+}
+
+// A convex polygon on the plane y = 0, in x and z.
+struct Hull {
+    std::vector<D3DXVECTOR2> points;  // counter-clockwise
+
+    // Positive inside: the distance to the nearest edge line.
+    float Inside(const D3DXVECTOR2& p) const
+    {
+        float nearest = 1e30f;
+        for (size_t i = 0; i < points.size(); ++i) {
+            const D3DXVECTOR2& a = points[i];
+            const D3DXVECTOR2& b = points[(i + 1) % points.size()];
+            D3DXVECTOR2 edge = b - a;
+            float length = sqrtf(edge.x * edge.x + edge.y * edge.y);
+            float side = (edge.x * (p.y - a.y) - edge.y * (p.x - a.x)) / length;
+            nearest = std::min(nearest, side);
+        }
+        return nearest;
+    }
+};
+
+inline Hull ConvexHull(std::vector<D3DXVECTOR2> points)
+{
+    std::sort(points.begin(), points.end(),
+              [](const D3DXVECTOR2& a, const D3DXVECTOR2& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    auto cross = [](const D3DXVECTOR2& o, const D3DXVECTOR2& a, const D3DXVECTOR2& b) {
+        return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+    };
+    std::vector<D3DXVECTOR2> hull(2 * points.size());
+    size_t k = 0;
+    for (size_t i = 0; i < points.size(); ++i) {
+        while (k >= 2 && cross(hull[k - 2], hull[k - 1], points[i]) <= 0)
+            --k;
+        hull[k++] = points[i];
+    }
+    for (size_t i = points.size() - 1, t = k + 1; i-- > 0;) {
+        while (k >= t && cross(hull[k - 2], hull[k - 1], points[i]) <= 0)
+            --k;
+        hull[k++] = points[i];
+    }
+    hull.resize(k - 1);
+    return Hull{hull};
+}
+
+// World-space corners of a box given in model space.
+inline std::vector<D3DXVECTOR3> BoxCorners(const D3DXVECTOR3& lo, const D3DXVECTOR3& hi, const D3DXMATRIX& world)
+{
+    std::vector<D3DXVECTOR3> corners;
+    for (int i = 0; i < 8; ++i) {
+        D3DXVECTOR3 corner(i & 1 ? hi.x : lo.x, i & 2 ? hi.y : lo.y, i & 4 ? hi.z : lo.z), moved;
+        D3DXVec3TransformCoord(&moved, &corner, &world);
+        corners.push_back(moved);
+    }
+    return corners;
+}
+
+// Where the light's shadow of the corners falls on y = 0: each corner pushed
+// along the ray from the light down to the plane.
+inline Hull ShadowOnGround(const std::vector<D3DXVECTOR3>& corners, const D3DXVECTOR3& light)
+{
+    std::vector<D3DXVECTOR2> ground;
+    for (const D3DXVECTOR3& c : corners) {
+        float t = light.y / (light.y - c.y);
+        ground.push_back(D3DXVECTOR2(light.x + (c.x - light.x) * t, light.z + (c.z - light.z) * t));
+    }
+    return ConvexHull(ground);
+}
+
+class SceneTest : public GraphicsTest {
+protected:
+    const D3DXVECTOR3 cameraEye{0.0f, 60.0f, -80.0f};
+    const D3DXVECTOR3 cameraAt{0.0f, 0.0f, 0.0f};
+    static constexpr D3DCOLOR kAmbient = 0x00303030;
+    static constexpr float kPlaneHalf = 60.0f;
+
+    void SetUp() override
+    {
+        GraphicsTest::SetUp();
+        ASSERT_EQ(S_OK, StartDevice());
+        const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+        ASSERT_EQ(S_OK, graphics->SetCamera(&cameraEye, &cameraAt, &up));
+        ASSERT_EQ(S_OK, graphics->SetLightning(true, kAmbient));
+    }
+
+    void TearDown() override
+    {
+        DrawShadowVolume = AmbientOnly = DrawPossibleSilhouette = false;
+        for (TestModel* model : models)
+            model->Release();
+        models.clear();
+        GraphicsTest::TearDown();
+    }
+
+    TestModel* AddModel(const MeshData& mesh, const char* name)
+    {
+        TestModel* model = nullptr;
+        EXPECT_EQ(S_OK, TestModel::Create(graphics, mesh, name, &model));
+        if (model)
+            models.push_back(model);
+        return model;
+    }
+
+    void AddPlane() { AddModel(MakePlane(kPlaneHalf, 0.0f, 24), "plane"); }
+
+    Picture Frame()
+    {
+        Picture picture;
+        EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.02f));
+        EXPECT_TRUE(QLTest_ReadPresentedFrame(&picture.pixels, &picture.width, &picture.height));
+        return picture;
+    }
+
+    std::vector<uint8_t> Stencil()
+    {
+        std::vector<uint8_t> stencil;
+        uint32_t width = 0, height = 0;
+        EXPECT_TRUE(QLTest_ReadStencilBuffer(&stencil, &width, &height));
+        return stencil;
+    }
+
+    // The pixel a world point lands on, with the engine's projection.
+    D3DXVECTOR2 Project(const D3DXVECTOR3& point, uint32_t width, uint32_t height) const
+    {
+        D3DXMATRIX view, projection, both;
+        const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+        D3DXMatrixLookAtLH(&view, &cameraEye, &cameraAt, &up);
+        D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, 4.0f / 3.0f, 5.0f, 10000.0f);
+        D3DXMatrixMultiply(&both, &view, &projection);
+        D3DXVECTOR3 clip;
+        D3DXVec3TransformCoord(&clip, &point, &both);
+        return D3DXVECTOR2((clip.x + 1.0f) * 0.5f * float(width), (1.0f - clip.y) * 0.5f * float(height));
+    }
+
+    // Plane points well inside and well outside a shadow, seen on screen
+    // away from the box that casts it.
+    struct Samples {
+        std::vector<D3DXVECTOR2> shadowed, lit;  // pixel positions
+        std::vector<D3DXVECTOR2> shadowedGround;  // x and z of each shadowed sample
+    };
+    Samples Classify(const Hull& shadow, const std::vector<D3DXVECTOR3>& caster, uint32_t width,
+                     uint32_t height) const
+    {
+        float left = 1e30f, right = -1e30f, top = 1e30f, bottom = -1e30f;
+        for (const D3DXVECTOR3& corner : caster) {
+            D3DXVECTOR2 p = Project(corner, width, height);
+            left = std::min(left, p.x), right = std::max(right, p.x);
+            top = std::min(top, p.y), bottom = std::max(bottom, p.y);
+        }
+        Samples samples;
+        const float margin = 1.2f;
+        for (float z = -kPlaneHalf + 2.0f; z < kPlaneHalf - 2.0f; z += 1.5f)
+            for (float x = -kPlaneHalf + 2.0f; x < kPlaneHalf - 2.0f; x += 1.5f) {
+                D3DXVECTOR2 pixel = Project(D3DXVECTOR3(x, 0.0f, z), width, height);
+                if (pixel.x < 1 || pixel.y < 1 || pixel.x >= float(width) - 1 || pixel.y >= float(height) - 1)
+                    continue;
+                if (pixel.x > left - 4 && pixel.x < right + 4 && pixel.y > top - 4 && pixel.y < bottom + 4)
+                    continue;
+                float inside = shadow.Inside(D3DXVECTOR2(x, z));
+                if (inside > margin) {
+                    samples.shadowed.push_back(pixel);
+                    samples.shadowedGround.push_back(D3DXVECTOR2(x, z));
+                }
+                else if (inside < -margin)
+                    samples.lit.push_back(pixel);
+            }
+        return samples;
+    }
+
+    static uint32_t PixelAt(const Picture& picture, const D3DXVECTOR2& p)
+    {
+        return picture.At(int(p.x), int(p.y));
+    }
+
+    std::vector<TestModel*> models;
+};
