@@ -40,7 +40,8 @@ std::string Reader3ds::Write(const std::vector<uint8_t>& bytes, const std::strin
     FILE* out = fopen(path.c_str(), "wb");
     EXPECT_TRUE(out != nullptr) << path;
     if (out) {
-        fwrite(bytes.data(), 1, bytes.size(), out);
+        if (!bytes.empty())
+            fwrite(bytes.data(), 1, bytes.size(), out);
         fclose(out);
     }
     return path;
