@@ -29,7 +29,7 @@ constexpr float lightHeight = 150.0f;
 constexpr float sceneSpeed = 0.8f;
 
 // Nine blank lines put the banner under the help text.
-const char helpBanner[] = "\n\n\n\n\n\n\n\n\nQuarlight: stencil-shadowed park, one moving point light";
+const char helpBanner[] = "\n\n\n\n\n\n\n\n\nQuarlight Engine - stencil shadow sample";
 
 D3DLIGHT9 SampleLight()
 {
