@@ -170,8 +170,41 @@ TEST_F(GraphicsTest, LostDeviceSkipsFramesThenResetKeepsResources)
     EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
     EXPECT_NE(std::string::npos, NewLog().find("Warning : \"Device To Reset\""));
     EXPECT_EQ(0, memcmp(values, buffer->Indices(), sizeof values));
-    EXPECT_NE(nullptr, buffer->Buffer()) << "re-created after the reset";
+    ASSERT_NE(nullptr, buffer->Buffer()) << "re-created after the reset";
+    void* refilled = nullptr;
+    ASSERT_EQ(S_OK, buffer->Buffer()->Lock(0, 0, &refilled, D3DLOCK_READONLY));
+    EXPECT_EQ(0, memcmp(values, refilled, sizeof values)) << "the new buffer holds the kept indices";
+    buffer->Buffer()->Unlock();
     buffer->Release();
+}
+
+TEST_F(GraphicsTest, ResetReloadsTexturesFromTheirPaths)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    mkdir("data", 0755);
+    const unsigned char tga[] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 2, 0, 32, 8,
+                                 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255,
+                                 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255};
+    FILE* file = fopen("data/reset_me.tga", "wb");
+    ASSERT_NE(nullptr, file);
+    fwrite(tga, 1, sizeof tga, file);
+    fclose(file);
+    Texture* texture = nullptr;
+    ASSERT_EQ(S_OK, graphics->CreateTexture("reset_me.tga", &texture));
+    QLTest_ForceDeviceState(QLTEST_DEVICE_NOTRESET);
+    ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
+    EXPECT_STREQ("./data/reset_me.tga", texture->Name().Chars());
+    ASSERT_NE(nullptr, texture->Direct3DTexture());
+    D3DSURFACE_DESC level;
+    ASSERT_EQ(S_OK, texture->Direct3DTexture()->GetLevelDesc(0, &level));
+    EXPECT_EQ(4u, level.Width);
+    EXPECT_EQ(2u, level.Height);
+    // A file gone since the first load fails the reset with its record.
+    remove("data/reset_me.tga");
+    QLTest_ForceDeviceState(QLTEST_DEVICE_NOTRESET);
+    EXPECT_EQ(QLE_SUBFUNCTION, graphics->UpdateAndRender(0.01f));
+    EXPECT_NE(std::string::npos, NewLog().find("Msg : 'Texture './data/reset_me.tga' : loading failed'"));
+    texture->Release();
 }
 
 TEST_F(GraphicsTest, ShutdownReportsLeftoverResources)
