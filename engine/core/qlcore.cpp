@@ -3,6 +3,8 @@
 #include "graphics/igeometry.h"
 #include "graphics/igraphics.h"
 #include "input/iinput.h"
+#include "models/scene/modelscene.h"
+#include "text/font.h"
 
 #include <qltrace.h>
 
@@ -35,9 +37,9 @@ struct FactoryEntry {
 const FactoryEntry factories[] = {
     {"cal3d", nullptr},
     {"md5", nullptr},
-    {"3ds", nullptr},
-    {"d3map", nullptr},
-    {"font", nullptr},
+    {"3ds", CreateModelScene},
+    {"d3map", CreateModelScene},
+    {"font", CreateFont},
 };
 
 EngineString LocalDateAndTime()

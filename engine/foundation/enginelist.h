@@ -1,6 +1,7 @@
 // EngineList: a doubly linked list of values in insertion order (index 0 is
 // the oldest). It remembers the last index looked up, so a repeated lookup of
-// one index costs nothing; the registries it serves are short.
+// one index, or of its neighbour, costs nothing: walking the list by index is
+// linear, not quadratic.
 #pragma once
 
 #include <windows.h>
@@ -36,11 +37,17 @@ public:
         if (index >= count)
             return nullptr;
         if ((int64_t)index == rememberedIndex)
-            return rememberedValue;
-        Node* node = NodeAt(index);
+            return &rememberedNode->value;
+        Node* node;
+        if (rememberedNode && (int64_t)index == rememberedIndex + 1)
+            node = rememberedNode->newer;
+        else if (rememberedNode && (int64_t)index == rememberedIndex - 1)
+            node = rememberedNode->older;
+        else
+            node = NodeAt(index);
         rememberedIndex = index;
-        rememberedValue = &node->value;
-        return rememberedValue;
+        rememberedNode = node;
+        return &node->value;
     }
 
     void RemoveAt(uint32_t index)
@@ -105,11 +112,11 @@ private:
     void Forget()
     {
         rememberedIndex = -1;
-        rememberedValue = nullptr;
+        rememberedNode = nullptr;
     }
 
     Node* head = nullptr;
     uint32_t count = 0;
     int64_t rememberedIndex = -1;
-    T* rememberedValue = nullptr;
+    Node* rememberedNode = nullptr;
 };

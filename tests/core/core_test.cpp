@@ -5,21 +5,13 @@
 
 #include <qlplatform_test.h>
 
+#include <support/engine_test_support.h>
+
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
-
-std::string ReadLog()
-{
-    std::ifstream in("log.txt", std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class CoreTest : public ::testing::Test {
 protected:
@@ -32,18 +24,7 @@ protected:
     void TearDown() override
     {
         QLTest_ClearFailures();
-        HWND window = core ? Window() : nullptr;
-        if (core)
-            while (core->Release() != 0) {
-            }
-        // The core keeps its window and class for the whole run, as an
-        // application has one core; the next test's core needs them anew.
-        if (window)
-            DestroyWindow(window);
-        UnregisterClassA("Quarlight", nullptr);
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        EndCore(core);
     }
     std::string NewLog() const { return ReadLog().substr(logStart); }
     HWND Window() const { return static_cast<QLCore*>(core)->Window(); }

@@ -66,3 +66,20 @@ TEST(EngineList, ElementAddressesStayValidUntilRemoved)
     EXPECT_EQ(first, list.Get(0));
     EXPECT_EQ(1, *first);
 }
+
+TEST(EngineList, WalksByNeighbouringIndicesInBothDirections)
+{
+    EngineList<int> list;
+    for (int v = 0; v < 50; ++v)
+        list.Add(v);
+    list.RemoveAt(20);
+    for (uint32_t i = 0; i < list.Count(); ++i)
+        ASSERT_EQ(i < 20 ? (int)i : (int)i + 1, *list.Get(i)) << i;
+    for (uint32_t i = list.Count(); i-- > 0;)
+        ASSERT_EQ(i < 20 ? (int)i : (int)i + 1, *list.Get(i)) << i;
+    // A jump, then a neighbour of the jump's target.
+    EXPECT_EQ(5, *list.Get(5));
+    EXPECT_EQ(31, *list.Get(30));
+    EXPECT_EQ(30, *list.Get(29));
+    EXPECT_EQ(nullptr, list.Get(49));
+}

@@ -9,20 +9,12 @@
 
 #include <qlplatform_test.h>
 
+#include <support/engine_test_support.h>
+
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
-
-inline std::string ReadLog()
-{
-    std::ifstream in("log.txt", std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class GraphicsTest : public ::testing::Test {
 protected:
@@ -38,18 +30,9 @@ protected:
     void TearDown() override
     {
         QLTest_ClearFailures();
-        HWND window = core ? static_cast<QLCore*>(core)->Window() : nullptr;
         if (graphics)
             graphics->Release();
-        if (core)
-            core->Release();
-        // An application has one core; each test's core needs its window and class anew.
-        if (window)
-            DestroyWindow(window);
-        UnregisterClassA("Quarlight", nullptr);
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        EndCore(core);
     }
 
     HRESULT StartDevice()

@@ -4,21 +4,13 @@
 
 #include <qlplatform_test.h>
 
+#include <support/engine_test_support.h>
+
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
-
-std::string ReadLog()
-{
-    std::ifstream in("log.txt", std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class InputTest : public ::testing::Test {
 protected:
@@ -34,15 +26,9 @@ protected:
     void TearDown() override
     {
         QLTest_ClearFailures();
-        HWND window = static_cast<QLCore*>(core)->Window();
         if (input)
             input->Release();
-        core->Release();
-        DestroyWindow(window);
-        UnregisterClassA("Quarlight", nullptr);
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        EndCore(core);
     }
     std::string NewLog() const { return ReadLog().substr(logStart); }
 

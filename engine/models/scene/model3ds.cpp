@@ -1,0 +1,178 @@
+#include "model3ds.h"
+
+#include "modelscene.h"
+#include "reader3ds.h"
+#include "scenearrays.h"
+
+#include <qltrace.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include <new>
+
+HRESULT Print3DSErrors()
+{
+    TraceContext trace("Print3DSErrors()");
+    if (!ReaderErrorPending)
+        return S_OK;
+    EngineString text = "3DSError(s) : ";
+    const ReaderErrorEntry* list = ReaderErrorList();
+    uint32_t count = 0;
+    for (; list && count < READER_ERROR_SLOTS && list[count].code != 0; count++) {
+        if (count)
+            text += "\n";
+        text += list[count].text;
+    }
+    if (count == 0)
+        QL_LOG(trace, TraceError, "No registred error");
+    QL_LOG(trace, TraceError, text);
+    ClearReaderErrors();
+    return E_FAIL;
+}
+
+namespace {
+
+EngineString FaultText(const SceneArrays& arrays)
+{
+    EngineString mesh = EngineString("'") + arrays.faultMesh + "'";
+    switch (arrays.fault) {
+    case SCENE_FAULT_TOO_MANY_VERTICES:
+        return "Too much vertices for the IB (NumVertices>0xFFFF)";
+    case SCENE_FAULT_BAD_CORNER:
+        return "The mesh " + mesh + " has a face whose corner is not one of its vertices";
+    case SCENE_FAULT_BAD_GROUP_FACE:
+        return "The mesh " + mesh + " has a material group naming a face it does not have";
+    case SCENE_FAULT_MESH_CHANGED:
+        return "The mesh " + mesh + " read differently the second time";
+    default:
+        return "";
+    }
+}
+
+EngineString Corner(const char* name, const D3DXVECTOR3& v)
+{
+    char text[160];
+    snprintf(text, sizeof text, "%s(%f,%f,%f)", name, v.x, v.y, v.z);
+    return text;
+}
+
+// Fills the device buffers and the kept copies; the index buffer's unlock
+// builds the shadow connectivity. A model whose triangles all name missing
+// materials still gets one degenerate triangle, as a buffer cannot be empty;
+// no material draws it and it casts no shadow.
+HRESULT FillBuffers(ModelSceneMeta* meta, IGraphics* graphics, const SceneArrays& arrays)
+{
+    TraceContext trace("ModelSceneMeta::Load3DS()");
+    uint32_t indexCount = arrays.indexCount ? arrays.indexCount : 3;
+    HRESULT result = graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, arrays.vertexCount, false, &meta->vertexBuffer);
+    if (SUCCEEDED(result))
+        result = graphics->CreateIB(indexCount, false, &meta->indexBuffer);
+    if (FAILED(result))
+        return result;
+
+    void* vertexData = nullptr;
+    D3DXVECTOR3* positions = nullptr;
+    result = meta->vertexBuffer->Lock(&vertexData, &positions);
+    if (FAILED(result))
+        return result;
+    float* vertex = static_cast<float*>(vertexData);
+    for (uint32_t v = 0; v < arrays.vertexCount; v++, vertex += 6) {
+        memcpy(vertex, &arrays.positions[v], sizeof(D3DXVECTOR3));
+        memcpy(vertex + 3, &arrays.normals[v], sizeof(D3DXVECTOR3));
+        if (positions)
+            positions[v] = arrays.positions[v];
+    }
+    result = meta->vertexBuffer->Unlock();
+    if (FAILED(result))
+        return result;
+
+    void* indexData = nullptr;
+    WORD* kept = nullptr;
+    result = meta->indexBuffer->Lock(&indexData, &kept);
+    if (FAILED(result))
+        return result;
+    if (arrays.indexCount) {
+        memcpy(indexData, arrays.indices, arrays.indexCount * sizeof(WORD));
+        memcpy(kept, arrays.indices, arrays.indexCount * sizeof(WORD));
+    } else {
+        memset(indexData, 0, indexCount * sizeof(WORD));
+        memset(kept, 0, indexCount * sizeof(WORD));
+    }
+    return meta->indexBuffer->Unlock();
+}
+
+HRESULT LoadTextures(ModelSceneMeta* meta, IGraphics* graphics)
+{
+    meta->textures = new (std::nothrow) Texture*[meta->materialCount]();
+    if (!meta->textures)
+        return E_OUTOFMEMORY;
+    meta->textureCount = meta->materialCount;
+    for (uint32_t j = 0; j < meta->materialCount; j++) {
+        const char* map = meta->materials[j].textureMap;
+        if (!map[0])
+            continue;
+        HRESULT result = graphics->CreateTexture(map, &meta->textures[j]);
+        if (FAILED(result))
+            return result;
+    }
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics)
+{
+    TraceContext trace("ModelSceneMeta::Load3DS()");
+    QL_REQUIRE_ARG(trace, graphics);
+    D3DXMatrixIdentity(&initialMatrix);
+    type = "3ds";
+    fileName = name;
+
+    HRESULT result = S_OK;
+    SceneDatabase* database = nullptr;
+    SceneArrays arrays = {};
+    ChunkFile* file = OpenChunkFile(fileName.Chars(), "r");
+    if (FAILED(Print3DSErrors()))
+        result = E_FAIL;
+    if (SUCCEEDED(result)) {
+        NewSceneDatabase(&database);
+        if (FAILED(Print3DSErrors()))
+            result = E_FAIL;
+    }
+    if (SUCCEEDED(result)) {
+        ReadSceneDatabase(file, database);
+        if (FAILED(Print3DSErrors()))
+            result = E_FAIL;
+    }
+    if (SUCCEEDED(result)) {
+        result = ReadSceneArrays(database, Print3DSErrors, &arrays);
+        EngineString fault = FaultText(arrays);
+        if (!fault.IsEmpty())
+            QL_LOG(trace, TraceError, fault);
+    }
+    if (SUCCEEDED(result)) {
+        materials = arrays.materials;
+        materialCount = arrays.materialCount;
+        arrays.materials = nullptr;
+        boxMin = arrays.boxMin;
+        boxMax = arrays.boxMax;
+        ComputeSceneNormals(arrays.positions, arrays.vertexCount, arrays.indices, arrays.indexCount, arrays.normals);
+        result = FillBuffers(this, graphics, arrays);
+    }
+    if (SUCCEEDED(result)) {
+        QL_LOG(trace, TraceInfo, "Infos of the 3DS model : " + fileName);
+        QL_LOG(trace, TraceInfo,
+               EngineString() + materialCount + " materials for " + arrays.meshCount + " meshes with " +
+                   arrays.faceCount + " tris & " + arrays.vertexCount + " verts");
+        QL_LOG(trace, TraceInfo, Corner("vMin", boxMin) + " - " + Corner("vMax", boxMax));
+        result = LoadTextures(this, graphics);
+    }
+
+    QL_CHECK(trace, ("Error while loading the Model " + fileName).Chars(), result);
+    FreeSceneArrays(&arrays);
+    FreeSceneDatabase(&database);
+    CloseChunkFile(file);
+    QL_TRY(trace, "-", Print3DSErrors());
+    return result;
+}

@@ -1,0 +1,225 @@
+#include "modelscene.h"
+
+#include <qltrace.h>
+
+#include <new>
+
+namespace {
+
+// Device validation runs for the first material any scene model draws in
+// the run: it tells once whether this device needs more than one pass.
+bool validationPending = true;
+
+}  // namespace
+
+ModelSceneMeta::ModelSceneMeta()
+{
+    D3DXMatrixIdentity(&initialMatrix);
+}
+
+LONG ModelSceneMeta::AddRef()
+{
+    return ++refCount;
+}
+
+LONG ModelSceneMeta::Release()
+{
+    if (--refCount > 0)
+        return refCount;
+    delete this;
+    return 0;
+}
+
+ModelSceneMeta::~ModelSceneMeta()
+{
+    TraceContext trace("Destructor()");
+    QL_LOG(trace, TraceInfo, "ModelSceneMeta '" + fileName + "' Destroyed");
+    if (vertexBuffer)
+        vertexBuffer->Release();
+    if (indexBuffer)
+        indexBuffer->Release();
+    for (uint32_t i = 0; i < textureCount; i++)
+        if (textures[i])
+            textures[i]->Release();
+    delete[] textures;
+    delete[] materials;
+}
+
+HRESULT CreateModelScene(const EngineString& type, const EngineString& command, IGraphics* graphics,
+                         IGeometry** out)
+{
+    TraceContext trace("CreateModelScene()");
+    QL_REQUIRE_ARG(trace, out);
+    QL_TRY(trace, "Unsupported Type", type == "3ds" || type == "d3map" ? S_OK : E_FAIL);
+    ModelScene* model = new (std::nothrow) ModelScene();
+    *out = model;
+    QL_REQUIRE_MEMORY(trace, model);
+    model->AddRef();
+    HRESULT result = model->Init(type, command, graphics);
+    if (FAILED(result)) {
+        // Init took no graphics reference: the caller's stays the caller's.
+        model->Release();
+        *out = nullptr;
+        return result;
+    }
+    return S_OK;
+}
+
+ModelScene::ModelScene()
+{
+    D3DXMatrixIdentity(&world);
+}
+
+ModelScene::~ModelScene()
+{
+    TraceContext trace(this, "Destructor()");
+    // An instance whose Init failed before its meta existed has no file name.
+    QL_LOG(trace, TraceInfo, "ModelScene '" + (meta ? meta->fileName : EngineString("NO_FILE")) + "' Destroyed");
+    if (meta) {
+        meta->Release();
+        meta = nullptr;
+    }
+    if (graphics) {
+        graphics->RemoveGeometry(this);
+        graphics->Release();
+    }
+}
+
+HRESULT ModelScene::Init(const EngineString& type, const EngineString& command, IGraphics* manager)
+{
+    TraceContext trace(this, "Init()");
+    QL_REQUIRE_ARG(trace, manager);
+    meta = new (std::nothrow) ModelSceneMeta();
+    QL_REQUIRE_MEMORY(trace, meta);
+    EngineString message = type + "<" + command + "> : Loading failed";
+    HRESULT result = type == "3ds" ? meta->Load3DS(command, manager) : meta->LoadD3Map(command, manager);
+    QL_TRY(trace, message.Chars(), result);
+    world = meta->initialMatrix;
+    graphics = manager;
+    return S_OK;
+}
+
+HRESULT ModelScene::Clone(IGeometry** out)
+{
+    TraceContext trace(this, "Clone()");
+    QL_REQUIRE_ARG(trace, out);
+    ModelScene* copy = new (std::nothrow) ModelScene();
+    QL_REQUIRE_MEMORY(trace, copy);
+    copy->AddRef();
+    copy->graphics = graphics;
+    copy->meta = meta;
+    copy->world = world;
+    if (graphics) {
+        graphics->AddGeometry(copy);
+        graphics->AddRef();
+    }
+    if (meta)
+        meta->AddRef();
+    *out = copy;
+    return S_OK;
+}
+
+HRESULT ModelScene::Update(float)
+{
+    return S_OK;
+}
+
+HRESULT ModelScene::Render()
+{
+    TraceContext trace(this, "Render()");
+    IDirect3DDevice9* device = graphics ? graphics->GetDevice() : nullptr;
+    QL_TRY(trace, "IGraphics return NULL d3dDev", device ? S_OK : E_FAIL);
+    QL_ASSERT(trace, meta && meta->vertexBuffer && meta->indexBuffer);
+    device->SetTransform(D3DTS_WORLD, &world);
+    QL_TRY(trace, "-", meta->vertexBuffer->Active(0));
+    QL_TRY(trace, "-", meta->indexBuffer->Active());
+    uint32_t vertexCount = meta->vertexBuffer->GetCount();
+    for (uint32_t i = 0; i < meta->materialCount; i++) {
+        const SceneMaterial& material = meta->materials[i];
+        if (material.indexCount == 0)
+            continue;
+        device->SetMaterial(&material.material);
+        Texture* texture = i < meta->textureCount ? meta->textures[i] : nullptr;
+        if (texture)
+            QL_TRY(trace, "-", texture->Active(0));
+        else
+            graphics->ClearTexture(0);
+        if (validationPending) {
+            validationPending = false;
+            DWORD passes = 0;
+            QL_CHECK(trace, "IDirect3DDevice9::ValidateDevice() failed", device->ValidateDevice(&passes));
+            if (passes != 1)
+                QL_LOG(trace, TraceWarning,
+                       EngineString("This device seem to require ") + (uint32_t)passes +
+                           " passes for this model's rendering");
+        }
+        QL_TRY(trace, "IDirect3DDevice9::DrawIndexedPrimitive() failed",
+               device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertexCount, material.startIndex,
+                                            material.indexCount / 3));
+    }
+    return S_OK;
+}
+
+HRESULT ModelScene::SendCommand(uint32_t, uint32_t)
+{
+    TraceContext trace(this, "SendCommand()");
+    return S_FALSE;
+}
+
+HRESULT ModelScene::GetCreationParams(EngineString* type, EngineString* command)
+{
+    TraceContext trace(this, "GetCreationParams()");
+    QL_REQUIRE_ARG(trace, type && command);
+    QL_ASSERT(trace, meta);
+    *type = meta->type;
+    *command = meta->fileName;
+    return S_OK;
+}
+
+HRESULT ModelScene::GetBoundingBox(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum)
+{
+    TraceContext trace(this, "GetBoundingBox()");
+    QL_REQUIRE_ARG(trace, minimum && maximum);
+    QL_ASSERT(trace, meta);
+    *minimum = meta->boxMin;
+    *maximum = meta->boxMax;
+    return S_OK;
+}
+
+bool ModelScene::IsModel()
+{
+    return true;
+}
+
+HRESULT ModelScene::AddAnimation(uint32_t, float)
+{
+    return E_FAIL;
+}
+
+bool ModelScene::IsAnimationActive(uint32_t)
+{
+    return false;
+}
+
+HRESULT ModelScene::SetMatrix(D3DXMATRIX matrix)
+{
+    world = matrix;
+    return S_OK;
+}
+
+HRESULT ModelScene::GetMatrix(D3DXMATRIX* out)
+{
+    TraceContext trace(this, "GetMatrix()");
+    QL_REQUIRE_ARG(trace, out);
+    *out = world;
+    return S_OK;
+}
+
+HRESULT ModelScene::GetShadowInfos(ShadowInfos* out)
+{
+    if (!out || !meta)
+        return E_FAIL;
+    out->vertices = meta->vertexBuffer;
+    out->indices = meta->indexBuffer;
+    return S_OK;
+}

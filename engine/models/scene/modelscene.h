@@ -1,0 +1,82 @@
+// ModelScene: a static scene loaded from one file, drawn with its materials
+// and textures, lit and shadowed by the graphics manager. The loaded data
+// lives in a reference-counted ModelSceneMeta that every clone shares; an
+// instance holds only its world matrix and its two references.
+#pragma once
+
+#include "scenematerial.h"
+
+#include <graphics/igraphics.h>
+#include <graphics/imodel.h>
+#include <graphics/qlgraphres.h>
+
+#include <enginestring.h>
+#include <qlobject.h>
+
+#include <stdint.h>
+
+// The shared data of a scene model. Not an engine object: it is counted but
+// has no type and cannot be cloned. Created with a count of 1, owned by the
+// instance that created it.
+class ModelSceneMeta final {
+public:
+    ModelSceneMeta();
+    virtual LONG AddRef();
+    // Destroys the meta and its graphic resources at 0.
+    virtual LONG Release();
+
+    // Both loaders record what they created in the meta even when they fail;
+    // it is released with the meta.
+    HRESULT Load3DS(const EngineString& fileName, IGraphics* graphics);
+    HRESULT LoadD3Map(const EngineString& fileName, IGraphics* graphics);
+
+    EngineString type = "NO_TYPE";
+    EngineString fileName = "NO_FILE";
+    D3DXMATRIX initialMatrix;
+    D3DXVECTOR3 boxMin = D3DXVECTOR3(0, 0, 0), boxMax = D3DXVECTOR3(0, 0, 0);
+    SceneMaterial* materials = nullptr;
+    uint32_t materialCount = 0;
+    VB* vertexBuffer = nullptr;
+    IB* indexBuffer = nullptr;
+    Texture** textures = nullptr;  // one per material, null where it has no map
+    uint32_t textureCount = 0;
+
+private:
+    ~ModelSceneMeta();
+    LONG refCount = 1;
+};
+
+class ModelScene final : public RefCounted<ModelScene, IModel> {
+public:
+    QL_TYPE_NAME("ModelScene")
+    HRESULT Clone(IGeometry** out) override;
+    HRESULT Update(float elapsedSeconds) override;
+    HRESULT Render() override;
+    HRESULT SendCommand(uint32_t command, uint32_t argument) override;
+    HRESULT GetCreationParams(EngineString* type, EngineString* command) override;
+    HRESULT GetBoundingBox(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum) override;
+    bool IsModel() override;
+    HRESULT AddAnimation(uint32_t animation, float weight) override;
+    bool IsAnimationActive(uint32_t animation) override;
+    HRESULT SetMatrix(D3DXMATRIX world) override;
+    HRESULT GetMatrix(D3DXMATRIX* world) override;
+    HRESULT GetShadowInfos(ShadowInfos* out) override;
+
+    ModelScene();
+    ~ModelScene();
+    // Loads the shared data; the graphics reference is the instance's once this succeeds.
+    HRESULT Init(const EngineString& type, const EngineString& command, IGraphics* graphics);
+    // The shared data, for inspection; no reference is added.
+    const ModelSceneMeta* Meta() const { return meta; }
+
+private:
+    ModelSceneMeta* meta = nullptr;
+    IGraphics* graphics = nullptr;
+    D3DXMATRIX world;
+};
+
+// The scene-model factory for the types "3ds" and "d3map" (case-sensitive);
+// command is the file to load. The caller has already added the graphics
+// reference the new model keeps.
+HRESULT CreateModelScene(const EngineString& type, const EngineString& command, IGraphics* graphics,
+                         IGeometry** out);

@@ -1,0 +1,333 @@
+#include "scenearrays.h"
+
+#include "reader3ds.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <new>
+
+const char* const SCENE_DEFAULT_MATERIAL = "QLDefaultMaterial";
+
+namespace {
+
+// Long enough for the default material's name as well as the file's names.
+const uint32_t NAME_SIZE = 32;
+
+// The faces one mesh gives one material: a group, or the whole mesh when it
+// has no group.
+struct GroupEntry {
+    char name[NAME_SIZE];
+    uint32_t firstFace;  // into the read's face-number array
+    uint32_t faceCount;
+    uint32_t material;   // the first material of that name, or none
+};
+
+const uint32_t NO_MATERIAL = 0xFFFFFFFFu;
+const float FAR_AWAY = 1e38f;
+
+D3DCOLORVALUE Opaque(const ColorF& colour)
+{
+    return {colour.r, colour.g, colour.b, 1.0f};
+}
+
+void CopyName(char (&to)[NAME_SIZE], const char* from)
+{
+    snprintf(to, NAME_SIZE, "%s", from);
+}
+
+void SetDefaultMaterial(SceneMaterial* material)
+{
+    memset(material, 0, sizeof *material);
+    material->material.Diffuse = {0.8f, 0.8f, 0.8f, 1.0f};
+    material->material.Ambient = {0.3f, 0.3f, 0.3f, 1.0f};
+    material->material.Specular = {0.7f, 0.7f, 0.7f, 1.0f};
+    material->material.Power = 1.0f;
+}
+
+void Widen(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum, const D3DXVECTOR3& p)
+{
+    minimum->x = p.x < minimum->x ? p.x : minimum->x;
+    minimum->y = p.y < minimum->y ? p.y : minimum->y;
+    minimum->z = p.z < minimum->z ? p.z : minimum->z;
+    maximum->x = p.x > maximum->x ? p.x : maximum->x;
+    maximum->y = p.y > maximum->y ? p.y : maximum->y;
+    maximum->z = p.z > maximum->z ? p.z : maximum->z;
+}
+
+// Working state of one read, freed whatever the outcome.
+struct ReadState {
+    SceneDatabase* database;
+    ReaderCheck check;
+    SceneArrays* out;
+    char (*materialNames)[NAME_SIZE] = nullptr;
+    MeshRecord* mesh = nullptr;
+    MaterialRecord* material = nullptr;
+    GroupEntry* entries = nullptr;
+    uint32_t entryCount = 0;
+    uint32_t* entryFaces = nullptr;  // global face numbers
+    uint32_t entryFaceCount = 0;
+    WORD* fileIndices = nullptr;     // 3 per face, in file order
+
+    ~ReadState()
+    {
+        delete[] materialNames;
+        FreeMeshRecord(&mesh);
+        FreeMaterialRecord(&material);
+        delete[] entries;
+        delete[] entryFaces;
+        delete[] fileIndices;
+    }
+
+    HRESULT Fail(SceneFault fault, HRESULT code = E_FAIL)
+    {
+        out->fault = fault;
+        return code;
+    }
+    bool ReaderFailed() { return FAILED(check()); }
+
+    HRESULT ReadMaterials();
+    HRESULT CountPass();
+    HRESULT FillPass();
+    HRESULT SortByMaterial();
+};
+
+HRESULT ReadState::ReadMaterials()
+{
+    uint32_t count = CountMaterials(database);
+    if (ReaderFailed())
+        return Fail(SCENE_FAULT_READER);
+    uint32_t kept = count ? count : 1;
+    out->materials = new (std::nothrow) SceneMaterial[kept]();
+    materialNames = new (std::nothrow) char[kept][NAME_SIZE]();
+    if (!out->materials || !materialNames)
+        return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
+    out->materialCount = kept;
+    if (count == 0) {
+        SetDefaultMaterial(&out->materials[0]);
+        CopyName(materialNames[0], SCENE_DEFAULT_MATERIAL);
+        return S_OK;
+    }
+    for (uint32_t i = 0; i < count; i++) {
+        FetchMaterial(database, i, &material);
+        if (ReaderFailed())
+            return Fail(SCENE_FAULT_READER);
+        if (!material)
+            return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
+        SceneMaterial& to = out->materials[i];
+        CopyName(materialNames[i], material->name);
+        to.material.Diffuse = Opaque(material->diffuse);
+        to.material.Ambient = Opaque(material->ambient);
+        to.material.Specular = Opaque(material->specular);
+        to.material.Emissive = {0, 0, 0, 0};
+        to.material.Power = material->shininess;
+        snprintf(to.textureMap, sizeof to.textureMap, "%s", material->maps[MAP_TEXTURE1].name);
+    }
+    return S_OK;
+}
+
+HRESULT ReadState::CountPass()
+{
+    out->meshCount = CountMeshes(database);
+    if (ReaderFailed())
+        return Fail(SCENE_FAULT_READER);
+    uint64_t vertices = 0, faces = 0, entryTotal = 0, entryFaceTotal = 0;
+    for (uint32_t i = 0; i < out->meshCount; i++) {
+        FetchMesh(database, i, &mesh);
+        if (ReaderFailed())
+            return Fail(SCENE_FAULT_READER);
+        if (!mesh)
+            return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
+        vertices += mesh->vertexCount;
+        faces += mesh->faceCount;
+        if (mesh->groupCount == 0) {
+            entryTotal++;
+            entryFaceTotal += mesh->faceCount;
+        }
+        for (uint32_t g = 0; g < mesh->groupCount; g++) {
+            entryTotal++;
+            entryFaceTotal += mesh->groups[g].faceCount;
+        }
+        FreeMeshRecord(&mesh);
+    }
+    if (vertices > 0xFFFF)
+        return Fail(SCENE_FAULT_TOO_MANY_VERTICES);
+    // Below 0xFFFF vertices the face and group totals are bounded by the
+    // file's size, which the reader has already read through.
+    if (faces > 0x3FFFFFFF || entryFaceTotal > 0x3FFFFFFF || entryTotal > 0x3FFFFFFF)
+        return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
+    out->vertexCount = (uint32_t)vertices;
+    out->faceCount = (uint32_t)faces;
+    entryCount = (uint32_t)entryTotal;
+    entryFaceCount = (uint32_t)entryFaceTotal;
+
+    out->positions = new (std::nothrow) D3DXVECTOR3[vertices ? vertices : 1];
+    out->normals = new (std::nothrow) D3DXVECTOR3[vertices ? vertices : 1]();
+    fileIndices = new (std::nothrow) WORD[faces ? 3 * faces : 1];
+    entries = new (std::nothrow) GroupEntry[entryCount ? entryCount : 1];
+    entryFaces = new (std::nothrow) uint32_t[entryFaceCount ? entryFaceCount : 1];
+    if (!out->positions || !out->normals || !fileIndices || !entries || !entryFaces)
+        return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
+    return S_OK;
+}
+
+HRESULT ReadState::FillPass()
+{
+    uint32_t vertexBase = 0, faceBase = 0, entry = 0, entryFace = 0;
+    for (uint32_t i = 0; i < out->meshCount; i++) {
+        FetchMesh(database, i, &mesh);
+        if (ReaderFailed())
+            return Fail(SCENE_FAULT_READER);
+        if (!mesh)
+            return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
+        snprintf(out->faultMesh, sizeof out->faultMesh, "%s", mesh->name);
+        // The counts sized the arrays; a mesh that reads differently now must
+        // not write past them.
+        uint32_t entriesHere = mesh->groupCount ? mesh->groupCount : 1;
+        uint32_t entryFacesHere = 0;
+        for (uint32_t g = 0; g < mesh->groupCount; g++)
+            entryFacesHere += mesh->groups[g].faceCount;
+        if (!mesh->groupCount)
+            entryFacesHere = mesh->faceCount;
+        if (vertexBase + mesh->vertexCount > out->vertexCount || faceBase + mesh->faceCount > out->faceCount ||
+            entry + entriesHere > entryCount || entryFace + entryFacesHere > entryFaceCount)
+            return Fail(SCENE_FAULT_MESH_CHANGED);
+
+        for (uint32_t k = 0; k < mesh->vertexCount; k++) {
+            const Point3& point = mesh->points[k];
+            D3DXVECTOR3 p(point.x, point.z, point.y);
+            out->positions[vertexBase + k] = p;
+            Widen(&out->boxMin, &out->boxMax, p);
+        }
+        for (uint32_t k = 0; k < mesh->faceCount; k++) {
+            const Face3ds& face = mesh->faces[k];
+            if (face.a >= mesh->vertexCount || face.b >= mesh->vertexCount || face.c >= mesh->vertexCount)
+                return Fail(SCENE_FAULT_BAD_CORNER);
+            WORD* to = &fileIndices[3 * (faceBase + k)];
+            to[0] = (WORD)(vertexBase + face.a);
+            to[1] = (WORD)(vertexBase + face.b);
+            to[2] = (WORD)(vertexBase + face.c);
+        }
+        if (mesh->groupCount == 0) {
+            GroupEntry& whole = entries[entry++];
+            memcpy(whole.name, materialNames[0], NAME_SIZE);
+            whole.firstFace = entryFace;
+            whole.faceCount = mesh->faceCount;
+            for (uint32_t k = 0; k < mesh->faceCount; k++)
+                entryFaces[entryFace++] = faceBase + k;
+        }
+        for (uint32_t g = 0; g < mesh->groupCount; g++) {
+            const MaterialGroup& group = mesh->groups[g];
+            GroupEntry& to = entries[entry++];
+            CopyName(to.name, group.name);
+            to.firstFace = entryFace;
+            to.faceCount = group.faceCount;
+            for (uint32_t k = 0; k < group.faceCount; k++) {
+                if (group.faces[k] >= mesh->faceCount)
+                    return Fail(SCENE_FAULT_BAD_GROUP_FACE);
+                entryFaces[entryFace++] = faceBase + group.faces[k];
+            }
+        }
+        vertexBase += mesh->vertexCount;
+        faceBase += mesh->faceCount;
+        FreeMeshRecord(&mesh);
+    }
+    out->faultMesh[0] = 0;
+    entryCount = entry;
+    return S_OK;
+}
+
+// Each entry goes to the first material of its name; an entry naming no
+// material draws nothing. The index list is sized from what matched.
+HRESULT ReadState::SortByMaterial()
+{
+    uint64_t matched = 0;
+    for (uint32_t e = 0; e < entryCount; e++) {
+        GroupEntry& entry = entries[e];
+        entry.material = NO_MATERIAL;
+        for (uint32_t j = 0; j < out->materialCount && entry.material == NO_MATERIAL; j++)
+            if (strcmp(entry.name, materialNames[j]) == 0)
+                entry.material = j;
+        if (entry.material != NO_MATERIAL)
+            matched += 3ull * entry.faceCount;
+    }
+    out->indices = new (std::nothrow) WORD[matched ? matched : 1];
+    if (!out->indices)
+        return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
+
+    uint32_t running = 0;
+    for (uint32_t j = 0; j < out->materialCount; j++) {
+        SceneMaterial& material = out->materials[j];
+        material.startIndex = running;
+        for (uint32_t e = 0; e < entryCount; e++) {
+            const GroupEntry& entry = entries[e];
+            if (entry.material != j)
+                continue;
+            for (uint32_t k = 0; k < entry.faceCount; k++) {
+                const WORD* face = &fileIndices[3 * entryFaces[entry.firstFace + k]];
+                memcpy(&out->indices[running], face, 3 * sizeof(WORD));
+                running += 3;
+            }
+        }
+        material.indexCount = running - material.startIndex;
+    }
+    out->indexCount = running;
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT ReadSceneArrays(SceneDatabase* database, ReaderCheck check, SceneArrays* out)
+{
+    if (!out)
+        return E_INVALIDARG;
+    memset(out, 0, sizeof *out);
+    out->boxMin = D3DXVECTOR3(FAR_AWAY, FAR_AWAY, FAR_AWAY);
+    out->boxMax = -out->boxMin;
+    if (!database || !check)
+        return E_INVALIDARG;
+
+    ReadState state{database, check, out};
+    HRESULT result = state.ReadMaterials();
+    if (SUCCEEDED(result))
+        result = state.CountPass();
+    if (SUCCEEDED(result))
+        result = state.FillPass();
+    if (SUCCEEDED(result))
+        result = state.SortByMaterial();
+    return result;
+}
+
+void ComputeSceneNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, const WORD* indices,
+                         uint32_t indexCount, D3DXVECTOR3* normals)
+{
+    for (uint32_t v = 0; v < vertexCount; v++)
+        normals[v] = D3DXVECTOR3(0, 0, 0);
+    for (uint32_t i = 0; i + 2 < indexCount; i += 3) {
+        const D3DXVECTOR3& p0 = positions[indices[i]];
+        const D3DXVECTOR3& p1 = positions[indices[i + 1]];
+        const D3DXVECTOR3& p2 = positions[indices[i + 2]];
+        D3DXVECTOR3 a = p2 - p1, b = p1 - p0, face;
+        D3DXVec3Cross(&face, &a, &b);
+        D3DXVec3Normalize(&face, &face);
+        normals[indices[i]] += face;
+        normals[indices[i + 1]] += face;
+        normals[indices[i + 2]] += face;
+    }
+    for (uint32_t v = 0; v < vertexCount; v++)
+        D3DXVec3Normalize(&normals[v], &normals[v]);
+}
+
+void FreeSceneArrays(SceneArrays* arrays)
+{
+    if (!arrays)
+        return;
+    delete[] arrays->positions;
+    delete[] arrays->normals;
+    delete[] arrays->indices;
+    delete[] arrays->materials;
+    arrays->positions = arrays->normals = nullptr;
+    arrays->indices = nullptr;
+    arrays->materials = nullptr;
+    arrays->indexCount = arrays->materialCount = arrays->vertexCount = 0;
+}

@@ -1,0 +1,64 @@
+// The processor side of a 3DS scene load: turns the reader's mesh and
+// material records into the arrays a scene model's buffers are filled from.
+// It touches no device and writes no log record, so it runs (and is fuzzed)
+// without a graphics manager; the loader reports what it returns.
+#pragma once
+
+#include "scenematerial.h"
+
+#include <d3dx9.h>
+
+#include <stdint.h>
+
+struct SceneDatabase;
+
+// Why a read stopped, beyond the reader's own pending errors.
+enum SceneFault {
+    SCENE_FAULT_NONE,
+    SCENE_FAULT_READER,          // a reader call left an error pending
+    SCENE_FAULT_MEMORY,          // an allocation failed
+    SCENE_FAULT_TOO_MANY_VERTICES,
+    SCENE_FAULT_BAD_CORNER,      // a face names a vertex its mesh does not have
+    SCENE_FAULT_BAD_GROUP_FACE,  // a material group names a face its mesh does not have
+    SCENE_FAULT_MESH_CHANGED,    // a mesh read twice came back different
+};
+
+// The name the loader gives the one material of a file without any.
+extern const char* const SCENE_DEFAULT_MATERIAL;
+
+// Everything is owned by the arrays until FreeSceneArrays, except what a
+// caller takes over and nulls.
+struct SceneArrays {
+    uint32_t meshCount;
+    uint32_t faceCount;    // faces of the file, whether drawn or not
+    uint32_t vertexCount;  // at most 0xFFFF after a successful read
+    D3DXVECTOR3* positions;  // engine axes: a file point (x, y, z) is (x, z, y)
+    D3DXVECTOR3* normals;    // zero until ComputeSceneNormals
+    // Material-sorted triangle list holding only the faces that a group of a
+    // defined material names (a face named twice is there twice).
+    WORD* indices;
+    uint32_t indexCount;
+    SceneMaterial* materials;  // at least one after a successful read
+    uint32_t materialCount;
+    D3DXVECTOR3 boxMin, boxMax;  // (1e38, ...) and its negation while no vertex
+    SceneFault fault;
+    char faultMesh[32];  // the mesh a bad corner or group face was found in
+};
+
+// Called after every reader call; a failure ends the read with E_FAIL. The
+// loader passes its error printer, which also clears the reader's list.
+typedef HRESULT (*ReaderCheck)();
+
+// Fills *out (reset first) from a database read from a file. S_OK, E_FAIL
+// (with out->fault saying why) or E_OUTOFMEMORY. What was built stays in
+// *out on failure for FreeSceneArrays.
+HRESULT ReadSceneArrays(SceneDatabase* database, ReaderCheck check, SceneArrays* out);
+
+// Vertex normals: the normalised sum, over every corner naming the vertex, of
+// its triangle's normalised face normal (p2 - p1) x (p1 - p0). One pass over
+// the triangles, then one over the vertices. Indices must be below
+// vertexCount (ReadSceneArrays guarantees it).
+void ComputeSceneNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, const WORD* indices,
+                         uint32_t indexCount, D3DXVECTOR3* normals);
+
+void FreeSceneArrays(SceneArrays* arrays);

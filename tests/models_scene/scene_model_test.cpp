@@ -1,0 +1,126 @@
+// ModelScene as the engine uses it: the factory's types, clones sharing
+// their loaded data, and the geometry calls the frame makes.
+#include "scene_fixture.h"
+
+using writer3ds::Mesh;
+using writer3ds::Scene;
+
+namespace {
+
+Scene Tile()
+{
+    Mesh mesh;
+    mesh.name = "tile";
+    mesh.points = {{-10, -10, 0}, {10, -10, 0}, {10, 10, 0}, {-10, 10, 0}};
+    mesh.faces = {{0, 1, 2}, {0, 2, 3}};
+    Scene scene;
+    scene.meshes = {mesh};
+    return scene;
+}
+
+size_t Occurrences(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        count++;
+    return count;
+}
+
+}  // namespace
+
+TEST_F(SceneTest, FactoryTakesOnlyTheExactTypeNames)
+{
+    std::string path = Save(Tile());
+    for (const char* type : {"3DS", "3ds ", "D3MAP", "scene"}) {
+        SCOPED_TRACE(type);
+        EXPECT_NE(S_OK, Create(type, path));
+    }
+    ModelScene* direct = nullptr;
+    IGeometry* out = nullptr;
+    EXPECT_EQ(QLE_SUBFUNCTION, CreateModelScene("3DS", path.c_str(), graphics, &out));
+    EXPECT_EQ(nullptr, out);
+    EXPECT_NE(std::string::npos, NewLog().find("Unsupported Type"));
+
+    // "d3map" is known and never loads.
+    EXPECT_EQ(QLE_SUBFUNCTION, Create("d3map", path, &direct));
+    EXPECT_NE(std::string::npos, NewLog().find("d3map<" + path + "> : Loading failed"));
+}
+
+TEST_F(SceneTest, AnswersTheGeometryCalls)
+{
+    std::string path = "./" + Save(Tile());
+    ModelScene* model = nullptr;
+    ASSERT_EQ(S_OK, Create("3ds", path, &model));
+    EngineString type, command;
+    ASSERT_EQ(S_OK, model->GetCreationParams(&type, &command));
+    EXPECT_STREQ("3ds", type.Chars());
+    EXPECT_STREQ(path.c_str(), command.Chars());
+    EXPECT_EQ(QLE_SUBFUNCTION, model->GetCreationParams(nullptr, &command));
+    EXPECT_EQ(S_FALSE, model->SendCommand(1, 2));
+    EXPECT_TRUE(model->IsModel());
+    EXPECT_EQ(E_FAIL, model->AddAnimation(0, 1.0f));
+    EXPECT_FALSE(model->IsAnimationActive(0));
+    EXPECT_EQ(E_FAIL, model->GetShadowInfos(nullptr));
+    ShadowInfos infos = {};
+    ASSERT_EQ(S_OK, model->GetShadowInfos(&infos));
+    EXPECT_EQ(model->Meta()->vertexBuffer, infos.vertices);
+    EXPECT_EQ(model->Meta()->indexBuffer, infos.indices);
+    D3DXMATRIX world;
+    ASSERT_EQ(S_OK, model->GetMatrix(&world));
+    EXPECT_EQ(1.0f, world._11 * world._22 * world._33 * world._44);
+    EXPECT_EQ(QLE_SUBFUNCTION, model->GetMatrix(nullptr));
+}
+
+TEST_F(SceneTest, ClonesShareTheLoadedDataUntilTheLastIsReleased)
+{
+    std::string path = Save(Tile());
+    ModelScene* source = nullptr;
+    ASSERT_EQ(S_OK, Create("3ds", path, &source));
+    D3DXMATRIX moved;
+    D3DXMatrixTranslation(&moved, 5, 0, 0);
+    source->SetMatrix(moved);
+
+    IGeometry* cloned = nullptr;
+    ASSERT_EQ(S_OK, source->Clone(&cloned));
+    ModelScene* clone = static_cast<ModelScene*>(cloned);
+    EXPECT_EQ(source->Meta(), clone->Meta());
+    ShadowInfos a = {}, b = {};
+    source->GetShadowInfos(&a);
+    clone->GetShadowInfos(&b);
+    EXPECT_EQ(a.vertices, b.vertices);
+    EXPECT_EQ(a.indices, b.indices);
+    D3DXMATRIX world;
+    clone->GetMatrix(&world);
+    EXPECT_EQ(5.0f, world._41) << "a clone starts with the source's current matrix";
+
+    // The source goes; the clone, registered by Clone, still draws.
+    models.clear();
+    EXPECT_EQ(0, source->Release());
+    std::string log = NewLog();
+    EXPECT_EQ(1u, Occurrences(log, "ModelScene '" + path + "' Destroyed"));
+    EXPECT_EQ(0u, Occurrences(log, "ModelSceneMeta '" + path + "' Destroyed"));
+    EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
+
+    EXPECT_EQ(0, clone->Release());
+    log = NewLog();
+    EXPECT_EQ(2u, Occurrences(log, "ModelScene '" + path + "' Destroyed"));
+    EXPECT_EQ(1u, Occurrences(log, "ModelSceneMeta '" + path + "' Destroyed"));
+    EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.01f)) << "nothing left registered that was freed";
+}
+
+TEST_F(SceneTest, FailingDrawEndsTheRenderWithItsRecord)
+{
+    Scene scene = Tile();
+    scene.materials = {{"a", {9, 9, 9}, {99, 99, 99}, {0, 0, 0}, 10, ""}};
+    ModelScene* model = Load(scene);
+    ASSERT_NE(nullptr, model);
+    ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
+    QLTest_FailCall("IDirect3DDevice9::DrawIndexedPrimitive", D3DERR_INVALIDCALL, 1);
+    EXPECT_EQ(QLE_SUBFUNCTION, model->Render());
+    std::string log = NewLog();
+    EXPECT_NE(std::string::npos,
+              log.find("[ModelScene::Render()] Error : \"Called function return D3DERR_INVALIDCALL (0x8876086C), "
+                       "Msg : 'IDirect3DDevice9::DrawIndexedPrimitive() failed'\""))
+        << log;
+    EXPECT_EQ(S_OK, model->Render()) << "the next frame draws again";
+}
