@@ -4,6 +4,7 @@
 #include "graphics/igraphics.h"
 #include "input/iinput.h"
 #include "models/scene/modelscene.h"
+#include "models/skinned/modelskel.h"
 #include "text/font.h"
 
 #include <qltrace.h>
@@ -35,8 +36,8 @@ struct FactoryEntry {
     GeometryFactory factory;
 };
 const FactoryEntry factories[] = {
-    {"cal3d", nullptr},
-    {"md5", nullptr},
+    {"cal3d", CreateModelSkel},
+    {"md5", CreateModelSkel},
     {"3ds", CreateModelScene},
     {"d3map", CreateModelScene},
     {"font", CreateFont},

@@ -181,7 +181,7 @@ HRESULT QLInput::GetJoystickState(DIJOYSTATE* state)
     if (polled == DIERR_INPUTLOST || polled == DIERR_NOTACQUIRED) {
         QL_TRY(trace, "-", joystick->Acquire());
         QL_TRY(trace, "-", joystick->Poll());
-    } else if (polled == DIERR_UNPLUGGED) {
+    } else if (polled == static_cast<HRESULT>(DIERR_UNPLUGGED)) {  // an unsigned literal in the SDK
         return S_FALSE;
     } else {
         QL_TRY(trace, "-", polled);

@@ -153,7 +153,8 @@ ChunkFile* OpenChunkFile(const char* name, const char* mode)
             PushReaderError(ERR_OPENING_FILE);
             return nullptr;
         }
-        file->size = size > (long)UINT32_MAX ? UINT32_MAX : (uint32_t)size;
+        // long is 32 bits on Windows: compare wide, never against (long)UINT32_MAX, which is -1 there.
+        file->size = (uint64_t)size > UINT32_MAX ? UINT32_MAX : (uint32_t)size;
     }
     return file;
 }

@@ -1,0 +1,129 @@
+// ModelSkel: a skeletal model that plays keyframed animations, blends them by
+// weight and skins its mesh on the processor every frame. Everything loaded
+// lives in a ModelSkelMeta shared by all clones of one model; an instance owns
+// only its world matrix, its box and its playing animations.
+#pragma once
+
+#include "modelskeldata.h"
+
+#include <enginelist.h>
+#include <enginestring.h>
+#include <graphics/igraphics.h>
+#include <graphics/imodel.h>
+#include <qlobject.h>
+
+#include <d3dx9.h>
+
+class VB;
+class IB;
+class Texture;
+
+// The loaded model. Starts with one reference, held by the instance that
+// loaded it; every clone adds one.
+class ModelSkelMeta {
+public:
+    ModelSkelMeta();
+    virtual ~ModelSkelMeta();
+    ModelSkelMeta(const ModelSkelMeta&) = delete;
+    ModelSkelMeta& operator=(const ModelSkelMeta&) = delete;
+
+    virtual LONG AddRef();
+    virtual LONG Release();
+
+    // Reads a Cal3D configuration and the files it names, then makes the
+    // index buffer, the dynamic vertex buffer and the textures through
+    // `graphics`. S_OK or QLE_SUBFUNCTION after the records.
+    HRESULT LoadCal3D(const EngineString& file, IGraphics* graphics);
+    // No MD5 reader exists: always a failure.
+    HRESULT LoadMD5(const EngineString& file, IGraphics* graphics);
+
+    ModelSkelData data;
+    D3DXMATRIX baseMatrix;
+    VB* vertexBuffer = nullptr;
+    IB* indexBuffer = nullptr;
+    SkelArray<Texture*> textures;  // one per material, null without a map
+
+private:
+    LONG refCount = 1;
+};
+
+struct ActiveAnimation {
+    uint32_t animation;
+    float remaining;  // seconds until this cycle ends
+    float weight;
+    float normalizedWeight;  // weight / sum of the playing weights
+};
+
+struct AnimationRequest {
+    uint32_t animation;
+    float weight;
+};
+
+// Per bone, recomputed from scratch by every Update, so one process-wide
+// buffer serves all instances.
+struct BoneState {
+    D3DXVECTOR3 translation;  // blended local, then absolute after the hierarchy
+    D3DXQUATERNION rotation;
+    D3DXVECTOR3 skinTranslation;  // bind space to the animated model space
+    D3DXQUATERNION skinRotation;
+    float weight;  // accumulated weight of the samples blended in
+};
+
+class ModelSkel final : public RefCounted<ModelSkel, IModel> {
+public:
+    ModelSkel();
+    ~ModelSkel();
+
+    QL_TYPE_NAME("ModelSkel")
+    HRESULT Clone(IGeometry** out) override;
+    HRESULT Update(float elapsedSeconds) override;
+    HRESULT Render() override;
+    HRESULT SendCommand(uint32_t command, uint32_t argument) override;
+    HRESULT GetCreationParams(EngineString* type, EngineString* command) override;
+    HRESULT GetBoundingBox(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum) override;
+    bool IsModel() override;
+    HRESULT AddAnimation(uint32_t animation, float weight) override;
+    bool IsAnimationActive(uint32_t animation) override;
+    HRESULT SetMatrix(D3DXMATRIX world) override;
+    HRESULT GetMatrix(D3DXMATRIX* world) override;
+    HRESULT GetShadowInfos(ShadowInfos* out) override;
+
+    // Second stage of construction; `graphics` carries a reference the
+    // model keeps from now on.
+    HRESULT Init(const EngineString& type, const EngineString& command, IGraphics* graphics);
+
+    const ModelSkelMeta* Meta() const { return meta; }
+    uint32_t PlayingCount() const { return playing.Count(); }
+
+private:
+    void ExpireAnimations(float elapsedSeconds);
+    void SampleAndBlend();
+    void ComposeHierarchy();
+    HRESULT Skin();
+
+    ModelSkelMeta* meta = nullptr;
+    IGraphics* graphics = nullptr;
+    D3DXMATRIX world;
+    D3DXVECTOR3 boxMinimum{0.0f, 0.0f, 0.0f};
+    D3DXVECTOR3 boxMaximum{0.0f, 0.0f, 0.0f};
+    EngineList<ActiveAnimation> playing;
+    EngineList<AnimationRequest> requests;
+};
+
+// The factory behind the core's "cal3d" and "md5" types; `command` is the
+// configuration file. On failure *out is null and the graphics reference
+// stays the caller's.
+HRESULT CreateModelSkel(const EngineString& type, const EngineString& command, IGraphics* graphics,
+                        IGeometry** out);
+
+// The vector part of conj(q) * v * q, the rotation the bone transforms use.
+D3DXVECTOR3 RotateVector(const D3DXVECTOR3& v, const D3DXQUATERNION& q);
+
+// The process-wide bone-state buffer's capacity in bones: 0 while no model lives.
+uint32_t BoneStateCapacity();
+// Grows the buffer (and the update's scratch) to `bones`, never shrinking it;
+// false when memory runs out (the capacity is then 0).
+bool ReserveBoneStates(uint32_t bones);
+void FreeBoneStates();
+// The states the last Update computed, for tests and tools.
+const BoneState* BoneStates();

@@ -1,0 +1,137 @@
+// Headless frames with stencil shadows: the shadow of an animated skinned
+// model moves with the animation.
+#include "skel_model_support.h"
+
+#include <algorithm>
+
+namespace {
+
+// A ground square at y = 0 on the root and a cube on bone 1, which slides
+// along x from -2 to 2 at height 2 over four seconds. Written y-up: the
+// test sets an identity world matrix.
+void WriteShadowModel()
+{
+    cal3d::Skeleton skeleton;
+    skeleton.bones.resize(2);
+    skeleton.bones[0].children = {1};
+    skeleton.bones[1].parent = 0;
+    skeleton.bones[1].translation = {0, 2, 0};
+    skeleton.bones[1].boneSpaceTranslation = {0, -2, 0};
+    cal3d::Write("shadow.csf", skeleton);
+    cal3d::Write("slide.caf", skeltest::Anim(4, {skeltest::Track(1, {skeltest::Key(0, -2, 2, 0),
+                                                                       skeltest::Key(4, 2, 2, 0)})}));
+
+    cal3d::Mesh mesh;
+    mesh.submeshes.resize(1);
+    cal3d::Submesh& submesh = mesh.submeshes[0];
+    const float g = 30;
+    for (float x : {-g, g})
+        for (float z : {-g, g})
+            submesh.vertices.push_back(skeltest::Vertex(x, 0, z, {{0, 1}}));
+    for (int corner = 0; corner < 8; ++corner)
+        submesh.vertices.push_back(skeltest::Vertex(corner & 1 ? 0.5f : -0.5f, corner & 2 ? 2.5f : 1.5f,
+                                                    corner & 4 ? 0.5f : -0.5f, {{1, 1}}));
+    std::vector<std::array<int32_t, 3>> triangles = {{0, 1, 2}, {1, 3, 2}};
+    // Each cube face as two triangles over the corners with one bit fixed.
+    for (int axis = 0; axis < 3; ++axis) {
+        for (int side = 0; side < 2; ++side) {
+            int bits[4], n = 0;
+            for (int corner = 0; corner < 8; ++corner)
+                if (((corner >> axis) & 1) == side)
+                    bits[n++] = 4 + corner;
+            triangles.push_back({bits[0], bits[1], bits[3]});
+            triangles.push_back({bits[0], bits[3], bits[2]});
+        }
+    }
+    // Wind every triangle outwards, as the shadow volumes expect.
+    for (auto& t : triangles) {
+        D3DXVECTOR3 p[3];
+        for (int k = 0; k < 3; ++k) {
+            const cal3d::Vec3& v = submesh.vertices[t[k]].position;
+            p[k] = D3DXVECTOR3(v.x, v.y, v.z);
+        }
+        D3DXVECTOR3 normal;
+        D3DXVECTOR3 a = p[2] - p[1], b = p[1] - p[0];
+        D3DXVec3Cross(&normal, &a, &b);
+        D3DXVECTOR3 centre = t[0] < 4 ? D3DXVECTOR3(p[0].x, -1, p[0].z) : D3DXVECTOR3(0, 2, 0);
+        D3DXVECTOR3 out = (p[0] + p[1] + p[2]) / 3.0f - centre;
+        if (D3DXVec3Dot(&normal, &out) < 0)
+            std::swap(t[1], t[2]);
+        submesh.indices.insert(submesh.indices.end(), t.begin(), t.end());
+    }
+    cal3d::Write("shadow.cmf", mesh);
+    cal3d::Material material;
+    material.diffuse = {220, 220, 220, 255};
+    material.ambient = {220, 220, 220, 255};
+    cal3d::Write("shadow.crf", material);
+    cal3d::Config config;
+    config.entries = {{"skeleton", "shadow.csf"},
+                      {"animation", "slide.caf"},
+                      {"mesh", "shadow.cmf"},
+                      {"material", "shadow.crf"}};
+    cal3d::Write("shadow.cfg", config);
+}
+
+// The horizontal centre, in pixels, of the dark (shadowed) ground pixels in
+// the lower middle of the last presented frame; -1 when there are too few.
+float ShadowCentre(int* count)
+{
+    std::vector<uint32_t> pixels;
+    uint32_t width = 0, height = 0;
+    EXPECT_TRUE(QLTest_ReadPresentedFrame(&pixels, &width, &height));
+    double sum = 0;
+    *count = 0;
+    for (uint32_t y = height / 2; y < height; ++y) {
+        for (uint32_t x = width / 8; x < width * 7 / 8; ++x) {
+            uint32_t c = pixels[y * width + x];
+            uint32_t green = (c >> 8) & 0xFF;
+            if (green < 60) {
+                sum += x;
+                ++*count;
+            }
+        }
+    }
+    return *count > 100 ? (float)(sum / *count) : -1.0f;
+}
+
+using SkinnedShadow = GraphicsTest;
+
+TEST_F(SkinnedShadow, TheShadowOfAnAnimatedModelMovesWithIt)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    WriteShadowModel();
+    IGeometry* geometry = nullptr;
+    ASSERT_EQ(S_OK, core->CreateObject("cal3d", "shadow.cfg", &geometry));
+    IModel* model = static_cast<IModel*>(geometry);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    model->SetMatrix(identity);
+
+    D3DXVECTOR3 eye(0, 9, -9), at(0, 0, 0), up(0, 1, 0);
+    ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
+    ASSERT_EQ(S_OK, graphics->SetLightning(true, D3DCOLOR_XRGB(40, 40, 40)));
+    D3DLIGHT9 light = {};
+    light.Type = D3DLIGHT_POINT;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Position = {0, 10, 0};
+    light.Range = 100;
+    light.Attenuation0 = 1;
+    ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
+    ASSERT_EQ(S_OK, graphics->SetStencilShadow(true));
+
+    ASSERT_EQ(S_OK, model->AddAnimation(0, 1.0f));
+    ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
+    int leftCount = 0, rightCount = 0;
+    float left = ShadowCentre(&leftCount);
+    ASSERT_EQ(S_OK, graphics->UpdateAndRender(3.5f));
+    float right = ShadowCentre(&rightCount);
+    EXPECT_GT(left, 0.0f) << leftCount;
+    EXPECT_GT(right, 0.0f) << rightCount;
+    // The cube moved 3.5 units to the right; its shadow, cast from above,
+    // a little more.
+    EXPECT_GT(right - left, 100.0f) << left << " -> " << right;
+    EXPECT_NEAR(leftCount, rightCount, leftCount / 3 + 1);
+    model->Release();
+}
+
+}  // namespace
