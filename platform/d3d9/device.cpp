@@ -42,6 +42,8 @@ HRESULT Device::Create(IDirect3D9* d3d, D3DDEVTYPE type, HWND focusWindow, DWORD
     device->d3d = d3d;
     device->window = window;
     device->sdlWindow = sdlWindow;
+    // The context lives on the SDL window: keep it past a DestroyWindow.
+    QLWin32_KeepSDLWindow(sdlWindow);
     device->creation = D3DDEVICE_CREATION_PARAMETERS{D3DADAPTER_DEFAULT, type, focusWindow, flags};
     device->params = *params;
     if (!device->CreateContext()) {
@@ -186,6 +188,8 @@ Device::~Device()
     }
     if (fullScreenApplied)
         SDL_SetWindowFullscreen(sdlWindow, 0);
+    if (sdlWindow)
+        QLWin32_ReleaseSDLWindow(sdlWindow);
     if (d3d)
         d3d->Release();
 }

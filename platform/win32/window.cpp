@@ -10,6 +10,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -183,6 +184,60 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     return handle;
 }
 
+namespace {
+
+// SDL windows kept by devices, with their keep counts and whether the
+// Win32 window above them is already gone.
+struct KeptWindow {
+    SDL_Window* sdl;
+    int keeps;
+    bool orphaned;
+};
+std::vector<KeptWindow>& KeptWindows()
+{
+    static std::vector<KeptWindow> kept;
+    return kept;
+}
+
+KeptWindow* FindKept(SDL_Window* sdl)
+{
+    for (KeptWindow& kept : KeptWindows())
+        if (kept.sdl == sdl)
+            return &kept;
+    return nullptr;
+}
+
+void DestroySDLWindowUnlessKept(SDL_Window* sdl)
+{
+    if (KeptWindow* kept = FindKept(sdl)) {
+        SDL_HideWindow(sdl);
+        kept->orphaned = true;
+        return;
+    }
+    SDL_DestroyWindow(sdl);
+}
+
+}  // namespace
+
+void QLWin32_KeepSDLWindow(SDL_Window* sdl)
+{
+    if (KeptWindow* kept = FindKept(sdl))
+        ++kept->keeps;
+    else
+        KeptWindows().push_back({sdl, 1, false});
+}
+
+void QLWin32_ReleaseSDLWindow(SDL_Window* sdl)
+{
+    KeptWindow* kept = FindKept(sdl);
+    if (!kept || --kept->keeps > 0)
+        return;
+    bool orphaned = kept->orphaned;
+    KeptWindows().erase(KeptWindows().begin() + (kept - KeptWindows().data()));
+    if (orphaned)
+        SDL_DestroyWindow(sdl);
+}
+
 BOOL WINAPI DestroyWindow(HWND handle)
 {
     Win32Window* window = QLWin32_Find(handle);
@@ -191,7 +246,7 @@ BOOL WINAPI DestroyWindow(HWND handle)
     window->destroying = true;
     QLWin32_Send(handle, WM_DESTROY, 0, 0);
     window = QLWin32_Find(handle);
-    SDL_DestroyWindow(window->sdl);
+    DestroySDLWindowUnlessKept(window->sdl);
     QLWin32_Unregister(handle);
     QLWin32_DropMessages(handle);
     if (QLWin32_FocusWindow() == handle)

@@ -11,6 +11,11 @@ union SDL_Event;
 
 // Null for a handle that is not one of our live windows (or the desktop).
 SDL_Window* QLWin32_SDLWindow(HWND window);
+// A Direct3D device draws through its window's SDL window and OpenGL context,
+// and outlives the window on Windows. While kept, an SDL window survives
+// DestroyWindow hidden; the last release destroys it.
+void QLWin32_KeepSDLWindow(SDL_Window* window);
+void QLWin32_ReleaseSDLWindow(SDL_Window* window);
 // The window that has the keyboard focus, or null.
 HWND QLWin32_ForegroundWindow();
 // Pumps SDL events into the message queue without taking any message.

@@ -214,3 +214,18 @@ TEST_F(DeviceTest, IndexedDrawUsesStartIndexAndBaseVertex)
 }
 
 }  // namespace
+
+TEST_F(DeviceTest, DeviceAndResourcesOutliveTheirWindow)
+{
+    // The user's close button destroys the window before the application
+    // releases its device, as on Windows; the release must still work.
+    const RhwVertex triangle[] = {{0, 0, 0, 1, 0xFFFFFFFF}, {8, 0, 0, 1, 0xFFFFFFFF}, {0, 8, 0, 1, 0xFFFFFFFF}};
+    IDirect3DVertexBuffer9* buffer = MakeBuffer(triangle, sizeof triangle, kRhwFvf);
+    ASSERT_TRUE(DestroyWindow(window));
+    window = nullptr;
+    EXPECT_FALSE(IsWindow(params.hDeviceWindow));
+    void* data = nullptr;
+    EXPECT_EQ(D3D_OK, buffer->Lock(0, 0, &data, 0));
+    EXPECT_EQ(D3D_OK, buffer->Unlock());
+    EXPECT_EQ(0u, buffer->Release());
+}

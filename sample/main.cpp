@@ -1,0 +1,6 @@
+#include "sampleapp.h"
+
+int main()
+{
+    return RunSample();
+}

@@ -1,0 +1,226 @@
+// The sample's records name its main unit.
+#define QL_SOURCE_FILE "main"
+
+#include "sampleapp.h"
+
+#include "controls.h"
+#include "samplestate.h"
+
+#include <graphics/imodel.h>
+#include <text/font.h>
+
+#include <qltrace.h>
+
+#include <math.h>
+#include <stdio.h>
+
+namespace {
+
+const char parkFile[] = "./data/park.3ds";
+const char fontFile[] = "./data/lucida_console_512.tga";
+constexpr uint32_t windowWidth = 800;
+constexpr uint32_t windowHeight = 600;
+constexpr D3DCOLOR globalAmbient = 0xFF505050;
+constexpr double lightStepSeconds = 0.025;
+constexpr float lightStepAngle = 0.03f;
+constexpr float lightRadius = 150.0f;
+constexpr float lightHeight = 150.0f;
+// The scene runs slower than real time.
+constexpr float sceneSpeed = 0.8f;
+
+// Nine blank lines put the banner under the help text.
+const char helpBanner[] = "\n\n\n\n\n\n\n\n\nQuarlight Engine - stencil shadow sample";
+
+D3DLIGHT9 SampleLight()
+{
+    D3DLIGHT9 light = {};
+    light.Type = D3DLIGHT_POINT;
+    light.Diffuse = {0.7f, 0.7f, 0.7f, 1.0f};
+    light.Specular = {0.3f, 0.3f, 0.3f, 1.0f};
+    light.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+    light.Range = 1000.0f;
+    light.Attenuation0 = 1.0f;
+    return light;
+}
+
+// "%f" of the rate after "FPS=", cut to eight characters.
+EngineString FrameRateText(float rate)
+{
+    char number[64];
+    snprintf(number, sizeof number, "%f", rate);
+    return (EngineString("FPS=") + number).SubString(0, 8);
+}
+
+}  // namespace
+
+// One line per start-up step, so the failure record points at the step.
+#define STARTUP_STEP(expression)                                                                   \
+    do {                                                                                           \
+        HRESULT stepResult = (expression);                                                         \
+        if (FAILED(stepResult)) {                                                                  \
+            QL_CHECK(trace, "Initialisation of Quarlight failed", stepResult);                     \
+            return stepResult;                                                                     \
+        }                                                                                          \
+    } while (0)
+
+HRESULT StartSample(SampleEngine& engine)
+{
+    TraceContext trace("main()");
+    QL_LOG(trace, TraceInfo, "Create Core Engine...");
+    STARTUP_STEP(CreateCore(&engine.core));
+    STARTUP_STEP(engine.core->Init(nullptr, "Quarlight Sample", windowWidth, windowHeight));
+
+    QL_LOG(trace, TraceInfo, "Create Graphics Engine...");
+    STARTUP_STEP(engine.core->CreateGraphics(&engine.graphics));
+    ScreenMode mode = {1, (int32_t)windowWidth, (int32_t)windowHeight, 16, 24, 8};
+    STARTUP_STEP(engine.graphics->SetScreenMode(&mode));
+    Sample.target = StartTarget();
+    STARTUP_STEP(engine.graphics->SetCamera(&Sample.eye, &Sample.target, &Sample.up));
+    STARTUP_STEP(engine.graphics->SetLightning(true, globalAmbient));
+    STARTUP_STEP(engine.graphics->SetStencilShadow(Sample.stencilShadow));
+    engine.light = SampleLight();
+
+    QL_LOG(trace, TraceInfo, "Create Input Engine...");
+    STARTUP_STEP(engine.core->CreateInput(&engine.input));
+    int32_t created = 0;
+    STARTUP_STEP(engine.input->UseDevices(InputKeyboard | InputMouse, &created));
+    if (created != (int32_t)(InputKeyboard | InputMouse))
+        QL_LOG(trace, TraceInfo, "IInput failed to create all devices");
+
+    QL_LOG(trace, TraceInfo, "Create Geometries...");
+    STARTUP_STEP(engine.core->CreateObject("3ds", parkFile, &engine.scene));
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    // The "3ds" type always makes a model.
+    STARTUP_STEP(static_cast<IModel*>(engine.scene)->SetMatrix(identity));
+    IGeometry* font = nullptr;
+    STARTUP_STEP(engine.core->CreateObject("font", fontFile, &font));
+    engine.font = static_cast<Font*>(font);
+
+    QL_LOG(trace, TraceInfo, "Main Loop...");
+    return S_OK;
+}
+
+void StartFrameCounters(FrameCounters& counters)
+{
+    counters = FrameCounters();
+    double now = SampleClock();
+    counters.startTime = now;
+    counters.lastRateUpdate = now;
+    counters.previousFrame = now;
+}
+
+#define LOOP_STEP(expression)                       \
+    do {                                            \
+        HRESULT stepResult = (expression);          \
+        if (FAILED(stepResult)) {                   \
+            if (failure)                            \
+                *failure = {stepResult, __LINE__};  \
+            return stepResult;                      \
+        }                                           \
+    } while (0)
+
+HRESULT DrawSampleFrame(SampleEngine& engine, FrameCounters& counters, LoopFailure* failure)
+{
+    Font* font = engine.font;
+    // Text results are not checked: a refused text costs only that text.
+    font->AddText2D(Sample.help ? Sample.helpText : EngineString("Press 'F1' for the help"), 0xFFFFFFFF, 0, 16, 5,
+                    25, 1.0f, 0.0f);
+    if (Sample.help)
+        font->AddText2D(helpBanner, 0xFFFFFF00, 0, 15, 5, 300, 1.0f, 0.0f);
+    font->AddText2DScaled("x", 0x55FFFF00, 0x77FFDDFF, 0.1f, 0.45f, 0.45f, 1.0f, 0.0f);
+
+    ++counters.framesSinceRate;
+    double now = SampleClock();
+    if (now >= counters.lastRateUpdate + 1.0) {
+        counters.frameRate = (float)(counters.framesSinceRate / (now - counters.lastRateUpdate));
+        counters.lastRateUpdate = now;
+        counters.framesSinceRate = 0;
+    }
+    font->AddText2D(FrameRateText(counters.frameRate), 0xFFFFFF00, 0x77000000, 20, 0, 0, 1.0f, 0.0f);
+
+    D3DXVECTOR3 lightPosition = engine.light.Position;
+    if (Sample.lightMoving) {
+        // The light turns in fixed steps of rendered time, whatever the frame rate.
+        if (Sample.lastLightStep + lightStepSeconds < now) {
+            Sample.lastLightStep = now;
+            Sample.lightAngle += lightStepAngle;
+        }
+        lightPosition = D3DXVECTOR3(lightRadius * sinf(Sample.lightAngle), lightHeight,
+                                    lightRadius * cosf(Sample.lightAngle));
+        engine.light.Position = lightPosition;
+        LOOP_STEP(engine.graphics->SetLight(0, true, &engine.light));
+    }
+    const D3DXVECTOR3 markerDirection(1.0f, 0.0f, 0.0f);
+    const D3DXVECTOR3 markerUp(0.0f, -1.0f, 0.0f);
+    font->AddText3D("O", 0xFFFFFFFF, 0, 20.0f, lightPosition, markerDirection, markerUp);
+
+    if (IDirect3DDevice9* device = engine.graphics->GetDevice())
+        device->SetRenderState(D3DRS_FILLMODE, Sample.wireframe ? D3DFILL_WIREFRAME : D3DFILL_SOLID);
+
+    LOOP_STEP(engine.graphics->UpdateAndRender((float)(now - counters.previousFrame) * sceneSpeed));
+    counters.previousFrame = now;
+    ++counters.framesRendered;
+    return S_OK;
+}
+
+void ReleaseSample(SampleEngine& engine)
+{
+    if (engine.scene)
+        engine.scene->Release();
+    if (engine.font)
+        static_cast<IGeometry*>(engine.font)->Release();
+    if (engine.graphics)
+        engine.graphics->Release();
+    if (engine.input)
+        engine.input->Release();
+    if (engine.core) {
+        while (engine.core->Release() != 0) {
+        }
+    }
+    engine = SampleEngine();
+}
+
+int RunSample()
+{
+    TraceContext trace("main()");
+    ResetSampleState();
+    ResetControls();
+
+    SampleEngine engine;
+    if (FAILED(StartSample(engine))) {
+        ReleaseSample(engine);
+        return -1;
+    }
+
+    FrameCounters counters;
+    StartFrameCounters(counters);
+    LoopFailure failure;
+    while (engine.core->IsRunning()) {
+        HRESULT updated = engine.core->Update();
+        if (FAILED(updated)) {
+            failure = {updated, __LINE__ - 2};
+            break;
+        }
+        if (!engine.core->IsActive())
+            continue;
+        Sample.helpText = "Controls :";
+        // Escape, or a camera the graphics manager refused (it reported why).
+        if (FAILED(InputProcess(engine.input, engine.graphics, nullptr)))
+            break;
+        if (FAILED(DrawSampleFrame(engine, counters, &failure)))
+            break;
+    }
+
+    if (FAILED(failure.code))
+        CheckResult(trace, "Error in the Main Loop", QL_SOURCE_FILE, failure.line, failure.code);
+    double elapsed = counters.previousFrame - counters.startTime;
+    double average = elapsed != 0.0 ? counters.framesRendered / elapsed : 0.0;
+    char number[64];
+    snprintf(number, sizeof number, "%f", average);
+    QL_LOG(trace, TraceInfo, EngineString("Average FPS == ") + number);
+    QL_LOG(trace, TraceInfo, "End Of the App; Release...");
+    ReleaseSample(engine);
+    QL_LOG(trace, TraceInfo, "EOF");
+    return 0;
+}

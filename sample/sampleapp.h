@@ -1,0 +1,60 @@
+// The sample program: start-up, one frame of the main loop and shutdown, in
+// pieces that the program's main and the frame-time harness share.
+#pragma once
+
+#include <core/icore.h>
+#include <graphics/igeometry.h>
+#include <graphics/igraphics.h>
+#include <input/iinput.h>
+
+#include <d3d9.h>
+
+#include <stdint.h>
+
+class Font;
+
+struct SampleEngine {
+    ICore* core = nullptr;
+    IGraphics* graphics = nullptr;
+    IInput* input = nullptr;
+    IGeometry* scene = nullptr;
+    Font* font = nullptr;
+    D3DLIGHT9 light = {};
+};
+
+// Frame counters of the main loop; times in seconds from SampleClock.
+struct FrameCounters {
+    uint32_t framesSinceRate = 0;
+    float frameRate = 0.0f;
+    uint32_t framesRendered = 0;
+    double startTime = 0.0;
+    double lastRateUpdate = 0.0;
+    double previousFrame = 0.0;
+};
+
+// The step of the loop that failed and its code, for the shutdown report.
+struct LoopFailure {
+    HRESULT code = S_OK;
+    uint32_t line = 0;
+};
+
+// Creates the core, window, managers, park scene and font and sets the
+// camera and lighting. A failed step is reported as "Initialisation of
+// Quarlight failed" and its code returned; what was made stays in `engine`
+// for ReleaseSample.
+HRESULT StartSample(SampleEngine& engine);
+
+// Starts the counters at the current time.
+void StartFrameCounters(FrameCounters& counters);
+
+// Everything of one frame after the controls: the texts, the light's step,
+// the fill mode and the frame itself at 0.8 of real time. A failure of
+// SetLight or UpdateAndRender is returned with its line in `failure`.
+HRESULT DrawSampleFrame(SampleEngine& engine, FrameCounters& counters, LoopFailure* failure);
+
+// Releases scene, font, graphics and input managers (each if it exists),
+// then the core until it is destroyed.
+void ReleaseSample(SampleEngine& engine);
+
+// The whole program: 0 after a run, -1 after a failed start-up.
+int RunSample();

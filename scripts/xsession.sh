@@ -1,0 +1,54 @@
+# Helpers for driving the sample's real window under Xvfb: a window manager,
+# real key presses and mouse moves (xdotool), screenshots (ImageMagick).
+# Sourced by scripts/run-sample and the sample's end-to-end test.
+
+# Openbox gives the window focus and a close button that wmctrl can press.
+ql_start_window_manager() {
+  openbox >/dev/null 2>&1 &
+  QL_WM_PID=$!
+  for _ in $(seq 50); do
+    wmctrl -m >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "xsession: the window manager did not start" >&2
+  return 1
+}
+
+ql_stop_window_manager() {
+  [ -n "${QL_WM_PID:-}" ] && kill "$QL_WM_PID" 2>/dev/null && wait "$QL_WM_PID" 2>/dev/null
+  QL_WM_PID=
+  return 0
+}
+
+# Prints the id of the visible window titled $1 once it exists (waits up to $2 s).
+ql_wait_window() {
+  local title=$1 seconds=${2:-30} id
+  for _ in $(seq $((seconds * 10))); do
+    id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1 || true)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "xsession: no window '$title' after $seconds s" >&2
+  return 1
+}
+
+ql_focus() {
+  xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1"
+}
+
+# A real key press held for $2 seconds (default 0.15): long enough for the
+# controls, which read the keyboard state at most every 25 ms, and shorter
+# than their half-second repeat lock.
+ql_press() {
+  xdotool keydown "$1"
+  sleep "${2:-0.15}"
+  xdotool keyup "$1"
+}
+
+# Screenshot of the window's client area.
+ql_shot() {
+  import -window "$1" "$2"
+}
