@@ -153,5 +153,37 @@ private:
     uint8_t* lockData = nullptr;
 };
 
+// Surfaces in A8R8G8B8 or X8R8G8B8. The back buffer's surface names the
+// device's framebuffer and is read only through GetRenderTargetData, as a
+// back buffer made without D3DPRESENTFLAG_LOCKABLE_BACKBUFFER is in
+// Direct3D 9; plain surfaces are system memory that LockRect hands out.
+class SurfaceObject final : public Resource<IDirect3DSurface9> {
+public:
+    SurfaceObject(Device* device, UINT width, UINT height, D3DFORMAT format, D3DPOOL pool, bool backBuffer);
+    ~SurfaceObject() override;
+    bool Create();
+    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return D3DRTYPE_SURFACE; }
+    HRESULT STDMETHODCALLTYPE GetContainer(REFIID, void** ppContainer) override;
+    HRESULT STDMETHODCALLTYPE GetDesc(D3DSURFACE_DESC* pDesc) override;
+    HRESULT STDMETHODCALLTYPE LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override;
+    HRESULT STDMETHODCALLTYPE UnlockRect() override;
+    HRESULT STDMETHODCALLTYPE GetDC(HDC* phdc) override;
+    HRESULT STDMETHODCALLTYPE ReleaseDC(HDC) override { return D3DERR_INVALIDCALL; }
+
+    bool IsBackBuffer() const { return backBuffer; }
+    bool IsLocked() const { return locked; }
+    // The pixels, 4 bytes each (B, G, R, A), rows top-down, Pitch() apart;
+    // null for the back buffer.
+    uint8_t* Bits() { return bits; }
+    UINT Pitch() const { return width * 4; }
+
+private:
+    UINT width, height;
+    D3DFORMAT format;
+    bool backBuffer;
+    bool locked = false;
+    uint8_t* bits = nullptr;
+};
+
 // Largest number of mip levels of a width x height texture.
 UINT FullMipCount(UINT width, UINT height);

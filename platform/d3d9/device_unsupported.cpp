@@ -1,4 +1,4 @@
-// The IDirect3DDevice9 calls this engine never makes: surfaces, shaders,
+// The IDirect3DDevice9 calls this engine never makes: render-target surfaces, shaders,
 // state blocks, patches, palettes and queries. They fail cleanly (null out
 // parameters, D3DERR_INVALIDCALL or D3DERR_NOTAVAILABLE) instead of
 // pretending to work.
@@ -20,11 +20,6 @@ HRESULT Device::CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS*, IDirect3DSwapC
 HRESULT Device::GetSwapChain(UINT, IDirect3DSwapChain9** chain)
 {
     QL_NULL_OUT(chain);
-    return D3DERR_NOTAVAILABLE;
-}
-HRESULT Device::GetBackBuffer(UINT, UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface9** surface)
-{
-    QL_NULL_OUT(surface);
     return D3DERR_NOTAVAILABLE;
 }
 HRESULT Device::GetRasterStatus(UINT, D3DRASTER_STATUS*) { return D3DERR_INVALIDCALL; }
@@ -65,18 +60,12 @@ HRESULT Device::UpdateSurface(IDirect3DSurface9*, const RECT*, IDirect3DSurface9
     return D3DERR_INVALIDCALL;
 }
 HRESULT Device::UpdateTexture(IDirect3DBaseTexture9*, IDirect3DBaseTexture9*) { return D3DERR_INVALIDCALL; }
-HRESULT Device::GetRenderTargetData(IDirect3DSurface9*, IDirect3DSurface9*) { return D3DERR_INVALIDCALL; }
 HRESULT Device::GetFrontBufferData(UINT, IDirect3DSurface9*) { return D3DERR_INVALIDCALL; }
 HRESULT Device::StretchRect(IDirect3DSurface9*, const RECT*, IDirect3DSurface9*, const RECT*, D3DTEXTUREFILTERTYPE)
 {
     return D3DERR_INVALIDCALL;
 }
 HRESULT Device::ColorFill(IDirect3DSurface9*, const RECT*, D3DCOLOR) { return D3DERR_INVALIDCALL; }
-HRESULT Device::CreateOffscreenPlainSurface(UINT, UINT, D3DFORMAT, D3DPOOL, IDirect3DSurface9** surface, HANDLE*)
-{
-    QL_NULL_OUT(surface);
-    return D3DERR_NOTAVAILABLE;
-}
 HRESULT Device::SetRenderTarget(DWORD, IDirect3DSurface9*) { return D3DERR_INVALIDCALL; }
 HRESULT Device::GetRenderTarget(DWORD, IDirect3DSurface9** surface)
 {

@@ -102,6 +102,7 @@ IndexBuffer::~IndexBuffer() = default;
 template class Resource<IDirect3DVertexBuffer9>;
 template class Resource<IDirect3DIndexBuffer9>;
 template class Resource<IDirect3DTexture9>;
+template class Resource<IDirect3DSurface9>;
 template class Buffer<IDirect3DVertexBuffer9, D3DVERTEXBUFFER_DESC>;
 template class Buffer<IDirect3DIndexBuffer9, D3DINDEXBUFFER_DESC>;
 

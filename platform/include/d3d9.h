@@ -107,6 +107,18 @@ struct IDirect3DResource9 : public IUnknown {
     virtual D3DRESOURCETYPE STDMETHODCALLTYPE GetType() = 0;
 };
 
+// Surfaces: the back buffer (GetBackBuffer) and system-memory copies of it
+// (CreateOffscreenPlainSurface, filled by GetRenderTargetData).
+struct IDirect3DSurface9 : public IDirect3DResource9 {
+    virtual HRESULT STDMETHODCALLTYPE GetContainer(REFIID riid, void** ppContainer) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetDesc(D3DSURFACE_DESC* pDesc) = 0;
+    virtual HRESULT STDMETHODCALLTYPE LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) = 0;
+    virtual HRESULT STDMETHODCALLTYPE UnlockRect() = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetDC(HDC* phdc) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ReleaseDC(HDC hdc) = 0;
+};
+typedef IDirect3DSurface9* LPDIRECT3DSURFACE9;
+
 struct IDirect3DVertexBuffer9 : public IDirect3DResource9 {
     virtual HRESULT STDMETHODCALLTYPE Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) = 0;
     virtual HRESULT STDMETHODCALLTYPE Unlock() = 0;

@@ -1,0 +1,263 @@
+#include "captureframes.h"
+
+#include <graphics/imodel.h>
+#include <text/font.h>
+
+#include <math.h>
+
+namespace {
+
+const char parkFile[] = "./data/park.3ds";
+const char fontFile[] = "./data/lucida_console_512.tga";
+const char creatureFile[] = "./data/creature.cfg";
+constexpr uint32_t width = 800;
+constexpr uint32_t height = 600;
+constexpr D3DCOLOR ambient = 0xFF505050;
+// The creature's animations advance in steps of this many seconds.
+constexpr float animationStep = 0.025f;
+constexpr uint32_t walkAnimation = 1;
+constexpr uint32_t waveAnimation = 3;
+
+const CaptureView views[] = {
+    // name                 scene                  cam angle  stencil ambient wire   volume silh   texts  time
+    {"park_cam1_shadows", CaptureScene::Park, 0, 0.6f, true, false, false, false, false, false, 0.0f},
+    {"park_cam2_shadows", CaptureScene::Park, 1, 2.1f, true, false, false, false, false, false, 0.0f},
+    {"park_cam3_shadows", CaptureScene::Park, 2, 4.2f, true, false, false, false, false, false, 0.0f},
+    {"park_cam1_standard", CaptureScene::Park, 0, 0.6f, false, false, false, false, false, false, 0.0f},
+    {"park_cam2_standard", CaptureScene::Park, 1, 2.1f, false, false, false, false, false, false, 0.0f},
+    {"park_cam1_ambient", CaptureScene::Park, 0, 0.6f, true, true, false, false, false, false, 0.0f},
+    {"park_cam3_wireframe", CaptureScene::Park, 2, 4.2f, true, false, true, false, false, false, 0.0f},
+    {"park_cam1_volumes", CaptureScene::Park, 0, 0.6f, true, false, false, true, true, false, 0.0f},
+    {"park_cam2_silhouettes", CaptureScene::Park, 1, 2.1f, true, false, false, false, true, false, 0.0f},
+    {"park_cam1_texts", CaptureScene::Park, 0, 1.2f, true, false, false, false, false, true, 0.0f},
+    {"creature_t0.000", CaptureScene::Creature, 0, 0.8f, true, false, false, false, false, false, 0.0f},
+    {"creature_t0.500", CaptureScene::Creature, 0, 0.8f, true, false, false, false, false, false, 0.5f},
+    {"creature_t1.250", CaptureScene::Creature, 0, 0.8f, true, false, false, false, false, false, 1.25f},
+    {"creature_t1.250_standard", CaptureScene::Creature, 0, 0.8f, false, false, false, false, false, false, 1.25f},
+};
+
+struct Camera {
+    D3DXVECTOR3 eye, at;
+};
+
+const Camera parkCameras[] = {
+    {D3DXVECTOR3(0.0f, 300.0f, -400.0f), D3DXVECTOR3(0.0f, 50.0f, 0.0f)},
+    {D3DXVECTOR3(380.0f, 160.0f, -180.0f), D3DXVECTOR3(0.0f, 20.0f, 20.0f)},
+    {D3DXVECTOR3(-260.0f, 90.0f, 330.0f), D3DXVECTOR3(20.0f, 30.0f, -20.0f)},
+};
+
+D3DLIGHT9 PointLight(const D3DXVECTOR3& position)
+{
+    D3DLIGHT9 light = {};
+    light.Type = D3DLIGHT_POINT;
+    light.Diffuse = {0.7f, 0.7f, 0.7f, 1.0f};
+    light.Specular = {0.3f, 0.3f, 0.3f, 1.0f};
+    light.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+    light.Range = 1000.0f;
+    light.Attenuation0 = 1.0f;
+    light.Position = position;
+    return light;
+}
+
+HRESULT SetMatrixIdentity(IGeometry* geometry)
+{
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    return static_cast<IModel*>(geometry)->SetMatrix(identity);
+}
+
+// The creature replaces the park; its walk and wave play from time 0.
+HRESULT LoadCreature(CaptureEngine& engine)
+{
+    if (engine.park) {
+        engine.park->Release();
+        engine.park = nullptr;
+    }
+    HRESULT result = engine.core->CreateObject("cal3d", creatureFile, &engine.creature);
+    if (SUCCEEDED(result))
+        result = SetMatrixIdentity(engine.creature);
+    IModel* model = static_cast<IModel*>(engine.creature);
+    if (SUCCEEDED(result))
+        result = model->AddAnimation(walkAnimation, 1.0f);
+    if (SUCCEEDED(result))
+        result = model->AddAnimation(waveAnimation, 0.5f);
+    // The bounds are those of the last skinned pose: pose it at time 0.
+    if (SUCCEEDED(result))
+        result = model->Update(0.0f);
+    if (SUCCEEDED(result))
+        result = model->GetBoundingBox(&engine.creatureLow, &engine.creatureHigh);
+    if (SUCCEEDED(result) && !(engine.creatureHigh.y > engine.creatureLow.y))
+        result = E_FAIL;
+    engine.animationTime = 0.0f;
+    return result;
+}
+
+// Camera and light around the creature's bounds at load time.
+void CreatureCamera(CaptureEngine& engine, float lightAngle, Camera* camera, D3DXVECTOR3* light)
+{
+    const D3DXVECTOR3& low = engine.creatureLow;
+    const D3DXVECTOR3& high = engine.creatureHigh;
+    D3DXVECTOR3 centre = (low + high) * 0.5f;
+    D3DXVECTOR3 extent = high - low;
+    float size = D3DXVec3Length(&extent);
+    camera->at = centre;
+    camera->eye = centre + D3DXVECTOR3(0.55f * size, 0.25f * size, -1.1f * size);
+    *light = centre + D3DXVECTOR3(size * sinf(lightAngle), 0.9f * size, size * cosf(lightAngle));
+}
+
+void QueueTexts(Font* font, const D3DXVECTOR3& lightPosition, bool all)
+{
+    font->AddText3D("O", 0xFFFFFFFF, 0, 20.0f, lightPosition, D3DXVECTOR3(1.0f, 0.0f, 0.0f),
+                    D3DXVECTOR3(0.0f, -1.0f, 0.0f));
+    if (!all)
+        return;
+    font->AddText2D("FPS=60.00", 0xFFFFFF00, 0x77000000, 20, 0, 0, 1.0f, 0.0f);
+    font->AddText2D("Controls :\n'S' for Standard lightning\n'F1' for not showing this help", 0xFFFFFFFF, 0, 16, 5,
+                    25, 1.0f, 0.0f);
+    font->AddText2D("Quarlight", 0xFF40FF40, 0xFF202020, 24, 700, 120, 0.0f, 1.0f);
+    font->AddText2DScaled("x", 0x55FFFF00, 0x77FFDDFF, 0.1f, 0.45f, 0.45f, 1.0f, 0.0f);
+    font->AddText2DScaled("Scaled text 0123", 0xFFFF8040, 0, 0.05f, 0.05f, 0.85f, 1.0f, 0.0f);
+    font->AddText3D("Park", 0xFF80C0FF, 0x40000000, 40.0f, D3DXVECTOR3(-80.0f, 60.0f, 0.0f),
+                    D3DXVECTOR3(1.0f, 0.0f, 0.0f), D3DXVECTOR3(0.0f, -1.0f, 0.0f));
+}
+
+// Everything of `view` but the elapsed time: camera, light, switches, texts.
+HRESULT PrepareFrame(CaptureEngine& engine, const CaptureView& view)
+{
+    IGraphics* graphics = engine.graphics;
+    HRESULT result = S_OK;
+    Camera camera = {};
+    D3DXVECTOR3 lightPosition;
+    if (view.scene == CaptureScene::Park) {
+        camera = parkCameras[view.camera];
+        lightPosition = D3DXVECTOR3(150.0f * sinf(view.lightAngle), 150.0f, 150.0f * cosf(view.lightAngle));
+    } else {
+        CreatureCamera(engine, view.lightAngle, &camera, &lightPosition);
+    }
+    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+    result = graphics->SetCamera(&camera.eye, &camera.at, &up);
+    if (SUCCEEDED(result))
+        result = graphics->SetStencilShadow(view.stencilShadow);
+    D3DLIGHT9 light = PointLight(lightPosition);
+    if (SUCCEEDED(result))
+        result = graphics->SetLight(0, true, &light);
+    if (FAILED(result))
+        return result;
+    AmbientOnly = view.ambientOnly;
+    DrawShadowVolume = view.shadowVolume;
+    DrawPossibleSilhouette = view.silhouette;
+    graphics->GetDevice()->SetRenderState(D3DRS_FILLMODE, view.wireframe ? D3DFILL_WIREFRAME : D3DFILL_SOLID);
+    QueueTexts(static_cast<Font*>(engine.font), lightPosition, view.texts);
+    return S_OK;
+}
+
+// Keeps the window answering its messages while it has the focus; an
+// inactive core would block in Update, and the frames need no input.
+HRESULT PumpMessages(CaptureEngine& engine)
+{
+    return engine.core->IsActive() ? engine.core->Update() : S_OK;
+}
+
+}  // namespace
+
+const CaptureView* CaptureViews(uint32_t* count)
+{
+    *count = sizeof views / sizeof views[0];
+    return views;
+}
+
+HRESULT StartCapture(CaptureEngine& engine)
+{
+    HRESULT result = CreateCore(&engine.core);
+    if (SUCCEEDED(result))
+        result = engine.core->Init(nullptr, "Quarlight Capture", width, height);
+    if (SUCCEEDED(result))
+        result = engine.core->CreateGraphics(&engine.graphics);
+    ScreenMode mode = {1, (int32_t)width, (int32_t)height, 16, 24, 8};
+    if (SUCCEEDED(result))
+        result = engine.graphics->SetScreenMode(&mode);
+    if (SUCCEEDED(result))
+        result = engine.graphics->SetLightning(true, ambient);
+    if (SUCCEEDED(result))
+        result = engine.core->CreateObject("3ds", parkFile, &engine.park);
+    if (SUCCEEDED(result))
+        result = SetMatrixIdentity(engine.park);
+    if (SUCCEEDED(result))
+        result = engine.core->CreateObject("font", fontFile, &engine.font);
+    // Last, so that it runs after every other overlay of the frame.
+    if (SUCCEEDED(result))
+        result = CaptureProbe::Create(engine.graphics, &engine.probe);
+    return result;
+}
+
+HRESULT CaptureFrame(CaptureEngine& engine, const CaptureView& view, CapturedImage* image)
+{
+    HRESULT result = S_OK;
+    if (view.scene == CaptureScene::Creature && !engine.creature)
+        result = LoadCreature(engine);
+    if (FAILED(result))
+        return result;
+    // Fixed steps up to the view's time, the last of them the captured frame.
+    long steps = 0;
+    if (view.scene == CaptureScene::Creature)
+        steps = lroundf((view.animationTime - engine.animationTime) / animationStep);
+    if (steps < 0)
+        return E_INVALIDARG;
+    for (long i = 0; i + 1 < steps && SUCCEEDED(result); ++i) {
+        result = PrepareFrame(engine, view);
+        if (SUCCEEDED(result))
+            result = PumpMessages(engine);
+        if (SUCCEEDED(result))
+            result = engine.graphics->UpdateAndRender(animationStep);
+    }
+    if (SUCCEEDED(result))
+        result = PrepareFrame(engine, view);
+    if (FAILED(result))
+        return result;
+    engine.probe->Arm(image);
+    result = PumpMessages(engine);
+    if (SUCCEEDED(result))
+        result = engine.graphics->UpdateAndRender(steps > 0 ? animationStep : 0.0f);
+    engine.animationTime = view.animationTime;
+    // S_FALSE: the frame was skipped (a lost device) and nothing was copied.
+    if (result == S_FALSE || (SUCCEEDED(result) && image->rgb.empty()))
+        return E_FAIL;
+    return FAILED(result) ? result : engine.probe->LastResult();
+}
+
+HRESULT TimeFrame(CaptureEngine& engine, const CaptureView& view, uint32_t frames, double* seconds)
+{
+    *seconds = 0.0;
+    double start = Timer();
+    for (uint32_t i = 0; i < frames; ++i) {
+        HRESULT result = PrepareFrame(engine, view);
+        if (SUCCEEDED(result))
+            result = PumpMessages(engine);
+        if (SUCCEEDED(result))
+            result = engine.graphics->UpdateAndRender(0.0f);
+        if (FAILED(result))
+            return result;
+    }
+    if (frames > 0)
+        *seconds = (Timer() - start) / frames;
+    return S_OK;
+}
+
+void ReleaseCapture(CaptureEngine& engine)
+{
+    if (engine.probe)
+        engine.probe->Release();
+    if (engine.creature)
+        engine.creature->Release();
+    if (engine.park)
+        engine.park->Release();
+    if (engine.font)
+        engine.font->Release();
+    if (engine.graphics)
+        engine.graphics->Release();
+    if (engine.core) {
+        while (engine.core->Release() != 0) {
+        }
+    }
+    engine = CaptureEngine();
+}

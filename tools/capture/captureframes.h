@@ -1,0 +1,53 @@
+// The fixed list of frames the capture program renders: the park from three
+// cameras under fixed light angles in every display mode of the frame, the
+// font's texts, and the demo creature at fixed animation times.
+#pragma once
+
+#include "captureprobe.h"
+
+#include <core/icore.h>
+
+#include <stdint.h>
+
+enum class CaptureScene { Park, Creature };
+
+struct CaptureView {
+    const char* name;
+    CaptureScene scene;
+    int camera;        // Park: 0 to 2; Creature: ignored, framed from its bounds
+    float lightAngle;  // radians about the vertical axis through the scene
+    bool stencilShadow;
+    bool ambientOnly;
+    bool wireframe;
+    bool shadowVolume;
+    bool silhouette;
+    bool texts;
+    float animationTime;  // Creature: seconds of animation before the frame
+};
+
+// The list, in rendering order: the park views first, then the creature's
+// in increasing animation time.
+const CaptureView* CaptureViews(uint32_t* count);
+
+struct CaptureEngine {
+    ICore* core = nullptr;
+    IGraphics* graphics = nullptr;
+    IGeometry* font = nullptr;
+    IGeometry* park = nullptr;
+    IGeometry* creature = nullptr;
+    CaptureProbe* probe = nullptr;
+    float animationTime = 0.0f;
+    D3DXVECTOR3 creatureLow, creatureHigh;  // its bounds when loaded
+};
+
+// Opens the 800 x 600 window and device and loads the park and the font
+// from ./data/. Failures are traced in the log and returned.
+HRESULT StartCapture(CaptureEngine& engine);
+// Renders `view` once into `image` (and, for the creature, the animation
+// steps before it). Loads the creature in place of the park when the views
+// reach it.
+HRESULT CaptureFrame(CaptureEngine& engine, const CaptureView& view, CapturedImage* image);
+// Renders `view` again `frames` times with no animation time and returns
+// the mean seconds per frame.
+HRESULT TimeFrame(CaptureEngine& engine, const CaptureView& view, uint32_t frames, double* seconds);
+void ReleaseCapture(CaptureEngine& engine);
