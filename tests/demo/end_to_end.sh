@@ -131,6 +131,21 @@ check "the log holds the creature's loading, the loop and the clean shutdown in 
   "Input Engine correctly shutdown" "Quarlight Engine correctly shutdown" "EOF"
 check "the log holds no failure" no_failure_records "$log"
 
+# Without the creature the start-up fails after the park and shuts down.
+mkdir -p "$work/no-creature/data"
+for file in "$source_dir"/data/*; do
+  [ "$(basename "$file")" = creature.cfg ] || ln -s "$file" "$work/no-creature/data/"
+done
+(cd "$work/no-creature" && exec "$demo" >output.txt 2>&1) &
+demo_pid=$!
+status=0
+wait "$demo_pid" || status=$?
+log=$work/no-creature/log.txt
+check "without the creature the demo exits with -1" exit_code_is "$status" 255
+check "the log names the failed cal3d creation, the failed start-up, then the shutdown" log_in_order "$log" \
+  "Infos of the 3DS model : ./data/park.3ds" "Type : 'cal3d'; Command : './data/creature.cfg'" "Initialisation of Quarlight failed" \
+  "Quarlight Engine correctly shutdown"
+
 echo "screenshots: $shots"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
