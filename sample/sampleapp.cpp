@@ -29,7 +29,7 @@ constexpr float lightHeight = 150.0f;
 constexpr float sceneSpeed = 0.8f;
 
 // Nine blank lines put the banner under the help text.
-const char helpBanner[] = "\n\n\n\n\n\n\n\n\nQuarlight Engine - stencil shadow sample";
+const char bannerLead[] = "\n\n\n\n\n\n\n\n\n";
 
 D3DLIGHT9 SampleLight()
 {
@@ -53,6 +53,12 @@ EngineString FrameRateText(float rate)
 
 }  // namespace
 
+const SampleProgram& DefaultSampleProgram()
+{
+    static const SampleProgram sample;
+    return sample;
+}
+
 // One line per start-up step, so the failure record points at the step.
 #define STARTUP_STEP(expression)                                                                   \
     do {                                                                                           \
@@ -63,12 +69,13 @@ EngineString FrameRateText(float rate)
         }                                                                                          \
     } while (0)
 
-HRESULT StartSample(SampleEngine& engine)
+HRESULT StartSample(SampleEngine& engine, const SampleProgram& program)
 {
     TraceContext trace("main()");
+    engine.program = &program;
     QL_LOG(trace, TraceInfo, "Create Core Engine...");
     STARTUP_STEP(CreateCore(&engine.core));
-    STARTUP_STEP(engine.core->Init(nullptr, "Quarlight Sample", windowWidth, windowHeight));
+    STARTUP_STEP(engine.core->Init(nullptr, program.title, windowWidth, windowHeight));
 
     QL_LOG(trace, TraceInfo, "Create Graphics Engine...");
     STARTUP_STEP(engine.core->CreateGraphics(&engine.graphics));
@@ -93,6 +100,8 @@ HRESULT StartSample(SampleEngine& engine)
     D3DXMatrixIdentity(&identity);
     // The "3ds" type always makes a model.
     STARTUP_STEP(static_cast<IModel*>(engine.scene)->SetMatrix(identity));
+    if (program.createModels)
+        STARTUP_STEP(program.createModels(engine));
     IGeometry* font = nullptr;
     STARTUP_STEP(engine.core->CreateObject("font", fontFile, &font));
     engine.font = static_cast<Font*>(font);
@@ -126,8 +135,10 @@ HRESULT DrawSampleFrame(SampleEngine& engine, FrameCounters& counters, LoopFailu
     // Text results are not checked: a refused text costs only that text.
     font->AddText2D(Sample.help ? Sample.helpText : EngineString("Press 'F1' for the help"), 0xFFFFFFFF, 0, 16, 5,
                     25, 1.0f, 0.0f);
-    if (Sample.help)
-        font->AddText2D(helpBanner, 0xFFFFFF00, 0, 15, 5, 300, 1.0f, 0.0f);
+    if (Sample.help) {
+        const SampleProgram& program = engine.program ? *engine.program : DefaultSampleProgram();
+        font->AddText2D(EngineString(bannerLead) + program.banner, 0xFFFFFF00, 0, 15, 5, 300, 1.0f, 0.0f);
+    }
     font->AddText2DScaled("x", 0x55FFFF00, 0x77FFDDFF, 0.1f, 0.45f, 0.45f, 1.0f, 0.0f);
 
     ++counters.framesSinceRate;
@@ -168,6 +179,8 @@ void ReleaseSample(SampleEngine& engine)
 {
     if (engine.scene)
         engine.scene->Release();
+    if (engine.model)
+        engine.model->Release();
     if (engine.font)
         static_cast<IGeometry*>(engine.font)->Release();
     if (engine.graphics)
@@ -181,14 +194,14 @@ void ReleaseSample(SampleEngine& engine)
     engine = SampleEngine();
 }
 
-int RunSample()
+int RunSample(const SampleProgram& program)
 {
     TraceContext trace("main()");
     ResetSampleState();
     ResetControls();
 
     SampleEngine engine;
-    if (FAILED(StartSample(engine))) {
+    if (FAILED(StartSample(engine, program))) {
         ReleaseSample(engine);
         return -1;
     }
@@ -206,8 +219,12 @@ int RunSample()
             continue;
         Sample.helpText = "Controls :";
         // Escape, or a camera the graphics manager refused (it reported why).
-        if (FAILED(InputProcess(engine.input, engine.graphics, nullptr)))
+        HRESULT controlled = InputProcess(engine.input, engine.graphics, engine.model);
+        if (FAILED(controlled))
             break;
+        // S_OK: the controls ran this step and wrote their help lines.
+        if (controlled == S_OK && program.extraHelp)
+            Sample.helpText += program.extraHelp;
         if (FAILED(DrawSampleFrame(engine, counters, &failure)))
             break;
     }

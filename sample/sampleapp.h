@@ -5,6 +5,7 @@
 #include <core/icore.h>
 #include <graphics/igeometry.h>
 #include <graphics/igraphics.h>
+#include <graphics/imodel.h>
 #include <input/iinput.h>
 
 #include <d3d9.h>
@@ -12,15 +13,35 @@
 #include <stdint.h>
 
 class Font;
+struct SampleEngine;
+
+// What a program built on the sample changes; the defaults are the sample's own.
+struct SampleProgram {
+    const char* title = "Quarlight Sample";
+    // The line shown under the help text.
+    const char* banner = "Quarlight Engine - stencil shadow sample";
+    // Lines appended to the controls' help on the steps the controls process.
+    const char* extraHelp = nullptr;
+    // Creates the program's own geometries after the park and before the
+    // font, and may hand the controls a model through `engine.model`. A
+    // failure, reported by the function, ends the start-up.
+    HRESULT (*createModels)(SampleEngine& engine) = nullptr;
+};
 
 struct SampleEngine {
     ICore* core = nullptr;
     IGraphics* graphics = nullptr;
     IInput* input = nullptr;
     IGeometry* scene = nullptr;
+    // The skinned model the controls animate; one reference, released with the scene.
+    IModel* model = nullptr;
     Font* font = nullptr;
     D3DLIGHT9 light = {};
+    const SampleProgram* program = nullptr;  // set by StartSample; not owned
 };
+
+// The sample's own settings, for callers that change none.
+const SampleProgram& DefaultSampleProgram();
 
 // Frame counters of the main loop; times in seconds from SampleClock.
 struct FrameCounters {
@@ -38,11 +59,11 @@ struct LoopFailure {
     uint32_t line = 0;
 };
 
-// Creates the core, window, managers, park scene and font and sets the
-// camera and lighting. A failed step is reported as "Initialisation of
-// Quarlight failed" and its code returned; what was made stays in `engine`
-// for ReleaseSample.
-HRESULT StartSample(SampleEngine& engine);
+// Creates the core, window, managers, park scene, the program's models and
+// the font and sets the camera and lighting. A failed step is reported as
+// "Initialisation of Quarlight failed" and its code returned; what was made
+// stays in `engine` for ReleaseSample. `program` must outlive the run.
+HRESULT StartSample(SampleEngine& engine, const SampleProgram& program = DefaultSampleProgram());
 
 // Starts the counters at the current time.
 void StartFrameCounters(FrameCounters& counters);
@@ -52,9 +73,9 @@ void StartFrameCounters(FrameCounters& counters);
 // SetLight or UpdateAndRender is returned with its line in `failure`.
 HRESULT DrawSampleFrame(SampleEngine& engine, FrameCounters& counters, LoopFailure* failure);
 
-// Releases scene, font, graphics and input managers (each if it exists),
-// then the core until it is destroyed.
+// Releases scene, model, font, graphics and input managers (each if it
+// exists), then the core until it is destroyed.
 void ReleaseSample(SampleEngine& engine);
 
 // The whole program: 0 after a run, -1 after a failed start-up.
-int RunSample();
+int RunSample(const SampleProgram& program = DefaultSampleProgram());
