@@ -281,7 +281,7 @@ HRESULT ReadSceneArrays(SceneDatabase* database, ReaderCheck check, SceneArrays*
 {
     if (!out)
         return E_INVALIDARG;
-    memset(out, 0, sizeof *out);
+    *out = SceneArrays{};
     out->boxMin = D3DXVECTOR3(FAR_AWAY, FAR_AWAY, FAR_AWAY);
     out->boxMax = -out->boxMin;
     if (!database || !check)
