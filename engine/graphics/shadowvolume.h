@@ -32,9 +32,10 @@ const uint32_t kShadowVerticesPerEdge = 6;
 // triangles meeting at duplicated vertices stay open there. faces receives
 // one record per triangle; open edges get -1 in both neighbour fields, and
 // lit and done are cleared. Where three or more triangles share an edge, the
-// pairing is the one a first-match scan in triangle order gives: each of the
-// edge's later users points at its first user, or, when in the first user's
-// own triangle, at the first user from another triangle.
+// pairing is the one a first-match scan in triangle order gives: each later
+// user points at the edge's first user u, or, when in u's own triangle, at
+// p, the first user from another triangle; u points at the last user that
+// points at it (or at p), and p at the last user that points at p (or at u).
 // Time is linear in indexCount (and the highest index); scratch memory is
 // allocated for the call. Returns S_OK, E_INVALIDARG for a null array with triangles to pair,
 // or E_OUTOFMEMORY (every edge is then left open).
