@@ -9,6 +9,8 @@
 #include <graphics/imodel.h>
 #include <text/font.h>
 
+#include "samplesettings.h"
+
 #include <qltrace.h>
 
 #include <math.h>
@@ -16,11 +18,11 @@
 
 namespace {
 
-const char parkFile[] = "./data/park.3ds";
-const char fontFile[] = "./data/lucida_console_512.tga";
-constexpr uint32_t windowWidth = 800;
-constexpr uint32_t windowHeight = 600;
-constexpr D3DCOLOR globalAmbient = 0xFF505050;
+using SampleSettings::fontFile;
+using SampleSettings::globalAmbient;
+using SampleSettings::parkFile;
+using SampleSettings::windowHeight;
+using SampleSettings::windowWidth;
 constexpr double lightStepSeconds = 0.025;
 constexpr float lightStepAngle = 0.03f;
 constexpr float lightRadius = 150.0f;
@@ -30,18 +32,6 @@ constexpr float sceneSpeed = 0.8f;
 
 // Nine blank lines put the banner under the help text.
 const char bannerLead[] = "\n\n\n\n\n\n\n\n\n";
-
-D3DLIGHT9 SampleLight()
-{
-    D3DLIGHT9 light = {};
-    light.Type = D3DLIGHT_POINT;
-    light.Diffuse = {0.7f, 0.7f, 0.7f, 1.0f};
-    light.Specular = {0.3f, 0.3f, 0.3f, 1.0f};
-    light.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
-    light.Range = 1000.0f;
-    light.Attenuation0 = 1.0f;
-    return light;
-}
 
 // "%f" of the rate after "FPS=", cut to eight characters.
 EngineString FrameRateText(float rate)
@@ -85,7 +75,7 @@ HRESULT StartSample(SampleEngine& engine, const SampleProgram& program)
     STARTUP_STEP(engine.graphics->SetCamera(&Sample.eye, &Sample.target, &Sample.up));
     STARTUP_STEP(engine.graphics->SetLightning(true, globalAmbient));
     STARTUP_STEP(engine.graphics->SetStencilShadow(Sample.stencilShadow));
-    engine.light = SampleLight();
+    engine.light = SampleSettings::Light();
 
     QL_LOG(trace, TraceInfo, "Create Input Engine...");
     STARTUP_STEP(engine.core->CreateInput(&engine.input));

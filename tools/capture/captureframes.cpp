@@ -3,16 +3,19 @@
 #include <graphics/imodel.h>
 #include <text/font.h>
 
+#include <samplesettings.h>
+
 #include <math.h>
 
 namespace {
 
-const char parkFile[] = "./data/park.3ds";
-const char fontFile[] = "./data/lucida_console_512.tga";
+// The sample's scene, as the sample sets it up.
+using SampleSettings::fontFile;
+using SampleSettings::parkFile;
 const char creatureFile[] = "./data/creature.cfg";
-constexpr uint32_t width = 800;
-constexpr uint32_t height = 600;
-constexpr D3DCOLOR ambient = 0xFF505050;
+constexpr uint32_t width = SampleSettings::windowWidth;
+constexpr uint32_t height = SampleSettings::windowHeight;
+constexpr D3DCOLOR ambient = SampleSettings::globalAmbient;
 // The creature's animations advance in steps of this many seconds.
 constexpr float animationStep = 0.025f;
 constexpr uint32_t walkAnimation = 1;
@@ -48,13 +51,7 @@ const Camera parkCameras[] = {
 
 D3DLIGHT9 PointLight(const D3DXVECTOR3& position)
 {
-    D3DLIGHT9 light = {};
-    light.Type = D3DLIGHT_POINT;
-    light.Diffuse = {0.7f, 0.7f, 0.7f, 1.0f};
-    light.Specular = {0.3f, 0.3f, 0.3f, 1.0f};
-    light.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
-    light.Range = 1000.0f;
-    light.Attenuation0 = 1.0f;
+    D3DLIGHT9 light = SampleSettings::Light();
     light.Position = position;
     return light;
 }

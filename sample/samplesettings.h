@@ -1,0 +1,31 @@
+// The sample's scene settings: the data files, the window, the global
+// ambient and the moving light's record. The capture program renders the
+// same scene, so it reads them from here too.
+#pragma once
+
+#include <d3d9.h>
+
+#include <stdint.h>
+
+namespace SampleSettings {
+
+constexpr const char* parkFile = "./data/park.3ds";
+constexpr const char* fontFile = "./data/lucida_console_512.tga";
+constexpr uint32_t windowWidth = 800;
+constexpr uint32_t windowHeight = 600;
+constexpr D3DCOLOR globalAmbient = 0xFF505050;
+
+// The point light; its position is set each time it moves.
+inline D3DLIGHT9 Light()
+{
+    D3DLIGHT9 light = {};
+    light.Type = D3DLIGHT_POINT;
+    light.Diffuse = {0.7f, 0.7f, 0.7f, 1.0f};
+    light.Specular = {0.3f, 0.3f, 0.3f, 1.0f};
+    light.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+    light.Range = 1000.0f;
+    light.Attenuation0 = 1.0f;
+    return light;
+}
+
+}  // namespace SampleSettings
