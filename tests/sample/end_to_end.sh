@@ -10,44 +10,11 @@ source_dir=$2
 work=$3
 source "$source_dir/scripts/xsession.sh"
 
-passed=0
-failed=0
-check() {  # check <name> <command...>
-  local name=$1
-  shift
-  if "$@"; then
-    echo "ok - $name"
-    passed=$((passed + 1))
-  else
-    echo "FAIL - $name"
-    failed=$((failed + 1))
-  fi
-}
-
 # --- pictures --------------------------------------------------------------
 # The scene below the two text lines at the top (the frame rate changes).
 scene_crop="800x570+0+30"
 
-# Pixels of two screenshots that differ in the scene area.
-differing() {
-  convert "$1" -crop "$scene_crop" +repage "$work/crop1.png"
-  convert "$2" -crop "$scene_crop" +repage "$work/crop2.png"
-  compare -metric AE -fuzz 2% "$work/crop1.png" "$work/crop2.png" null: 2>&1 | cut -d' ' -f1
-}
-same_scene() { [ "$(differing "$1" "$2")" -le 20 ]; }
 changed_scene() { [ "$(differing "$1" "$2")" -ge "${3:-500}" ]; }
-
-# Pixels of colour $3 (within 25 %) in region $2 (WxH+X+Y) of image $1:
-# the region against a plain picture of that colour.
-colour_pixels() {
-  local size=${2%%+*} differ
-  convert "$1" -crop "$2" +repage "$work/region.png"
-  convert -size "$size" "xc:$3" "$work/plain.png"
-  differ=$(compare -metric AE -fuzz 25% "$work/region.png" "$work/plain.png" null: 2>&1 | cut -d' ' -f1)
-  echo $(( ${size%x*} * ${size#*x} - differ ))
-}
-at_least() { [ "$1" -ge "$2" ]; }
-at_most() { [ "$1" -le "$2" ]; }
 
 # Mean brightness of the scene area, 0 to 1000.
 brightness() {
@@ -59,6 +26,7 @@ darker() { [ "$(brightness "$1")" -lt $(( $(brightness "$2") - 10 )) ]; }
 mkdir -p "$work"
 rm -rf "${work:?}"/*
 shots=$work/shots
+source "$source_dir/tests/support/end_to_end_checks.sh"
 mkdir -p "$shots"
 
 start_sample() {  # start_sample <directory>: the sample runs there, from its data/
@@ -66,25 +34,10 @@ start_sample() {  # start_sample <directory>: the sample runs there, from its da
   sample_pid=$!
 }
 
-# Start-up records, the loop, then the shutdown, in this order.
-log_in_order() {
-  local log=$1 position=0 line
-  shift
-  for expected in "$@"; do
-    line=$(grep -n -F -- "$expected" "$log" | cut -d: -f1 | awk -v p="$position" '$1 > p' | head -n 1)
-    if [ -z "$line" ]; then
-      echo "  '$expected' missing after line $position of $log" >&2
-      return 1
-    fi
-    position=$line
-  done
-}
 run_log_order=(
   "Create Core Engine..." "Create Graphics Engine..." "Create Input Engine..." "Create Geometries..."
   "Main Loop..." "Average FPS == " "End Of the App; Release..." "Graphics Engine correctly shutdown"
   "Input Engine correctly shutdown" "Quarlight Engine correctly shutdown" "EOF")
-
-exit_code_is() { [ "$1" = "$2" ]; }
 
 ql_start_window_manager || exit 1
 
@@ -108,38 +61,9 @@ check "the park covers the lower half (hardly any clear colour)" \
   at_most "$(colour_pixels "$shots/second.png" 800x300+0+300 "#000050")" 24000
 check "the light moves between two frames a second apart" changed_scene "$shots/first.png" "$shots/second.png"
 
-# The controls read the keyboard once per frame, and a key's first press
-# only arms its half-second lock; frames under Xvfb take from a few to a few
-# hundred milliseconds. So each key is pressed (0.3 s, shorter than the lock)
-# until the picture shows its effect, at most four times.
-settle() { sleep "${1:-0.8}"; }
 shoot() { ql_shot "$window" "$shots/$1.png"; }
-press_until() {  # press_until <key> <command...>: true once the command is
-  local key=$1 try
-  shift
-  for try in 1 2 3 4; do
-    ql_press "$key" 0.3
-    settle
-    "$@" && return 0
-  done
-  return 1
-}
 
-frozen_now() {
-  shoot frozen1
-  sleep 1
-  shoot frozen
-  same_scene "$shots/frozen1.png" "$shots/frozen.png"
-}
 check "L freezes the light: frames a second apart are equal" press_until l frozen_now
-
-# shows <name> <command...>: a screenshot <name>.png, then the command.
-shows() {
-  local name=$1
-  shift
-  shoot "$name"
-  "$@"
-}
 
 check "S switches to standard lighting: the shadows change" \
   press_until s shows standard changed_scene "$shots/frozen.png" "$shots/standard.png"
@@ -231,6 +155,4 @@ check "the failed start-up still shuts the engine down" log_in_order "$run3/log.
   "Initialisation of Quarlight failed" "Quarlight Engine correctly shutdown"
 
 ql_stop_window_manager
-echo "screenshots: $shots"
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+report

@@ -1,0 +1,87 @@
+# What the end-to-end scripts share: named checks with a tally, picture
+# comparisons with ImageMagick, log order, and key presses repeated until the
+# picture shows their effect. Sourced after `work`, `shots`, `scene_crop`,
+# and, for shows and frozen_now, `shoot` are set.
+
+passed=0
+failed=0
+check() {  # check <name> <command...>
+  local name=$1
+  shift
+  if "$@"; then
+    echo "ok - $name"
+    passed=$((passed + 1))
+  else
+    echo "FAIL - $name"
+    failed=$((failed + 1))
+  fi
+}
+report() {  # the closing tally; true when every check passed
+  echo "screenshots: $shots"
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+}
+
+# Pixels of two screenshots that differ in region $3 (the scene by default).
+differing() {
+  convert "$1" -crop "${3:-$scene_crop}" +repage "$work/crop1.png"
+  convert "$2" -crop "${3:-$scene_crop}" +repage "$work/crop2.png"
+  compare -metric AE -fuzz 2% "$work/crop1.png" "$work/crop2.png" null: 2>&1 | cut -d' ' -f1
+}
+same_scene() { [ "$(differing "$1" "$2")" -le 20 ]; }
+
+# Pixels of colour $3 (within $4, 25 % by default) in region $2 (WxH+X+Y) of
+# image $1: the region against a plain picture of that colour.
+colour_pixels() {
+  local size=${2%%+*} differ
+  convert "$1" -crop "$2" +repage "$work/region.png"
+  convert -size "$size" "xc:$3" "$work/plain.png"
+  differ=$(compare -metric AE -fuzz "${4:-25%}" "$work/region.png" "$work/plain.png" null: 2>&1 | cut -d' ' -f1)
+  echo $(( ${size%x*} * ${size#*x} - differ ))
+}
+at_least() { [ "$1" -ge "$2" ]; }
+at_most() { [ "$1" -le "$2" ]; }
+exit_code_is() { [ "$1" = "$2" ]; }
+
+# The texts, each on a later line of the log than the one before.
+log_in_order() {
+  local log=$1 position=0 line
+  shift
+  for expected in "$@"; do
+    line=$(grep -n -F -- "$expected" "$log" | cut -d: -f1 | awk -v p="$position" '$1 > p' | head -n 1)
+    if [ -z "$line" ]; then
+      echo "  '$expected' missing after line $position of $log" >&2
+      return 1
+    fi
+    position=$line
+  done
+}
+
+# A key's first press only arms its half-second lock, and frames under Xvfb
+# take up to a few hundred milliseconds: each key is pressed (0.3 s, shorter
+# than the lock) until the command sees its effect, at most four times.
+settle() { sleep "${1:-0.8}"; }
+press_until() {  # press_until <key> <command...>
+  local key=$1 try
+  shift
+  for try in 1 2 3 4; do
+    ql_press "$key" 0.3
+    settle
+    "$@" && return 0
+  done
+  return 1
+}
+# shows <name> <command...>: a screenshot <name>.png, then the command.
+shows() {
+  local name=$1
+  shift
+  shoot "$name"
+  "$@"
+}
+# With the light frozen (and nothing animating) the picture stands still.
+frozen_now() {
+  shoot frozen1
+  sleep 1
+  shoot frozen
+  same_scene "$shots/frozen1.png" "$shots/frozen.png"
+}
