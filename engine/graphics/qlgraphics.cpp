@@ -4,6 +4,7 @@
 
 #include "core/icore.h"
 #include "igeometry.h"
+#include "shadowreach.h"
 
 #include <qltrace.h>
 
@@ -108,6 +109,10 @@ HRESULT QLGraphics::SetScreenMode(const ScreenMode* mode)
     if (device) {
         UpdateScreenMode();
     } else {
+        // A windowed back buffer the size of the window, as every later
+        // update makes it: one of another size is stretched, and blurs.
+        if (presentParams.Windowed)
+            UseClientSize();
         QL_TRY(trace, "IDirect3DDevice9::CreateDevice() failed !", CreateDevice());
         QL_TRY(trace, "-", SetRenderMode());
         // One black frame, so the window shows no garbage before the first frame.
@@ -173,11 +178,7 @@ HRESULT QLGraphics::UpdateScreenMode()
     if (IsWindowed()) {
         if (core)
             core->RestoreWindowRect();
-        RECT client;
-        if (GetClientRect(presentParams.hDeviceWindow, &client)) {
-            presentParams.BackBufferWidth = (UINT)(client.right - client.left);
-            presentParams.BackBufferHeight = (UINT)(client.bottom - client.top);
-        }
+        UseClientSize();
     }
     if (!device)
         return S_OK;
@@ -200,6 +201,15 @@ HRESULT QLGraphics::UpdateScreenMode()
     QL_TRY(trace, "IDirect3DDevice9::GetDeviceCaps() failed !", device->GetDeviceCaps(&caps));
     screenModeChanged = false;
     return S_OK;
+}
+
+void QLGraphics::UseClientSize()
+{
+    RECT client;
+    if (GetClientRect(presentParams.hDeviceWindow, &client)) {
+        presentParams.BackBufferWidth = (UINT)(client.right - client.left);
+        presentParams.BackBufferHeight = (UINT)(client.bottom - client.top);
+    }
 }
 
 HRESULT QLGraphics::RecreateResources()
@@ -244,9 +254,8 @@ HRESULT QLGraphics::SetRenderMode()
     device->SetTransform(D3DTS_WORLD, &identity);
     D3DXVECTOR3 cameraEye = eye, cameraAt = at, cameraUp = up;
     SetCamera(&cameraEye, &cameraAt, &cameraUp);
-    // 4/3 whatever the back buffer's shape: the picture stretches with the window.
     D3DXMATRIX projection;
-    D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, 1.3333334f, 5.0f, 10000.0f);
+    InfiniteProjection(&projection);
     return device->SetTransform(D3DTS_PROJECTION, &projection);
 }
 

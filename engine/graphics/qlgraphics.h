@@ -11,6 +11,15 @@
 #include <d3dx9.h>
 
 struct IGeometry;
+struct IModel;
+class TraceContext;
+
+// How the shadow pass may draw volumes; both on by default. Tests and
+// benchmarks turn them off to compare with the plain way.
+struct ShadowVolumeOptions {
+    bool capsWhereNeeded = true;  // z-fail with caps for volumes that may reach the eye
+    bool twoSidedStencil = true;  // one draw per volume where the device can
+};
 
 struct LightSlot {
     int32_t index;  // the caller's light number, -1 while never used
@@ -50,6 +59,8 @@ public:
     HRESULT SetRenderMode();
     HRESULT GenConnectivityInfos(IB* buffer);
     HRESULT GenAndRenderShadVol(const LightSlot& slot, IGeometry* geometry);
+    void SetShadowVolumeOptions(const ShadowVolumeOptions& options);
+    bool UsesTwoSidedStencil() const;
 
     // The resources' side.
     uint32_t ShadowBufferCapacity() const { return shadowVB ? shadowVB->GetCount() : 0; }
@@ -61,6 +72,7 @@ private:
     HRESULT CreateDevice();
     HRESULT LogCapabilities();
     HRESULT RecreateResources();
+    void UseClientSize();
     HRESULT DrawFrame(float elapsedSeconds);
     HRESULT DrawStandardLayout(float elapsedSeconds);
     HRESULT DrawStencilShadowLayout(float elapsedSeconds);
@@ -68,6 +80,10 @@ private:
     void DisableDeviceLights();
     HRESULT GrowShadowBuffer(uint32_t vertexCount);
     void ReleaseLeftovers();
+    HRESULT BuildAndDrawVolume(TraceContext& trace, const LightSlot& slot, IModel* model);
+    HRESULT DrawVolumeIntoStencil(UINT triangles, bool capped);
+    HRESULT DrawSilhouetteLines(UINT sideTriangles);
+    void LeaveShadowVolumeStates();
 
     ICore* core = nullptr;
     EngineList<IGeometry*> geometries;
@@ -86,6 +102,7 @@ private:
     LightSlot lights[MAXACTIVELIGHTS] = {};
     VB* shadowVB = nullptr;
     bool creatingShadowVB = false;
+    ShadowVolumeOptions shadowOptions;
     D3DXVECTOR3 eye{0.0f, 0.0f, -1.0f};
     D3DXVECTOR3 at{0.0f, 0.0f, 0.0f};
     D3DXVECTOR3 up{0.0f, 1.0f, 0.0f};

@@ -99,9 +99,33 @@ HRESULT VB::Lock(void** data, D3DXVECTOR3** positionsOut)
         QL_TRY(trace, "Not Enough Memory", AllocatePositions());
     QL_TRY(trace, "IDirect3DVertexBuffer9::Lock() failed",
            buffer->Lock(0, count * stride, data, dynamic ? D3DLOCK_DISCARD : 0));
-    if (positionsOut)
+    if (positionsOut) {
         *positionsOut = positions;
+        boundsKnown = false;
+    }
     return S_OK;
+}
+
+bool VB::PositionBounds(D3DXVECTOR3* low, D3DXVECTOR3* high)
+{
+    if (!positions || count == 0)
+        return false;
+    if (!boundsKnown) {
+        boundsLow = boundsHigh = positions[0];
+        for (uint32_t i = 1; i < count; ++i) {
+            const D3DXVECTOR3& p = positions[i];
+            boundsLow.x = p.x < boundsLow.x ? p.x : boundsLow.x;
+            boundsLow.y = p.y < boundsLow.y ? p.y : boundsLow.y;
+            boundsLow.z = p.z < boundsLow.z ? p.z : boundsLow.z;
+            boundsHigh.x = p.x > boundsHigh.x ? p.x : boundsHigh.x;
+            boundsHigh.y = p.y > boundsHigh.y ? p.y : boundsHigh.y;
+            boundsHigh.z = p.z > boundsHigh.z ? p.z : boundsHigh.z;
+        }
+        boundsKnown = true;
+    }
+    *low = boundsLow;
+    *high = boundsHigh;
+    return true;
 }
 
 HRESULT VB::Unlock()
@@ -119,6 +143,8 @@ IB::~IB()
 {
     delete[] indices;
     delete[] faceInfos;
+    delete[] shadowEdges;
+    delete[] facing;
     ReleaseBuffer();
     graphics->Forget(this);
 }
@@ -135,9 +161,17 @@ uint32_t IB::GetCount()
 
 HRESULT IB::AllocateCopies()
 {
+    const uint32_t triangles = count / 3 ? count / 3 : 1;
     indices = new (std::nothrow) WORD[count ? count : 1]();
-    faceInfos = new (std::nothrow) FaceInfo[count / 3 ? count / 3 : 1]();
-    return indices && faceInfos ? S_OK : E_OUTOFMEMORY;
+    faceInfos = new (std::nothrow) FaceInfo[triangles]();
+    shadowEdges = new (std::nothrow) ShadowEdge[3 * size_t(triangles)];
+    facing = new (std::nothrow) uint8_t[triangles]();
+    return indices && faceInfos && shadowEdges && facing ? S_OK : E_OUTOFMEMORY;
+}
+
+ShadowMesh IB::ShadowView(const D3DXVECTOR3* positions, uint32_t vertexCount) const
+{
+    return ShadowMesh{positions, vertexCount, indices, count / 3, shadowEdges, shadowEdgeCount, facing};
 }
 
 HRESULT IB::CreateBuffer()

@@ -36,6 +36,8 @@ public:
     ~VB();
     // Null for a dynamic buffer never locked for positions.
     const D3DXVECTOR3* Positions() const { return positions; }
+    // The box around the kept positions as last written; false without any.
+    bool PositionBounds(D3DXVECTOR3* low, D3DXVECTOR3* high);
     bool IsDynamic() const { return dynamic; }
     DWORD Fvf() const { return fvf; }
     uint32_t Stride() const { return stride; }
@@ -52,6 +54,8 @@ private:
     // Model-space positions for the shadow volumes. Processor memory: it
     // survives a device reset, so the buffer's shadow stays its own.
     D3DXVECTOR3* positions = nullptr;
+    bool boundsKnown = false;  // cleared by every lock that hands out positions
+    D3DXVECTOR3 boundsLow, boundsHigh;
     QLGraphics* graphics;
     IDirect3DVertexBuffer9* buffer = nullptr;
 };
@@ -71,6 +75,11 @@ public:
     ~IB();
     const WORD* Indices() const { return indices; }
     FaceInfo* FaceInfos() const { return faceInfos; }
+    // What the volume builder reads, made from the connectivity at Unlock.
+    ShadowMesh ShadowView(const D3DXVECTOR3* positions, uint32_t vertexCount) const;
+    void SetShadowEdgeCount(uint32_t count) { shadowEdgeCount = count; }
+    ShadowEdge* ShadowEdges() const { return shadowEdges; }
+    uint8_t* Facing() const { return facing; }
     bool IsDynamic() const { return dynamic; }
     IDirect3DIndexBuffer9* Buffer() const { return buffer; }
     HRESULT AllocateCopies();
@@ -82,6 +91,9 @@ private:
     bool dynamic;
     WORD* indices = nullptr;
     FaceInfo* faceInfos = nullptr;
+    ShadowEdge* shadowEdges = nullptr;  // 3 per triangle at most
+    uint32_t shadowEdgeCount = 0;
+    uint8_t* facing = nullptr;  // one byte per triangle
     uint32_t count;
     QLGraphics* graphics;
     IDirect3DIndexBuffer9* buffer = nullptr;

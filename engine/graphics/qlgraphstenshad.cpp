@@ -1,10 +1,14 @@
 // The graphics manager's side of the stencil shadow volumes: connectivity
 // when an index buffer is filled, and per light and model the volume built on
-// the processor and drawn into the stencil buffer.
+// the processor and drawn into the stencil buffer. A volume the eye may be
+// inside is closed with caps and counted where it lies behind the scene
+// (z-fail); every other one counts its sides in front of the scene
+// (depth-pass), which needs no caps.
 #include "qlgraphics.h"
 
 #include "imodel.h"
 #include "shadowvolume.h"
+#include "shadowreach.h"
 
 #include <qltrace.h>
 
@@ -13,6 +17,8 @@ HRESULT QLGraphics::GenConnectivityInfos(IB* buffer)
     TraceContext trace(this, "GenConnectivityInfos()");
     QL_REQUIRE_ARG(trace, buffer);
     GenConnectivity(buffer->Indices(), buffer->GetCount(), buffer->FaceInfos());
+    buffer->SetShadowEdgeCount(ListShadowEdges(buffer->Indices(), buffer->FaceInfos(), buffer->GetCount() / 3,
+                                               buffer->ShadowEdges(), buffer->Facing()));
     return S_OK;
 }
 
@@ -20,8 +26,24 @@ HRESULT QLGraphics::GenAndRenderShadVol(const LightSlot& slot, IGeometry* geomet
 {
     TraceContext trace(this, "GenAndRenderShadVol()");
     QL_REQUIRE_ARG(trace, geometry && geometry->IsModel() && slot.light.Type == D3DLIGHT_POINT);
-    IModel* model = static_cast<IModel*>(geometry);
+    const HRESULT result = BuildAndDrawVolume(trace, slot, static_cast<IModel*>(geometry));
+    // Whatever the model had to show, the next pass finds the same states.
+    LeaveShadowVolumeStates();
+    return result;
+}
 
+void QLGraphics::SetShadowVolumeOptions(const ShadowVolumeOptions& options)
+{
+    shadowOptions = options;
+}
+
+bool QLGraphics::UsesTwoSidedStencil() const
+{
+    return shadowOptions.twoSidedStencil && (caps.StencilCaps & D3DSTENCILCAPS_TWOSIDED) != 0;
+}
+
+HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slot, IModel* model)
+{
     ShadowInfos infos = {nullptr, nullptr};
     if (FAILED(model->GetShadowInfos(&infos)) || !infos.vertices || !infos.indices)
         return S_OK;
@@ -31,67 +53,122 @@ HRESULT QLGraphics::GenAndRenderShadVol(const LightSlot& slot, IGeometry* geomet
     device->SetTransform(D3DTS_WORLD, &world);
 
     // The volume is built in model space, so the light must be brought there.
-    D3DXVECTOR3 light(slot.light.Position.x, slot.light.Position.y, slot.light.Position.z);
-    if (!LightToModelSpace(world, light, &light))
+    const D3DXVECTOR3 worldLight(slot.light.Position.x, slot.light.Position.y, slot.light.Position.z);
+    D3DXVECTOR3 light;
+    if (!LightToModelSpace(world, worldLight, &light))
+        return S_OK;
+    const D3DXVECTOR3* positions = infos.vertices->Positions();
+    const ShadowMesh mesh = infos.indices->ShadowView(positions, infos.vertices->GetCount());
+    if (!positions || !mesh.indices || !mesh.facing || mesh.triangleCount == 0)
         return S_OK;
 
-    ShadowMesh mesh;
-    mesh.positions = infos.vertices->Positions();
-    mesh.vertexCount = infos.vertices->GetCount();
-    mesh.indices = infos.indices->Indices();
-    mesh.faces = infos.indices->FaceInfos();
-    mesh.triangleCount = infos.indices->GetCount() / 3;
-    if (!mesh.positions || !mesh.indices || !mesh.faces)
-        return S_OK;
+    D3DXVECTOR3 low, high;
+    const bool capped = shadowOptions.capsWhereNeeded && infos.vertices->PositionBounds(&low, &high) &&
+                        VolumeMayReachNearPlane(NearPlaneOf(eye, at, up), worldLight, world, low, high);
 
     // Built straight into the buffer; a volume that does not fit (more
     // extruded edges than the buffer was sized for) grows it and is built
     // again, so nothing is ever written past the buffer.
-    uint64_t needed = 0;
+    uint64_t sides = 0, total = 0;
+    auto build = [&](D3DXVECTOR3* out, uint32_t capacity) {
+        sides = BuildShadowVolume(mesh, light, out, capacity);
+        const uint32_t rest = sides < capacity ? uint32_t(capacity - sides) : 0;
+        total = sides + (capped ? BuildShadowCaps(mesh, light, rest ? out + sides : nullptr, rest) : 0);
+    };
     void* data = nullptr;
     if (shadowVB) {
         if (FAILED(shadowVB->Lock(&data, nullptr)))
             return S_OK;
-        needed = BuildShadowVolume(mesh, light, static_cast<D3DXVECTOR3*>(data), shadowVB->GetCount());
-        if (needed > shadowVB->GetCount())
+        build(static_cast<D3DXVECTOR3*>(data), shadowVB->GetCount());
+        if (total > shadowVB->GetCount())
             shadowVB->Unlock();
     } else {
-        needed = BuildShadowVolume(mesh, light, nullptr, 0);
+        build(nullptr, 0);
     }
-    if (!shadowVB || needed > shadowVB->GetCount()) {
-        QL_ASSERT(trace, needed <= 0xFFFFFFFFu / 2);
-        QL_TRY(trace, "-", GrowShadowBuffer((uint32_t)needed > 0 ? (uint32_t)needed : kShadowVerticesPerEdge));
+    if (!shadowVB || total > shadowVB->GetCount()) {
+        QL_ASSERT(trace, total <= 0xFFFFFFFFu / 2);
+        QL_TRY(trace, "-", GrowShadowBuffer((uint32_t)total > 0 ? (uint32_t)total : kShadowVerticesPerEdge));
         if (FAILED(shadowVB->Lock(&data, nullptr)))
             return S_OK;
-        needed = BuildShadowVolume(mesh, light, static_cast<D3DXVECTOR3*>(data), shadowVB->GetCount());
+        build(static_cast<D3DXVECTOR3*>(data), shadowVB->GetCount());
     }
-    const uint32_t written = (uint32_t)needed;
     shadowVB->Unlock();
     shadowVB->Active(0);
-    UINT triangles = written / 3;
 
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-    device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_INCR);
-    if (triangles > 0)
-        QL_TRY(trace, "IDirect3DDevice9::DrawPrimitive() failed", device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangles));
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
-    device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_DECR);
-    if (triangles > 0)
-        QL_TRY(trace, "IDirect3DDevice9::DrawPrimitive() failed", device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangles));
-
-    if (DrawPossibleSilhouette) {
-        D3DMATERIAL9 white = {};
-        white.Diffuse = white.Ambient = white.Specular = white.Emissive = D3DCOLORVALUE{1.0f, 1.0f, 1.0f, 1.0f};
-        white.Power = 1.0f;
-        device->SetMaterial(&white);
-        if (!DrawShadowVolume)
-            device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
-        device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
-        // Each quad's first two vertices are the edge, the next two a side.
-        for (UINT q = 0; q < triangles; ++q)
-            QL_TRY(trace, "IDirect3DDevice9::DrawPrimitive() failed", device->DrawPrimitive(D3DPT_LINELIST, 3 * q, 1));
-        if (!DrawShadowVolume)
-            device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
-    }
+    QL_TRY(trace, "IDirect3DDevice9::DrawPrimitive() failed", DrawVolumeIntoStencil(UINT(total / 3), capped));
+    if (DrawPossibleSilhouette)
+        QL_TRY(trace, "IDirect3DDevice9::DrawPrimitive() failed", DrawSilhouetteLines(UINT(sides / 3)));
     return S_OK;
+}
+
+// Clockwise faces are the volume's faces turned to the eye: they count one
+// up in front of the scene (depth-pass) and one down behind it (z-fail);
+// counter-clockwise ones the other way. Stencil arithmetic wraps, so the
+// order of the draws does not matter.
+HRESULT QLGraphics::DrawVolumeIntoStencil(UINT triangles, bool capped)
+{
+    if (triangles == 0)
+        return S_OK;
+    const D3DRENDERSTATETYPE counted = capped ? D3DRS_STENCILZFAIL : D3DRS_STENCILPASS;
+    const D3DRENDERSTATETYPE uncounted = capped ? D3DRS_STENCILPASS : D3DRS_STENCILZFAIL;
+    const DWORD clockwise = capped ? D3DSTENCILOP_DECR : D3DSTENCILOP_INCR;
+    const DWORD counterClockwise = capped ? D3DSTENCILOP_INCR : D3DSTENCILOP_DECR;
+    // A near cap lies on the surfaces it was built from: it must count as
+    // behind them, as the far side of the volume does.
+    if (capped)
+        device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+    device->SetRenderState(uncounted, D3DSTENCILOP_KEEP);
+    device->SetRenderState(counted, clockwise);
+    if (UsesTwoSidedStencil()) {
+        device->SetRenderState(D3DRS_TWOSIDEDSTENCILMODE, TRUE);
+        device->SetRenderState(D3DRS_CCW_STENCILFUNC, D3DCMP_ALWAYS);
+        device->SetRenderState(D3DRS_CCW_STENCILFAIL, D3DSTENCILOP_KEEP);
+        device->SetRenderState(capped ? D3DRS_CCW_STENCILPASS : D3DRS_CCW_STENCILZFAIL, D3DSTENCILOP_KEEP);
+        device->SetRenderState(capped ? D3DRS_CCW_STENCILZFAIL : D3DRS_CCW_STENCILPASS, counterClockwise);
+        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        return device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangles);
+    }
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    HRESULT result = device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangles);
+    if (FAILED(result))
+        return result;
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+    device->SetRenderState(counted, counterClockwise);
+    return device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangles);
+}
+
+// Each side quad's first two vertices are the edge, the next two a side:
+// every extruded edge shows as two white lines, added to the frame.
+HRESULT QLGraphics::DrawSilhouetteLines(UINT sideTriangles)
+{
+    D3DMATERIAL9 white = {};
+    white.Diffuse = white.Ambient = white.Specular = white.Emissive = D3DCOLORVALUE{1.0f, 1.0f, 1.0f, 1.0f};
+    white.Power = 1.0f;
+    device->SetMaterial(&white);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    if (!DrawShadowVolume)
+        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_TWOSIDEDSTENCILMODE, FALSE);
+    device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+    device->SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
+    HRESULT result = S_OK;
+    for (UINT q = 0; q < sideTriangles && SUCCEEDED(result); ++q)
+        result = device->DrawPrimitive(D3DPT_LINELIST, 3 * q, 1);
+    if (!DrawShadowVolume)
+        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
+    return result;
+}
+
+// What the shadow pass leaves for the lit pass after every model, drawn or
+// not: one-sided stencil, depth test less or equal, the cull mode
+// clockwise, and the stencil-pass operation that the last draw of a
+// depth-pass volume (or of the silhouette lines) uses.
+void QLGraphics::LeaveShadowVolumeStates()
+{
+    if (caps.StencilCaps & D3DSTENCILCAPS_TWOSIDED)
+        device->SetRenderState(D3DRS_TWOSIDEDSTENCILMODE, FALSE);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+    device->SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
+    device->SetRenderState(D3DRS_STENCILPASS, DrawPossibleSilhouette ? D3DSTENCILOP_KEEP : D3DSTENCILOP_DECR);
 }

@@ -66,18 +66,20 @@ inline void Extrude(const D3DXVECTOR3& v, const D3DXVECTOR3& light, D3DXVECTOR3*
     out->z = light.z + (v.z - light.z) * kShadowExtrusion;
 }
 
-// Facing of every triangle, and the per-volume flags cleared. A triangle that
-// names a vertex the positions do not have is set apart: all its edges count
-// as done, so it never extrudes anything.
+// Facing of every triangle into the lit and inert bits of mesh.facing. A
+// triangle that names a vertex the positions do not have is inert: it casts
+// nothing and counts as unlit for its neighbours.
 void ComputeFacing(const ShadowMesh& mesh, const D3DXVECTOR3& light)
 {
     const D3DXVECTOR3* positions = mesh.positions;
-    for (uint32_t t = 0; t < mesh.triangleCount; ++t) {
-        FaceInfo& face = mesh.faces[t];
-        const WORD* tri = mesh.indices + size_t(t) * 3;
-        if (tri[0] >= mesh.vertexCount || tri[1] >= mesh.vertexCount || tri[2] >= mesh.vertexCount) {
-            face.lit = false;
-            face.edges[0].done = face.edges[1].done = face.edges[2].done = true;
+    const WORD* tri = mesh.indices;
+    uint8_t* facing = mesh.facing;
+    const uint32_t vertexCount = mesh.vertexCount;
+    const float lx = light.x, ly = light.y, lz = light.z;
+    for (uint32_t t = 0; t < mesh.triangleCount; ++t, tri += 3) {
+        const uint8_t keep = uint8_t(facing[t] & kFacingOpenPiece);
+        if (tri[0] >= vertexCount || tri[1] >= vertexCount || tri[2] >= vertexCount) {
+            facing[t] = uint8_t(keep | kFacingInert);
             continue;
         }
         const D3DXVECTOR3& p0 = positions[tri[0]];
@@ -90,10 +92,63 @@ void ComputeFacing(const ShadowMesh& mesh, const D3DXVECTOR3& light)
         const float nz = ax * by - ay * bx;
         // Towards the light from the triangle, so the test holds wherever the
         // model stands, not only around the origin.
-        const float dot = nx * (light.x - p0.x) + ny * (light.y - p0.y) + nz * (light.z - p0.z);
-        face.lit = dot >= 0.0f;
-        face.edges[0].done = face.edges[1].done = face.edges[2].done = false;
+        const float dot = nx * (lx - p0.x) + ny * (ly - p0.y) + nz * (lz - p0.z);
+        facing[t] = uint8_t(keep | (dot >= 0.0f ? kFacingLit : 0));
     }
+}
+
+inline bool ValidNeighbour(const EdgeInfo& edge, uint32_t triangles)
+{
+    return edge.neighbourFace >= 0 && uint32_t(edge.neighbourFace) < triangles && edge.neighbourEdge >= 0 &&
+           edge.neighbourEdge < 3;
+}
+
+uint32_t Root(uint32_t* parent, uint32_t t)
+{
+    while (parent[t] != t) {
+        parent[t] = parent[parent[t]];
+        t = parent[t];
+    }
+    return t;
+}
+
+// Marks the triangles of every piece (triangles joined by shared edges) that
+// has an open edge somewhere. Without scratch memory, only the triangles that
+// have an open edge themselves.
+void MarkOpenPieces(const FaceInfo* faces, uint32_t triangles, uint8_t* facing)
+{
+    for (uint32_t t = 0; t < triangles; ++t) {
+        facing[t] = 0;
+        for (const EdgeInfo& edge : faces[t].edges)
+            if (!ValidNeighbour(edge, triangles))
+                facing[t] = kFacingOpenPiece;
+    }
+    uint32_t* parent = new (std::nothrow) uint32_t[triangles];
+    if (!parent)
+        return;
+    for (uint32_t t = 0; t < triangles; ++t)
+        parent[t] = t;
+    for (uint32_t t = 0; t < triangles; ++t)
+        for (const EdgeInfo& edge : faces[t].edges)
+            if (ValidNeighbour(edge, triangles)) {
+                const uint32_t a = Root(parent, t), b = Root(parent, uint32_t(edge.neighbourFace));
+                parent[a > b ? a : b] = a > b ? b : a;
+            }
+    for (uint32_t t = 0; t < triangles; ++t)
+        facing[Root(parent, t)] |= facing[t];
+    for (uint32_t t = 0; t < triangles; ++t)
+        facing[t] = facing[Root(parent, t)];
+    delete[] parent;
+}
+
+inline void WriteQuad(const D3DXVECTOR3& v1, const D3DXVECTOR3& v2, const D3DXVECTOR3& light, D3DXVECTOR3* quad)
+{
+    quad[0] = v1;
+    quad[1] = v2;
+    Extrude(v1, light, &quad[2]);
+    quad[3] = v2;
+    Extrude(v2, light, &quad[4]);
+    quad[5] = quad[2];
 }
 
 }  // namespace
@@ -172,55 +227,109 @@ HRESULT GenConnectivity(const WORD* indices, uint32_t indexCount, FaceInfo* face
     return S_OK;
 }
 
+uint32_t ListShadowEdges(const WORD* indices, const FaceInfo* faces, uint32_t triangles, ShadowEdge* edges,
+                         uint8_t* facing)
+{
+    if (!indices || !faces || !edges || !facing)
+        return 0;
+    MarkOpenPieces(faces, triangles, facing);
+    uint32_t count = 0;
+    for (uint32_t t = 0; t < triangles; ++t) {
+        for (uint32_t k = 0; k < 3; ++k) {
+            const EdgeInfo& edge = faces[t].edges[k];
+            ShadowEdge& listed = edges[count];
+            listed.face = t;
+            listed.from = indices[3 * t + k];
+            listed.to = indices[3 * t + (k + 1) % 3];
+            if (!ValidNeighbour(edge, triangles)) {
+                listed.other = kOpenEdge;
+                ++count;
+                continue;
+            }
+            const uint32_t n = uint32_t(edge.neighbourFace), e = uint32_t(edge.neighbourEdge);
+            const EdgeInfo& back = faces[n].edges[e];
+            if (back.neighbourFace == int32_t(t) && back.neighbourEdge == int32_t(k)) {
+                if (t < n || (t == n && k < e)) {
+                    listed.other = n;
+                    ++count;
+                }
+            } else {
+                listed.other = n | kOneSidedPairing;
+                ++count;
+            }
+        }
+    }
+    return count;
+}
+
 uint64_t BuildShadowVolume(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity)
 {
-    if (mesh.triangleCount == 0 || !mesh.positions || !mesh.indices || !mesh.faces)
+    if (mesh.triangleCount == 0 || !mesh.positions || !mesh.indices || !mesh.facing || (!mesh.edges && mesh.edgeCount))
         return 0;
     if (!out)
         capacity = 0;
 
     ComputeFacing(mesh, light);
 
-    FaceInfo* faces = mesh.faces;
-    const uint32_t triangles = mesh.triangleCount;
+    const uint8_t* facing = mesh.facing;
+    const D3DXVECTOR3* positions = mesh.positions;
+    const uint32_t vertexCount = mesh.vertexCount;
     uint64_t needed = 0;
-    for (uint32_t t = 0; t < triangles; ++t) {
-        FaceInfo& face = faces[t];
-        for (uint32_t k = 0; k < 3; ++k) {
-            EdgeInfo& edge = face.edges[k];
-            if (edge.done)
+    for (const ShadowEdge* edge = mesh.edges; edge != mesh.edges + mesh.edgeCount; ++edge) {
+        const uint8_t mine = facing[edge->face];
+        if (edge->other == kOpenEdge) {
+            if (mine & kFacingInert)
                 continue;
-            const int32_t other = edge.neighbourFace;
-            const int32_t otherEdge = edge.neighbourEdge;
-            // A neighbour outside the mesh (stale records) counts as none.
-            const bool shared = other >= 0 && uint32_t(other) < triangles && otherEdge >= 0 && otherEdge < 3;
-            if (shared) {
-                if (faces[other].lit == face.lit)
-                    continue;
-                faces[other].edges[otherEdge].done = true;
-            }
-            edge.done = true;
-
-            if (needed + kShadowVerticesPerEdge <= capacity) {
-                const WORD* tri = mesh.indices + size_t(t) * 3;
-                WORD a = tri[k], b = tri[(k + 1) % 3];
-                if (!face.lit) {
-                    const WORD swap = a;
-                    a = b;
-                    b = swap;
-                }
-                const D3DXVECTOR3& v1 = mesh.positions[a];
-                const D3DXVECTOR3& v2 = mesh.positions[b];
-                D3DXVECTOR3* quad = out + needed;
-                quad[0] = v1;
-                quad[1] = v2;
-                Extrude(v1, light, &quad[2]);
-                quad[3] = v2;
-                Extrude(v2, light, &quad[4]);
-                quad[5] = quad[2];
-            }
-            needed += kShadowVerticesPerEdge;
+        } else {
+            if ((edge->other & kOneSidedPairing) && (mine & kFacingInert))
+                continue;
+            if (((mine ^ facing[edge->other & ~kOneSidedPairing]) & kFacingLit) == 0)
+                continue;
         }
+        WORD a = edge->from, b = edge->to;
+        if (a >= vertexCount || b >= vertexCount)
+            continue;
+        if (!(mine & kFacingLit)) {
+            const WORD swap = a;
+            a = b;
+            b = swap;
+        }
+        if (needed + kShadowVerticesPerEdge <= capacity)
+            WriteQuad(positions[a], positions[b], light, out + needed);
+        needed += kShadowVerticesPerEdge;
+    }
+    return needed;
+}
+
+uint64_t BuildShadowCaps(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity)
+{
+    if (mesh.triangleCount == 0 || !mesh.positions || !mesh.indices || !mesh.facing)
+        return 0;
+    if (!out)
+        capacity = 0;
+    const uint8_t* facing = mesh.facing;
+    const D3DXVECTOR3* positions = mesh.positions;
+    const WORD* tri = mesh.indices;
+    uint64_t needed = 0;
+    for (uint32_t t = 0; t < mesh.triangleCount; ++t, tri += 3) {
+        const uint8_t f = facing[t];
+        if ((f & kFacingInert) || !(f & (kFacingLit | kFacingOpenPiece)))
+            continue;
+        if (needed + 6 <= capacity) {
+            // An unlit triangle of an open piece casts as if turned round.
+            const bool lit = (f & kFacingLit) != 0;
+            const D3DXVECTOR3& p0 = positions[tri[0]];
+            const D3DXVECTOR3& p1 = positions[lit ? tri[2] : tri[1]];
+            const D3DXVECTOR3& p2 = positions[lit ? tri[1] : tri[2]];
+            D3DXVECTOR3* cap = out + needed;
+            cap[0] = p0;
+            cap[1] = p1;
+            cap[2] = p2;
+            Extrude(p0, light, &cap[3]);
+            Extrude(p2, light, &cap[4]);
+            Extrude(p1, light, &cap[5]);
+        }
+        needed += 6;
     }
     return needed;
 }

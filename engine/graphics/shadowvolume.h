@@ -1,6 +1,6 @@
 // Stencil shadow volumes as pure functions over plain data: connectivity of
 // a triangle list, and the extruded silhouette of a mesh seen from a point
-// light. No device calls here; the graphics manager draws the result.
+// light with the caps that close it. No device calls here; the graphics manager draws the result.
 #pragma once
 
 #include <d3dx9.h>
@@ -8,14 +8,14 @@
 #include <stdint.h>
 
 struct EdgeInfo {
-    bool done;              // handled in the current volume
+    bool done;              // cleared by GenConnectivity; the builder keeps its state in ShadowMesh::facing
     int32_t neighbourFace;  // triangle sharing this edge, -1 for an open edge
     int32_t neighbourEdge;  // that edge's number (0 to 2) in the neighbour
 };
 
 // Edge k of triangle t runs from index 3t + k to index 3t + (k + 1) % 3.
 struct FaceInfo {
-    bool lit;  // faces the light, for the current volume
+    bool lit;  // cleared by GenConnectivity; the builder keeps facing in ShadowMesh::facing
     EdgeInfo edges[3];
 };
 
@@ -41,30 +41,71 @@ const uint32_t kShadowVerticesPerEdge = 6;
 // or E_OUTOFMEMORY (every edge is then left open).
 HRESULT GenConnectivity(const WORD* indices, uint32_t indexCount, FaceInfo* faces);
 
+// The edges a volume can extrude, listed once each from a face record table:
+// a shared edge from the lower of its two triangles, an open edge from its
+// one triangle. from and to run in face's own order.
+struct ShadowEdge {
+    uint32_t face;
+    uint32_t other;  // the triangle across the edge, or kOpenEdge
+    WORD from, to;
+};
+const uint32_t kOpenEdge = 0xFFFFFFFFu;
+// Set in other when the triangle across does not point back (three or more
+// triangles on one edge): the edge is then judged from this side alone.
+const uint32_t kOneSidedPairing = 0x80000000u;
+
+// Per-triangle bits of ShadowMesh::facing.
+const uint8_t kFacingLit = 1;        // faces the light; rewritten by every build
+const uint8_t kFacingInert = 2;      // names a vertex the positions lack; rewritten by every build
+const uint8_t kFacingOpenPiece = 4;  // belongs to a piece with open edges; set by ListShadowEdges
+
+// Lists the edges of triangleCount triangles whose connectivity GenConnectivity
+// gave: edges needs room for 3 * triangleCount, facing for triangleCount
+// (its open-piece bits are set, the others cleared). A neighbour record
+// naming a triangle or edge the mesh does not have counts as an open edge.
+// Returns the number listed; 0 also when the scratch memory to find the
+// pieces cannot be allocated (the mesh then casts nothing).
+uint32_t ListShadowEdges(const WORD* indices, const FaceInfo* faces, uint32_t triangleCount, ShadowEdge* edges,
+                         uint8_t* facing);
+
 // A mesh as the volume builder reads it: the vertex buffer's kept positions,
-// the index buffer's kept indices and its face records.
+// the index buffer's kept indices and the edge list and facing scratch made
+// from them.
 struct ShadowMesh {
     const D3DXVECTOR3* positions;
     uint32_t vertexCount;  // a triangle using an index at or above it casts nothing
     const WORD* indices;   // 3 per triangle
-    FaceInfo* faces;       // from GenConnectivity; lit and done are rewritten
     uint32_t triangleCount;
+    const ShadowEdge* edges;  // from ListShadowEdges
+    uint32_t edgeCount;
+    uint8_t* facing;  // one byte per triangle; the lit and inert bits are rewritten
 };
 
-// Builds the shadow volume of mesh for a point light at light, given in the
-// mesh's own (model) space. A triangle is lit when its normal
+// Builds the sides of the shadow volume of mesh for a point light at light,
+// given in the mesh's own (model) space. A triangle is lit when its normal
 // (p2 - p1) x (p1 - p0) points to the light's side: N . (light - p0) >= 0.
 // Extruded are the open edges and, once each, the shared edges between a lit
-// and an unlit triangle; each gives kShadowVerticesPerEdge vertices, in the
-// edge's direction in its triangle when that triangle is lit and reversed
-// otherwise, so a consistently wound mesh gives the same quad from either
-// side. No caps are built.
+// and an unlit triangle; each gives kShadowVerticesPerEdge vertices, V1 V2
+// E(V1) V2 E(V2) E(V1), in the edge's direction in its listing triangle when
+// that triangle is lit and reversed otherwise, so a consistently wound mesh
+// gives the same quad from either side. E(V) is V pushed away from the light
+// to kShadowExtrusion times its distance.
 // Writes at most capacity vertices to out (out may be null when capacity is
 // 0) and returns the number the whole volume needs: when that is above
 // capacity, out holds only a prefix and the caller grows its buffer and
-// builds again. Allocates nothing; time is linear in the triangle count.
+// builds again. Allocates nothing; time is linear in the triangle and edge
+// counts.
 uint64_t BuildShadowVolume(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out,
                            uint32_t capacity);
+
+// The caps that close the sides of the last BuildShadowVolume of mesh with
+// the same light, for counting where the eye may be inside the volume: per
+// casting triangle three vertices on the triangle (the near cap) and three
+// extruded (the far cap), wound like the sides so that the volume's faces
+// all point outwards. Casting are the lit triangles, and the unlit ones of
+// pieces with open edges, whose sides are extruded from the reversed
+// triangle. Same capacity contract and cost as BuildShadowVolume.
+uint64_t BuildShadowCaps(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity);
 
 // The point of model space that world (row vectors, translation in _41.._43;
 // the last column is taken as 0 0 0 1) maps to worldPoint: where a light

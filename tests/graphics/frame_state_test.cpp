@@ -187,13 +187,14 @@ TEST_F(FrameTest, OverlaysComeLastAndSolid)
 TEST_F(FrameTest, ScreenModeUpdateInAFrameWaitsForTheNextFrame)
 {
     AddPlane();
+    ResizeClientArea(640, 480);
     models[0]->onUpdate = [](IGraphics* graphics) { return graphics->UpdateScreenMode(); };
     Picture during = Frame();
     EXPECT_EQ(S_FALSE, models[0]->lastUpdateHook);
-    EXPECT_EQ(640u, during.width) << "nothing changed during the frame";
+    EXPECT_EQ(800u, during.width) << "nothing changed during the frame";
     Picture next = Frame();
-    EXPECT_EQ(800u, next.width);
-    EXPECT_EQ(600u, next.height);
+    EXPECT_EQ(640u, next.width);
+    EXPECT_EQ(480u, next.height);
     EXPECT_EQ(S_OK, graphics->UpdateScreenMode()) << "outside a frame it runs at once";
 }
 
@@ -204,18 +205,10 @@ TEST_F(FrameTest, ProjectionStaysFourThirdsAfterAResize)
     const D3DXVECTOR3 centre(25.0f, 0.0f, 10.0f);
     AddModel(MakeSphere(centre, 3.0f, 12, 8), "sphere");
     ASSERT_EQ(S_OK, graphics->SetLightning(true, 0x00FFFFFF));
-    HWND window = static_cast<QLCore*>(core)->Window();
     for (int size : {0, 500}) {
         SCOPED_TRACE(size);
-        if (size) {
-            RECT frame = {0, 0, size, size};
-            // The core's window style: a caption and a sizing border.
-            AdjustWindowRectEx(&frame, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
-                               FALSE, WS_EX_WINDOWEDGE);
-            SetWindowPos(window, HWND_NOTOPMOST, 10, 10, frame.right - frame.left, frame.bottom - frame.top,
-                         SWP_SHOWWINDOW);
-            core->StoreWindowRect();
-        }
+        if (size)
+            ResizeClientArea(size, size);
         ASSERT_EQ(S_OK, graphics->UpdateScreenMode());
         Picture picture = Frame();
         if (size) {

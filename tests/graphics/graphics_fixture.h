@@ -50,6 +50,19 @@ protected:
 
     QLGraphics* Manager() const { return static_cast<QLGraphics*>(graphics); }
 
+    // Gives the window a client area of width x height, kept as its windowed
+    // rectangle so the next screen-mode update keeps it too.
+    void ResizeClientArea(int width, int height)
+    {
+        RECT frame = {0, 0, width, height};
+        // The core's window style: a caption and a sizing border.
+        AdjustWindowRectEx(&frame, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
+                           FALSE, WS_EX_WINDOWEDGE);
+        SetWindowPos(static_cast<QLCore*>(core)->Window(), HWND_NOTOPMOST, 10, 10, frame.right - frame.left,
+                     frame.bottom - frame.top, SWP_SHOWWINDOW);
+        core->StoreWindowRect();
+    }
+
     ICore* core = nullptr;
     IGraphics* graphics = nullptr;
     size_t logStart = 0;

@@ -58,11 +58,17 @@ TEST_F(GraphicsTest, WindowedBackBufferFollowsTheClientArea)
     ScreenMode mode = {};
     ASSERT_EQ(S_OK, graphics->GetScreenMode(&mode));
     EXPECT_EQ(1, mode.windowed);
-    EXPECT_EQ(640, mode.width) << "the first windowed device keeps the present parameters' size";
+    EXPECT_EQ(800, mode.width) << "the first windowed device takes the client area, not the 640 x 480 of Init";
+    EXPECT_EQ(600, mode.height);
+    std::vector<uint32_t> pixels;
+    uint32_t width = 0, height = 0;
+    ASSERT_TRUE(QLTest_ReadPresentedFrame(&pixels, &width, &height));
+    EXPECT_EQ(800u, width) << "the device's back buffer itself";
+    ResizeClientArea(500, 400);
     ASSERT_EQ(S_OK, graphics->UpdateScreenMode());
     ASSERT_EQ(S_OK, graphics->GetScreenMode(&mode));
-    EXPECT_EQ(800, mode.width);
-    EXPECT_EQ(600, mode.height);
+    EXPECT_EQ(500, mode.width);
+    EXPECT_EQ(400, mode.height);
 }
 
 TEST_F(GraphicsTest, RenderModeNeedsADevice)

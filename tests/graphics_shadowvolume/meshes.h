@@ -12,6 +12,8 @@ struct TestMesh {
     std::vector<D3DXVECTOR3> positions;
     std::vector<WORD> indices;
     std::vector<FaceInfo> faces;
+    std::vector<ShadowEdge> edges;
+    std::vector<uint8_t> facing;
 
     uint32_t Triangles() const { return uint32_t(indices.size() / 3); }
     void Connect()
@@ -19,10 +21,16 @@ struct TestMesh {
         faces.assign(Triangles(), FaceInfo{});
         GenConnectivity(indices.data(), uint32_t(indices.size()), faces.data());
     }
+    // The edge list comes from the face records as they are now.
     ShadowMesh View()
     {
-        return ShadowMesh{positions.data(), uint32_t(positions.size()), indices.data(), faces.data(), Triangles()};
+        edges.assign(3 * size_t(Triangles()) + 1, ShadowEdge{});
+        facing.assign(Triangles() + 1, 0);
+        const uint32_t edgeCount = ListShadowEdges(indices.data(), faces.data(), Triangles(), edges.data(), facing.data());
+        return ShadowMesh{positions.data(), uint32_t(positions.size()), indices.data(), Triangles(), edges.data(),
+                          edgeCount, facing.data()};
     }
+    bool Lit(uint32_t t) const { return (facing[t] & kFacingLit) != 0; }
 };
 
 inline D3DXVECTOR3 Vec(float x, float y, float z)

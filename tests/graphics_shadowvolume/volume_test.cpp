@@ -87,7 +87,7 @@ TEST(ShadowVolume, AnIsolatedTriangleExtrudesItsThreeEdgesWhicheverWayItFaces)
     for (const auto& c : cases) {
         const std::vector<D3DXVECTOR3> volume = Build(mesh, c.light);
         ASSERT_EQ(18u, volume.size());
-        EXPECT_EQ(c.lit, mesh.faces[0].lit);
+        EXPECT_EQ(c.lit, mesh.Lit(0));
         ExpectQuadsExtrudedFrom(volume, c.light);
         const auto edges = ExtrudedEdges(mesh, volume);
         for (int k = 0; k < 3; ++k) {
@@ -124,7 +124,7 @@ TEST(ShadowVolume, AClosedMeshExtrudesEachEdgeBetweenLitAndUnlitFacesOnce)
 
             const std::vector<D3DXVECTOR3> volume = Build(mesh, light);
             for (uint32_t t = 0; t < mesh.Triangles(); ++t)
-                ASSERT_EQ(FacesLight(mesh, t, centre, light), mesh.faces[t].lit) << "triangle " << t;
+                ASSERT_EQ(FacesLight(mesh, t, centre, light), mesh.Lit(t)) << "triangle " << t;
             ExpectQuadsExtrudedFrom(volume, light);
             std::vector<std::pair<WORD, WORD>> found;
             for (const auto& [a, b] : ExtrudedEdges(mesh, volume))
@@ -151,7 +151,7 @@ TEST(ShadowVolume, AQuadIsTheSameWhicheverNeighbourItIsFoundFrom)
         mesh.Connect();
         const std::vector<D3DXVECTOR3> volume = Build(mesh, light);
         ASSERT_EQ(5u * 6u, volume.size()) << "four open edges and the fold";
-        ASSERT_NE(mesh.faces[0].lit, mesh.faces[1].lit);
+        ASSERT_NE(mesh.Lit(0), mesh.Lit(1));
         std::vector<D3DXVECTOR3> quad;
         for (size_t q = 0; q < volume.size(); q += 6) {
             const bool onFold = (Same(volume[q], positions[1]) || Same(volume[q], positions[2])) &&
@@ -181,7 +181,7 @@ TEST(ShadowVolume, FacingLooksFromTheTriangleToTheLight)
         EXPECT_EQ(1.0f, volume[q + 1].y);
     }
     for (uint32_t t = 0; t < box.Triangles(); ++t)
-        EXPECT_EQ(FacesLight(box, t, centre, light), box.faces[t].lit) << "triangle " << t;
+        EXPECT_EQ(FacesLight(box, t, centre, light), box.Lit(t)) << "triangle " << t;
 }
 
 TEST(ShadowVolume, NeverWritesPastTheCapacityAndSaysWhatItNeeds)

@@ -61,15 +61,15 @@ TEST_F(Font3DTest, TextIsPlacedInTheWorld)
 {
     QueueText();
     Picture frame = DrawFrame();
-    ASSERT_EQ(640u, frame.width);
+    ASSERT_EQ(800u, frame.width);
     // x +-40 and y 0..20 at 100 units under a 45-degree, 4:3 projection.
     InkBox box = FindInk(frame);
     ASSERT_FALSE(box.Empty());
-    EXPECT_GE(box.left, 86);
-    EXPECT_LE(box.right, 554);
-    EXPECT_GE(box.top, 122);
-    EXPECT_LE(box.bottom, 241);
-    EXPECT_GT(box.Width(), 400) << "four glyphs across";
+    EXPECT_GE(box.left, 107);
+    EXPECT_LE(box.right, 693);
+    EXPECT_GE(box.top, 152);
+    EXPECT_LE(box.bottom, 302);
+    EXPECT_GT(box.Width(), 500) << "four glyphs across";
     EXPECT_EQ(0u, font->Queued3D());
 }
 

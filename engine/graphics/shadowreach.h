@@ -1,0 +1,34 @@
+// Where shadow volumes reach: the camera's near plane, the test that tells
+// which volumes may cover part of it, and the projection that never clips a
+// volume's far end. Pure functions over plain data.
+#pragma once
+
+#include <d3dx9.h>
+
+// The frame's projection: vertical field of view, aspect (4/3 whatever the
+// back buffer's shape: the picture stretches with the window) and near plane.
+const float kFieldOfView = 0.7853982f;
+const float kAspectRatio = 1.3333334f;
+const float kNearPlane = 5.0f;
+
+// The perspective projection with its far plane at infinity, less a sliver:
+// depth tends to 1 - kFarSliver, so points any distance away, such as the far
+// ends of shadow volumes, are never clipped, whatever the rounding of the
+// clip coordinates.
+const float kFarSliver = 1.0e-6f;
+void InfiniteProjection(D3DXMATRIX* out);
+
+// The corners of the near-plane rectangle in world space, for a camera
+// looking from eye to at.
+struct NearPlane {
+    D3DXVECTOR3 corners[4];  // around the rectangle
+};
+NearPlane NearPlaneOf(const D3DXVECTOR3& eye, const D3DXVECTOR3& at, const D3DXVECTOR3& up);
+
+// Whether a model whose positions lie in the model-space box [low, high],
+// placed by world, may stand between the light and some point of the near
+// plane, i.e. whether its shadow volume may contain part of the near plane.
+// Conservative: false only when the box's corners all lie outside one face
+// of the pyramid from the light to the rectangle.
+bool VolumeMayReachNearPlane(const NearPlane& nearPlane, const D3DXVECTOR3& light, const D3DXMATRIX& world,
+                             const D3DXVECTOR3& low, const D3DXVECTOR3& high);
