@@ -115,8 +115,7 @@ public:
     {
         D3DXVECTOR3 light;
         LightToModelSpace(world, worldLight, &light);
-        const ShadowMesh mesh{vertices->Positions(), vertexCount, indices->Indices(), indices->FaceInfos(),
-                              triangleCount};
+        const ShadowMesh mesh = indices->ShadowView(vertices->Positions(), vertexCount);
         return BuildShadowVolume(mesh, light, out->data(), uint32_t(out->size()));
     }
 

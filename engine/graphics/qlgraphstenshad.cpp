@@ -71,7 +71,7 @@ HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slo
     // again, so nothing is ever written past the buffer.
     uint64_t sides = 0, total = 0;
     auto build = [&](D3DXVECTOR3* out, uint32_t capacity) {
-        sides = BuildShadowVolume(mesh, light, out, capacity);
+        sides = BuildShadowVolume(mesh, light, out, capacity, capped ? kCappedVolumeStart : 1.0f);
         const uint32_t rest = sides < capacity ? uint32_t(capacity - sides) : 0;
         total = sides + (capped ? BuildShadowCaps(mesh, light, rest ? out + sides : nullptr, rest) : 0);
     };
@@ -113,10 +113,6 @@ HRESULT QLGraphics::DrawVolumeIntoStencil(UINT triangles, bool capped)
     const D3DRENDERSTATETYPE uncounted = capped ? D3DRS_STENCILPASS : D3DRS_STENCILZFAIL;
     const DWORD clockwise = capped ? D3DSTENCILOP_DECR : D3DSTENCILOP_INCR;
     const DWORD counterClockwise = capped ? D3DSTENCILOP_INCR : D3DSTENCILOP_DECR;
-    // A near cap lies on the surfaces it was built from: it must count as
-    // behind them, as the far side of the volume does.
-    if (capped)
-        device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
     device->SetRenderState(uncounted, D3DSTENCILOP_KEEP);
     device->SetRenderState(counted, clockwise);
     if (UsesTwoSidedStencil()) {
@@ -145,7 +141,6 @@ HRESULT QLGraphics::DrawSilhouetteLines(UINT sideTriangles)
     white.Diffuse = white.Ambient = white.Specular = white.Emissive = D3DCOLORVALUE{1.0f, 1.0f, 1.0f, 1.0f};
     white.Power = 1.0f;
     device->SetMaterial(&white);
-    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
     if (!DrawShadowVolume)
         device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     device->SetRenderState(D3DRS_TWOSIDEDSTENCILMODE, FALSE);
@@ -160,14 +155,13 @@ HRESULT QLGraphics::DrawSilhouetteLines(UINT sideTriangles)
 }
 
 // What the shadow pass leaves for the lit pass after every model, drawn or
-// not: one-sided stencil, depth test less or equal, the cull mode
+// not: one-sided stencil, the cull mode
 // clockwise, and the stencil-pass operation that the last draw of a
 // depth-pass volume (or of the silhouette lines) uses.
 void QLGraphics::LeaveShadowVolumeStates()
 {
     if (caps.StencilCaps & D3DSTENCILCAPS_TWOSIDED)
         device->SetRenderState(D3DRS_TWOSIDEDSTENCILMODE, FALSE);
-    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
     device->SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
     device->SetRenderState(D3DRS_STENCILPASS, DrawPossibleSilhouette ? D3DSTENCILOP_KEEP : D3DSTENCILOP_DECR);

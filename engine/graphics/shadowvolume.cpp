@@ -141,12 +141,24 @@ void MarkOpenPieces(const FaceInfo* faces, uint32_t triangles, uint8_t* facing)
     delete[] parent;
 }
 
-inline void WriteQuad(const D3DXVECTOR3& v1, const D3DXVECTOR3& v2, const D3DXVECTOR3& light, D3DXVECTOR3* quad)
+inline void Start(const D3DXVECTOR3& v, const D3DXVECTOR3& light, float start, D3DXVECTOR3* out)
 {
-    quad[0] = v1;
-    quad[1] = v2;
+    if (start == 1.0f) {
+        *out = v;
+        return;
+    }
+    out->x = light.x + (v.x - light.x) * start;
+    out->y = light.y + (v.y - light.y) * start;
+    out->z = light.z + (v.z - light.z) * start;
+}
+
+inline void WriteQuad(const D3DXVECTOR3& v1, const D3DXVECTOR3& v2, const D3DXVECTOR3& light, float start,
+                      D3DXVECTOR3* quad)
+{
+    Start(v1, light, start, &quad[0]);
+    Start(v2, light, start, &quad[1]);
     Extrude(v1, light, &quad[2]);
-    quad[3] = v2;
+    quad[3] = quad[1];
     Extrude(v2, light, &quad[4]);
     quad[5] = quad[2];
 }
@@ -262,7 +274,8 @@ uint32_t ListShadowEdges(const WORD* indices, const FaceInfo* faces, uint32_t tr
     return count;
 }
 
-uint64_t BuildShadowVolume(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity)
+uint64_t BuildShadowVolume(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity,
+                           float start)
 {
     if (mesh.triangleCount == 0 || !mesh.positions || !mesh.indices || !mesh.facing || (!mesh.edges && mesh.edgeCount))
         return 0;
@@ -295,13 +308,14 @@ uint64_t BuildShadowVolume(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3D
             b = swap;
         }
         if (needed + kShadowVerticesPerEdge <= capacity)
-            WriteQuad(positions[a], positions[b], light, out + needed);
+            WriteQuad(positions[a], positions[b], light, start, out + needed);
         needed += kShadowVerticesPerEdge;
     }
     return needed;
 }
 
-uint64_t BuildShadowCaps(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity)
+uint64_t BuildShadowCaps(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity,
+                         float start)
 {
     if (mesh.triangleCount == 0 || !mesh.positions || !mesh.indices || !mesh.facing)
         return 0;
@@ -322,9 +336,9 @@ uint64_t BuildShadowCaps(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXV
             const D3DXVECTOR3& p1 = positions[lit ? tri[2] : tri[1]];
             const D3DXVECTOR3& p2 = positions[lit ? tri[1] : tri[2]];
             D3DXVECTOR3* cap = out + needed;
-            cap[0] = p0;
-            cap[1] = p1;
-            cap[2] = p2;
+            Start(p0, light, start, &cap[0]);
+            Start(p1, light, start, &cap[1]);
+            Start(p2, light, start, &cap[2]);
             Extrude(p0, light, &cap[3]);
             Extrude(p2, light, &cap[4]);
             Extrude(p1, light, &cap[5]);

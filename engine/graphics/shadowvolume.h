@@ -95,17 +95,25 @@ struct ShadowMesh {
 // capacity, out holds only a prefix and the caller grows its buffer and
 // builds again. Allocates nothing; time is linear in the triangle and edge
 // counts.
-uint64_t BuildShadowVolume(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out,
-                           uint32_t capacity);
+// start moves the volume's near end along the light's rays: a vertex V is
+// written as L + (V - L) x start (1: on the mesh).
+uint64_t BuildShadowVolume(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity,
+                           float start = 1.0f);
+
+// Where a capped volume starts: a hair beyond the mesh, away from the light,
+// so that its near cap lies behind the lit surfaces it was built from and
+// fails the depth test there, whatever the rounding of either drawing.
+const float kCappedVolumeStart = 1.001f;
 
 // The caps that close the sides of the last BuildShadowVolume of mesh with
-// the same light, for counting where the eye may be inside the volume: per
+// the same light and start, for counting where the eye may be inside the volume: per
 // casting triangle three vertices on the triangle (the near cap) and three
 // extruded (the far cap), wound like the sides so that the volume's faces
 // all point outwards. Casting are the lit triangles, and the unlit ones of
 // pieces with open edges, whose sides are extruded from the reversed
 // triangle. Same capacity contract and cost as BuildShadowVolume.
-uint64_t BuildShadowCaps(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity);
+uint64_t BuildShadowCaps(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity,
+                         float start = kCappedVolumeStart);
 
 // The point of model space that world (row vectors, translation in _41.._43;
 // the last column is taken as 0 0 0 1) maps to worldPoint: where a light
