@@ -175,40 +175,49 @@ TEST_F(ShadowTest, TwoLightsEachMaskedByItsOwnVolumes)
 }
 
 // The debug switches add visible volumes and white lines to the picture but
-// leave the stencil buffer as it was.
+// leave the stencil buffer as it was, also for a capped volume around the eye.
 TEST_F(ShadowTest, DebugDrawingsLeaveTheStencilResult)
 {
-    BoxScene({"", kBoxLo, kBoxHi, Identity(), D3DXVECTOR3(-25.0f, 30.0f, 0.0f)});
-    Picture plain = Frame();
-    std::vector<uint8_t> plainStencil = Stencil();
-    size_t shadowed = std::count_if(plainStencil.begin(), plainStencil.end(), [](uint8_t s) { return s != 0; });
-    EXPECT_GT(shadowed, 500u);
-
-    auto near_white = [](uint32_t p) { return Channel(p, 0) >= 250 && Channel(p, 8) >= 250 && Channel(p, 16) >= 250; };
-    const struct {
-        bool* flag;
-        const char* name;
-    } switches[] = {{&DrawShadowVolume, "DrawShadowVolume"}, {&DrawPossibleSilhouette, "DrawPossibleSilhouette"}};
-    for (const auto& s : switches) {
-        SCOPED_TRACE(s.name);
-        *s.flag = true;
-        Picture debug = Frame();
-        std::vector<uint8_t> debugStencil = Stencil();
-        *s.flag = false;
-        EXPECT_TRUE(debugStencil == plainStencil);
-        size_t brighter = 0, whitened = 0;
-        for (size_t i = 0; i < plain.pixels.size(); ++i) {
-            if (Channel(debug.pixels[i], 8) > Channel(plain.pixels[i], 8) + 10)
-                ++brighter;
-            if (near_white(debug.pixels[i]) && !near_white(plain.pixels[i]))
-                ++whitened;
+    for (bool eyeInside : {false, true}) {
+        SCOPED_TRACE(eyeInside ? "eye inside the volume" : "eye outside");
+        TearDown();
+        SetUp();
+        BoxScene({"", kBoxLo, kBoxHi, Identity(), D3DXVECTOR3(-25.0f, 30.0f, 0.0f)});
+        if (eyeInside) {
+            const D3DXVECTOR3 eye(12, 3, 0), at(50, 0, 10), up(0, 1, 0);
+            ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
         }
-        if (s.flag == &DrawShadowVolume)
-            EXPECT_GT(brighter, 2000u);
-        else
-            EXPECT_GT(whitened, 100u);
+        Picture plain = Frame();
+        std::vector<uint8_t> plainStencil = Stencil();
+        size_t shadowed = std::count_if(plainStencil.begin(), plainStencil.end(), [](uint8_t s) { return s != 0; });
+        EXPECT_GT(shadowed, 500u);
+
+        auto near_white = [](uint32_t p) { return Channel(p, 0) >= 250 && Channel(p, 8) >= 250 && Channel(p, 16) >= 250; };
+        const struct {
+            bool* flag;
+            const char* name;
+        } switches[] = {{&DrawShadowVolume, "DrawShadowVolume"}, {&DrawPossibleSilhouette, "DrawPossibleSilhouette"}};
+        for (const auto& s : switches) {
+            SCOPED_TRACE(s.name);
+            *s.flag = true;
+            Picture debug = Frame();
+            std::vector<uint8_t> debugStencil = Stencil();
+            *s.flag = false;
+            EXPECT_TRUE(debugStencil == plainStencil);
+            size_t brighter = 0, whitened = 0;
+            for (size_t i = 0; i < plain.pixels.size(); ++i) {
+                if (Channel(debug.pixels[i], 8) > Channel(plain.pixels[i], 8) + 10)
+                    ++brighter;
+                if (near_white(debug.pixels[i]) && !near_white(plain.pixels[i]))
+                    ++whitened;
+            }
+            if (s.flag == &DrawShadowVolume)
+                EXPECT_GT(brighter, 2000u);
+            else
+                EXPECT_GT(whitened, 100u);
+        }
+        EXPECT_TRUE(Frame().pixels == plain.pixels) << "switched off, the frame is as before";
     }
-    EXPECT_TRUE(Frame().pixels == plain.pixels) << "switched off, the frame is as before";
 }
 
 // A model whose volume needs more room than the shadow buffer was sized for

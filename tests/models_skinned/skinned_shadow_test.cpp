@@ -3,13 +3,23 @@
 #include "skel_model_support.h"
 
 #include <algorithm>
+#include <array>
+#include <string>
 
 namespace {
 
-// A ground square at y = 0 on the root and a cube on bone 1, which slides
-// along x from -2 to 2 at height 2 over four seconds. Written y-up: the
-// test sets an identity world matrix.
-void WriteShadowModel()
+// A skinned model for shadow frames, written y-up (the tests set an identity
+// world matrix): on the root, optionally a ground square at y = 0; on bone 1,
+// optionally a cube of the given half size, which the model's one animation
+// moves through the given keys (bone 1's position).
+struct ShadowModel {
+    std::string name;
+    bool ground = false;
+    float cubeHalf = 0;  // 0: no cube
+    std::vector<cal3d::Key> keys;
+};
+
+void WriteShadowModel(const ShadowModel& m)
 {
     cal3d::Skeleton skeleton;
     skeleton.bones.resize(2);
@@ -17,30 +27,36 @@ void WriteShadowModel()
     skeleton.bones[1].parent = 0;
     skeleton.bones[1].translation = {0, 2, 0};
     skeleton.bones[1].boneSpaceTranslation = {0, -2, 0};
-    cal3d::Write("shadow.csf", skeleton);
-    cal3d::Write("slide.caf", skeltest::Anim(4, {skeltest::Track(1, {skeltest::Key(0, -2, 2, 0),
-                                                                       skeltest::Key(4, 2, 2, 0)})}));
+    cal3d::Write(m.name + ".csf", skeleton);
+    cal3d::Write(m.name + ".caf", skeltest::Anim(4, {skeltest::Track(1, m.keys)}));
 
     cal3d::Mesh mesh;
     mesh.submeshes.resize(1);
     cal3d::Submesh& submesh = mesh.submeshes[0];
-    const float g = 30;
-    for (float x : {-g, g})
-        for (float z : {-g, g})
-            submesh.vertices.push_back(skeltest::Vertex(x, 0, z, {{0, 1}}));
-    for (int corner = 0; corner < 8; ++corner)
-        submesh.vertices.push_back(skeltest::Vertex(corner & 1 ? 0.5f : -0.5f, corner & 2 ? 2.5f : 1.5f,
-                                                    corner & 4 ? 0.5f : -0.5f, {{1, 1}}));
-    std::vector<std::array<int32_t, 3>> triangles = {{0, 1, 2}, {1, 3, 2}};
-    // Each cube face as two triangles over the corners with one bit fixed.
-    for (int axis = 0; axis < 3; ++axis) {
-        for (int side = 0; side < 2; ++side) {
-            int bits[4], n = 0;
-            for (int corner = 0; corner < 8; ++corner)
-                if (((corner >> axis) & 1) == side)
-                    bits[n++] = 4 + corner;
-            triangles.push_back({bits[0], bits[1], bits[3]});
-            triangles.push_back({bits[0], bits[3], bits[2]});
+    std::vector<std::array<int32_t, 3>> triangles;
+    if (m.ground) {
+        const float g = 30;
+        for (float x : {-g, g})
+            for (float z : {-g, g})
+                submesh.vertices.push_back(skeltest::Vertex(x, 0, z, {{0, 1}}));
+        triangles = {{0, 1, 2}, {1, 3, 2}};
+    }
+    if (m.cubeHalf > 0) {
+        const int32_t first = int32_t(submesh.vertices.size());
+        const float h = m.cubeHalf;
+        for (int corner = 0; corner < 8; ++corner)
+            submesh.vertices.push_back(skeltest::Vertex(corner & 1 ? h : -h, corner & 2 ? 2 + h : 2 - h,
+                                                        corner & 4 ? h : -h, {{1, 1}}));
+        // Each cube face as two triangles over the corners with one bit fixed.
+        for (int axis = 0; axis < 3; ++axis) {
+            for (int side = 0; side < 2; ++side) {
+                int bits[4], n = 0;
+                for (int corner = 0; corner < 8; ++corner)
+                    if (((corner >> axis) & 1) == side)
+                        bits[n++] = first + corner;
+                triangles.push_back({bits[0], bits[1], bits[3]});
+                triangles.push_back({bits[0], bits[3], bits[2]});
+            }
         }
     }
     // Wind every triangle outwards, as the shadow volumes expect.
@@ -53,23 +69,31 @@ void WriteShadowModel()
         D3DXVECTOR3 normal;
         D3DXVECTOR3 a = p[2] - p[1], b = p[1] - p[0];
         D3DXVec3Cross(&normal, &a, &b);
-        D3DXVECTOR3 centre = t[0] < 4 ? D3DXVECTOR3(p[0].x, -1, p[0].z) : D3DXVECTOR3(0, 2, 0);
+        const bool isGround = p[0].y == 0 && p[1].y == 0 && p[2].y == 0;
+        D3DXVECTOR3 centre = isGround ? D3DXVECTOR3(p[0].x, -1, p[0].z) : D3DXVECTOR3(0, 2, 0);
         D3DXVECTOR3 out = (p[0] + p[1] + p[2]) / 3.0f - centre;
         if (D3DXVec3Dot(&normal, &out) < 0)
             std::swap(t[1], t[2]);
         submesh.indices.insert(submesh.indices.end(), t.begin(), t.end());
     }
-    cal3d::Write("shadow.cmf", mesh);
+    cal3d::Write(m.name + ".cmf", mesh);
     cal3d::Material material;
     material.diffuse = {220, 220, 220, 255};
     material.ambient = {220, 220, 220, 255};
-    cal3d::Write("shadow.crf", material);
+    cal3d::Write(m.name + ".crf", material);
     cal3d::Config config;
-    config.entries = {{"skeleton", "shadow.csf"},
-                      {"animation", "slide.caf"},
-                      {"mesh", "shadow.cmf"},
-                      {"material", "shadow.crf"}};
-    cal3d::Write("shadow.cfg", config);
+    config.entries = {{"skeleton", m.name + ".csf"},
+                      {"animation", m.name + ".caf"},
+                      {"mesh", m.name + ".cmf"},
+                      {"material", m.name + ".crf"}};
+    cal3d::Write(m.name + ".cfg", config);
+}
+
+// A ground square at y = 0 and a cube on bone 1, which slides along x from
+// -2 to 2 at height 2 over four seconds.
+void WriteShadowModel()
+{
+    WriteShadowModel({"shadow", true, 0.5f, {skeltest::Key(0, -2, 2, 0), skeltest::Key(4, 2, 2, 0)}});
 }
 
 // The horizontal centre, in pixels, of the dark (shadowed) ground pixels in
@@ -132,6 +156,79 @@ TEST_F(SkinnedShadow, TheShadowOfAnAnimatedModelMovesWithIt)
     EXPECT_GT(right - left, 100.0f) << left << " -> " << right;
     EXPECT_NEAR(leftCount, rightCount, leftCount / 3 + 1);
     model->Release();
+}
+
+// The dark (shadowed or unlit) pixels of the last presented frame.
+std::vector<bool> DarkPixels()
+{
+    std::vector<uint32_t> pixels;
+    uint32_t width = 0, height = 0;
+    EXPECT_TRUE(QLTest_ReadPresentedFrame(&pixels, &width, &height));
+    std::vector<bool> dark(pixels.size());
+    for (size_t i = 0; i < pixels.size(); ++i)
+        dark[i] = ((pixels[i] >> 8) & 0xFF) < 60;
+    return dark;
+}
+
+size_t CountOf(const std::vector<bool>& mask)
+{
+    return size_t(std::count(mask.begin(), mask.end(), true));
+}
+
+// Two different animated models in one frame, skinned one after the other,
+// each cast the shadow of their own pose: the frame with both darkens what
+// the frames with each alone darken, and nothing else. A reset between
+// frames changes nothing.
+TEST_F(SkinnedShadow, TwoAnimatedModelsEachCastTheirOwnPose)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    WriteShadowModel({"ground", true, 0, {skeltest::Key(0, 0, 2, 0)}});
+    WriteShadowModel({"small", false, 0.4f, {skeltest::Key(0, -2.5f, 2, 0)}});
+    WriteShadowModel({"large", false, 0.8f, {skeltest::Key(0, 2.5f, 3, 1)}});
+    D3DXVECTOR3 eye(0, 9, -9), at(0, 0, 0), up(0, 1, 0);
+    ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
+    ASSERT_EQ(S_OK, graphics->SetLightning(true, D3DCOLOR_XRGB(40, 40, 40)));
+    D3DLIGHT9 light = {};
+    light.Type = D3DLIGHT_POINT;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Position = {0, 10, 0};
+    light.Range = 100;
+    light.Attenuation0 = 1;
+    ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
+    ASSERT_EQ(S_OK, graphics->SetStencilShadow(true));
+
+    IModel* models[3] = {};
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    auto load = [&](int i, const char* file) {
+        IGeometry* geometry = nullptr;
+        ASSERT_EQ(S_OK, core->CreateObject("cal3d", file, &geometry));
+        models[i] = static_cast<IModel*>(geometry);
+        models[i]->SetMatrix(identity);
+        ASSERT_EQ(S_OK, models[i]->AddAnimation(0, 1.0f));
+    };
+    load(0, "ground.cfg");
+    load(1, "small.cfg");
+    ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
+    const std::vector<bool> small = DarkPixels();
+    load(2, "large.cfg");
+    ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
+    const std::vector<bool> both = DarkPixels();
+    ASSERT_EQ(S_OK, graphics->UpdateScreenMode());
+    ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
+    EXPECT_TRUE(DarkPixels() == both) << "after a device reset";
+    models[1]->Release();
+    ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
+    const std::vector<bool> large = DarkPixels();
+
+    ASSERT_GT(CountOf(small), 300u);
+    ASSERT_GT(CountOf(large), CountOf(small) + 300u) << "the larger cube casts a larger shadow";
+    size_t wrong = 0;
+    for (size_t i = 0; i < both.size(); ++i)
+        wrong += both[i] != (small[i] || large[i]) ? 1 : 0;
+    EXPECT_LE(wrong, (CountOf(small) + CountOf(large)) / 100) << "of " << CountOf(small) + CountOf(large);
+    models[0]->Release();
+    models[2]->Release();
 }
 
 }  // namespace
