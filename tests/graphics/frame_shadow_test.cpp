@@ -239,3 +239,30 @@ TEST_F(ShadowTest, VolumeLargerThanTheShadowBufferGrowsIt)
     EXPECT_GE(Manager()->ShadowBufferCapacity(), 126u);
     EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.02f)) << "the grown buffer serves the next frames";
 }
+
+// A model with nothing to cast leaves the lit pass the same states as one
+// whose volume was drawn, with the eye outside and inside the volume.
+TEST_F(ShadowTest, AModelWithoutShadowDataLeavesTheStatesOfADrawnVolume)
+{
+    for (bool eyeInside : {false, true}) {
+        SCOPED_TRACE(eyeInside ? "eye inside the volume" : "eye outside");
+        std::vector<DWORD> drawn, skipped;
+        for (bool castsShadow : {true, false}) {
+            TearDown();
+            SetUp();
+            TestModel* box = BoxScene({"", kBoxLo, kBoxHi, Identity(), D3DXVECTOR3(-25.0f, 30.0f, 0.0f)});
+            ASSERT_TRUE(box);
+            box->hasShadowData = castsShadow;
+            models[0]->hasShadowData = false;  // the plane
+            if (eyeInside) {
+                const D3DXVECTOR3 eye(12, 3, 0), at(50, 0, 10), up(0, 1, 0);
+                ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
+            }
+            Frame();
+            (castsShadow ? drawn : skipped) = models[0]->statesAtRender;
+        }
+        ASSERT_EQ(5u, drawn.size());
+        EXPECT_EQ(drawn, skipped);
+        EXPECT_EQ(DWORD(D3DCULL_CW), drawn[0]);
+    }
+}

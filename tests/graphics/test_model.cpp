@@ -206,6 +206,13 @@ HRESULT TestModel::Render()
     if (calls)
         calls->push_back("render " + name);
     IDirect3DDevice9* device = graphics->GetDevice();
+    statesAtRender.clear();
+    for (D3DRENDERSTATETYPE state : {D3DRS_CULLMODE, D3DRS_STENCILPASS, D3DRS_STENCILZFAIL, D3DRS_ZFUNC,
+                                     D3DRS_TWOSIDEDSTENCILMODE}) {
+        DWORD value = 0;
+        device->GetRenderState(state, &value);
+        statesAtRender.push_back(value);
+    }
     device->SetTransform(D3DTS_WORLD, &world);
     device->SetMaterial(&material);
     HRESULT result = vertices->Active(0);
@@ -252,8 +259,8 @@ HRESULT TestModel::GetShadowInfos(ShadowInfos* out)
 {
     if (!out)
         return E_FAIL;
-    out->vertices = vertices;
-    out->indices = indices;
+    out->vertices = hasShadowData ? vertices : nullptr;
+    out->indices = hasShadowData ? indices : nullptr;
     return S_OK;
 }
 

@@ -55,6 +55,10 @@ public:
     HRESULT (*onUpdate)(IGraphics* graphics) = nullptr;
     HRESULT lastUpdateHook = S_OK;
     bool removeOnDestroy = true;  // false: a model that forgets RemoveGeometry
+    bool hasShadowData = true;    // false: GetShadowInfos gives nothing to cast
+    // The pass states found by the last Render: cull mode, stencil pass and
+    // depth-fail operations, depth function, two-sided stencil mode.
+    std::vector<DWORD> statesAtRender;
     bool* destroyed = nullptr;
 
 private:
