@@ -115,7 +115,7 @@ public:
     {
         D3DXVECTOR3 light;
         LightToModelSpace(world, worldLight, &light);
-        const ShadowMesh mesh = indices->ShadowView(vertices->Positions(), vertexCount);
+        const ShadowMesh mesh = indices->ShadowView(vertices);
         return BuildShadowVolume(mesh, light, out->data(), uint32_t(out->size()));
     }
 

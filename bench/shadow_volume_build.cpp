@@ -14,6 +14,7 @@ struct Prepared {
     std::vector<FaceInfo> faces;
     std::vector<ShadowEdge> edges;
     std::vector<uint8_t> facing;
+    std::vector<D3DXVECTOR4> planes;
     ShadowMesh view;
     std::vector<D3DXVECTOR3> out;
 };
@@ -30,8 +31,11 @@ Prepared Prepare(float bumps)
     p.facing.resize(triangles);
     const uint32_t edgeCount =
         ListShadowEdges(p.mesh.indices.data(), p.faces.data(), triangles, p.edges.data(), p.facing.data());
+    p.planes.resize(triangles);
+    ComputeShadowPlanes(p.mesh.positions.data(), uint32_t(p.mesh.positions.size()), p.mesh.indices.data(), triangles,
+                        p.planes.data(), p.facing.data());
     p.view = ShadowMesh{p.mesh.positions.data(), uint32_t(p.mesh.positions.size()), p.mesh.indices.data(), triangles,
-                        p.edges.data(), edgeCount, p.facing.data()};
+                        p.edges.data(), edgeCount, p.facing.data(), p.planes.data()};
     // Sides and caps of every triangle fit.
     p.out.resize(p.mesh.positions.size() * 6 + size_t(triangles) * 6);
     return p;

@@ -25,9 +25,13 @@ void Clear()
 
 // ---- VB
 
+namespace {
+uint64_t lastPositionsStamp = 0;
+}
+
 VB::VB(QLGraphics* owner, DWORD format, uint32_t vertexCount, bool isDynamic)
     : dynamic(isDynamic), fvf(format), stride(format ? D3DXGetFVFVertexSize(format) : 1), count(vertexCount),
-      graphics(owner)
+      positionsStamp(++lastPositionsStamp), graphics(owner)
 {
 }
 
@@ -102,6 +106,7 @@ HRESULT VB::Lock(void** data, D3DXVECTOR3** positionsOut)
     if (positionsOut) {
         *positionsOut = positions;
         boundsKnown = false;
+        positionsStamp = ++lastPositionsStamp;
     }
     return S_OK;
 }
@@ -145,6 +150,7 @@ IB::~IB()
     delete[] faceInfos;
     delete[] shadowEdges;
     delete[] facing;
+    delete[] planes;
     ReleaseBuffer();
     graphics->Forget(this);
 }
@@ -166,12 +172,18 @@ HRESULT IB::AllocateCopies()
     faceInfos = new (std::nothrow) FaceInfo[triangles]();
     shadowEdges = new (std::nothrow) ShadowEdge[3 * size_t(triangles)];
     facing = new (std::nothrow) uint8_t[triangles]();
-    return indices && faceInfos && shadowEdges && facing ? S_OK : E_OUTOFMEMORY;
+    planes = new (std::nothrow) D3DXVECTOR4[triangles];
+    return indices && faceInfos && shadowEdges && facing && planes ? S_OK : E_OUTOFMEMORY;
 }
 
-ShadowMesh IB::ShadowView(const D3DXVECTOR3* positions, uint32_t vertexCount) const
+ShadowMesh IB::ShadowView(VB* vertices)
 {
-    return ShadowMesh{positions, vertexCount, indices, count / 3, shadowEdges, shadowEdgeCount, facing};
+    const D3DXVECTOR3* positions = vertices->Positions();
+    if (positions && planesStamp != vertices->PositionsStamp()) {
+        ComputeShadowPlanes(positions, vertices->GetCount(), indices, count / 3, planes, facing);
+        planesStamp = vertices->PositionsStamp();
+    }
+    return ShadowMesh{positions, vertices->GetCount(), indices, count / 3, shadowEdges, shadowEdgeCount, facing, planes};
 }
 
 HRESULT IB::CreateBuffer()
@@ -225,6 +237,7 @@ HRESULT IB::Lock(void** data, WORD** indicesOut)
 HRESULT IB::Unlock()
 {
     HRESULT result = buffer ? buffer->Unlock() : S_OK;
+    planesStamp = 0;
     graphics->GenConnectivityInfos(this);
     return result;
 }

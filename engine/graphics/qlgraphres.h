@@ -38,6 +38,9 @@ public:
     const D3DXVECTOR3* Positions() const { return positions; }
     // The box around the kept positions as last written; false without any.
     bool PositionBounds(D3DXVECTOR3* low, D3DXVECTOR3* high);
+    // Changes, to a value no buffer had before, whenever positions may have
+    // been written.
+    uint64_t PositionsStamp() const { return positionsStamp; }
     bool IsDynamic() const { return dynamic; }
     DWORD Fvf() const { return fvf; }
     uint32_t Stride() const { return stride; }
@@ -55,6 +58,7 @@ private:
     // survives a device reset, so the buffer's shadow stays its own.
     D3DXVECTOR3* positions = nullptr;
     bool boundsKnown = false;  // cleared by every lock that hands out positions
+    uint64_t positionsStamp;
     D3DXVECTOR3 boundsLow, boundsHigh;
     QLGraphics* graphics;
     IDirect3DVertexBuffer9* buffer = nullptr;
@@ -75,8 +79,10 @@ public:
     ~IB();
     const WORD* Indices() const { return indices; }
     FaceInfo* FaceInfos() const { return faceInfos; }
-    // What the volume builder reads, made from the connectivity at Unlock.
-    ShadowMesh ShadowView(const D3DXVECTOR3* positions, uint32_t vertexCount) const;
+    // What the volume builder reads for these triangles over the kept
+    // positions of vertices: the edge list made at Unlock, and the planes,
+    // made again whenever the positions or the indices changed.
+    ShadowMesh ShadowView(VB* vertices);
     void SetShadowEdgeCount(uint32_t count) { shadowEdgeCount = count; }
     ShadowEdge* ShadowEdges() const { return shadowEdges; }
     uint8_t* Facing() const { return facing; }
@@ -94,6 +100,8 @@ private:
     ShadowEdge* shadowEdges = nullptr;  // 3 per triangle at most
     uint32_t shadowEdgeCount = 0;
     uint8_t* facing = nullptr;  // one byte per triangle
+    D3DXVECTOR4* planes = nullptr;  // one per triangle
+    uint64_t planesStamp = 0;  // the positions stamp the planes were made from; 0: none
     uint32_t count;
     QLGraphics* graphics;
     IDirect3DIndexBuffer9* buffer = nullptr;

@@ -58,7 +58,7 @@ HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slo
     if (!LightToModelSpace(world, worldLight, &light))
         return S_OK;
     const D3DXVECTOR3* positions = infos.vertices->Positions();
-    const ShadowMesh mesh = infos.indices->ShadowView(positions, infos.vertices->GetCount());
+    const ShadowMesh mesh = infos.indices->ShadowView(infos.vertices);
     if (!positions || !mesh.indices || !mesh.facing || mesh.triangleCount == 0)
         return S_OK;
 

@@ -66,34 +66,18 @@ inline void Extrude(const D3DXVECTOR3& v, const D3DXVECTOR3& light, D3DXVECTOR3*
     out->z = light.z + (v.z - light.z) * kShadowExtrusion;
 }
 
-// Facing of every triangle into the lit and inert bits of mesh.facing. A
-// triangle that names a vertex the positions do not have is inert: it casts
-// nothing and counts as unlit for its neighbours.
+// Facing of every triangle into the lit bit of mesh.facing: one dot product
+// with its plane, in a loop the compiler can vectorise. Inert triangles have
+// planes that never face a light.
 void ComputeFacing(const ShadowMesh& mesh, const D3DXVECTOR3& light)
 {
-    const D3DXVECTOR3* positions = mesh.positions;
-    const WORD* tri = mesh.indices;
+    const D3DXVECTOR4* planes = mesh.planes;
     uint8_t* facing = mesh.facing;
-    const uint32_t vertexCount = mesh.vertexCount;
     const float lx = light.x, ly = light.y, lz = light.z;
-    for (uint32_t t = 0; t < mesh.triangleCount; ++t, tri += 3) {
-        const uint8_t keep = uint8_t(facing[t] & kFacingOpenPiece);
-        if (tri[0] >= vertexCount || tri[1] >= vertexCount || tri[2] >= vertexCount) {
-            facing[t] = uint8_t(keep | kFacingInert);
-            continue;
-        }
-        const D3DXVECTOR3& p0 = positions[tri[0]];
-        const D3DXVECTOR3& p1 = positions[tri[1]];
-        const D3DXVECTOR3& p2 = positions[tri[2]];
-        const float ax = p2.x - p1.x, ay = p2.y - p1.y, az = p2.z - p1.z;
-        const float bx = p1.x - p0.x, by = p1.y - p0.y, bz = p1.z - p0.z;
-        const float nx = ay * bz - az * by;
-        const float ny = az * bx - ax * bz;
-        const float nz = ax * by - ay * bx;
-        // Towards the light from the triangle, so the test holds wherever the
-        // model stands, not only around the origin.
-        const float dot = nx * (lx - p0.x) + ny * (ly - p0.y) + nz * (lz - p0.z);
-        facing[t] = uint8_t(keep | (dot >= 0.0f ? kFacingLit : 0));
+    const uint32_t triangles = mesh.triangleCount;
+    for (uint32_t t = 0; t < triangles; ++t) {
+        const float side = planes[t].x * lx + planes[t].y * ly + planes[t].z * lz + planes[t].w;
+        facing[t] = uint8_t((facing[t] & ~kFacingLit) | (side >= 0.0f ? kFacingLit : 0));
     }
 }
 
@@ -239,6 +223,31 @@ HRESULT GenConnectivity(const WORD* indices, uint32_t indexCount, FaceInfo* face
     return S_OK;
 }
 
+void ComputeShadowPlanes(const D3DXVECTOR3* positions, uint32_t vertexCount, const WORD* indices,
+                         uint32_t triangleCount, D3DXVECTOR4* planes, uint8_t* facing)
+{
+    const WORD* tri = indices;
+    for (uint32_t t = 0; t < triangleCount; ++t, tri += 3) {
+        if (tri[0] >= vertexCount || tri[1] >= vertexCount || tri[2] >= vertexCount) {
+            planes[t] = D3DXVECTOR4(0.0f, 0.0f, 0.0f, -1.0f);
+            facing[t] = uint8_t(facing[t] | kFacingInert);
+            continue;
+        }
+        facing[t] = uint8_t(facing[t] & ~kFacingInert);
+        const D3DXVECTOR3& p0 = positions[tri[0]];
+        const D3DXVECTOR3& p1 = positions[tri[1]];
+        const D3DXVECTOR3& p2 = positions[tri[2]];
+        const float ax = p2.x - p1.x, ay = p2.y - p1.y, az = p2.z - p1.z;
+        const float bx = p1.x - p0.x, by = p1.y - p0.y, bz = p1.z - p0.z;
+        const float nx = ay * bz - az * by;
+        const float ny = az * bx - ax * bz;
+        const float nz = ax * by - ay * bx;
+        // Towards the light from the triangle, so the test holds wherever the
+        // model stands, not only around the origin.
+        planes[t] = D3DXVECTOR4(nx, ny, nz, -(nx * p0.x + ny * p0.y + nz * p0.z));
+    }
+}
+
 uint32_t ListShadowEdges(const WORD* indices, const FaceInfo* faces, uint32_t triangles, ShadowEdge* edges,
                          uint8_t* facing)
 {
@@ -277,7 +286,8 @@ uint32_t ListShadowEdges(const WORD* indices, const FaceInfo* faces, uint32_t tr
 uint64_t BuildShadowVolume(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity,
                            float start)
 {
-    if (mesh.triangleCount == 0 || !mesh.positions || !mesh.indices || !mesh.facing || (!mesh.edges && mesh.edgeCount))
+    if (mesh.triangleCount == 0 || !mesh.positions || !mesh.indices || !mesh.facing || !mesh.planes ||
+        (!mesh.edges && mesh.edgeCount))
         return 0;
     if (!out)
         capacity = 0;

@@ -56,21 +56,28 @@ const uint32_t kOneSidedPairing = 0x80000000u;
 
 // Per-triangle bits of ShadowMesh::facing.
 const uint8_t kFacingLit = 1;        // faces the light; rewritten by every build
-const uint8_t kFacingInert = 2;      // names a vertex the positions lack; rewritten by every build
+const uint8_t kFacingInert = 2;      // names a vertex the positions lack; set by ComputeShadowPlanes
 const uint8_t kFacingOpenPiece = 4;  // belongs to a piece with open edges; set by ListShadowEdges
 
 // Lists the edges of triangleCount triangles whose connectivity GenConnectivity
 // gave: edges needs room for 3 * triangleCount, facing for triangleCount
-// (its open-piece bits are set, the others cleared). A neighbour record
+// (its open-piece bits are set, the others cleared: planes come after). A neighbour record
 // naming a triangle or edge the mesh does not have counts as an open edge.
 // Returns the number listed; 0 also when the scratch memory to find the
 // pieces cannot be allocated (the mesh then casts nothing).
 uint32_t ListShadowEdges(const WORD* indices, const FaceInfo* faces, uint32_t triangleCount, ShadowEdge* edges,
                          uint8_t* facing);
 
+// The plane of every triangle, (N, -N . p0) with N = (p2 - p1) x (p1 - p0),
+// for as long as the positions stay as they are: facing a light is then one
+// dot product. A triangle naming a vertex at or above vertexCount gets an
+// always-unlit plane and the inert bit in facing.
+void ComputeShadowPlanes(const D3DXVECTOR3* positions, uint32_t vertexCount, const WORD* indices,
+                         uint32_t triangleCount, D3DXVECTOR4* planes, uint8_t* facing);
+
 // A mesh as the volume builder reads it: the vertex buffer's kept positions,
-// the index buffer's kept indices and the edge list and facing scratch made
-// from them.
+// the index buffer's kept indices and the edge list, planes and facing
+// scratch made from them.
 struct ShadowMesh {
     const D3DXVECTOR3* positions;
     uint32_t vertexCount;  // a triangle using an index at or above it casts nothing
@@ -78,7 +85,8 @@ struct ShadowMesh {
     uint32_t triangleCount;
     const ShadowEdge* edges;  // from ListShadowEdges
     uint32_t edgeCount;
-    uint8_t* facing;  // one byte per triangle; the lit and inert bits are rewritten
+    uint8_t* facing;  // one byte per triangle; the lit bit is rewritten
+    const D3DXVECTOR4* planes;  // from ComputeShadowPlanes
 };
 
 // Builds the sides of the shadow volume of mesh for a point light at light,

@@ -14,6 +14,7 @@ struct TestMesh {
     std::vector<FaceInfo> faces;
     std::vector<ShadowEdge> edges;
     std::vector<uint8_t> facing;
+    std::vector<D3DXVECTOR4> planes;
 
     uint32_t Triangles() const { return uint32_t(indices.size() / 3); }
     void Connect()
@@ -26,9 +27,12 @@ struct TestMesh {
     {
         edges.assign(3 * size_t(Triangles()) + 1, ShadowEdge{});
         facing.assign(Triangles() + 1, 0);
+        planes.assign(Triangles() + 1, D3DXVECTOR4(0, 0, 0, 0));
         const uint32_t edgeCount = ListShadowEdges(indices.data(), faces.data(), Triangles(), edges.data(), facing.data());
+        ComputeShadowPlanes(positions.data(), uint32_t(positions.size()), indices.data(), Triangles(), planes.data(),
+                            facing.data());
         return ShadowMesh{positions.data(), uint32_t(positions.size()), indices.data(), Triangles(), edges.data(),
-                          edgeCount, facing.data()};
+                          edgeCount, facing.data(), planes.data()};
     }
     bool Lit(uint32_t t) const { return (facing[t] & kFacingLit) != 0; }
 };
