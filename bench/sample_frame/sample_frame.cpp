@@ -1,9 +1,18 @@
 // Frame-time harness: the sample's own frame (the park, one shadowing point
-// light, the texts) drawn headless at 800 x 600, with stencil shadows on and
-// then off. Prints the median and the spread of milliseconds per frame.
-//   bench_sample_frame [frames]   (run from the folder that holds data/)
+// light, the texts) drawn headless at 800 x 600 with stencil shadows, the
+// light held still. Side by side, in interleaved rounds:
+//   - the frame the old way (every volume counted in front of the scene,
+//     two one-sided draws) against the new way, from the start-up camera;
+//   - the new frame with the camera inside the fountain's shadow against
+//     the start-up camera;
+//   - standard lighting, for scale.
+// Prints each setting's median milliseconds per frame and, per round, the
+// ratios, with their median and spread over the rounds.
+//   bench_sample_frame [frames per round] [rounds]   (run from the folder that holds data/)
 #include <sampleapp.h>
 #include <samplestate.h>
+
+#include <graphics/qlgraphics.h>
 
 #include <algorithm>
 #include <chrono>
@@ -13,40 +22,75 @@
 
 namespace {
 
-struct Figures {
-    double median, p10, p90, min, max;
-};
-
-Figures Summarise(std::vector<double> ms)
+double Median(std::vector<double> values)
 {
-    std::sort(ms.begin(), ms.end());
-    auto at = [&](double fraction) { return ms[(size_t)(fraction * (ms.size() - 1) + 0.5)]; };
-    return {at(0.5), at(0.1), at(0.9), ms.front(), ms.back()};
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
-// Frames as the main loop draws them, timed one by one.
-bool TimeFrames(SampleEngine& engine, FrameCounters& counters, int frames, std::vector<double>* ms)
+struct Setting {
+    const char* name;
+    bool stencil;
+    bool oldWay;
+    bool eyeInShadow;
+    std::vector<double> medians;  // per round, ms per frame
+};
+
+// The light held where it starts its circle, at angle 0: (0, 150, 150).
+// From there the fountain's bowl shades the point 32 units north of its
+// axis, 12 up: the eye looks away from the light, over the shaded basin.
+const D3DXVECTOR3 kLight(0.0f, 150.0f, 150.0f);
+const D3DXVECTOR3 kShadedEye(0.0f, 12.0f, -32.0f), kShadedTarget(0.0f, 0.0f, -150.0f);
+
+HRESULT Prepare(SampleEngine& engine, const Setting& s)
+{
+    Sample.stencilShadow = s.stencil;
+    HRESULT result = engine.graphics->SetStencilShadow(s.stencil);
+    if (FAILED(result))
+        return result;
+    ShadowVolumeOptions options;
+    options.capsWhereNeeded = options.twoSidedStencil = !s.oldWay;
+    static_cast<QLGraphics*>(engine.graphics)->SetShadowVolumeOptions(options);
+    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+    const D3DXVECTOR3 eye = s.eyeInShadow ? kShadedEye : StartEye();
+    const D3DXVECTOR3 target = s.eyeInShadow ? kShadedTarget : StartTarget();
+    return engine.graphics->SetCamera(&eye, &target, &up);
+}
+
+// Frames as the main loop draws them; the median of their times.
+bool TimeFrames(SampleEngine& engine, FrameCounters& counters, int frames, double* median)
 {
     using Clock = std::chrono::steady_clock;
+    std::vector<double> ms;
     for (int i = 0; i < frames; ++i) {
         Clock::time_point start = Clock::now();
         engine.core->Update();
         Sample.helpText = "Controls :";
         if (FAILED(DrawSampleFrame(engine, counters, nullptr)))
             return false;
-        if (ms)
-            ms->push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
+    if (median)
+        *median = Median(ms);
     return true;
+}
+
+void PrintRatio(const char* name, const Setting& top, const Setting& bottom)
+{
+    std::vector<double> ratios;
+    for (size_t r = 0; r < top.medians.size(); ++r)
+        ratios.push_back(top.medians[r] / bottom.medians[r]);
+    std::printf("%-40s median %.3f, min %.3f, max %.3f over %zu rounds\n", name, Median(ratios),
+                *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()),
+                ratios.size());
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    int frames = argc > 1 ? std::atoi(argv[1]) : 300;
-    if (frames < 10)
-        frames = 10;
+    const int frames = std::max(10, argc > 1 ? std::atoi(argv[1]) : 60);
+    const int rounds = std::max(1, argc > 2 ? std::atoi(argv[2]) : 7);
     // Headless unless told otherwise (the stand-in reads this; Windows ignores it).
     static char headless[] = "SDL_VIDEODRIVER=offscreen";
     if (!std::getenv("SDL_VIDEODRIVER"))
@@ -61,25 +105,39 @@ int main(int argc, char** argv)
     }
     FrameCounters counters;
     StartFrameCounters(counters);
-    // Windowed, the back buffer keeps the size the device was made with.
     ScreenMode mode = {};
     engine.graphics->GetScreenMode(&mode);
+    Sample.lightMoving = false;
+    engine.light.Position = kLight;
+    engine.graphics->SetLight(0, true, &engine.light);
 
+    Setting settings[] = {
+        {"old frame (depth-pass, two draws)", true, true, false, {}},
+        {"new frame", true, false, false, {}},
+        {"new frame, eye in the fountain's shadow", true, false, true, {}},
+        {"standard lighting", false, false, false, {}},
+    };
     int status = 0;
-    for (bool stencil : {true, false}) {
-        Sample.stencilShadow = stencil;
-        engine.graphics->SetStencilShadow(stencil);
-        std::vector<double> ms;
-        if (!TimeFrames(engine, counters, 20, nullptr) || !TimeFrames(engine, counters, frames, &ms)) {
-            std::fprintf(stderr, "bench_sample_frame: a frame failed\n");
-            status = 1;
-            break;
+    for (int round = 0; round < rounds && status == 0; ++round)
+        for (Setting& s : settings) {
+            double median = 0;
+            if (FAILED(Prepare(engine, s)) || !TimeFrames(engine, counters, 5, nullptr) ||
+                !TimeFrames(engine, counters, frames, &median)) {
+                std::fprintf(stderr, "bench_sample_frame: a frame failed\n");
+                status = 1;
+                break;
+            }
+            s.medians.push_back(median);
         }
-        Figures f = Summarise(ms);
-        std::printf("%-16s %d frames, 800x600 window, %dx%d back buffer: median %.2f ms/frame, p10 %.2f, p90 %.2f, "
-                    "min %.2f, max %.2f\n",
-                    stencil ? "stencil shadows" : "standard light", frames, mode.width, mode.height, f.median, f.p10,
-                    f.p90, f.min, f.max);
+    if (status == 0) {
+        std::printf("%d rounds of %d frames, %dx%d back buffer, light held at (0, 150, 150)\n", rounds, frames,
+                    mode.width, mode.height);
+        for (const Setting& s : settings)
+            std::printf("%-40s median %.2f ms/frame (rounds from %.2f to %.2f)\n", s.name, Median(s.medians),
+                        *std::min_element(s.medians.begin(), s.medians.end()),
+                        *std::max_element(s.medians.begin(), s.medians.end()));
+        PrintRatio("new / old frame", settings[1], settings[0]);
+        PrintRatio("eye in shadow / outside, new frame", settings[2], settings[1]);
     }
     ReleaseSample(engine);
     return status;

@@ -33,10 +33,13 @@ const CaptureView views[] = {
     {"park_cam1_volumes", CaptureScene::Park, 0, 0.6f, true, false, false, true, true, false, 0.0f},
     {"park_cam2_silhouettes", CaptureScene::Park, 1, 2.1f, true, false, false, false, true, false, 0.0f},
     {"park_cam1_texts", CaptureScene::Park, 0, 1.2f, true, false, false, false, false, true, 0.0f},
+    {"park_in_shadow", CaptureScene::Park, 3, 0.0f, true, false, false, false, false, false, 0.0f},
+    {"park_in_shadow_volumes", CaptureScene::Park, 3, 0.0f, true, false, false, true, true, false, 0.0f},
     {"creature_t0.000", CaptureScene::Creature, 0, 0.8f, true, false, false, false, false, false, 0.0f},
     {"creature_t0.500", CaptureScene::Creature, 0, 0.8f, true, false, false, false, false, false, 0.5f},
     {"creature_t1.250", CaptureScene::Creature, 0, 0.8f, true, false, false, false, false, false, 1.25f},
     {"creature_t1.250_standard", CaptureScene::Creature, 0, 0.8f, false, false, false, false, false, false, 1.25f},
+    {"creatures_two_t1.500", CaptureScene::TwoCreatures, 0, 0.8f, true, false, false, false, false, false, 1.5f},
 };
 
 struct Camera {
@@ -47,6 +50,9 @@ const Camera parkCameras[] = {
     {D3DXVECTOR3(0.0f, 300.0f, -400.0f), D3DXVECTOR3(0.0f, 50.0f, 0.0f)},
     {D3DXVECTOR3(380.0f, 160.0f, -180.0f), D3DXVECTOR3(0.0f, 20.0f, 20.0f)},
     {D3DXVECTOR3(-260.0f, 90.0f, 330.0f), D3DXVECTOR3(20.0f, 30.0f, -20.0f)},
+    // Behind the fountain, in its bowl's shadow under the light at angle 0,
+    // looking away from the light.
+    {D3DXVECTOR3(0.0f, 12.0f, -32.0f), D3DXVECTOR3(0.0f, 0.0f, -150.0f)},
 };
 
 D3DLIGHT9 PointLight(const D3DXVECTOR3& position)
@@ -86,6 +92,23 @@ HRESULT LoadCreature(CaptureEngine& engine)
     if (SUCCEEDED(result) && !(engine.creatureHigh.y > engine.creatureLow.y))
         result = E_FAIL;
     engine.animationTime = 0.0f;
+    return result;
+}
+
+// Another creature beside the first, waving only: its own pose, its own
+// shadow.
+HRESULT LoadSecondCreature(CaptureEngine& engine)
+{
+    HRESULT result = engine.core->CreateObject("cal3d", creatureFile, &engine.secondCreature);
+    const D3DXVECTOR3 extent = engine.creatureHigh - engine.creatureLow;
+    const float size = D3DXVec3Length(&extent);
+    D3DXMATRIX beside;
+    D3DXMatrixTranslation(&beside, -0.6f * size, 0.0f, 0.4f * size);
+    IModel* model = static_cast<IModel*>(engine.secondCreature);
+    if (SUCCEEDED(result))
+        result = model->SetMatrix(beside);
+    if (SUCCEEDED(result))
+        result = model->AddAnimation(waveAnimation, 1.0f);
     return result;
 }
 
@@ -190,13 +213,15 @@ HRESULT StartCapture(CaptureEngine& engine)
 HRESULT CaptureFrame(CaptureEngine& engine, const CaptureView& view, CapturedImage* image)
 {
     HRESULT result = S_OK;
-    if (view.scene == CaptureScene::Creature && !engine.creature)
+    if (view.scene != CaptureScene::Park && !engine.creature)
         result = LoadCreature(engine);
+    if (SUCCEEDED(result) && view.scene == CaptureScene::TwoCreatures && !engine.secondCreature)
+        result = LoadSecondCreature(engine);
     if (FAILED(result))
         return result;
     // Fixed steps up to the view's time, the last of them the captured frame.
     long steps = 0;
-    if (view.scene == CaptureScene::Creature)
+    if (view.scene != CaptureScene::Park)
         steps = lroundf((view.animationTime - engine.animationTime) / animationStep);
     if (steps < 0)
         return E_INVALIDARG;
@@ -246,6 +271,8 @@ void ReleaseCapture(CaptureEngine& engine)
         engine.probe->Release();
     if (engine.creature)
         engine.creature->Release();
+    if (engine.secondCreature)
+        engine.secondCreature->Release();
     if (engine.park)
         engine.park->Release();
     if (engine.font)

@@ -9,12 +9,14 @@
 
 #include <stdint.h>
 
-enum class CaptureScene { Park, Creature };
+// TwoCreatures: a second creature, loaded separately and posed by another
+// animation, beside the first.
+enum class CaptureScene { Park, Creature, TwoCreatures };
 
 struct CaptureView {
     const char* name;
     CaptureScene scene;
-    int camera;        // Park: 0 to 2; Creature: ignored, framed from its bounds
+    int camera;        // Park: 0 to 3 (3: in the fountain's shadow); Creature: ignored, framed from its bounds
     float lightAngle;  // radians about the vertical axis through the scene
     bool stencilShadow;
     bool ambientOnly;
@@ -35,6 +37,7 @@ struct CaptureEngine {
     IGeometry* font = nullptr;
     IGeometry* park = nullptr;
     IGeometry* creature = nullptr;
+    IGeometry* secondCreature = nullptr;
     CaptureProbe* probe = nullptr;
     float animationTime = 0.0f;
     D3DXVECTOR3 creatureLow, creatureHigh;  // its bounds when loaded
