@@ -85,10 +85,9 @@ check "F switches to wireframe" press_until f shows wireframe changed_scene "$sh
 check "F switches back to solid" press_until f shows back same_scene "$shots/frozen.png" "$shots/back.png"
 
 help_region=560x180+4+25
-# The back buffer keeps the window's first size, 640 x 480, and is shown
-# scaled to the 800 x 600 client area: the banner, nine lines of 1.1 x 15
-# pixels under y 300, lands near y 560 of the window.
-banner_region=800x40+0+550
+# The back buffer has the window's 800 x 600 client size from the start:
+# the banner, nine lines of 1.1 x 15 pixels under y 300, lands near y 450.
+banner_region=800x40+0+440
 plain_white=$(colour_pixels "$shots/frozen.png" "$help_region" "#FFFFFF")
 help_shown() { at_least "$(colour_pixels "$shots/help.png" "$help_region" "#FFFFFF")" $((plain_white + 1500)); }
 check "F1 shows the help text" press_until F1 shows help help_shown
