@@ -384,9 +384,17 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
     glBlitNamedFramebuffer(backFbo, presentedFbo, 0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     int windowW = 0, windowH = 0;
     SDL_GL_GetDrawableSize(sdlWindow, &windowW, &windowH);
-    // Stretched to the client area; the window's rows run bottom-up.
+    // The window's GL drawable takes a new window size only when the driver
+    // looks again, and setting a viewport on it makes the driver look: else
+    // a resized window shows a crop of the old drawable.
+    gl.BindDrawFramebuffer(0);
+    glViewport(0, 0, windowW, windowH);
+    gl.ForgetViewport();
+    // Stretched over the whole client area, linearly unless the sizes match,
+    // as Direct3D 9 stretches a windowed Present; the window's rows run bottom-up.
     glBlitNamedFramebuffer(backFbo, 0, 0, 0, w, h, 0, windowH, windowW, 0, GL_COLOR_BUFFER_BIT,
                            (windowW == w && windowH == h) ? GL_NEAREST : GL_LINEAR);
+    gl.BindDrawFramebuffer(backFbo);
     SDL_GL_SwapWindow(sdlWindow);
     return D3D_OK;
 }
