@@ -19,14 +19,23 @@ void QLTest_ClearFailures();
 
 // Window events, pushed into SDL's event queue as the window system would
 // queue them: they become messages when the queue is next pumped.
+// Moved and Resized are a user's drag of the window's frame: on their own a
+// whole drag (button pressed, the change, button released); between
+// FrameGrabbed and FrameReleased one step of a longer drag. The ...ByProgram
+// changes are made by another program or the window manager, with no drag.
 enum class QLTestWindowEvent {
     Close,        // the user's close button
     FocusGained,  // another application gave the focus back
     FocusLost,    // another application took the focus
     Minimized,
-    Restored,
+    Restored,     // from minimised, or from maximised (x, y: the size it returns to, 0: unchanged)
     Moved,        // x, y: the client area's new screen position
     Resized,      // x, y: the client area's new width and height
+    FrameGrabbed,   // a mouse button pressed on the frame
+    FrameReleased,  // and released
+    MovedByProgram,    // x, y as for Moved
+    ResizedByProgram,  // x, y as for Resized
+    Maximized,    // x, y: the client area's maximised width and height
 };
 void QLTest_InjectWindowEvent(HWND window, QLTestWindowEvent event, int x = 0, int y = 0);
 
