@@ -151,10 +151,15 @@ void Device::ApplyPresentParameters(bool initial)
         if (fullScreenApplied) {
             SDL_SetWindowFullscreen(sdlWindow, 0);
             fullScreenApplied = false;
+            // Back at the size the window had, or was given while full screen.
+            RECT client;
+            if (GetClientRect(window, &client) && client.right > 0 && client.bottom > 0)
+                SDL_SetWindowSize(sdlWindow, client.right, client.bottom);
         }
     } else {
         // Full screen: the window takes the back buffer's size in a mode of
-        // that size; leaving it restores the desktop mode.
+        // that size; leaving it restores the desktop mode and the window's
+        // own size, which SDL keeps unless it is told a new one.
         SDL_DisplayMode mode = {};
         int display = SDL_GetWindowDisplayIndex(sdlWindow);
         SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &mode);
@@ -162,7 +167,6 @@ void Device::ApplyPresentParameters(bool initial)
         mode.h = params.BackBufferHeight;
         if (params.FullScreen_RefreshRateInHz)
             mode.refresh_rate = params.FullScreen_RefreshRateInHz;
-        SDL_SetWindowSize(sdlWindow, params.BackBufferWidth, params.BackBufferHeight);
         SDL_SetWindowDisplayMode(sdlWindow, &mode);
         SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN);
         fullScreenApplied = true;

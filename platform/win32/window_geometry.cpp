@@ -4,7 +4,6 @@
 #include "window_internal.h"
 #include "x11_window.h"
 
-
 namespace {
 
 bool FrameHeld(const Win32Window* window)
