@@ -85,6 +85,9 @@ void QLTest_DetachJoystick(int id);
 // The last frame Present showed, at back-buffer size, top row first, one
 // 0xAARRGGBB value per pixel.
 bool QLTest_ReadPresentedFrame(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height);
+// What the last Present put into the window, at the window's drawable size,
+// top row first. Only the offscreen driver keeps it after the swap.
+bool QLTest_ReadWindowFrame(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height);
 // The back buffer's depth (0..1) and stencil values as they are now, top row
 // first, at back-buffer size.
 bool QLTest_ReadDepthBuffer(std::vector<float>* depth, uint32_t* width, uint32_t* height);
