@@ -52,3 +52,28 @@ ql_press() {
 ql_shot() {
   import -window "$1" "$2"
 }
+
+# The client area of window $1 as "x y width height" in screen coordinates.
+ql_window_geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+    /Width:/ {w = $2} /Height:/ {h = $2} END {print x, y, w, h}'
+}
+
+# Drags the bottom-right corner of window $1's frame by $2, $3 pixels with
+# the left button, as a user does, holding it still a moment before the
+# release so that the program sees the button down while the size changes.
+ql_drag_frame_corner() {
+  local x y w h bottom
+  read -r x y w h < <(ql_window_geometry "$1")
+  bottom=$(xprop -id "$1" _NET_FRAME_EXTENTS | awk -F', ' '{print $4}')
+  xdotool mousemove $((x + w - 2)) $((y + h + ${bottom:-4} / 2 + 1))
+  sleep 0.2
+  xdotool mousedown 1
+  sleep 0.2
+  for _ in 1 2 3 4 5 6; do
+    xdotool mousemove_relative -- $(($2 / 6)) $(($3 / 6))
+    sleep 0.1
+  done
+  sleep 0.6
+  xdotool mouseup 1
+}

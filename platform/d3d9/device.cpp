@@ -151,10 +151,15 @@ void Device::ApplyPresentParameters(bool initial)
         if (fullScreenApplied) {
             SDL_SetWindowFullscreen(sdlWindow, 0);
             fullScreenApplied = false;
+            // Back at the size the window had, or was given while full screen.
+            RECT client;
+            if (GetClientRect(window, &client) && client.right > 0 && client.bottom > 0)
+                SDL_SetWindowSize(sdlWindow, client.right, client.bottom);
         }
     } else {
         // Full screen: the window takes the back buffer's size in a mode of
-        // that size; leaving it restores the desktop mode.
+        // that size; leaving it restores the desktop mode and the window's
+        // own size, which SDL keeps unless it is told a new one.
         SDL_DisplayMode mode = {};
         int display = SDL_GetWindowDisplayIndex(sdlWindow);
         SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &mode);
@@ -162,7 +167,6 @@ void Device::ApplyPresentParameters(bool initial)
         mode.h = params.BackBufferHeight;
         if (params.FullScreen_RefreshRateInHz)
             mode.refresh_rate = params.FullScreen_RefreshRateInHz;
-        SDL_SetWindowSize(sdlWindow, params.BackBufferWidth, params.BackBufferHeight);
         SDL_SetWindowDisplayMode(sdlWindow, &mode);
         SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN);
         fullScreenApplied = true;
@@ -384,9 +388,17 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
     glBlitNamedFramebuffer(backFbo, presentedFbo, 0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     int windowW = 0, windowH = 0;
     SDL_GL_GetDrawableSize(sdlWindow, &windowW, &windowH);
-    // Stretched to the client area; the window's rows run bottom-up.
+    // The window's GL drawable takes a new window size only when the driver
+    // looks again, and setting a viewport on it makes the driver look: else
+    // a resized window shows a crop of the old drawable.
+    gl.BindDrawFramebuffer(0);
+    glViewport(0, 0, windowW, windowH);
+    gl.ForgetViewport();
+    // Stretched over the whole client area, linearly unless the sizes match,
+    // as Direct3D 9 stretches a windowed Present; the window's rows run bottom-up.
     glBlitNamedFramebuffer(backFbo, 0, 0, 0, w, h, 0, windowH, windowW, 0, GL_COLOR_BUFFER_BIT,
                            (windowW == w && windowH == h) ? GL_NEAREST : GL_LINEAR);
+    gl.BindDrawFramebuffer(backFbo);
     SDL_GL_SwapWindow(sdlWindow);
     return D3D_OK;
 }

@@ -37,6 +37,7 @@ public:
 
     // Test hooks.
     bool ReadPresented(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height);
+    bool ReadWindow(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height);
     bool ReadDepth(std::vector<float>* depth, uint32_t* width, uint32_t* height);
     bool ReadStencil(std::vector<uint8_t>* stencil, uint32_t* width, uint32_t* height);
     void ForceState(int state);

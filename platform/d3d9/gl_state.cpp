@@ -138,6 +138,11 @@ void GLStateCache::Viewport(GLint x, GLint y, GLsizei w, GLsizei h)
     glViewport(x, y, w, h);
 }
 
+void GLStateCache::ForgetViewport()
+{
+    viewport[0] = viewport[1] = viewport[2] = viewport[3] = -1;
+}
+
 void GLStateCache::Scissor(GLint x, GLint y, GLsizei w, GLsizei h)
 {
     if (QL_GL_UNCHANGED(scissor[0] == x && scissor[1] == y && scissor[2] == w && scissor[3] == h))

@@ -34,6 +34,8 @@ public:
     void FrontFace(GLenum mode);
     void PolygonMode(GLenum mode);
     void Viewport(GLint x, GLint y, GLsizei w, GLsizei h);
+    // After a glViewport made outside the cache.
+    void ForgetViewport();
     void Scissor(GLint x, GLint y, GLsizei w, GLsizei h);
     void UseProgram(GLuint program);
     void BindTexture(int unit, GLuint texture);

@@ -3,6 +3,9 @@
 
 #include <qlplatform_test.h>
 
+#include <SDL.h>
+
+#include <algorithm>
 
 bool Device::ReadPresented(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height)
 {
@@ -15,6 +18,26 @@ bool Device::ReadPresented(std::vector<uint32_t>* pixels, uint32_t* width, uint3
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, *width, *height, GL_BGRA, GL_UNSIGNED_BYTE, pixels->data());
     glBindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
+    return true;
+}
+
+bool Device::ReadWindow(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height)
+{
+    MakeCurrent();
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(sdlWindow, &w, &h);
+    *width = (uint32_t)w;
+    *height = (uint32_t)h;
+    pixels->resize((size_t)w * h);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, pixels->data());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
+    // The window's rows run bottom-up.
+    for (int y = 0; y < h / 2; ++y)
+        std::swap_ranges(pixels->begin() + (size_t)y * w, pixels->begin() + (size_t)(y + 1) * w,
+                         pixels->begin() + (size_t)(h - 1 - y) * w);
     return true;
 }
 
@@ -40,6 +63,12 @@ bool Device::ReadStencil(std::vector<uint8_t>* stencil, uint32_t* width, uint32_
     glReadPixels(0, 0, *width, *height, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, stencil->data());
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     return true;
+}
+
+bool QLTest_ReadWindowFrame(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height)
+{
+    Device* device = Device::Latest();
+    return device && pixels && width && height && device->ReadWindow(pixels, width, height);
 }
 
 bool QLTest_ReadPresentedFrame(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height)

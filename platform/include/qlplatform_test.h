@@ -19,14 +19,23 @@ void QLTest_ClearFailures();
 
 // Window events, pushed into SDL's event queue as the window system would
 // queue them: they become messages when the queue is next pumped.
+// Moved and Resized are a user's drag of the window's frame: on their own a
+// whole drag (button pressed, the change, button released); between
+// FrameGrabbed and FrameReleased one step of a longer drag. The ...ByProgram
+// changes are made by another program or the window manager, with no drag.
 enum class QLTestWindowEvent {
     Close,        // the user's close button
     FocusGained,  // another application gave the focus back
     FocusLost,    // another application took the focus
     Minimized,
-    Restored,
+    Restored,     // from minimised, or from maximised (x, y: the size it returns to, 0: unchanged)
     Moved,        // x, y: the client area's new screen position
     Resized,      // x, y: the client area's new width and height
+    FrameGrabbed,   // a mouse button pressed on the frame
+    FrameReleased,  // and released
+    MovedByProgram,    // x, y as for Moved
+    ResizedByProgram,  // x, y as for Resized
+    Maximized,    // x, y: the client area's maximised width and height
 };
 void QLTest_InjectWindowEvent(HWND window, QLTestWindowEvent event, int x = 0, int y = 0);
 
@@ -76,6 +85,9 @@ void QLTest_DetachJoystick(int id);
 // The last frame Present showed, at back-buffer size, top row first, one
 // 0xAARRGGBB value per pixel.
 bool QLTest_ReadPresentedFrame(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height);
+// What the last Present put into the window, at the window's drawable size,
+// top row first. Only the offscreen driver keeps it after the swap.
+bool QLTest_ReadWindowFrame(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height);
 // The back buffer's depth (0..1) and stencil values as they are now, top row
 // first, at back-buffer size.
 bool QLTest_ReadDepthBuffer(std::vector<float>* depth, uint32_t* width, uint32_t* height);

@@ -8,20 +8,22 @@ namespace {
 
 const QLWin32_InputSink* inputSink = nullptr;
 
-// A user's move or resize: Windows runs a modal loop framed by these two.
-// While the window manager settles our own placement, a new size is only
-// reported, as SetWindowPos reports it.
-void PostSizeMove(Win32Window* window, bool resized)
+// A window system never hands a client a size below the smallest tracking
+// size it was given; an injected event may ask for one.
+void ClampToMinimum(const Win32Window* window, int* width, int* height)
 {
-    HWND handle = window->handle;
-    if (QLWin32_Settling(window)) {
-        if (resized)
-            QLWin32_Enqueue(handle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(window->clientWidth, window->clientHeight));
-        return;
-    }
-    QLWin32_Enqueue(handle, WM_ENTERSIZEMOVE, 0, 0);
-    QLWin32_Enqueue(handle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(window->clientWidth, window->clientHeight));
-    QLWin32_Enqueue(handle, WM_EXITSIZEMOVE, 0, 0);
+    RECT frame = QLWin32_FrameOf(window->style, window->exStyle);
+    *width = SDL_max(*width, (int)window->minTrackSize.x - (int)(frame.right - frame.left));
+    *height = SDL_max(*height, (int)window->minTrackSize.y - (int)(frame.bottom - frame.top));
+}
+
+void Unminimize(Win32Window* window)
+{
+    window->minimized = false;
+    QLWin32_UpdateForeground();
+    QLWin32_Enqueue(window->handle, WM_SIZE, window->maximized ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                    MAKELPARAM(window->clientWidth, window->clientHeight));
+    QLWin32_GeometryReported(window);
 }
 
 // Windows asks the window under a moving mouse where the mouse is and
@@ -62,43 +64,60 @@ void TranslateWindowEvent(const SDL_WindowEvent& event)
             QLWin32_UpdateForeground();
         }
         break;
-    case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED:
-        if (window->minimized) {
-            window->minimized = false;
-            QLWin32_UpdateForeground();
-            QLWin32_Enqueue(handle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(window->clientWidth, window->clientHeight));
-        }
+        window->maximized = true;
+        if (window->minimized)
+            Unminimize(window);
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+        // Back from the task bar, or back from maximised.
+        if (window->minimized)
+            Unminimize(window);
+        else
+            window->maximized = false;
         break;
     case SDL_WINDOWEVENT_MOVED:
-        // Geometry we set ourselves comes back as an event: it is no user move.
-        if (event.data1 != window->clientX || event.data2 != window->clientY) {
-            window->clientX = event.data1;
-            window->clientY = event.data2;
+        window->clientX = event.data1;
+        window->clientY = event.data2;
+        // An injected move makes the SDL window follow, as a real one did.
+        {
             int x, y;
             SDL_GetWindowPosition(window->sdl, &x, &y);
             if (x != event.data1 || y != event.data2)
                 SDL_SetWindowPosition(window->sdl, event.data1, event.data2);
-            PostSizeMove(window, false);
         }
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
     case SDL_WINDOWEVENT_RESIZED:
-        if (event.data1 > 0 && event.data2 > 0 &&
-            (event.data1 != window->clientWidth || event.data2 != window->clientHeight)) {
-            window->clientWidth = event.data1;
-            window->clientHeight = event.data2;
-            // An injected resize makes the SDL window follow, as a real one did.
-            int width, height;
-            SDL_GetWindowSize(window->sdl, &width, &height);
-            if (width != event.data1 || height != event.data2)
-                SDL_SetWindowSize(window->sdl, event.data1, event.data2);
-            PostSizeMove(window, true);
+        if (event.data1 > 0 && event.data2 > 0) {
+            int width = event.data1, height = event.data2;
+            ClampToMinimum(window, &width, &height);
+            window->clientWidth = width;
+            window->clientHeight = height;
+            int sdlWidth, sdlHeight;
+            SDL_GetWindowSize(window->sdl, &sdlWidth, &sdlHeight);
+            if (sdlWidth != width || sdlHeight != height)
+                SDL_SetWindowSize(window->sdl, width, height);
         }
         break;
     default:
         break;
     }
+}
+
+// A test's mouse button on the frame: what changed while it was held is a
+// user's move or resize, which its release ends.
+void HoldFrame(const SDL_UserEvent& event)
+{
+    Win32Window* window = QLWin32_FindSDL(event.windowID);
+    if (!window)
+        return;
+    bool held = event.code != 0;
+    if (!held)
+        QLWin32_ReportGeometry(window);
+    window->frameHeldByTest = held;
+    if (!held)
+        QLWin32_ReportGeometry(window);
 }
 
 }  // namespace
@@ -113,6 +132,12 @@ const QLWin32_InputSink* QLWin32_InputSinkOf()
     return inputSink;
 }
 
+uint32_t QLWin32_FrameHoldEvent()
+{
+    static const uint32_t type = SDL_RegisterEvents(1);
+    return type;
+}
+
 void QLWin32_TranslateQueuedEvents()
 {
     if (!SDL_WasInit(SDL_INIT_EVENTS))
@@ -123,9 +148,12 @@ void QLWin32_TranslateQueuedEvents()
             TranslateWindowEvent(event.window);
         else if (event.type == SDL_MOUSEMOTION)
             SendCursorQuery(event.motion);
+        else if (event.type == QLWin32_FrameHoldEvent())
+            HoldFrame(event.user);
         if (inputSink && inputSink->onEvent)
             inputSink->onEvent(event);
     }
+    QLWin32_ReportAllGeometry();
 }
 
 void QLWin32_PumpEvents()

@@ -6,39 +6,102 @@
 
 #include <SDL.h>
 
+#include <set>
+
+namespace {
+
+// The windows a test holds the frame of, so that a drag step inside a
+// longer drag is not made a whole drag of its own.
+std::set<HWND>& HeldFrames()
+{
+    static std::set<HWND> held;
+    return held;
+}
+
+void PushWindowEvent(const Win32Window* window, Uint8 kind, int data1 = 0, int data2 = 0)
+{
+    SDL_Event event = {};
+    event.type = SDL_WINDOWEVENT;
+    event.window.timestamp = SDL_GetTicks();
+    event.window.windowID = window->sdlId;
+    event.window.event = kind;
+    event.window.data1 = data1;
+    event.window.data2 = data2;
+    SDL_PushEvent(&event);
+}
+
+void PushFrameHold(const Win32Window* window, bool held)
+{
+    if (held)
+        HeldFrames().insert(window->handle);
+    else
+        HeldFrames().erase(window->handle);
+    SDL_Event event = {};
+    event.type = QLWin32_FrameHoldEvent();
+    event.user.timestamp = SDL_GetTicks();
+    event.user.windowID = window->sdlId;
+    event.user.code = held ? 1 : 0;
+    SDL_PushEvent(&event);
+}
+
+// A user's drag step, made a whole drag unless the frame is held already.
+void PushDrag(const Win32Window* window, Uint8 kind, int data1, int data2)
+{
+    bool whole = !HeldFrames().count(window->handle);
+    if (whole)
+        PushFrameHold(window, true);
+    PushWindowEvent(window, kind, data1, data2);
+    if (whole)
+        PushFrameHold(window, false);
+}
+
+}  // namespace
+
 void QLTest_InjectWindowEvent(HWND handle, QLTestWindowEvent kind, int x, int y)
 {
     Win32Window* window = QLWin32_Find(handle);
     if (!window)
         return;
-    SDL_Event event = {};
-    event.type = SDL_WINDOWEVENT;
-    event.window.timestamp = SDL_GetTicks();
-    event.window.windowID = window->sdlId;
     switch (kind) {
     case QLTestWindowEvent::Close:
-        event.window.event = SDL_WINDOWEVENT_CLOSE;
+        PushWindowEvent(window, SDL_WINDOWEVENT_CLOSE);
         break;
     case QLTestWindowEvent::FocusGained:
-        event.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+        PushWindowEvent(window, SDL_WINDOWEVENT_FOCUS_GAINED);
         break;
     case QLTestWindowEvent::FocusLost:
-        event.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+        PushWindowEvent(window, SDL_WINDOWEVENT_FOCUS_LOST);
         break;
     case QLTestWindowEvent::Minimized:
-        event.window.event = SDL_WINDOWEVENT_MINIMIZED;
+        PushWindowEvent(window, SDL_WINDOWEVENT_MINIMIZED);
         break;
     case QLTestWindowEvent::Restored:
-        event.window.event = SDL_WINDOWEVENT_RESTORED;
+        PushWindowEvent(window, SDL_WINDOWEVENT_RESTORED);
+        if (x > 0 && y > 0)
+            PushWindowEvent(window, SDL_WINDOWEVENT_SIZE_CHANGED, x, y);
+        break;
+    case QLTestWindowEvent::Maximized:
+        PushWindowEvent(window, SDL_WINDOWEVENT_MAXIMIZED);
+        if (x > 0 && y > 0)
+            PushWindowEvent(window, SDL_WINDOWEVENT_SIZE_CHANGED, x, y);
         break;
     case QLTestWindowEvent::Moved:
-        event.window.event = SDL_WINDOWEVENT_MOVED;
+        PushDrag(window, SDL_WINDOWEVENT_MOVED, x, y);
         break;
     case QLTestWindowEvent::Resized:
-        event.window.event = SDL_WINDOWEVENT_RESIZED;
+        PushDrag(window, SDL_WINDOWEVENT_RESIZED, x, y);
+        break;
+    case QLTestWindowEvent::FrameGrabbed:
+        PushFrameHold(window, true);
+        break;
+    case QLTestWindowEvent::FrameReleased:
+        PushFrameHold(window, false);
+        break;
+    case QLTestWindowEvent::MovedByProgram:
+        PushWindowEvent(window, SDL_WINDOWEVENT_MOVED, x, y);
+        break;
+    case QLTestWindowEvent::ResizedByProgram:
+        PushWindowEvent(window, SDL_WINDOWEVENT_RESIZED, x, y);
         break;
     }
-    event.window.data1 = x;
-    event.window.data2 = y;
-    SDL_PushEvent(&event);
 }

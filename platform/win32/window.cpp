@@ -3,6 +3,7 @@
 #include "fault_injection.h"
 #include "window_internal.h"
 #include "window_registry.h"
+#include "x11_window.h"
 
 #include <SDL.h>
 
@@ -52,7 +53,6 @@ void ScreenSize(int* width, int* height)
 void Show(Win32Window* window, bool activate)
 {
     if (!window->visible) {
-        QLWin32_Settle(window);
         SDL_ShowWindow(window->sdl);
         window->visible = true;
     }
@@ -89,7 +89,9 @@ void SetMinimized(Win32Window* window, bool minimized)
     } else {
         SDL_RestoreWindow(window->sdl);
         QLWin32_UpdateForeground();
-        QLWin32_Send(handle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(window->clientWidth, window->clientHeight));
+        QLWin32_GeometryReported(window);
+        QLWin32_Send(handle, WM_SIZE, window->maximized ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                     MAKELPARAM(window->clientWidth, window->clientHeight));
     }
 }
 
@@ -161,6 +163,11 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         return nullptr;
     window.sdlId = SDL_GetWindowID(window.sdl);
     SDL_GetWindowSize(window.sdl, &window.clientWidth, &window.clientHeight);
+    QLWin32_GeometryReported(&window);
+    // Only the buttons of the style: SDL alone would offer maximising too.
+    if ((style & WS_CAPTION) == WS_CAPTION)
+        QLWin32_X11OfferFunctions(window.sdl, (style & WS_THICKFRAME) != 0, (style & WS_MINIMIZEBOX) != 0,
+                                  (style & WS_MAXIMIZEBOX) != 0);
     HWND handle = QLWin32_Register(window);
 
     // The procedure may set the smallest tracking size (an outer size).
@@ -382,10 +389,11 @@ BOOL WINAPI SetWindowPos(HWND handle, HWND /*insertAfter*/, int x, int y, int cx
     // A window manager may place the window a little off what was asked; an
     // unchanged request is not passed on, so restoring the rectangle just
     // stored cannot start a drift of moves.
+    bool moved = false;
     if (!(flags & SWP_NOMOVE) && (x - frame.left != window->clientX || y - frame.top != window->clientY)) {
+        moved = true;
         window->clientX = x - frame.left;
         window->clientY = y - frame.top;
-        QLWin32_Settle(window);
         SDL_SetWindowPosition(window->sdl, window->clientX, window->clientY);
     }
     bool resized = false;
@@ -397,22 +405,28 @@ BOOL WINAPI SetWindowPos(HWND handle, HWND /*insertAfter*/, int x, int y, int cx
         int height = SDL_max(1, cy - (frame.bottom - frame.top));
         resized = width != window->clientWidth || height != window->clientHeight;
         if (resized) {
-            QLWin32_Settle(window);
             SDL_SetWindowSize(window->sdl, width, height);
             window->clientWidth = width;
             window->clientHeight = height;
         }
     }
+    // Told here, the geometry coming back from the window system is no news.
+    QLWin32_GeometryReported(window);
     if (flags & SWP_SHOWWINDOW)
         Show(window, !(flags & SWP_NOACTIVATE));
     else if (flags & SWP_HIDEWINDOW)
         ShowWindow(handle, SW_HIDE);
     QLWin32_UpdateForeground();
-    // Windows reports a programmatic resize with WM_SIZE, but without the
-    // WM_ENTERSIZEMOVE/WM_EXITSIZEMOVE pair of a user's resize.
+    // Windows reports a programmatic move and resize with WM_MOVE and
+    // WM_SIZE, but without the WM_ENTERSIZEMOVE/WM_EXITSIZEMOVE pair of a
+    // user's; the procedure may destroy the window in between.
+    window = QLWin32_Find(handle);
+    if (moved && window && !window->minimized)
+        QLWin32_Send(handle, WM_MOVE, 0, MAKELPARAM(window->clientX, window->clientY));
     window = QLWin32_Find(handle);
     if (resized && window && !window->minimized)
-        QLWin32_Send(handle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(window->clientWidth, window->clientHeight));
+        QLWin32_Send(handle, WM_SIZE, window->maximized ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                     MAKELPARAM(window->clientWidth, window->clientHeight));
     return TRUE;
 }
 

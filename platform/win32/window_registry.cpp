@@ -69,16 +69,11 @@ void QLWin32_Unregister(HWND window)
     Windows().erase((uintptr_t)window);
 }
 
-void QLWin32_Settle(Win32Window* window)
+void QLWin32_ReportAllGeometry()
 {
-    // Headless, only injected events move a window: none is ours to absorb.
-    if (!QLWin32_Headless())
-        window->settleUntil = SDL_GetTicks() + 500;
-}
-
-bool QLWin32_Settling(const Win32Window* window)
-{
-    return window->settleUntil && !SDL_TICKS_PASSED(SDL_GetTicks(), window->settleUntil);
+    // Reporting only queues messages: the table stays as it is meanwhile.
+    for (auto& entry : Windows())
+        QLWin32_ReportGeometry(&entry.second);
 }
 
 RECT QLWin32_FrameOf(DWORD style, DWORD exStyle)

@@ -20,13 +20,19 @@ struct Win32Window {
     DWORD exStyle;
     bool visible;
     bool minimized;
+    bool maximized;
     bool destroying;  // inside DestroyWindow: WM_DESTROY is sent once
-    // The client area in screen coordinates as last set or reported, so that
-    // an SDL event that repeats a known geometry produces no message.
+    // The client area in screen coordinates as last set or seen.
     int clientX, clientY, clientWidth, clientHeight;
-    // Until this SDL tick, geometry events are the window manager settling
-    // our own placement, not a user's move (real displays only).
-    uint32_t settleUntil;
+    // What the procedure was last told with WM_MOVE and WM_SIZE, so that an
+    // event that repeats a known geometry produces no message.
+    int reportedX, reportedY, reportedWidth, reportedHeight;
+    bool reportedMaximized;
+    // A user's move or resize is under way: WM_ENTERSIZEMOVE went out and
+    // WM_EXITSIZEMOVE follows once the mouse button is released.
+    bool inSizeMove;
+    // A test holds the mouse button on the frame (QLTest_InjectWindowEvent).
+    bool frameHeldByTest;
     // The smallest outer size, from WM_GETMINMAXINFO at creation.
     POINT minTrackSize;
 };
@@ -43,9 +49,19 @@ HWND QLWin32_Register(const Win32Window& window);
 // Forgets the window; its handle stays invalid for the rest of the run.
 void QLWin32_Unregister(HWND window);
 
-// Starts the settling time after the stand-in itself placed or showed a window.
-void QLWin32_Settle(Win32Window* window);
-bool QLWin32_Settling(const Win32Window* window);
+// Marks the window's current geometry as told to its procedure.
+void QLWin32_GeometryReported(Win32Window* window);
+// Tells the procedure what changed since it was last told, as Windows does:
+// WM_MOVE, then WM_SIZE; a change made while a mouse button holds the frame
+// is a user's move or resize, framed by WM_ENTERSIZEMOVE and, once the
+// button is released, WM_EXITSIZEMOVE.
+void QLWin32_ReportGeometry(Win32Window* window);
+// The same for every window (the pump calls it after each batch of events).
+void QLWin32_ReportAllGeometry();
+
+// The SDL user event a test pushes for a mouse button pressed (code 1) or
+// released (code 0) on a window's frame.
+uint32_t QLWin32_FrameHoldEvent();
 
 // What AdjustWindowRectEx adds on each side for a style (left and top negative).
 RECT QLWin32_FrameOf(DWORD style, DWORD exStyle);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end test of the skinned demo: its real window under Xvfb with
-# openbox, real key presses (xdotool), screenshots (ImageMagick) and its log.
+# openbox, real key presses (xdotool), resizes and a drag of its frame,
+# screenshots (ImageMagick) and its log.
 #   end_to_end.sh <skinned-demo> <source tree> <work directory>
 # Run it under xvfb-run; CTest does.
 set -uo pipefail
@@ -49,6 +50,8 @@ check "Space starts an animation: the creature moves" \
 sleep 3.5
 check "the animation ends after its cycle and the creature stands as before" \
   shows after same_scene "$shots/frozen.png" "$shots/after.png"
+
+check_resizing "$window" "$title"
 
 ended() { ! kill -0 "$demo_pid" 2>/dev/null; }
 ql_focus "$window"

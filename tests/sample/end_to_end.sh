@@ -117,6 +117,8 @@ check "a left-button drag turns the camera" drag
 check "Enter brings back the start-up view after a drag" \
   press_until Return shows back same_scene "$shots/frozen.png" "$shots/back.png"
 
+check_resizing "$window" "Quarlight Sample"
+
 ended() { ! kill -0 "$sample_pid" 2>/dev/null; }
 ql_focus "$window"
 press_until Escape ended

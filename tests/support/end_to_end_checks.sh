@@ -85,3 +85,63 @@ frozen_now() {
   shoot frozen
   same_scene "$shots/frozen1.png" "$shots/frozen.png"
 }
+
+# --- the window resized, dragged, maximised and restored -------------------
+# Window shot $1 shows the whole frame: the frame rate in yellow in the
+# top-left corner, the F1 hint in white under it, and no undrawn band (white
+# or black) along the right and bottom edges, where the park lies.
+fills_window() {
+  local w h band
+  read -r w h < <(identify -format "%w %h" "$1")
+  band=$(((w / 10) * (h / 2)))
+  at_least "$(colour_pixels "$1" "$((w / 4))x$((h * 5 / 100))+0+0" "#FFFF00")" 25 &&
+    at_least "$(colour_pixels "$1" "$((w / 2))x$((h * 6 / 100))+0+$((h * 35 / 1000))" "#FFFFFF")" 60 &&
+    for colour in "#FFFFFF" "#000000"; do
+      at_most "$(colour_pixels "$1" "$((w / 10))x$((h / 2))+$((w - w / 10))+$((h / 2))" "$colour" 10%)" \
+        $((band / 20)) &&
+        at_most "$(colour_pixels "$1" "${w}x$((h / 10))+0+$((h - h / 10))" "$colour" 10%)" \
+          $((w * (h / 10) / 20)) || return 1
+    done
+}
+shot_size_is() { [ "$(identify -format "%wx%h" "$1")" = "$2" ]; }
+shot_wider_than() { [ "$(identify -format "%w" "$1")" -gt "$2" ]; }
+# Openbox reads the Motif hints: functions without maximise (16).
+no_maximise_offered() {
+  local functions
+  functions=$(xprop -id "$1" _MOTIF_WM_HINTS | awk -F'= ' '{print $2}' | cut -d, -f2)
+  [ -n "$functions" ] && [ $((functions & 16)) -eq 0 ]
+}
+
+# check_resizing <window> <title>: resized by another program larger and
+# smaller, a user's drag of its frame, maximised and restored; after each the
+# picture fills the window. Its shots are resized-*.png.
+check_resizing() {
+  local window=$1 title=$2 shot=$shots/resized
+  check "the window asks for no maximise button" no_maximise_offered "$window"
+  xdotool windowsize "$window" 980 720
+  sleep 1.5
+  ql_shot "$window" "$shot-larger.png"
+  check "resized to 980 x 720 by another program" shot_size_is "$shot-larger.png" 980x720
+  check "the picture fills the larger window" fills_window "$shot-larger.png"
+  xdotool windowsize "$window" 560 420
+  sleep 1.5
+  ql_shot "$window" "$shot-smaller.png"
+  check "resized to 560 x 420 by another program" shot_size_is "$shot-smaller.png" 560x420
+  check "the picture fills the smaller window" fills_window "$shot-smaller.png"
+  ql_drag_frame_corner "$window" 240 180
+  sleep 1.5
+  ql_shot "$window" "$shot-dragged.png"
+  check "a drag of the frame's corner widens the window" shot_wider_than "$shot-dragged.png" 700
+  check "the picture fills the dragged window" fills_window "$shot-dragged.png"
+  wmctrl -r "$title" -b add,maximized_vert,maximized_horz
+  sleep 1.5
+  ql_shot "$window" "$shot-maximised.png"
+  check "maximised, the window spans the screen" shot_wider_than "$shot-maximised.png" 1000
+  check "the picture fills the maximised window" fills_window "$shot-maximised.png"
+  wmctrl -r "$title" -b remove,maximized_vert,maximized_horz
+  sleep 1.5
+  ql_shot "$window" "$shot-restored.png"
+  check "restored, the window has its dragged size again" same_size "$shot-dragged.png" "$shot-restored.png"
+  check "the picture fills the restored window" fills_window "$shot-restored.png"
+}
+same_size() { [ "$(identify -format "%wx%h" "$1")" = "$(identify -format "%wx%h" "$2")" ]; }

@@ -1,5 +1,6 @@
 #include "captureframes.h"
 
+#include <core/qlcore.h>
 #include <graphics/imodel.h>
 #include <text/font.h>
 
@@ -35,6 +36,9 @@ const CaptureView views[] = {
     {"park_cam1_texts", CaptureScene::Park, 0, 1.2f, true, false, false, false, false, true, 0.0f},
     {"park_in_shadow", CaptureScene::Park, 3, 0.0f, true, false, false, false, false, false, 0.0f},
     {"park_in_shadow_volumes", CaptureScene::Park, 3, 0.0f, true, false, false, true, true, false, 0.0f},
+    // After a drag of the window's frame: the back buffer takes the new client size.
+    {"park_cam1_resized_larger", CaptureScene::Park, 0, 1.2f, true, false, false, false, false, true, 0.0f, 960, 720},
+    {"park_cam2_resized_smaller", CaptureScene::Park, 1, 2.1f, true, false, false, false, false, true, 0.0f, 560, 420},
     {"creature_t0.000", CaptureScene::Creature, 0, 0.8f, true, false, false, false, false, false, 0.0f},
     {"creature_t0.500", CaptureScene::Creature, 0, 0.8f, true, false, false, false, false, false, 0.5f},
     {"creature_t1.250", CaptureScene::Creature, 0, 0.8f, true, false, false, false, false, false, 1.25f},
@@ -171,6 +175,29 @@ HRESULT PrepareFrame(CaptureEngine& engine, const CaptureView& view)
     return S_OK;
 }
 
+// Sizes the window as a user's drag of its frame would, ending with the
+// message that makes the engine give the back buffer the client size.
+HRESULT SizeWindow(CaptureEngine& engine, const CaptureView& view)
+{
+    HWND window = static_cast<QLCore*>(engine.core)->Window();
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(window, &client);
+    int wantedWidth = view.clientWidth ? view.clientWidth : (int)width;
+    int wantedHeight = view.clientHeight ? view.clientHeight : (int)height;
+    if (client.right == wantedWidth && client.bottom == wantedHeight)
+        return S_OK;
+    RECT outer = {0, 0, wantedWidth, wantedHeight};
+    AdjustWindowRectEx(&outer, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
+                       FALSE, WS_EX_WINDOWEDGE);
+    RECT placed;
+    GetWindowRect(window, &placed);
+    if (!SetWindowPos(window, HWND_NOTOPMOST, placed.left, placed.top, outer.right - outer.left,
+                      outer.bottom - outer.top, 0) ||
+        !PostMessageA(window, WM_EXITSIZEMOVE, 0, 0))
+        return E_FAIL;
+    return engine.core->Update();
+}
+
 // Keeps the window answering its messages while it has the focus; an
 // inactive core would block in Update, and the frames need no input.
 HRESULT PumpMessages(CaptureEngine& engine)
@@ -212,8 +239,8 @@ HRESULT StartCapture(CaptureEngine& engine)
 
 HRESULT CaptureFrame(CaptureEngine& engine, const CaptureView& view, CapturedImage* image)
 {
-    HRESULT result = S_OK;
-    if (view.scene != CaptureScene::Park && !engine.creature)
+    HRESULT result = SizeWindow(engine, view);
+    if (SUCCEEDED(result) && view.scene != CaptureScene::Park && !engine.creature)
         result = LoadCreature(engine);
     if (SUCCEEDED(result) && view.scene == CaptureScene::TwoCreatures && !engine.secondCreature)
         result = LoadSecondCreature(engine);

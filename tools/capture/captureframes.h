@@ -25,6 +25,10 @@ struct CaptureView {
     bool silhouette;
     bool texts;
     float animationTime;  // Creature: seconds of animation before the frame
+    // The client size a user's drag gave the window before the frame; 0 x 0
+    // is the sample's own size.
+    int clientWidth = 0;
+    int clientHeight = 0;
 };
 
 // The list, in rendering order: the park views first, then the creature's
