@@ -252,6 +252,10 @@ HRESULT TestModel::GetShadowInfos(ShadowInfos* out)
 {
     if (!out)
         return E_FAIL;
+    if (onShadowInfos) {
+        onShadowInfos();
+        onShadowInfos = nullptr;
+    }
     out->vertices = vertices;
     out->indices = indices;
     return S_OK;
