@@ -189,6 +189,20 @@ TEST_F(CoreTest, MinimisingDeactivatesAndRestoringReactivates)
     EXPECT_TRUE(core->IsActive());
 }
 
+TEST_F(CoreTest, FailedGetMessageEndsTheBlockingPump)
+{
+    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
+    ASSERT_EQ(S_OK, core->Update());
+    // Hidden, the window is inactive and the pump blocks in GetMessage.
+    ShowWindow(Window(), SW_HIDE);
+    PostMessageA(Window(), WM_CLOSE, 0, 0);
+    QLTest_FailCall("GetMessageA", E_FAIL);
+    ASSERT_EQ(S_OK, core->Update());
+    EXPECT_TRUE(core->IsRunning()) << "the pump went on past the failure";
+    ASSERT_EQ(S_OK, core->Update());
+    EXPECT_FALSE(core->IsRunning()) << "the queued close waited for the next update";
+}
+
 TEST_F(CoreTest, WindowKeepsItsSmallestTrackingSizeAndRestoresTheStoredRect)
 {
     ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 640, 480));

@@ -1,5 +1,6 @@
 // The font's operations apart from drawing: creation through the core, the
 // geometry slots, the refused arguments and the extents.
+#include "allocation_failure.h"
 #include "font_fixture.h"
 
 #include <math.h>
@@ -107,6 +108,32 @@ TEST_F(FontTest, ABufferCreationFailureFailsTheFont)
     EXPECT_EQ(nullptr, out);
     EXPECT_EQ(references, Count(graphics));
     EXPECT_NE(std::string::npos, NewLog().find("IDirect3DDevice9::CreateVertexBuffer() failed"));
+}
+
+// Every allocation a font's creation makes, failed in turn: a creation that
+// fails gives no geometry, and none leaves a reference behind.
+TEST_F(FontTest, EachFailedAllocationLeavesNothingBehind)
+{
+    LONG references = Count(graphics);
+    int refused = 0;
+    for (long nth = 1; nth < 10000 && !HasFailure(); ++nth) {
+        IGeometry* out = nullptr;
+        FailNthNothrowAllocation(nth);
+        HRESULT result = core->CreateObject("font", FontTexturePath().c_str(), &out);
+        bool failed = NothrowAllocationFailed();
+        FailNthNothrowAllocation(0);
+        if (SUCCEEDED(result)) {
+            ASSERT_NE(nullptr, out) << "allocation " << nth;
+            out->Release();
+        } else {
+            EXPECT_EQ(nullptr, out) << "allocation " << nth;
+            ++refused;
+        }
+        EXPECT_EQ(references, Count(graphics)) << "allocation " << nth;
+        if (!failed)
+            break;
+    }
+    EXPECT_GT(refused, 3);
 }
 
 struct Refusal {
