@@ -84,6 +84,21 @@ TEST_F(SceneTest, MapsPointsMaterialsAndGroupsIntoSortedBuffers)
     EXPECT_EQ(D3DXVECTOR3(1, 3, 2), high);
 }
 
+TEST_F(SceneTest, FaceNamedByTwoGroupsIsDrawnOnceByTheFirst)
+{
+    Scene scene;
+    scene.materials = {Red(), Blue()};
+    Mesh twice = Quad("twice", 0);
+    twice.groups = {{"blue", {1, 0, 1}}, {"red", {1}}};
+    scene.meshes = {twice};
+    ModelScene* model = Load(scene);
+    ASSERT_NE(nullptr, model);
+    EXPECT_EQ((std::vector<WORD>{0, 2, 3, 0, 1, 2}), KeptIndices(model));
+    const ModelSceneMeta* meta = model->Meta();
+    EXPECT_EQ(0u, meta->materials[0].indexCount);
+    EXPECT_EQ(6u, meta->materials[1].indexCount);
+}
+
 TEST_F(SceneTest, FileWithoutMaterialsDrawsWithTheDefaultMaterial)
 {
     Scene scene;
