@@ -1,7 +1,8 @@
 // The font's operations apart from drawing: creation through the core, the
 // geometry slots, the refused arguments and the extents.
-#include "allocation_failure.h"
 #include "font_fixture.h"
+
+#include <support/allocation_failure.h>
 
 #include <math.h>
 
