@@ -5,6 +5,7 @@
 #include <support/allocation_failure.h>
 
 #include <math.h>
+#include <unistd.h>
 
 #include <functional>
 
@@ -135,6 +136,22 @@ TEST_F(FontTest, EachFailedAllocationLeavesNothingBehind)
             break;
     }
     EXPECT_GT(refused, 3);
+}
+
+TEST_F(FontTest, FailedDeviceValidationWarnsAtTheFirstRender)
+{
+    // Validation runs once a process, at the first render: the check runs
+    // in a fresh process of its own.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            QLTest_FailCall("IDirect3DDevice9::ValidateDevice", E_FAIL);
+            font->AddText2D("Hi", 0xFFFFFFFF, 0, 16, 5, 25, 1.0f, 0.0f);
+            graphics->UpdateAndRender(0.01f);
+            bool warned = NewLog().find("Warning : \"This device seem to require 0 passes") != std::string::npos;
+            _exit(warned ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 struct Refusal {
