@@ -174,7 +174,9 @@ HRESULT QLGraphics::UpdateScreenMode()
         if (core)
             core->RestoreWindowRect();
         RECT client;
-        if (GetClientRect(presentParams.hDeviceWindow, &client)) {
+        // A minimised window has no client area: keep the last size.
+        if (GetClientRect(presentParams.hDeviceWindow, &client) && client.right > client.left &&
+            client.bottom > client.top) {
             presentParams.BackBufferWidth = (UINT)(client.right - client.left);
             presentParams.BackBufferHeight = (UINT)(client.bottom - client.top);
         }
