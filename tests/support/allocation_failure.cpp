@@ -7,18 +7,13 @@ namespace {
 long countdown = 0;
 bool failed = false;
 
-void* Allocate(std::size_t size)
+bool FailNow()
 {
     if (countdown > 0 && --countdown == 0) {
         failed = true;
-        return nullptr;
+        return true;
     }
-    // Through the throwing form, so the sanitizers see a matched new and delete.
-    try {
-        return ::operator new(size);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    return false;
 }
 
 }  // namespace
@@ -34,12 +29,25 @@ bool NothrowAllocationFailed()
     return failed;
 }
 
+// Through the throwing forms, so the sanitizers see matched new and delete.
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 {
-    return Allocate(size);
+    if (FailNow())
+        return nullptr;
+    try {
+        return ::operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
 {
-    return Allocate(size);
+    if (FailNow())
+        return nullptr;
+    try {
+        return ::operator new[](size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
