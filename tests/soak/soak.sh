@@ -100,6 +100,11 @@ if [ "$crashed" = 0 ]; then
     alive || break
   done
 fi
+ended=1
+if alive; then
+  ended=0
+  kill "$pid"
+fi
 status=0
 wait "$pid" || status=$?
 kill "$other_pid" 2>/dev/null
@@ -130,7 +135,8 @@ no_error_record() {
   return 1
 }
 verdict "the log holds no Error record" no_error_record
-verdict "Escape ended it with exit code 0 (was $status)" [ "$status" = 0 ]
+verdict "Escape ended it$([ "$ended" = 1 ] || echo ' (it did not: killed)')" [ "$ended" = 1 ]
+verdict "with exit code 0 (was $status)" [ "$status" = 0 ]
 verdict "the log ends with the shutdown records" bash -c \
   "grep -q 'Graphics Engine correctly shutdown' '$log' && grep -q 'Input Engine correctly shutdown' '$log' &&
    grep -q 'Quarlight Engine correctly shutdown' '$log' && tail -n 3 '$log' | grep -q EOF"
