@@ -131,15 +131,23 @@ TEST_F(DeviceLossTest, HundredLossesAtRandomPointsOfRandomFrames)
     ASSERT_NE(nullptr, box);
     const Picture reference = Frame();
     std::mt19937 random(16);
+    int losses[int(LossPoint::Count)] = {};
+    int compared = 0, lost = 0;
     for (int cycle = 0; cycle < 100 && !HasFailure(); ++cycle) {
-        for (int frames = random() % 3; frames > 0; --frames)
+        for (int frames = random() % 3; frames > 0; --frames, ++compared)
             ASSERT_TRUE(reference.pixels == Frame().pixels) << "cycle " << cycle;
         LossPoint point = LossPoint(random() % int(LossPoint::Count));
+        ++losses[int(point)];
         LoseAt(point, box);
         ExpectLostFrame();
         StayLost();
-        for (int frames = random() % 3; frames > 0; --frames)
+        for (int frames = random() % 3; frames > 0; --frames, ++lost)
             ExpectLostFrame();
         ExpectFrameAfterReset(reference, ("cycle " + std::to_string(cycle)).c_str());
+        ++compared;
     }
+    for (int count : losses)
+        EXPECT_GT(count, 5) << "every point of a frame loses the device several times";
+    RecordProperty("frames_compared", compared);
+    RecordProperty("frames_lost", lost + 100);
 }
