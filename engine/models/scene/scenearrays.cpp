@@ -323,8 +323,15 @@ void ComputeSceneNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, con
         normals[indices[i + 1]] += face;
         normals[indices[i + 2]] += face;
     }
-    for (uint32_t v = 0; v < vertexCount; v++)
-        D3DXVec3Normalize(&normals[v], &normals[v]);
+    // Unit face normals that cancel leave only rounding, too small to give
+    // a direction (normalised, it would not even be of unit length).
+    const float cancelled = 1e-12f;
+    for (uint32_t v = 0; v < vertexCount; v++) {
+        if (D3DXVec3LengthSq(&normals[v]) < cancelled)
+            normals[v] = D3DXVECTOR3(0, 0, 0);
+        else
+            D3DXVec3Normalize(&normals[v], &normals[v]);
+    }
 }
 
 void FreeSceneArrays(SceneArrays* arrays)
