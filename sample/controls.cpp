@@ -74,6 +74,13 @@ void ApplyToggles(const BYTE* keys, double now, IGraphics* graphics)
                     graphics->SetStencilShadow(Sample.stencilShadow);
             }
         }
+    }
+}
+
+// The switches' lines as the next press would change them.
+void AppendHelpLines()
+{
+    for (const ToggleKey& toggle : toggleKeys) {
         Sample.helpText += toggle.lead;
         Sample.helpText += *toggle.flag ? toggle.whenSet : toggle.whenClear;
         Sample.helpText += toggle.tail;
@@ -143,18 +150,8 @@ void MoveCamera(const BYTE* keys, const DIMOUSESTATE& mouse)
     }
 }
 
-}  // namespace
-
-void ResetControls()
+HRESULT ProcessStep(IInput* input, IGraphics* graphics, IModel* model)
 {
-    controls = ControlsState{D3DXVECTOR3(0.0f, 1.0f, 0.0f), 0.0, {}};
-}
-
-HRESULT InputProcess(IInput* input, IGraphics* graphics, IModel* model)
-{
-    TraceContext trace("InputProcess()");
-    QL_REQUIRE_ARG(trace, input && graphics);
-
     double now = SampleClock();
     if (controls.lastStep + stepSeconds > now)
         return S_FALSE;
@@ -173,4 +170,21 @@ HRESULT InputProcess(IInput* input, IGraphics* graphics, IModel* model)
 
     const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
     return graphics->SetCamera(&Sample.eye, &Sample.target, &up);
+}
+
+}  // namespace
+
+void ResetControls()
+{
+    controls = ControlsState{D3DXVECTOR3(0.0f, 1.0f, 0.0f), 0.0, {}};
+}
+
+HRESULT InputProcess(IInput* input, IGraphics* graphics, IModel* model)
+{
+    TraceContext trace("InputProcess()");
+    QL_REQUIRE_ARG(trace, input && graphics);
+    HRESULT result = ProcessStep(input, graphics, model);
+    // Every frame, stepped or not: the help is drawn each frame.
+    AppendHelpLines();
+    return result;
 }

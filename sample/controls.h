@@ -1,6 +1,7 @@
 // The sample's controls step, run once per rendered frame: at most 40 times a
-// second it reads the keyboard and the mouse, toggles the display switches,
-// moves the camera and appends the help lines to the sample's help text.
+// second it reads the keyboard and the mouse, toggles the display switches
+// and moves the camera; every frame it appends the help lines to the
+// sample's help text.
 #pragma once
 
 #include <graphics/igraphics.h>

@@ -212,8 +212,7 @@ int RunSample(const SampleProgram& program)
         HRESULT controlled = InputProcess(engine.input, engine.graphics, engine.model);
         if (FAILED(controlled))
             break;
-        // S_OK: the controls ran this step and wrote their help lines.
-        if (controlled == S_OK && program.extraHelp)
+        if (program.extraHelp)
             Sample.helpText += program.extraHelp;
         if (FAILED(DrawSampleFrame(engine, counters, &failure)))
             break;

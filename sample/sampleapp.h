@@ -20,7 +20,7 @@ struct SampleProgram {
     const char* title = "Quarlight Sample";
     // The line shown under the help text.
     const char* banner = "Quarlight Engine - stencil shadow sample";
-    // Lines appended to the controls' help on the steps the controls process.
+    // Lines appended to the controls' help, every frame.
     const char* extraHelp = nullptr;
     // Creates the program's own geometries after the park and before the
     // font, and may hand the controls a model through `engine.model`. A

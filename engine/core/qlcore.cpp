@@ -144,7 +144,8 @@ HRESULT QLCore::Update()
         if (CoreState::active) {
             if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
                 break;
-        } else if (GetMessageA(&message, nullptr, 0, 0) == 0) {
+        } else if (GetMessageA(&message, nullptr, 0, 0) <= 0) {
+            // 0 is WM_QUIT; -1 an error that left no message to dispatch.
             break;
         }
         TranslateMessage(&message);
@@ -209,8 +210,14 @@ HRESULT QLCore::CreateObject(const EngineString& type, const EngineString& comma
         }
     }
     if (SUCCEEDED(result)) {
-        QL_TRY(trace, "-", graphics->AddGeometryInternal(*out));
-        return S_OK;
+        result = graphics->AddGeometryInternal(*out);
+        if (SUCCEEDED(result))
+            return S_OK;
+        // The geometry takes the manager reference it was given with it.
+        (*out)->Release();
+        *out = nullptr;
+        QL_CHECK(trace, "-", result);
+        return QLE_SUBFUNCTION;
     }
     QL_LOG(trace, TraceError, "Type : '" + type + "'; Command : '" + command + "'");
     graphics->Release();

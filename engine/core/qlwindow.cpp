@@ -67,8 +67,10 @@ LRESULT CALLBACK CoreWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_ACTIVATEAPP:
         if (CoreState::active != (wParam != 0)) {
-            // Posted again so that a pump blocked in GetMessage sees the change.
-            PostMessageA(window, message, wParam, lParam);
+            // Windows sends this message: a pump blocked in GetMessage needs a
+            // posted one to wake and see the change. An empty one: the state
+            // it carried may be stale by the time it is taken.
+            PostMessageA(window, WM_NULL, 0, 0);
             CoreState::active = wParam != 0;
             AcquireInput(CoreState::active);
         }

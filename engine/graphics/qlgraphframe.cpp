@@ -194,6 +194,12 @@ HRESULT QLGraphics::UpdateAndRender(float elapsedSeconds)
         }
     }
     inFrame = false;
+    // Lost in the middle of the frame (a full-screen device losing the focus
+    // at Present): the next frames wait for the device and reset it.
+    if (result == D3DERR_DEVICELOST) {
+        QL_LOG(trace, TraceWarning, "Device Lost");
+        return S_FALSE;
+    }
     if (FAILED(result))
         return QL_CHECK(trace, "Rendering failed", result);
     return S_OK;

@@ -206,7 +206,9 @@ HRESULT QLGraphics::UpdateScreenMode()
 void QLGraphics::UseClientSize()
 {
     RECT client;
-    if (GetClientRect(presentParams.hDeviceWindow, &client)) {
+    // A minimised window has no client area: keep the last size.
+    if (GetClientRect(presentParams.hDeviceWindow, &client) && client.right > client.left &&
+        client.bottom > client.top) {
         presentParams.BackBufferWidth = (UINT)(client.right - client.left);
         presentParams.BackBufferHeight = (UINT)(client.bottom - client.top);
     }

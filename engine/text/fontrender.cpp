@@ -199,7 +199,7 @@ HRESULT Font::SetRenderStates(const TraceContext& trace, IDirect3DDevice9* devic
         DWORD passes = 0;
         HRESULT result = device->ValidateDevice(&passes);
         QL_CHECK(trace, "IDirect3DDevice9::ValidateDevice() failed", result);
-        if (SUCCEEDED(result) && passes != 1)
+        if (passes != 1)
             QL_LOG(trace, TraceWarning,
                    EngineString("This device seem to require ") + (uint32_t)passes +
                        " passes for this model's rendering");

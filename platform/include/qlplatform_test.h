@@ -13,7 +13,7 @@ std::string QLTest_TakeDebugOutput();
 // Fault injection: the next `count` calls of the named platform call fail
 // with `code` (count < 0: every call until cleared). Names are the API's own,
 // "IDirect3D9::CreateDevice", "IDirect3DDevice9::Present", "RegisterClassExA",
-// "IDirectInputDevice8::Acquire", ...
+// "IDirectInputDevice8::Acquire", "GetMessageA" (returns -1), ...
 void QLTest_FailCall(const char* name, HRESULT code, int count = 1);
 void QLTest_ClearFailures();
 

@@ -1,5 +1,6 @@
 // The one message queue of the program's thread: posted messages and the
 // messages made from SDL events, in the order they happened.
+#include "fault_injection.h"
 #include "window_internal.h"
 #include "window_registry.h"
 
@@ -91,7 +92,8 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax,
 
 BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax)
 {
-    if (!msg || (window && !QLWin32_Find(window)))
+    HRESULT code;
+    if (!msg || (window && !QLWin32_Find(window)) || QLPlatform_InjectedFailure("GetMessageA", &code))
         return -1;
     QLWin32_InitVideo();
     for (;;) {

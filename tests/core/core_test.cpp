@@ -189,6 +189,42 @@ TEST_F(CoreTest, MinimisingDeactivatesAndRestoringReactivates)
     EXPECT_TRUE(core->IsActive());
 }
 
+// The focus lost and regained before the pump runs: each change wakes the
+// pump once, and nothing it leaves in the queue changes the state again.
+TEST_F(CoreTest, FocusLostAndRegainedSettleActive)
+{
+    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
+    ASSERT_EQ(S_OK, core->Update());
+    for (int round = 0; round < 3; ++round) {
+        QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::FocusLost);
+        QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::FocusGained);
+        MSG message;
+        int taken = 0;
+        while (taken < 100 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&message);
+            ++taken;
+        }
+        EXPECT_LT(taken, 100) << "the queue never empties";
+        EXPECT_TRUE(core->IsActive()) << "round " << round;
+    }
+    ASSERT_EQ(S_OK, core->Update()) << "returns: the pump is not blocked";
+    EXPECT_TRUE(core->IsActive());
+}
+
+TEST_F(CoreTest, FailedGetMessageEndsTheBlockingPump)
+{
+    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
+    ASSERT_EQ(S_OK, core->Update());
+    // Hidden, the window is inactive and the pump blocks in GetMessage.
+    ShowWindow(Window(), SW_HIDE);
+    PostMessageA(Window(), WM_CLOSE, 0, 0);
+    QLTest_FailCall("GetMessageA", E_FAIL);
+    ASSERT_EQ(S_OK, core->Update());
+    EXPECT_TRUE(core->IsRunning()) << "the pump went on past the failure";
+    ASSERT_EQ(S_OK, core->Update());
+    EXPECT_FALSE(core->IsRunning()) << "the queued close waited for the next update";
+}
+
 TEST_F(CoreTest, WindowKeepsItsSmallestTrackingSizeAndRestoresTheStoredRect)
 {
     ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 640, 480));

@@ -240,3 +240,28 @@ TEST_F(GraphicsTest, CleanShutdownSaysSoOnce)
     EXPECT_EQ(std::string::npos, log.find("correctly shutdown", first + record.size()));
     EXPECT_EQ(std::string::npos, log.find("Warning"));
 }
+
+// A move or size that ends while the window is minimised updates the screen
+// mode with no client area: the back buffer keeps its size.
+TEST_F(GraphicsTest, ModeUpdateWhileMinimisedKeepsTheBackBufferSize)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    ASSERT_EQ(S_OK, graphics->UpdateScreenMode());
+    ScreenMode before = {};
+    ASSERT_EQ(S_OK, graphics->GetScreenMode(&before));
+    ASSERT_GT(before.height, 0);
+    HWND window = static_cast<QLCore*>(core)->Window();
+    QLTest_InjectWindowEvent(window, QLTestWindowEvent::Minimized);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+    RECT client;
+    ASSERT_TRUE(GetClientRect(window, &client));
+    ASSERT_EQ(0, client.bottom) << "minimised";
+
+    ASSERT_EQ(S_OK, graphics->UpdateScreenMode());
+    ScreenMode after = {};
+    ASSERT_EQ(S_OK, graphics->GetScreenMode(&after));
+    EXPECT_EQ(before.width, after.width);
+    EXPECT_EQ(before.height, after.height);
+}

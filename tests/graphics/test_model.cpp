@@ -259,6 +259,10 @@ HRESULT TestModel::GetShadowInfos(ShadowInfos* out)
 {
     if (!out)
         return E_FAIL;
+    if (onShadowInfos) {
+        onShadowInfos();
+        onShadowInfos = nullptr;
+    }
     out->vertices = hasShadowData ? vertices : nullptr;
     out->indices = hasShadowData ? indices : nullptr;
     return S_OK;

@@ -54,6 +54,8 @@ public:
     // Called from Update, once: lets a test act in the middle of a frame.
     HRESULT (*onUpdate)(IGraphics* graphics) = nullptr;
     HRESULT lastUpdateHook = S_OK;
+    // Called from GetShadowInfos, once: acts in the shadow pass.
+    void (*onShadowInfos)() = nullptr;
     bool removeOnDestroy = true;  // false: a model that forgets RemoveGeometry
     bool hasShadowData = true;    // false: GetShadowInfos gives nothing to cast
     // The pass states found by the last Render: cull mode, stencil pass and

@@ -140,6 +140,9 @@ TEST_F(Reader3ds, TableHoldsTwoHundredFiftyTwoFiles)
     EXPECT_THAT(PendingTexts(), ElementsAre("ERR_TOO_MANY_FILES: The toolkit has reached its maximum open file "
                                             "limit of 252 files."));
     ClearReaderErrors();
+    EXPECT_EQ(nullptr, OpenChunkFile("table-7.tmp", "w")) << "an open name is no way past a full table";
+    EXPECT_THAT(PendingCodes(), ElementsAre(ERR_TOO_MANY_FILES));
+    ClearReaderErrors();
 
     CloseChunkFile(files[100]);
     ChunkFile* reopened = OpenChunkFile("table-252.tmp", "w");

@@ -1,6 +1,9 @@
 // Meshes and materials fetched from well-formed files.
 #include "reader3ds_fixture.h"
 
+#include <stdlib.h>
+#include <string.h>
+
 #include <string>
 
 using ::testing::ElementsAre;
@@ -166,8 +169,12 @@ TEST_F(Reader3ds, MeshBelowItsObjectIsTheWrongObject)
     v.End();
     Read(v.Data());
     EXPECT_EQ(1u, CountMeshes(database));
+    mesh = (MeshRecord*)calloc(1, sizeof(MeshRecord));
+    ASSERT_NE(nullptr, mesh);
+    strcpy(mesh->name, "kept");
     FetchMesh(database, 0, &mesh);
     EXPECT_THAT(PendingCodes(), ElementsAre(ERR_WRONG_OBJECT));
+    EXPECT_STREQ("kept", mesh->name) << "the caller's record is left as it was";
 }
 
 TEST_F(Reader3ds, WrongRootReadsButHasNoMeshes)

@@ -84,6 +84,21 @@ TEST_F(SceneTest, MapsPointsMaterialsAndGroupsIntoSortedBuffers)
     EXPECT_EQ(D3DXVECTOR3(1, 3, 2), high);
 }
 
+TEST_F(SceneTest, FaceNamedByTwoGroupsIsDrawnOnceByTheFirst)
+{
+    Scene scene;
+    scene.materials = {Red(), Blue()};
+    Mesh twice = Quad("twice", 0);
+    twice.groups = {{"blue", {1, 0, 1}}, {"red", {1}}};
+    scene.meshes = {twice};
+    ModelScene* model = Load(scene);
+    ASSERT_NE(nullptr, model);
+    EXPECT_EQ((std::vector<WORD>{0, 2, 3, 0, 1, 2}), KeptIndices(model));
+    const ModelSceneMeta* meta = model->Meta();
+    EXPECT_EQ(0u, meta->materials[0].indexCount);
+    EXPECT_EQ(6u, meta->materials[1].indexCount);
+}
+
 TEST_F(SceneTest, FileWithoutMaterialsDrawsWithTheDefaultMaterial)
 {
     Scene scene;
@@ -137,6 +152,15 @@ TEST_F(SceneTest, NormalsSumTheUnitFaceNormalsOfEveryCorner)
     D3DXVECTOR3 lone[1] = {{7, 7, 7}};
     ComputeSceneNormals(positions, 1, indices, 0, lone);
     EXPECT_EQ(D3DXVECTOR3(0, 0, 0), lone[0]);  // used by no triangle
+
+    // A sliver next to vertex 0 faces opposite to its neighbour: the two unit
+    // normals cancel but for rounding, which has no direction to keep.
+    D3DXVECTOR3 sliver[] = {{1.89735e-19f, 0, 6.10046e-24f}, {9.18355e-41f, 7.47397e-41f, 1.1614e-41f}, {1, 0, 1},
+                            {0, 0, 1}};
+    WORD sliverFaces[] = {0, 1, 2, 0, 2, 3};
+    D3DXVECTOR3 sliverNormals[4];
+    ComputeSceneNormals(sliver, 4, sliverFaces, 6, sliverNormals);
+    EXPECT_EQ(D3DXVECTOR3(0, 0, 0), sliverNormals[0]);
 }
 
 TEST_F(SceneTest, LoadsUpToTheSixteenBitVertexLimit)

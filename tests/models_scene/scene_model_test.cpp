@@ -2,6 +2,8 @@
 // their loaded data, and the geometry calls the frame makes.
 #include "scene_fixture.h"
 
+#include <support/allocation_failure.h>
+
 using writer3ds::Mesh;
 using writer3ds::Scene;
 
@@ -106,6 +108,38 @@ TEST_F(SceneTest, ClonesShareTheLoadedDataUntilTheLastIsReleased)
     EXPECT_EQ(2u, Occurrences(log, "ModelScene '" + path + "' Destroyed"));
     EXPECT_EQ(1u, Occurrences(log, "ModelSceneMeta '" + path + "' Destroyed"));
     EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.01f)) << "nothing left registered that was freed";
+}
+
+TEST_F(SceneTest, CloneFailsWhenItCannotBeRegistered)
+{
+    std::string path = Save(Tile());
+    ModelScene* source = nullptr;
+    ASSERT_EQ(S_OK, Create("3ds", path, &source));
+    LONG references = graphics->AddRef() - 1;
+    graphics->Release();
+    int refused = 0;
+    for (long nth = 1; nth < 1000 && !HasFailure(); ++nth) {
+        IGeometry* cloned = nullptr;
+        FailNthNothrowAllocation(nth);
+        HRESULT result = source->Clone(&cloned);
+        bool failed = NothrowAllocationFailed();
+        FailNthNothrowAllocation(0);
+        if (FAILED(result)) {
+            EXPECT_EQ(nullptr, cloned) << "allocation " << nth;
+            ++refused;
+        } else {
+            ASSERT_NE(nullptr, cloned);
+            cloned->Release();
+        }
+        EXPECT_EQ(std::string::npos, NewLog().find("GeometryToRemove not found"))
+            << "allocation " << nth << ": a clone was never registered";
+        EXPECT_EQ(references, graphics->AddRef() - 1) << "allocation " << nth;
+        graphics->Release();
+        if (!failed)
+            break;
+    }
+    EXPECT_GE(refused, 2) << "the clone itself and its registration";
+    EXPECT_EQ(std::string::npos, NewLog().find("ModelSceneMeta '" + path + "' Destroyed"));
 }
 
 TEST_F(SceneTest, FailingDrawEndsTheRenderWithItsRecord)

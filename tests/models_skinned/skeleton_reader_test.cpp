@@ -117,6 +117,34 @@ TEST_F(SkeletonReader, RefusesIndicesThatDoNotFormATree)
     EXPECT_THAT(Log(), HasSubstr("Child ID listed twice"));
 }
 
+TEST_F(SkeletonReader, RefusesBonesNoRootReachesAndNamesThem)
+{
+    cal3d::Skeleton unlisted = TwoBones();
+    unlisted.bones.push_back(unlisted.bones[1]);
+    unlisted.bones[2].parent = 1;  // the arm does not list it
+    EXPECT_EQ(QLE_SUBFUNCTION, Load(Put("unlisted.csf", unlisted)));
+    EXPECT_THAT(Log(), HasSubstr("unlisted.csf : Bone 2 (parent 1) is reached from no root bone"));
+
+    cal3d::Skeleton cycle = TwoBones();
+    cycle.bones.push_back(cycle.bones[1]);
+    cycle.bones.push_back(cycle.bones[1]);
+    cycle.bones[2].parent = 3;
+    cycle.bones[2].children = {3};
+    cycle.bones[3].parent = 2;
+    cycle.bones[3].children = {2};
+    ForgetLog();
+    EXPECT_EQ(QLE_SUBFUNCTION, Load(Put("cycle.csf", cycle)));
+    EXPECT_THAT(Log(), HasSubstr("cycle.csf : Bone 2 (parent 3) is reached from no root bone"));
+
+    // Two roots, each with its own limb, are one skeleton.
+    cal3d::Skeleton twoRoots = TwoBones();
+    twoRoots.bones.push_back(twoRoots.bones[0]);
+    twoRoots.bones.push_back(twoRoots.bones[1]);
+    twoRoots.bones[2].children = {3};
+    twoRoots.bones[3].parent = 2;
+    EXPECT_EQ(S_OK, Load(Put("roots.csf", twoRoots)));
+}
+
 TEST_F(SkeletonReader, ShortFilesFailWithoutReadingPastTheEnd)
 {
     ExpectEveryCutFails(cal3d::Encode(TwoBones()), "cut.csf",

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -120,6 +121,17 @@ TEST_F(FocusTest, UserMoveMovesTheWindowRectangle)
     EXPECT_EQ(after.left, 300 + frame.left);
     EXPECT_EQ(after.top, 200 + frame.top);
     EXPECT_EQ(after.right - after.left, before.right - before.left);
+
+    // A move along one axis is a move too; the same place is none.
+    for (auto [x, y] : {std::pair{420, 200}, std::pair{420, 260}}) {
+        std::vector<ReceivedMessage> along = After(QLTestWindowEvent::Moved, x, y);
+        ASSERT_EQ(along.size(), 3u) << x << ", " << y;
+        EXPECT_EQ(along[0].message, (UINT)WM_ENTERSIZEMOVE);
+        GetWindowRect(window, &after);
+        EXPECT_EQ(after.left, x + frame.left);
+        EXPECT_EQ(after.top, y + frame.top);
+    }
+    EXPECT_TRUE(After(QLTestWindowEvent::Moved, 420, 260).empty()) << "an unchanged position is no move";
 }
 
 TEST_F(FocusTest, HidingTheForegroundWindowDeactivates)

@@ -129,10 +129,12 @@ TEST_F(ControlsTest, StepsAreAtLeast25MillisecondsApart)
     ASSERT_EQ(S_OK, Step(base));
     EXPECT_NE("Controls :", std::string(Sample.helpText.Chars()));
 
+    std::string whole = Sample.helpText.Chars();
+
     QLTest_InjectKey(DIK_UP, true);
     D3DXVECTOR3 eye = Sample.eye;
     EXPECT_EQ(S_FALSE, Step(base + 0.0245));
-    EXPECT_STREQ("Controls :", Sample.helpText.Chars()) << "a skipped step adds no help line";
+    EXPECT_EQ(whole, Sample.helpText.Chars()) << "a skipped step's frame shows the whole help too";
     EXPECT_EQ(eye, Sample.eye) << "a skipped step reads nothing";
 
     EXPECT_EQ(S_OK, Step(base + 0.0255));
@@ -247,7 +249,6 @@ TEST_F(ControlsTest, EscapeEndsTheRunBeforeAnythingChanges)
     EXPECT_EQ(E_FAIL, Next());
     EXPECT_EQ(eye, Sample.eye);
     EXPECT_FALSE(Sample.help);
-    EXPECT_STREQ("Controls :", Sample.helpText.Chars());
 }
 
 TEST_F(ControlsTest, OppositeKeysCancel)
@@ -424,7 +425,8 @@ TEST_F(ControlsTest, UnreadableKeyboardSkipsTheStep)
     QLTest_FailCall("IDirectInputDevice8::Acquire", E_ACCESSDENIED, -1);
     QLTest_InjectKey(DIK_ESCAPE, true);
     EXPECT_EQ(S_FALSE, Next()) << "not E_FAIL: the Escape key was never read";
-    EXPECT_STREQ("Controls :", Sample.helpText.Chars());
+    EXPECT_NE(std::string::npos, std::string(Sample.helpText.Chars()).find("\n'F1' for showing this help"))
+        << "the help stays whole while the keyboard cannot be read";
     QLTest_ClearFailures();
     EXPECT_EQ(E_FAIL, Next());
 }

@@ -2,7 +2,10 @@
 // geometry slots, the refused arguments and the extents.
 #include "font_fixture.h"
 
+#include <support/allocation_failure.h>
+
 #include <math.h>
+#include <unistd.h>
 
 #include <functional>
 
@@ -107,6 +110,48 @@ TEST_F(FontTest, ABufferCreationFailureFailsTheFont)
     EXPECT_EQ(nullptr, out);
     EXPECT_EQ(references, Count(graphics));
     EXPECT_NE(std::string::npos, NewLog().find("IDirect3DDevice9::CreateVertexBuffer() failed"));
+}
+
+// Every allocation a font's creation makes, failed in turn: a creation that
+// fails gives no geometry, and none leaves a reference behind.
+TEST_F(FontTest, EachFailedAllocationLeavesNothingBehind)
+{
+    LONG references = Count(graphics);
+    int refused = 0;
+    for (long nth = 1; nth < 10000 && !HasFailure(); ++nth) {
+        IGeometry* out = nullptr;
+        FailNthNothrowAllocation(nth);
+        HRESULT result = core->CreateObject("font", FontTexturePath().c_str(), &out);
+        bool failed = NothrowAllocationFailed();
+        FailNthNothrowAllocation(0);
+        if (SUCCEEDED(result)) {
+            ASSERT_NE(nullptr, out) << "allocation " << nth;
+            out->Release();
+        } else {
+            EXPECT_EQ(nullptr, out) << "allocation " << nth;
+            ++refused;
+        }
+        EXPECT_EQ(references, Count(graphics)) << "allocation " << nth;
+        if (!failed)
+            break;
+    }
+    EXPECT_GT(refused, 3);
+}
+
+TEST_F(FontTest, FailedDeviceValidationWarnsAtTheFirstRender)
+{
+    // Validation runs once a process, at the first render: the check runs
+    // in a fresh process of its own.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            QLTest_FailCall("IDirect3DDevice9::ValidateDevice", E_FAIL);
+            font->AddText2D("Hi", 0xFFFFFFFF, 0, 16, 5, 25, 1.0f, 0.0f);
+            graphics->UpdateAndRender(0.01f);
+            bool warned = NewLog().find("Warning : \"This device seem to require 0 passes") != std::string::npos;
+            _exit(warned ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 struct Refusal {

@@ -24,6 +24,8 @@ LONG ModelSceneMeta::AddRef()
 
 LONG ModelSceneMeta::Release()
 {
+    if (refCount == 0)
+        return 0;
     if (--refCount > 0)
         return refCount;
     delete this;
@@ -103,16 +105,21 @@ HRESULT ModelScene::Clone(IGeometry** out)
 {
     TraceContext trace(this, "Clone()");
     QL_REQUIRE_ARG(trace, out);
+    *out = nullptr;
     ModelScene* copy = new (std::nothrow) ModelScene();
     QL_REQUIRE_MEMORY(trace, copy);
     copy->AddRef();
-    copy->graphics = graphics;
-    copy->meta = meta;
     copy->world = world;
     if (graphics) {
-        graphics->AddGeometry(copy);
+        // An unregistered clone would never be drawn: fail instead.
+        if (FAILED(graphics->AddGeometry(copy))) {
+            copy->Release();
+            QL_TRY(trace, "-", E_FAIL);
+        }
+        copy->graphics = graphics;
         graphics->AddRef();
     }
+    copy->meta = meta;
     if (meta)
         meta->AddRef();
     *out = copy;

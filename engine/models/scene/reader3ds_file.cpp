@@ -95,6 +95,8 @@ ChunkFile* OpenChunkFile(const char* name, const char* mode)
         error = ERR_STRING_TOO_LONG;
     else if (!bits)
         error = ERR_INIT_FAILED;
+    else if (fileTable && fileTable->used >= READER_MAX_FILES)
+        error = ERR_TOO_MANY_FILES;  // a full table refuses every open, shared or not
     else if (open)
         // The same name twice shares one stream; the other mode on an open
         // name would pull the file from under its first user, so it is refused.

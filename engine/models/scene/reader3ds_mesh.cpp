@@ -260,6 +260,12 @@ void FetchMesh(SceneDatabase* database, uint32_t index, MeshRecord** out)
     ChunkNode* object = MeshObject(database, index, name);
     if (!object)
         return;
+    // An object that is not a mesh leaves the caller's record as it was.
+    ChunkNode* triangles = FindChild(object, 0x4100);
+    if (!triangles) {
+        PushReaderError(ERR_WRONG_OBJECT);
+        return;
+    }
     if (!*out) {
         *out = (MeshRecord*)calloc(1, sizeof(MeshRecord));
         if (!*out) {
@@ -269,11 +275,6 @@ void FetchMesh(SceneDatabase* database, uint32_t index, MeshRecord** out)
     }
     MeshRecord* mesh = *out;
     ResetMesh(mesh);
-    ChunkNode* triangles = FindChild(object, 0x4100);
-    if (!triangles) {
-        PushReaderError(ERR_WRONG_OBJECT);
-        return;
-    }
     strcpy(mesh->name, name);
     for (ChunkNode* node = triangles->child; node; node = node->next)
         if (!ReadMeshPart(node, mesh))

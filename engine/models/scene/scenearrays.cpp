@@ -68,6 +68,7 @@ struct ReadState {
     uint32_t* entryFaces = nullptr;  // global face numbers
     uint32_t entryFaceCount = 0;
     WORD* fileIndices = nullptr;     // 3 per face, in file order
+    bool* grouped = nullptr;         // per global face: a group has taken it
 
     ~ReadState()
     {
@@ -77,6 +78,7 @@ struct ReadState {
         delete[] entries;
         delete[] entryFaces;
         delete[] fileIndices;
+        delete[] grouped;
     }
 
     HRESULT Fail(SceneFault fault, HRESULT code = E_FAIL)
@@ -166,7 +168,8 @@ HRESULT ReadState::CountPass()
     fileIndices = new (std::nothrow) WORD[faces ? 3 * faces : 1];
     entries = new (std::nothrow) GroupEntry[entryCount ? entryCount : 1];
     entryFaces = new (std::nothrow) uint32_t[entryFaceCount ? entryFaceCount : 1];
-    if (!out->positions || !out->normals || !fileIndices || !entries || !entryFaces)
+    grouped = new (std::nothrow) bool[faces ? faces : 1]();
+    if (!out->positions || !out->normals || !fileIndices || !entries || !entryFaces || !grouped)
         return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
     return S_OK;
 }
@@ -221,12 +224,18 @@ HRESULT ReadState::FillPass()
             GroupEntry& to = entries[entry++];
             CopyName(to.name, group.name);
             to.firstFace = entryFace;
-            to.faceCount = group.faceCount;
             for (uint32_t k = 0; k < group.faceCount; k++) {
                 if (group.faces[k] >= mesh->faceCount)
                     return Fail(SCENE_FAULT_BAD_GROUP_FACE);
-                entryFaces[entryFace++] = faceBase + group.faces[k];
+                // A face named again, by this group or a later one, stays
+                // with the first: drawn and extruded once.
+                uint32_t face = faceBase + group.faces[k];
+                if (!grouped[face]) {
+                    grouped[face] = true;
+                    entryFaces[entryFace++] = face;
+                }
             }
+            to.faceCount = entryFace - to.firstFace;
         }
         vertexBase += mesh->vertexCount;
         faceBase += mesh->faceCount;
@@ -314,8 +323,15 @@ void ComputeSceneNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, con
         normals[indices[i + 1]] += face;
         normals[indices[i + 2]] += face;
     }
-    for (uint32_t v = 0; v < vertexCount; v++)
-        D3DXVec3Normalize(&normals[v], &normals[v]);
+    // Unit face normals that cancel leave only rounding, too small to give
+    // a direction (normalised, it would not even be of unit length).
+    const float cancelled = 1e-12f;
+    for (uint32_t v = 0; v < vertexCount; v++) {
+        if (D3DXVec3LengthSq(&normals[v]) < cancelled)
+            normals[v] = D3DXVECTOR3(0, 0, 0);
+        else
+            D3DXVec3Normalize(&normals[v], &normals[v]);
+    }
 }
 
 void FreeSceneArrays(SceneArrays* arrays)

@@ -59,6 +59,39 @@ HRESULT CheckHierarchy(const TraceContext& context, const SkelArray<Bone>& bones
     return S_OK;
 }
 
+// A bone no root reaches (its parent does not list it, or it sits in a
+// cycle) would never get a skin matrix of this model: refuse it by name.
+// A skeleton without any root is refused when the model is packed.
+HRESULT CheckEveryBoneReached(const TraceContext& context, const EngineString& name,
+                              const SkelArray<Bone>& bones)
+{
+    SkelArray<int32_t> pending;
+    SkelArray<bool> reached;
+    QL_REQUIRE_MEMORY(context, pending.Allocate(bones.Count()) && reached.Allocate(bones.Count()));
+    uint32_t count = 0;
+    for (uint32_t b = 0; b < bones.Count(); ++b)
+        if (bones[b].parent == -1)
+            pending[count++] = (int32_t)b;
+    if (count == 0)
+        return S_OK;
+    // Each bone is pushed once: CheckHierarchy lets a bone be listed only once.
+    while (count > 0) {
+        int32_t bone = pending[--count];
+        reached[bone] = true;
+        const SkelArray<int32_t>& children = bones[bone].children;
+        for (uint32_t i = 0; i < children.Count(); ++i)
+            pending[count++] = children[i];
+    }
+    for (uint32_t b = 0; b < bones.Count(); ++b) {
+        if (!reached[b]) {
+            QL_LOG(context, TraceError,
+                   name + " : Bone " + b + " (parent " + bones[b].parent + ") is reached from no root bone");
+            return QLE_SUBFUNCTION;
+        }
+    }
+    return S_OK;
+}
+
 SkelColor ReadColorBytes(const uint8_t bytes[4])
 {
     // Stored red, green, blue, alpha, one byte each.
@@ -114,7 +147,10 @@ HRESULT LoadCal3DSkeleton(const EngineString& name, SkelArray<Bone>* bones)
                    (uint32_t)bone.children[i] < count ? S_OK : E_FAIL);
     }
     file.Close();
-    return CheckHierarchy(context, *bones);
+    HRESULT hierarchy = CheckHierarchy(context, *bones);
+    if (FAILED(hierarchy))
+        return hierarchy;
+    return CheckEveryBoneReached(context, name, *bones);
 }
 
 HRESULT LoadCal3DAnimation(const EngineString& name, Animation* animation)

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# Soak run: the sample (or the skinned demo) under Xvfb for a long time with
+# random keys, mouse moves and clicks, window resizes, minimise and restore,
+# and focus changes. Then Escape. Checks that resident memory grows by at most
+# 1 MiB after the first minute, that the log holds no Error record and ends
+# with the shutdown records, and exit code 0.
+# Resident memory is sampled every second. It follows the window's size and
+# the display switches, so growth is measured on its floor: the lowest sample
+# of the last stretch of the run against the lowest of the same stretch just
+# after the first minute (a fifth of the run, at most 5 minutes). The first
+# minute goes through every kind of action and the largest window, and freed
+# memory is given back to the system at once (large blocks mapped, the heap
+# trimmed), so the samples follow what the program holds.
+#   tests/soak/soak.sh sample [minutes] [build dir]   (30 minutes by default)
+#   tests/soak/soak.sh demo [minutes] [build dir]     (10 minutes by default)
+# Work files (log, memory samples, output) go to <build dir>/soak-<program>/.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+which=${1:-sample}
+case "$which" in
+  sample) minutes=${2:-30} program=sample/quarlight-sample title="Quarlight Sample" ;;
+  demo) minutes=${2:-10} program=demo/skinned-demo title="Quarlight Skinned Demo" ;;
+  *) echo "usage: $0 sample|demo [minutes] [build dir]" >&2; exit 2 ;;
+esac
+build=$(cd "${3:-$root/build}" && pwd)
+
+if [ "${QL_SOAK_INSIDE:-}" != 1 ]; then
+  QL_SOAK_INSIDE=1 SDL_VIDEODRIVER=x11 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$which" "$minutes" "$build"
+fi
+
+source "$root/scripts/xsession.sh"
+work=$build/soak-$which
+rm -rf "$work"
+mkdir -p "$work"
+ln -s "$root/data" "$work/data"
+memory=$work/memory.txt
+
+ql_start_window_manager || exit 1
+# A second window to hand the focus to.
+xmessage -geometry 200x60+800+10 "soak" >/dev/null 2>&1 &
+other_pid=$!
+(cd "$work" && GLIBC_TUNABLES=glibc.malloc.mmap_threshold=65536:glibc.malloc.trim_threshold=131072:glibc.malloc.arena_max=2 \
+  exec "$build/$program" >output.txt 2>&1) &
+pid=$!
+window=$(ql_wait_window "$title" 60) || { kill "$pid"; cat "$work/output.txt"; exit 1; }
+other=$(xdotool search --class xmessage 2>/dev/null | head -n 1)
+ql_focus "$window"
+read -r start_w start_h < <(xdotool getwindowgeometry --shell "$window" | awk -F= '/WIDTH|HEIGHT/ {printf "%s ", $2}')
+
+alive() { kill -0 "$pid" 2>/dev/null; }
+
+keys=(s l x v p f F1 space Shift_L Control_L Up Down Left Right Prior Next Return KP_Enter a 1)
+random_action() {
+  case $((RANDOM % 12)) in
+    0 | 1 | 2 | 3) ql_press "${keys[RANDOM % ${#keys[@]}]}" "0.$((RANDOM % 4 + 1))" ;;
+    4 | 5) xdotool mousemove --window "$window" $((RANDOM % 800)) $((RANDOM % 600)) ;;
+    6) xdotool click $((RANDOM % 3 + 1)) ;;
+    7) xdotool windowsize "$window" $((RANDOM % 700 + 200)) $((RANDOM % 500 + 150)) ;;
+    8) xdotool windowminimize "$window"; sleep "0.$((RANDOM % 9 + 1))"; ql_focus "$window" ;;
+    9) [ -n "$other" ] && xdotool windowactivate "$other" >/dev/null 2>&1; sleep "0.$((RANDOM % 9 + 1))"; ql_focus "$window" ;;
+    10) xdotool windowmove "$window" $((RANDOM % 300)) $((RANDOM % 200)) ;;
+    *) sleep 0.3 ;;
+  esac
+}
+
+warm_up() {
+  local key
+  for key in "${keys[@]}"; do ql_press "$key" 0.6; sleep 0.2; ql_press "$key" 0.6; done
+  xdotool windowsize --sync "$window" 900 650 >/dev/null 2>&1; sleep 1
+  xdotool windowsize --sync "$window" 200 150 >/dev/null 2>&1; sleep 1
+  xdotool windowminimize "$window"; sleep 1; ql_focus "$window"; sleep 1
+  [ -n "$other" ] && xdotool windowactivate "$other" >/dev/null 2>&1; sleep 1; ql_focus "$window"
+}
+
+start=$(date +%s)
+end=$((start + minutes * 60))
+# Seconds since the start and resident KiB, once a second.
+(while [ -r "/proc/$pid/status" ]; do
+   echo "$(($(date +%s) - start)) $(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status" 2>/dev/null)"
+   sleep 1
+ done >"$memory") &
+sampler=$!
+warm_up
+actions=0
+while alive && [ "$(date +%s)" -lt "$end" ]; do
+  random_action
+  actions=$((actions + 1))
+  sleep "0.$((RANDOM % 3))"
+done
+
+crashed=0
+alive || crashed=1
+kill "$sampler" 2>/dev/null
+if [ "$crashed" = 0 ]; then
+  xdotool windowsize "$window" "$start_w" "$start_h" >/dev/null 2>&1
+  for _ in 1 2 3 4 5 6; do
+    ql_focus "$window"
+    ql_press Escape 0.4
+    sleep 1
+    alive || break
+  done
+fi
+ended=1
+if alive; then
+  ended=0
+  kill "$pid"
+fi
+status=0
+wait "$pid" || status=$?
+kill "$other_pid" 2>/dev/null
+ql_stop_window_manager
+
+log=$work/log.txt
+failed=0
+verdict() {  # verdict <name> <command...>
+  if "${@:2}"; then echo "ok - $1"; else echo "FAIL - $1"; failed=1; fi
+}
+stretch=$(( (minutes * 60 - 60) / 5 ))
+[ "$stretch" -gt 300 ] && stretch=300
+last=$(tail -n 1 "$memory" | cut -d' ' -f1)
+floor() { awk -v from="$1" -v to="$2" 'NF == 2 && $1 >= from && $1 < to && (min == "" || $2 < min) {min = $2} END {print min}' "$memory"; }
+baseline=$(floor 60 $((60 + stretch)))
+final=$(floor $((last - stretch)) $((last + 1)))
+peak=$(awk 'NF == 2 && $1 >= 60 && $2 > max {max = $2} END {print max}' "$memory")
+growth=$(( ${final:-0} - ${baseline:-0} ))
+echo "soak $which: $minutes min, $actions random actions"
+echo "resident memory floor: ${baseline:-?} KiB after the first minute, ${final:-?} KiB at the end" \
+  "(growth $growth KiB; stretches of $stretch s; peak ${peak:-?} KiB)"
+verdict "the program ran the whole time" [ "$crashed" = 0 ]
+memory_held() { [ -n "$baseline" ] && [ -n "$final" ] && [ "$growth" -le 1024 ]; }
+verdict "resident memory grew by at most 1 MiB after the first minute" memory_held
+no_error_record() {
+  ! grep -q '] Error :' "$log" && return 0
+  grep '] Error :' "$log" | sort | uniq -c | head -n 5
+  return 1
+}
+verdict "the log holds no Error record" no_error_record
+verdict "Escape ended it$([ "$ended" = 1 ] || echo ' (it did not: killed)')" [ "$ended" = 1 ]
+verdict "with exit code 0 (was $status)" [ "$status" = 0 ]
+verdict "the log ends with the shutdown records" bash -c \
+  "grep -q 'Graphics Engine correctly shutdown' '$log' && grep -q 'Input Engine correctly shutdown' '$log' &&
+   grep -q 'Quarlight Engine correctly shutdown' '$log' && tail -n 3 '$log' | grep -q EOF"
+exit "$failed"
