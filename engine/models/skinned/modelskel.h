@@ -131,5 +131,6 @@ uint32_t BoneStateCapacity();
 // false when memory runs out, with the buffer and capacity left as they were.
 bool ReserveBoneStates(uint32_t bones);
 void FreeBoneStates();
-// The states the last Update computed, for tests and tools.
+// The states and skin matrices the last Update computed, for tests and tools.
 const BoneState* BoneStates();
+const SkinMatrix* SkinMatrices();

@@ -76,6 +76,11 @@ const BoneState* BoneStates()
     return boneStates;
 }
 
+const SkinMatrix* SkinMatrices()
+{
+    return skinMatrices;
+}
+
 // Allocates the larger set before freeing the old one: models already
 // loaded keep updating with theirs when memory runs out.
 bool ReserveBoneStates(uint32_t bones)
