@@ -271,8 +271,6 @@ QLGraphics::~QLGraphics()
     }
     if (inFrame && device)
         device->EndScene();
-    delete[] dynamicPositions;
-    dynamicPositions = nullptr;
     if (shadowVB) {
         shadowVB->Release();
         shadowVB = nullptr;

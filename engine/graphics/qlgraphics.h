@@ -52,8 +52,6 @@ public:
     HRESULT GenAndRenderShadVol(const LightSlot& slot, IGeometry* geometry);
 
     // The resources' side.
-    // The shared array of dynamic buffers, or null when it is smaller than count.
-    D3DXVECTOR3* DynamicPositions(uint32_t count) const { return count <= dynamicCapacity ? dynamicPositions : nullptr; }
     uint32_t ShadowBufferCapacity() const { return shadowVB ? shadowVB->GetCount() : 0; }
     void Forget(VB* buffer) { vertexBuffers.Remove(buffer); }
     void Forget(IB* buffer) { indexBuffers.Remove(buffer); }
@@ -73,8 +71,6 @@ private:
 
     ICore* core = nullptr;
     EngineList<IGeometry*> geometries;
-    D3DXVECTOR3* dynamicPositions = nullptr;
-    uint32_t dynamicCapacity = 0;
     EngineList<VB*> vertexBuffers;
     EngineList<IB*> indexBuffers;
     EngineList<Texture*> textures;

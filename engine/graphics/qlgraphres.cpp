@@ -33,8 +33,7 @@ VB::VB(QLGraphics* owner, DWORD format, uint32_t vertexCount, bool isDynamic)
 
 VB::~VB()
 {
-    if (!dynamic)
-        delete[] positions;
+    delete[] positions;
     ReleaseBuffer();
     graphics->Forget(this);
 }
@@ -49,10 +48,16 @@ uint32_t VB::GetCount()
     return count;
 }
 
-const D3DXVECTOR3* VB::Positions() const
+// Allocates first and keeps the old array until the new one exists.
+HRESULT VB::AllocatePositions()
 {
-    // Dynamic buffers reach the manager's current array, never a freed one.
-    return dynamic ? graphics->DynamicPositions(count) : positions;
+    if (positions)
+        return S_OK;
+    D3DXVECTOR3* fresh = new (std::nothrow) D3DXVECTOR3[count ? count : 1]();
+    if (!fresh)
+        return E_OUTOFMEMORY;
+    positions = fresh;
+    return S_OK;
 }
 
 HRESULT VB::CreateBuffer()
@@ -90,10 +95,12 @@ HRESULT VB::Lock(void** data, D3DXVECTOR3** positionsOut)
     TraceContext trace(this, "Lock()");
     QL_REQUIRE_ARG(trace, data);
     QL_ASSERT(trace, buffer);
+    if (positionsOut)
+        QL_TRY(trace, "Not Enough Memory", AllocatePositions());
     QL_TRY(trace, "IDirect3DVertexBuffer9::Lock() failed",
            buffer->Lock(0, count * stride, data, dynamic ? D3DLOCK_DISCARD : 0));
     if (positionsOut)
-        *positionsOut = const_cast<D3DXVECTOR3*>(Positions());
+        *positionsOut = positions;
     return S_OK;
 }
 
@@ -251,23 +258,11 @@ HRESULT QLGraphics::CreateVB(DWORD fvf, uint32_t count, bool dynamic, VB** out)
     QL_ASSERT(trace, device);
     VB* buffer = new (std::nothrow) VB(this, fvf, count, dynamic);
     QL_REQUIRE_MEMORY(trace, buffer);
-    if (!dynamic) {
-        D3DXVECTOR3* positions = new (std::nothrow) D3DXVECTOR3[count ? count : 1];
-        if (!positions)
-            delete buffer;
-        QL_REQUIRE_MEMORY(trace, positions);
-        buffer->SetOwnPositions(positions);
-    } else if (dynamicCapacity < count && !creatingShadowVB) {
-        // The shadow buffer is written directly and never asks for positions:
-        // growing it mid-frame must not free the array a skinned model's
-        // volume is being built from.
-        delete[] dynamicPositions;
-        dynamicCapacity = 0;
-        dynamicPositions = new (std::nothrow) D3DXVECTOR3[count];
-        if (!dynamicPositions)
-            delete buffer;
-        QL_REQUIRE_MEMORY(trace, dynamicPositions);
-        dynamicCapacity = count;
+    // Dynamic buffers wait for a lock that asks for positions: the shadow
+    // buffer and the font's never do.
+    if (!dynamic && FAILED(buffer->AllocatePositions())) {
+        delete buffer;
+        QL_REQUIRE_MEMORY(trace, nullptr);
     }
     HRESULT created = buffer->CreateBuffer();
     if (FAILED(created)) {

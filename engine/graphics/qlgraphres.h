@@ -23,7 +23,10 @@ public:
     // Binds as the stream source (and FVF); S_FALSE when already bound.
     virtual HRESULT Active(uint32_t stream);
     // Locks the whole buffer (discarding when dynamic). *positions, when
-    // asked for, is the kept position array the caller fills alongside.
+    // asked for, is this buffer's kept position array (count entries) that
+    // the caller fills alongside. A dynamic buffer allocates it at the first
+    // lock that asks; if that allocation fails the lock fails and nothing
+    // stays locked.
     virtual HRESULT Lock(void** data, D3DXVECTOR3** positions);
     virtual HRESULT Unlock();
     virtual uint32_t GetCount();
@@ -31,21 +34,24 @@ public:
     // The manager's side.
     VB(QLGraphics* graphics, DWORD fvf, uint32_t count, bool dynamic);
     ~VB();
-    const D3DXVECTOR3* Positions() const;
+    // Null for a dynamic buffer never locked for positions.
+    const D3DXVECTOR3* Positions() const { return positions; }
     bool IsDynamic() const { return dynamic; }
     DWORD Fvf() const { return fvf; }
     uint32_t Stride() const { return stride; }
     IDirect3DVertexBuffer9* Buffer() const { return buffer; }
     HRESULT CreateBuffer();
     void ReleaseBuffer();
-    void SetOwnPositions(D3DXVECTOR3* owned) { positions = owned; }
+    HRESULT AllocatePositions();
 
 private:
     bool dynamic;
     DWORD fvf;
     uint32_t stride;
     uint32_t count;
-    D3DXVECTOR3* positions = nullptr;  // static buffers only; dynamic ones share the manager's
+    // Model-space positions for the shadow volumes. Processor memory: it
+    // survives a device reset, so the buffer's shadow stays its own.
+    D3DXVECTOR3* positions = nullptr;
     QLGraphics* graphics;
     IDirect3DVertexBuffer9* buffer = nullptr;
 };
