@@ -14,6 +14,13 @@ source "$source_dir/scripts/xsession.sh"
 # and the part of it where the creature stands, in front of the fountain.
 scene_crop="800x570+0+30"
 creature_crop="200x200+300+300"
+# In a crowd: the whole of it, the sky with the light's marker above it, the
+# first creature's body and that of its neighbour to the right.
+crowd_crop="700x330+40+170"
+sky_crop="800x130+0+45"
+creature_body_crop="36x70+382+375"
+clone_body_crop="60x110+455+320"
+ground_crop="800x400+0+200"
 
 creature_changed() { [ "$(differing "$1" "$2" "$creature_crop")" -ge 500 ]; }
 
@@ -24,7 +31,7 @@ rm -rf "${work:?}"/*
 shots=$work/shots
 source "$source_dir/tests/support/end_to_end_checks.sh"
 # Presses take effect within a few frames here.
-settle() { sleep "${1:-0.6}"; }
+settle_time=0.6
 mkdir -p "$shots" "$work/run"
 ln -s "$source_dir/data" "$work/run/data"
 
@@ -63,6 +70,68 @@ check "the log holds the creature's loading, the loop and the clean shutdown in 
   "End Of the App; Release..." "ModelSkel './data/creature.cfg' Destroyed" "Graphics Engine correctly shutdown" \
   "Input Engine correctly shutdown" "Quarlight Engine correctly shutdown" "EOF"
 check "the log holds no failure" no_failure_records "$log"
+
+# A crowd of 32: the first creature stands in its place and answers the keys,
+# its clones loop their animations, each from its own point of the cycle.
+mkdir -p "$work/crowd"
+ln -s "$source_dir/data" "$work/crowd/data"
+ql_start_window_manager || exit 1
+(cd "$work/crowd" && exec "$demo" --crowd 32 >output.txt 2>&1) &
+demo_pid=$!
+window=$(ql_wait_window "$title" 60) || { kill "$demo_pid"; cat "$work/crowd/output.txt"; exit 1; }
+ql_focus "$window"
+# Its frames take far longer than the single creature's: hold keys longer
+# (still within their half-second lock) and try more often.
+press_hold=0.45
+press_tries=8
+settle_time=1.5
+sleep 4
+shoot crowd
+check "the crowd stands in the park in red cloth" \
+  at_least "$(colour_pixels "$shots/crowd.png" "$crowd_crop" "#E86450" 20%)" 6000
+
+# The light's marker stands still once L has frozen the light; the crowd
+# keeps moving, so only the sky above it is compared.
+marker_still() {
+  shoot marker1
+  sleep 1
+  shoot marker2
+  [ "$(differing "$shots/marker1.png" "$shots/marker2.png" "$sky_crop")" -le 20 ]
+}
+check "L freezes the crowd's light" press_until l marker_still
+shoot still1
+sleep 1.5
+shoot still2
+first_moved=$(differing "$shots/still1.png" "$shots/still2.png" "$creature_body_crop")
+clone_moved=$(differing "$shots/still1.png" "$shots/still2.png" "$clone_body_crop")
+echo "  changed pixels: first creature $first_moved, its neighbour $clone_moved"
+# The clones' arms and shadows may reach over the first creature's body, so
+# it must change far less than its neighbour, not nothing at all.
+check "each creature keeps its own pose: the first stands still while its neighbour waves" \
+  test "$clone_moved" -ge 300 -a "$((first_moved * 5))" -le "$clone_moved"
+
+# Dark pixels of the ground in front and around the crowd.
+dark_pixels() {
+  convert "$1" -crop "$ground_crop" +repage -colorspace gray -threshold 22% -format "%[fx:int(w*h*(1-mean))]" info:
+}
+shadowed=$(dark_pixels "$shots/still2.png")
+shadows_gone() { shoot unshadowed; [ "$(dark_pixels "$shots/unshadowed.png")" -le $((shadowed / 2)) ]; }
+check "the crowd casts its shadows: S for standard lighting takes away at least half the dark ground" \
+  press_until s shadows_gone
+ended() { ! kill -0 "$demo_pid" 2>/dev/null; }
+ql_focus "$window"
+press_until Escape ended
+status=0
+wait "$demo_pid" || status=$?
+ql_stop_window_manager
+check "the crowd's run ends with exit code 0" exit_code_is "$status" 0
+check "the crowd's log holds 32 models' release and the clean shutdown, and no failure" log_in_order \
+  "$work/crowd/log.txt" "Main Loop..." "End Of the App; Release..." "ModelSkelMeta './data/creature.cfg' Destroyed" \
+  "Graphics Engine correctly shutdown" "Quarlight Engine correctly shutdown"
+check "the crowd's log holds no failure or leftover" eval \
+  "! grep -q -e 'Called function return' -e 'still alive' -e 'not released' '$work/crowd/log.txt'"
+check "the crowd's models are all released" \
+  test "$(grep -c "ModelSkel './data/creature.cfg' Destroyed" "$work/crowd/log.txt")" -eq 32
 
 # Without the creature the start-up fails after the park and shuts down.
 mkdir -p "$work/no-creature/data"

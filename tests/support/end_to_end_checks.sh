@@ -60,12 +60,16 @@ log_in_order() {
 # A key's first press only arms its half-second lock, and frames under Xvfb
 # take up to a few hundred milliseconds: each key is pressed (0.3 s, shorter
 # than the lock) until the command sees its effect, at most four times.
-settle() { sleep "${1:-0.8}"; }
+# Slower scenes set press_hold (below 0.5 s), press_tries and settle_time.
+press_hold=0.3
+press_tries=4
+settle_time=0.8
+settle() { sleep "${1:-$settle_time}"; }
 press_until() {  # press_until <key> <command...>
   local key=$1 try
   shift
-  for try in 1 2 3 4; do
-    ql_press "$key" 0.3
+  for try in $(seq "$press_tries"); do
+    ql_press "$key" "$press_hold"
     settle
     "$@" && return 0
   done
