@@ -115,6 +115,13 @@ HRESULT CreateCrowd(SampleEngine& engine)
     return S_OK;
 }
 
+IModel* CrowdCreature(const SampleEngine& engine, uint32_t index)
+{
+    if (index == 0)
+        return engine.model;
+    return index - 1 < cloneCount ? clones[index - 1] : nullptr;
+}
+
 void AnimateCrowd(SampleEngine&, float)
 {
     for (uint32_t c = 0; c < cloneCount; ++c)

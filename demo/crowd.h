@@ -17,5 +17,8 @@ HRESULT CreateCrowd(SampleEngine& engine);
 void AnimateCrowd(SampleEngine& engine, float elapsedSeconds);
 void ReleaseCrowd(SampleEngine& engine);
 
+// Every creature of the crowd, the controlled one first; null past the end.
+IModel* CrowdCreature(const SampleEngine& engine, uint32_t index);
+
 // The largest crowd the option accepts.
 constexpr uint32_t maximumCrowd = 1024;
