@@ -15,12 +15,13 @@ source "$source_dir/scripts/xsession.sh"
 scene_crop="800x570+0+30"
 creature_crop="200x200+300+300"
 # In a crowd: the whole of it, the sky with the light's marker above it, the
-# first creature's body and that of its neighbour to the right.
+# first creature's body and that of its neighbour to the right, and the
+# ground in front of the crowd.
 crowd_crop="700x330+40+170"
-sky_crop="800x130+0+45"
+sky_crop="800x120+0+45"
 creature_body_crop="36x70+382+375"
 clone_body_crop="60x110+455+320"
-ground_crop="800x400+0+200"
+ground_crop="800x130+0+470"
 
 creature_changed() { [ "$(differing "$1" "$2" "$creature_crop")" -ge 500 ]; }
 
@@ -91,16 +92,17 @@ check "the crowd stands in the park in red cloth" \
   at_least "$(colour_pixels "$shots/crowd.png" "$crowd_crop" "#E86450" 20%)" 6000
 
 # The light's marker stands still once L has frozen the light; the crowd
-# keeps moving, so only the sky above it is compared.
+# keeps moving, so only the sky above it is compared. A frame here may take
+# more than a second: the shots are further apart than two frames.
 marker_still() {
   shoot marker1
-  sleep 1
+  sleep 2.5
   shoot marker2
   [ "$(differing "$shots/marker1.png" "$shots/marker2.png" "$sky_crop")" -le 20 ]
 }
 check "L freezes the crowd's light" press_until l marker_still
 shoot still1
-sleep 1.5
+sleep 2.5
 shoot still2
 first_moved=$(differing "$shots/still1.png" "$shots/still2.png" "$creature_body_crop")
 clone_moved=$(differing "$shots/still1.png" "$shots/still2.png" "$clone_body_crop")
@@ -110,22 +112,17 @@ echo "  changed pixels: first creature $first_moved, its neighbour $clone_moved"
 check "each creature keeps its own pose: the first stands still while its neighbour waves" \
   test "$clone_moved" -ge 300 -a "$((first_moved * 5))" -le "$clone_moved"
 
-# Dark pixels of the ground in front and around the crowd.
-dark_pixels() {
-  convert "$1" -crop "$ground_crop" +repage -colorspace gray -threshold 22% -format "%[fx:int(w*h*(1-mean))]" info:
-}
-shadowed=$(dark_pixels "$shots/still2.png")
-shadows_gone() { shoot unshadowed; [ "$(dark_pixels "$shots/unshadowed.png")" -le $((shadowed / 2)) ]; }
-check "the crowd casts its shadows: S for standard lighting takes away at least half the dark ground" \
-  press_until s shadows_gone
-ended() { ! kill -0 "$demo_pid" 2>/dev/null; }
+# Below the front row only the ground shows, where the crowd's shadows fall
+# from whichever side the light stands: the waving arms' shadows move there.
+check "with the light frozen the crowd's shadows move on the ground as the clones wave" \
+  at_least "$(differing "$shots/still1.png" "$shots/still2.png" "$ground_crop")" 1000
 ql_focus "$window"
 press_until Escape ended
 status=0
 wait "$demo_pid" || status=$?
 ql_stop_window_manager
 check "the crowd's run ends with exit code 0" exit_code_is "$status" 0
-check "the crowd's log holds 32 models' release and the clean shutdown, and no failure" log_in_order \
+check "the crowd's log holds its loop, its release and the clean shutdown in order" log_in_order \
   "$work/crowd/log.txt" "Main Loop..." "End Of the App; Release..." "ModelSkelMeta './data/creature.cfg' Destroyed" \
   "Graphics Engine correctly shutdown" "Quarlight Engine correctly shutdown"
 check "the crowd's log holds no failure or leftover" eval \
