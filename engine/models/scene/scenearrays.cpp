@@ -2,6 +2,7 @@
 
 #include "reader3ds.h"
 
+#include <math.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -43,6 +44,17 @@ void SetDefaultMaterial(SceneMaterial* material)
     material->material.Ambient = {0.3f, 0.3f, 0.3f, 1.0f};
     material->material.Specular = {0.7f, 0.7f, 0.7f, 1.0f};
     material->material.Power = 1.0f;
+}
+
+// D3DXVec3Normalize's result (a zero vector stays zero), inline: the
+// normals' pass makes one per face and one per vertex.
+inline D3DXVECTOR3 UnitLength(const D3DXVECTOR3& v)
+{
+    float squared = v.x * v.x + v.y * v.y + v.z * v.z;
+    if (squared == 0.0f)
+        return D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    float inverse = 1.0f / sqrtf(squared);
+    return D3DXVECTOR3(v.x * inverse, v.y * inverse, v.z * inverse);
 }
 
 void Widen(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum, const D3DXVECTOR3& p)
@@ -307,15 +319,14 @@ void ComputeSceneNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, con
         const D3DXVECTOR3& p0 = positions[indices[i]];
         const D3DXVECTOR3& p1 = positions[indices[i + 1]];
         const D3DXVECTOR3& p2 = positions[indices[i + 2]];
-        D3DXVECTOR3 a = p2 - p1, b = p1 - p0, face;
-        D3DXVec3Cross(&face, &a, &b);
-        D3DXVec3Normalize(&face, &face);
+        D3DXVECTOR3 a = p2 - p1, b = p1 - p0;
+        D3DXVECTOR3 face = UnitLength(D3DXVECTOR3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x));
         normals[indices[i]] += face;
         normals[indices[i + 1]] += face;
         normals[indices[i + 2]] += face;
     }
     for (uint32_t v = 0; v < vertexCount; v++)
-        D3DXVec3Normalize(&normals[v], &normals[v]);
+        normals[v] = UnitLength(normals[v]);
 }
 
 void FreeSceneArrays(SceneArrays* arrays)
