@@ -73,7 +73,10 @@ struct ReadState {
     ReaderCheck check;
     SceneArrays* out;
     char (*materialNames)[NAME_SIZE] = nullptr;
-    MeshRecord* mesh = nullptr;
+    // Every mesh, fetched once by the count pass and kept for the fill pass:
+    // fetching reads the mesh from the file again.
+    MeshRecord** meshes = nullptr;
+    uint32_t fetched = 0;
     MaterialRecord* material = nullptr;
     GroupEntry* entries = nullptr;
     uint32_t entryCount = 0;
@@ -84,7 +87,9 @@ struct ReadState {
     ~ReadState()
     {
         delete[] materialNames;
-        FreeMeshRecord(&mesh);
+        for (uint32_t i = 0; i < fetched; i++)
+            FreeMeshRecord(&meshes[i]);
+        delete[] meshes;
         FreeMaterialRecord(&material);
         delete[] entries;
         delete[] entryFaces;
@@ -144,8 +149,13 @@ HRESULT ReadState::CountPass()
     if (ReaderFailed())
         return Fail(SCENE_FAULT_READER);
     uint64_t vertices = 0, faces = 0, entryTotal = 0, entryFaceTotal = 0;
+    meshes = new (std::nothrow) MeshRecord*[out->meshCount ? out->meshCount : 1]();
+    if (!meshes)
+        return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
     for (uint32_t i = 0; i < out->meshCount; i++) {
-        FetchMesh(database, i, &mesh);
+        FetchMesh(database, i, &meshes[i]);
+        fetched = i + 1;
+        const MeshRecord* mesh = meshes[i];
         if (ReaderFailed())
             return Fail(SCENE_FAULT_READER);
         if (!mesh)
@@ -160,7 +170,6 @@ HRESULT ReadState::CountPass()
             entryTotal++;
             entryFaceTotal += mesh->groups[g].faceCount;
         }
-        FreeMeshRecord(&mesh);
     }
     if (vertices > 0xFFFF)
         return Fail(SCENE_FAULT_TOO_MANY_VERTICES);
@@ -187,24 +196,9 @@ HRESULT ReadState::FillPass()
 {
     uint32_t vertexBase = 0, faceBase = 0, entry = 0, entryFace = 0;
     for (uint32_t i = 0; i < out->meshCount; i++) {
-        FetchMesh(database, i, &mesh);
-        if (ReaderFailed())
-            return Fail(SCENE_FAULT_READER);
-        if (!mesh)
-            return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
+        const MeshRecord* mesh = meshes[i];
         snprintf(out->faultMesh, sizeof out->faultMesh, "%s", mesh->name);
-        // The counts sized the arrays; a mesh that reads differently now must
-        // not write past them.
-        uint32_t entriesHere = mesh->groupCount ? mesh->groupCount : 1;
-        uint32_t entryFacesHere = 0;
-        for (uint32_t g = 0; g < mesh->groupCount; g++)
-            entryFacesHere += mesh->groups[g].faceCount;
-        if (!mesh->groupCount)
-            entryFacesHere = mesh->faceCount;
-        if (vertexBase + mesh->vertexCount > out->vertexCount || faceBase + mesh->faceCount > out->faceCount ||
-            entry + entriesHere > entryCount || entryFace + entryFacesHere > entryFaceCount)
-            return Fail(SCENE_FAULT_MESH_CHANGED);
-
+        // The arrays were sized from these same records: no bound is passed.
         for (uint32_t k = 0; k < mesh->vertexCount; k++) {
             const Point3& point = mesh->points[k];
             D3DXVECTOR3 p(point.x, point.z, point.y);
@@ -242,7 +236,6 @@ HRESULT ReadState::FillPass()
         }
         vertexBase += mesh->vertexCount;
         faceBase += mesh->faceCount;
-        FreeMeshRecord(&mesh);
     }
     out->faultMesh[0] = 0;
     entryCount = entry;
