@@ -60,21 +60,36 @@ log_in_order() {
 # A key's first press only arms its half-second lock, and frames under Xvfb
 # take up to a few hundred milliseconds: each key is pressed (0.3 s, shorter
 # than the lock) until the command sees its effect, at most four times.
-# Slower scenes set press_hold (below 0.5 s), press_tries and settle_time.
-press_hold=0.3
-press_tries=4
-settle_time=0.8
-settle() { sleep "${1:-$settle_time}"; }
+settle() { sleep "${1:-0.8}"; }
 press_until() {  # press_until <key> <command...>
   local key=$1 try
   shift
-  for try in $(seq "$press_tries"); do
-    ql_press "$key" "$press_hold"
+  for try in 1 2 3 4; do
+    ql_press "$key" 0.3
     settle
     "$@" && return 0
   done
   return 1
 }
+# Where frames take longer than a press, a press may fall between two input
+# steps and be lost, and a toggle needs its key seen in two steps: hold the
+# key down, run the command every quarter second, and let go as soon as it
+# succeeds (at most $2 seconds).
+hold_until() {  # hold_until <key> <seconds> <command...>
+  local key=$1 tries=$(($2 * 4))
+  shift 2
+  xdotool keydown "$key"
+  for _ in $(seq "$tries"); do
+    sleep 0.25
+    if "$@"; then
+      xdotool keyup "$key"
+      return 0
+    fi
+  done
+  xdotool keyup "$key"
+  return 1
+}
+
 # shows <name> <command...>: a screenshot <name>.png, then the command.
 shows() {
   local name=$1
