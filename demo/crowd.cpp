@@ -23,7 +23,8 @@ constexpr float creatureScale = 0.6f;
 const D3DXVECTOR3 creaturePosition(0.0f, 0.0f, -95.0f);
 
 // The clones' grid: rows from the first creature's row northwards, columns
-// across the park, clear of the fountain.
+// across the park, clear of the fountain and of the first creature's
+// neighbourhood, so that it stands apart in front with room to spin.
 constexpr int gridColumns = 7;
 constexpr float gridSpacing = 45.0f;
 constexpr float fountainClearance = 60.0f;
@@ -37,16 +38,16 @@ IModel** clones = nullptr;  // crowdSize - 1 of them
 uint32_t cloneCount = 0;
 
 // The grid slot of clone `index` (0 is the first clone), skipping the first
-// creature's slot and the fountain.
+// creature's slot and those beside and behind it, and the fountain.
 D3DXVECTOR3 ClonePosition(uint32_t index)
 {
     for (uint32_t slot = 0, found = 0;; ++slot) {
         int column = (int)(slot % gridColumns) - gridColumns / 2;
         int row = (int)(slot / gridColumns);
         D3DXVECTOR3 at(column * gridSpacing, 0.0f, creaturePosition.z + row * gridSpacing);
-        bool first = column == 0 && row == 0;
+        bool nearFirst = column >= -1 && column <= 1 && row <= 1;
         bool inFountain = at.x * at.x + at.z * at.z < fountainClearance * fountainClearance;
-        if (first || inFountain)
+        if (nearFirst || inFountain)
             continue;
         if (found++ == index)
             return at;
