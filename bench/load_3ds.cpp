@@ -22,11 +22,6 @@
 
 namespace {
 
-std::string SourceRoot()
-{
-    std::string file = __FILE__;
-    return file.substr(0, file.rfind("/bench/"));
-}
 
 // 65 535 vertices in five grid meshes of 51 x 257 points (a mesh holds at
 // most 65 535 faces), one material.
@@ -62,7 +57,7 @@ struct Workspace {
         char folder[] = "/tmp/ql-bench-load3ds-XXXXXX";
         if (!mkdtemp(folder) || chdir(folder) != 0)
             abort();
-        if (symlink((SourceRoot() + "/data").c_str(), "data") != 0)
+        if (symlink(QL_SOURCE_DIR "/data", "data") != 0)
             abort();
         WriteLimitFile("limit.3ds");
     }

@@ -1,22 +1,28 @@
-// The skinned model's per-frame Update (expiry, sampling, blending, the
-// hierarchy and skinning into the dynamic vertex buffer) on a headless
-// device, for the demo creature and for a generated tube of 20 000 vertices
-// with four influences each. Reports the time per frame and per vertex
-// influence, and the heap allocations Update makes per frame.
-#include <cal3dwriter.h>
+// The skinned model's per-frame Update on a headless device, every skinning
+// path beside the scalar reference, in interleaved rounds: for the demo
+// creature and for a generated humanoid-sized model (28 bones, 13 104
+// vertices, 2.4 influences a vertex, two animations blended 1 to 3).
+// Reports, per path, the processor time per vertex influence of the whole
+// Update and of the skinning pass alone, each path's ratio to the scalar
+// path of the same round, the spread over rounds, and the heap allocations
+// Update makes per frame.
+//   bench_skinning [rounds]
+#include "skinning_humanoid.h"
+
 #include <core/icore.h>
 #include <core/qlcore.h>
 #include <graphics/igraphics.h>
 #include <graphics/imodel.h>
 #include <models/skinned/modelskel.h>
 
-#include <benchmark/benchmark.h>
-
-#include <cmath>
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <time.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 size_t allocations = 0;
@@ -65,137 +71,117 @@ void operator delete[](void* p, size_t) noexcept
 
 namespace {
 
-constexpr int kBones = 32;
-constexpr int kRings = 100;
-constexpr int kSegments = 200;  // 20 000 vertices
-
-// A tube along z on a chain of bones, every vertex on the four bones nearest
-// its ring, and two bending animations over the whole chain.
-void WriteTube()
+double ThreadSeconds()
 {
-    const float height = 200.0f, step = height / kBones;
-    cal3d::Skeleton skeleton;
-    skeleton.bones.resize(kBones);
-    for (int b = 0; b < kBones; ++b) {
-        cal3d::Bone& bone = skeleton.bones[b];
-        bone.parent = b - 1;
-        if (b + 1 < kBones)
-            bone.children = {b + 1};
-        bone.translation = {0, 0, b ? step : 0};
-        bone.boneSpaceTranslation = {0, 0, -step * b};
-    }
-    cal3d::Write("tube.csf", skeleton);
-
-    for (int a = 0; a < 2; ++a) {
-        cal3d::Animation animation;
-        animation.duration = 2.0f + a;
-        for (int b = 0; b < kBones; ++b) {
-            cal3d::Track track;
-            track.bone = b;
-            for (int k = 0; k <= 16; ++k) {
-                cal3d::Key key;
-                key.time = animation.duration * k / 16;
-                key.translation = {0, 0, b ? step : 0};
-                float angle = 0.1f * std::sin(6.2831853f * (k / 16.0f + 0.03f * b));
-                float s = std::sin(angle / 2);
-                key.rotation = a ? cal3d::Quat{s, 0, 0, std::cos(angle / 2)} : cal3d::Quat{0, s, 0, std::cos(angle / 2)};
-                track.keys.push_back(key);
-            }
-            animation.tracks.push_back(track);
-        }
-        cal3d::Write("bend" + std::to_string(a) + ".caf", animation);
-    }
-
-    cal3d::Mesh mesh;
-    mesh.submeshes.resize(1);
-    cal3d::Submesh& tube = mesh.submeshes[0];
-    for (int r = 0; r < kRings; ++r) {
-        float z = height * r / (kRings - 1);
-        int nearest = std::min(kBones - 3, std::max(0, (int)(z / step) - 1));
-        for (int s = 0; s < kSegments; ++s) {
-            float phi = 6.2831853f * s / kSegments;
-            cal3d::Vertex vertex;
-            vertex.position = {10 * std::cos(phi), 10 * std::sin(phi), z};
-            vertex.normal = {std::cos(phi), std::sin(phi), 0};
-            vertex.texCoords = {{0, 0}};
-            for (int i = 0; i < 4; ++i)
-                vertex.influences.push_back({std::min(kBones - 1, nearest + i), 0.25f});
-            tube.vertices.push_back(vertex);
-        }
-    }
-    for (int r = 0; r + 1 < kRings; ++r) {
-        for (int s = 0; s < kSegments; ++s) {
-            int32_t a = r * kSegments + s, b = r * kSegments + (s + 1) % kSegments;
-            tube.indices.insert(tube.indices.end(), {a, a + kSegments, b, b, a + kSegments, b + kSegments});
-        }
-    }
-    cal3d::Write("tube.cmf", mesh);
-    cal3d::Write("tube.crf", cal3d::Material());
-    cal3d::Config config;
-    config.entries = {{"skeleton", "tube.csf"}, {"animation", "bend0.caf"}, {"animation", "bend1.caf"},
-                      {"mesh", "tube.cmf"},     {"material", "tube.crf"}};
-    cal3d::Write("tube.cfg", config);
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec + now.tv_nsec * 1e-9;
 }
 
-void RunUpdate(benchmark::State& state, const char* file, uint32_t first, uint32_t second)
+struct Spread {
+    double median, minimum, maximum;
+};
+
+Spread SpreadOf(std::vector<double> values)
 {
-    ICore* core = nullptr;
-    IGraphics* graphics = nullptr;
+    std::sort(values.begin(), values.end());
+    return {values[values.size() / 2], values.front(), values.back()};
+}
+
+struct Subject {
+    const char* name;
+    const char* file;
+    uint32_t first, second;  // the animations played, with weights 1 and 3
+    uint32_t frames;         // per path and round
+};
+
+struct PathRecord {
+    SkinningPath path;
+    std::vector<double> update, pass;  // ns per influence, one per round
+    std::vector<double> updateRatio, passRatio;
+};
+
+void Measure(ICore* core, const Subject& subject, uint32_t rounds)
+{
     IGeometry* geometry = nullptr;
-    ScreenMode mode = {1, 800, 600, 16, 24, 8};
-    if (FAILED(CreateCore(&core)) || FAILED(core->Init(nullptr, "Skinning", 800, 600)) ||
-        FAILED(core->CreateGraphics(&graphics)) || FAILED(graphics->SetScreenMode(&mode)) ||
-        FAILED(core->CreateObject("cal3d", file, &geometry))) {
-        state.SkipWithError("cannot load the model");
+    if (FAILED(core->CreateObject("cal3d", subject.file, &geometry))) {
+        std::printf("%s: cannot load %s\n", subject.name, subject.file);
         return;
     }
     IModel* model = static_cast<IModel*>(geometry);
-    const ModelSkelData& data = static_cast<ModelSkel*>(model)->Meta()->data;
+    const ModelSkelMeta& meta = *static_cast<ModelSkel*>(model)->Meta();
+    const double influences = meta.data.influences.Count();
+    std::vector<float> vertexData(6 * meta.data.vertices.Count() + 1), positions(3 * meta.data.vertices.Count() + 1);
 
-    size_t allocated = 0;
-    for (auto _ : state) {
-        // Restarted when a cycle ends, as a looping caller would.
-        if (!model->IsAnimationActive(first))
-            model->AddAnimation(first, 1.0f);
-        if (!model->IsAnimationActive(second))
-            model->AddAnimation(second, 2.0f);
-        size_t before = allocations;
-        if (FAILED(model->Update(1.0f / 60)))
-            state.SkipWithError("Update failed");
-        allocated += allocations - before;
+    std::vector<PathRecord> records;
+    for (uint32_t p = 0; p < (uint32_t)SkinningPath::Count; ++p)
+        if (SkinningPathAvailable((SkinningPath)p))
+            records.push_back(PathRecord{(SkinningPath)p, {}, {}, {}, {}});
+
+    size_t allocated = 0, frames = 0;
+    for (uint32_t round = 0; round < rounds; ++round) {
+        // Each round starts with another path, so none always runs first.
+        for (size_t k = 0; k < records.size(); ++k) {
+            PathRecord& record = records[(round + k) % records.size()];
+            SelectSkinningPath(record.path);
+            double start = ThreadSeconds();
+            for (uint32_t f = 0; f < subject.frames; ++f) {
+                // Restarted when a cycle ends, as a looping caller would.
+                if (!model->IsAnimationActive(subject.first))
+                    model->AddAnimation(subject.first, 1.0f);
+                if (!model->IsAnimationActive(subject.second))
+                    model->AddAnimation(subject.second, 3.0f);
+                size_t before = allocations;
+                model->Update(1.0f / 60);
+                allocated += allocations - before;
+                ++frames;
+            }
+            record.update.push_back((ThreadSeconds() - start) * 1e9 / subject.frames / influences);
+
+            // The pass alone, on the last pose, into memory of our own.
+            SkinJob job;
+            job.bones = SkinMatrices();
+            job.skinVertices = &meta.data.vertices;
+            job.skinInfluences = &meta.data.influences;
+            job.stream = &meta.skin;
+            job.vertexData = vertexData.data();
+            job.positions = positions.data();
+            start = ThreadSeconds();
+            for (uint32_t f = 0; f < subject.frames; ++f)
+                SkinVerticesOn(record.path, job);
+            record.pass.push_back((ThreadSeconds() - start) * 1e9 / subject.frames / influences);
+        }
+        for (PathRecord& record : records) {
+            record.updateRatio.push_back(records[0].update.back() / record.update.back());
+            record.passRatio.push_back(records[0].pass.back() / record.pass.back());
+        }
     }
-    state.counters["vertices"] = data.vertices.Count();
-    state.counters["influences"] = data.influences.Count();
-    state.counters["per_influence"] = benchmark::Counter(
-        (double)data.influences.Count(), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-    state.counters["allocs_per_frame"] = (double)allocated / (double)state.iterations();
 
-    HWND window = static_cast<QLCore*>(core)->Window();
+    std::printf("%s: %u vertices, %u influences, %u bones; %u rounds of %u frames a path; "
+                "%.2f allocations a frame\n",
+                subject.name, meta.data.vertices.Count(), meta.data.influences.Count(), meta.data.bones.Count(),
+                rounds, subject.frames, (double)allocated / (double)frames);
+    std::printf("  %-7s %-34s %-34s\n", "path", "Update ns/influence (x scalar)", "skinning pass ns/influence (x scalar)");
+    for (const PathRecord& record : records) {
+        Spread update = SpreadOf(record.update), pass = SpreadOf(record.pass);
+        Spread updateRatio = SpreadOf(record.updateRatio), passRatio = SpreadOf(record.passRatio);
+        std::printf("  %-7s %5.2f [%5.2f..%5.2f] x%4.2f [%4.2f..%4.2f]   %5.2f [%5.2f..%5.2f] x%4.2f [%4.2f..%4.2f]\n",
+                    SkinningPathName(record.path), update.median, update.minimum, update.maximum,
+                    updateRatio.median, updateRatio.minimum, updateRatio.maximum, pass.median, pass.minimum,
+                    pass.maximum, passRatio.median, passRatio.minimum, passRatio.maximum);
+    }
+    std::printf("  (median [minimum..maximum] over rounds; x = the scalar path's time / this path's, per round)\n");
     model->Release();
-    graphics->Release();
-    core->Release();
-    DestroyWindow(window);
-    UnregisterClassA("Quarlight", nullptr);
 }
-
-void DemoCreature(benchmark::State& state)
-{
-    RunUpdate(state, "./data/creature.cfg", 1, 3);  // walk and wave
-}
-
-void Tube20000(benchmark::State& state)
-{
-    RunUpdate(state, "tube.cfg", 0, 1);
-}
-
-BENCHMARK(DemoCreature)->Unit(benchmark::kMicrosecond);
-BENCHMARK(Tube20000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    // A scratch folder for the log and the tube; data/ from the source tree.
+    uint32_t rounds = argc > 1 ? (uint32_t)std::atoi(argv[1]) : 15;
+    if (rounds == 0)
+        rounds = 1;
+    // A scratch folder for the log and the humanoid; data/ from the source tree.
     char folder[] = "/tmp/ql_bench_skinning_XXXXXX";
     if (!mkdtemp(folder) || chdir(folder) != 0)
         return 1;
@@ -203,9 +189,24 @@ int main(int argc, char** argv)
         return 1;
     if (!getenv("SDL_VIDEODRIVER"))
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    WriteTube();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    WriteHumanoid("humanoid");
+
+    ICore* core = nullptr;
+    IGraphics* graphics = nullptr;
+    ScreenMode mode = {1, 800, 600, 16, 24, 8};
+    if (FAILED(CreateCore(&core)) || FAILED(core->Init(nullptr, "Skinning", 800, 600)) ||
+        FAILED(core->CreateGraphics(&graphics)) || FAILED(graphics->SetScreenMode(&mode))) {
+        std::printf("no device\n");
+        return 1;
+    }
+    std::printf("default path on this processor: %s\n", SkinningPathName(DefaultSkinningPath()));
+    Measure(core, Subject{"demo creature", "./data/creature.cfg", 1, 3, 200}, rounds);
+    Measure(core, Subject{"humanoid", "humanoid.cfg", 0, 1, 60}, rounds);
+
+    HWND window = static_cast<QLCore*>(core)->Window();
+    graphics->Release();
+    core->Release();
+    DestroyWindow(window);
+    UnregisterClassA("Quarlight", nullptr);
     return 0;
 }

@@ -1,52 +1,59 @@
-// The skinned demo: the sample's park, light, font and controls, with the
-// demo creature standing on the avenue in front of the fountain. Space and
-// Shift or Control start its animations through the sample's controls.
+// The skinned demo: the sample's park, light, font and controls with the demo
+// creature standing on the avenue in front of the fountain, and on request a
+// crowd of its clones. Space and Shift or Control start the first creature's
+// animations through the sample's controls.
+#include "crowd.h"
+
 #include <sampleapp.h>
 
-#include <qltrace.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
 namespace {
 
-const char creatureFile[] = "./data/creature.cfg";
-// The creature is authored about 136 units tall; at this scale it stands
-// as high as the park's lamps, under the circling light, so it casts a
-// shadow that turns with the light.
-constexpr float creatureScale = 0.6f;
-// On the south avenue, between the fountain's ring and the benches, facing
-// the start-up camera.
-const D3DXVECTOR3 creaturePosition(0.0f, 0.0f, -95.0f);
+const char demoHelp[] = "\n'Space' to make the creature spin\n'Shift' or 'Ctrl' to make it jump"
+                        "\nStart with '--crowd N' for N creatures";
 
-const char demoHelp[] = "\n'Space' to make the creature spin\n'Shift' or 'Ctrl' to make it jump";
+const char usage[] = "Usage: skinned-demo [--crowd N]\n"
+                     "  --crowd N   N creatures (1 to 1024, default 1): the one the keys animate and\n"
+                     "              N - 1 clones on a grid in the park, each looping its own animations\n";
 
-HRESULT CreateCreature(SampleEngine& engine)
+// The number after --crowd; 0 when it is not a whole number in range.
+uint32_t CrowdArgument(const char* text)
 {
-    TraceContext trace("CreateCreature()");
-    IGeometry* creature = nullptr;
-    QL_TRY(trace, "-", engine.core->CreateObject("cal3d", creatureFile, &creature));
-    // The "cal3d" type always makes a skinned model.
-    IModel* model = static_cast<IModel*>(creature);
-    engine.model = model;
-
-    // A new model's matrix is its base matrix, which stands the z-up data
-    // upright; scale and placement come after it.
-    D3DXMATRIX base, scaling, translation, world;
-    QL_TRY(trace, "-", model->GetMatrix(&base));
-    D3DXMatrixScaling(&scaling, creatureScale, creatureScale, creatureScale);
-    D3DXMatrixTranslation(&translation, creaturePosition.x, creaturePosition.y, creaturePosition.z);
-    D3DXMatrixMultiply(&world, &base, &scaling);
-    D3DXMatrixMultiply(&world, &world, &translation);
-    QL_TRY(trace, "-", model->SetMatrix(world));
-    return S_OK;
+    char* end = nullptr;
+    long value = strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 1 || value > (long)maximumCrowd)
+        return 0;
+    return (uint32_t)value;
 }
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    for (int a = 1; a < argc; ++a) {
+        uint32_t creatures = 0;
+        if (strcmp(argv[a], "--crowd") == 0 && a + 1 < argc)
+            creatures = CrowdArgument(argv[++a]);
+        else if (strcmp(argv[a], "--help") == 0) {
+            fputs(usage, stdout);
+            return 0;
+        }
+        if (creatures == 0) {
+            fprintf(stderr, "skinned-demo: bad argument '%s'\n%s", argv[a], usage);
+            return 2;
+        }
+        SetCrowdSize(creatures);
+    }
+
     SampleProgram demo;
     demo.title = "Quarlight Skinned Demo";
     demo.banner = "Quarlight Engine - skinned model demo";
     demo.extraHelp = demoHelp;
-    demo.createModels = CreateCreature;
+    demo.createModels = CreateCrowd;
+    demo.animateModels = AnimateCrowd;
+    demo.releaseModels = ReleaseCrowd;
     return RunSample(demo);
 }

@@ -159,7 +159,10 @@ HRESULT DrawSampleFrame(SampleEngine& engine, FrameCounters& counters, LoopFailu
     if (IDirect3DDevice9* device = engine.graphics->GetDevice())
         device->SetRenderState(D3DRS_FILLMODE, Sample.wireframe ? D3DFILL_WIREFRAME : D3DFILL_SOLID);
 
-    LOOP_STEP(engine.graphics->UpdateAndRender((float)(now - counters.previousFrame) * sceneSpeed));
+    float elapsed = (float)(now - counters.previousFrame) * sceneSpeed;
+    if (engine.program && engine.program->animateModels)
+        engine.program->animateModels(engine, elapsed);
+    LOOP_STEP(engine.graphics->UpdateAndRender(elapsed));
     counters.previousFrame = now;
     ++counters.framesRendered;
     return S_OK;
@@ -171,6 +174,8 @@ void ReleaseSample(SampleEngine& engine)
         engine.scene->Release();
     if (engine.model)
         engine.model->Release();
+    if (engine.program && engine.program->releaseModels)
+        engine.program->releaseModels(engine);
     if (engine.font)
         static_cast<IGeometry*>(engine.font)->Release();
     if (engine.graphics)

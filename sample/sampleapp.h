@@ -26,6 +26,12 @@ struct SampleProgram {
     // font, and may hand the controls a model through `engine.model`. A
     // failure, reported by the function, ends the start-up.
     HRESULT (*createModels)(SampleEngine& engine) = nullptr;
+    // Runs every frame before it is drawn, with the scene time the frame will
+    // advance (for models the program animates itself).
+    void (*animateModels)(SampleEngine& engine, float elapsedSeconds) = nullptr;
+    // Releases what createModels made beyond `engine.model`, before the
+    // graphics manager goes.
+    void (*releaseModels)(SampleEngine& engine) = nullptr;
 };
 
 struct SampleEngine {

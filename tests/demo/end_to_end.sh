@@ -15,6 +15,15 @@ source "$source_dir/scripts/xsession.sh"
 # and the part of it where the creature stands, in front of the fountain.
 scene_crop="800x570+0+30"
 creature_crop="200x200+300+300"
+# In a crowd: the whole of it, the sky with the light's marker above it, the
+# first creature's body (its arms' surroundings catch the clones' moving
+# shadows), the nearest clone to its right, and the ground in front of the
+# crowd.
+crowd_crop="700x330+40+170"
+sky_crop="800x120+0+45"
+creature_body_crop="36x70+382+375"
+clone_body_crop="80x120+525+335"
+ground_crop="800x130+0+470"
 
 creature_changed() { [ "$(differing "$1" "$2" "$creature_crop")" -ge 500 ]; }
 
@@ -66,6 +75,64 @@ check "the log holds the creature's loading, the loop and the clean shutdown in 
   "End Of the App; Release..." "ModelSkel './data/creature.cfg' Destroyed" "Graphics Engine correctly shutdown" \
   "Input Engine correctly shutdown" "Quarlight Engine correctly shutdown" "EOF"
 check "the log holds no failure" no_failure_records "$log"
+
+# A crowd of 32: the first creature stands in its place and answers the keys,
+# its clones loop their animations, each from its own point of the cycle.
+mkdir -p "$work/crowd"
+ln -s "$source_dir/data" "$work/crowd/data"
+ql_start_window_manager || exit 1
+(cd "$work/crowd" && exec "$demo" --crowd 32 >output.txt 2>&1) &
+demo_pid=$!
+window=$(ql_wait_window "$title" 60) || { kill "$demo_pid"; cat "$work/crowd/output.txt"; exit 1; }
+ql_focus "$window"
+sleep 4
+shoot crowd
+check "the crowd stands in the park in red cloth" \
+  at_least "$(colour_pixels "$shots/crowd.png" "$crowd_crop" "#E86450" 20%)" 6000
+
+# The crowd's frames may take longer than a second here, so L is held until
+# a new frame (the crowd moved) shows the light's marker where it was; the
+# sky above the crowd holds nothing else that moves.
+shoot frame
+light_stopped() {
+  shoot next
+  [ "$(differing "$shots/frame.png" "$shots/next.png" "$crowd_crop")" -ge 200 ] || return 1
+  local moved
+  moved=$(differing "$shots/frame.png" "$shots/next.png" "$sky_crop")
+  cp "$shots/next.png" "$shots/frame.png"
+  [ "$moved" -le 20 ]
+}
+check "L freezes the crowd's light" hold_until l 20 light_stopped
+# A new frame or two, then two shots further apart than two frames.
+sleep 3
+shoot still1
+sleep 2.5
+shoot still2
+first_moved=$(differing "$shots/still1.png" "$shots/still2.png" "$creature_body_crop")
+clone_moved=$(differing "$shots/still1.png" "$shots/still2.png" "$clone_body_crop")
+echo "  changed pixels: first creature $first_moved, its neighbour $clone_moved"
+# The clones' shadows may fall on the first creature, so it must change far
+# less than the clone, not nothing at all.
+check "each creature keeps its own pose: the first stands still while a clone waves" \
+  test "$clone_moved" -ge 300 -a "$((first_moved * 5))" -le "$clone_moved"
+
+# Below the front row only the ground shows, where the crowd's shadows fall
+# from whichever side the light stands: the waving arms' shadows move there.
+check "with the light frozen the crowd's shadows move on the ground as the clones wave" \
+  at_least "$(differing "$shots/still1.png" "$shots/still2.png" "$ground_crop")" 1000
+ql_focus "$window"
+hold_until Escape 30 ended
+status=0
+wait "$demo_pid" || status=$?
+ql_stop_window_manager
+check "the crowd's run ends with exit code 0" exit_code_is "$status" 0
+check "the crowd's log holds its loop, its release and the clean shutdown in order" log_in_order \
+  "$work/crowd/log.txt" "Main Loop..." "End Of the App; Release..." "ModelSkelMeta './data/creature.cfg' Destroyed" \
+  "Graphics Engine correctly shutdown" "Quarlight Engine correctly shutdown"
+check "the crowd's log holds no failure or leftover" eval \
+  "! grep -q -e 'Called function return' -e 'still alive' -e 'not released' '$work/crowd/log.txt'"
+check "the crowd's models are all released" \
+  test "$(grep -c "ModelSkel './data/creature.cfg' Destroyed" "$work/crowd/log.txt")" -eq 32
 
 # Without the creature the start-up fails after the park and shuts down.
 mkdir -p "$work/no-creature/data"

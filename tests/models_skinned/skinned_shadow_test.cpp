@@ -96,41 +96,42 @@ void WriteShadowModel()
     WriteShadowModel({"shadow", true, 0.5f, {skeltest::Key(0, -2, 2, 0), skeltest::Key(4, 2, 2, 0)}});
 }
 
-// The horizontal centre, in pixels, of the dark (shadowed) ground pixels in
-// the lower middle of the last presented frame; -1 when there are too few.
-float ShadowCentre(int* count)
+// The dark (shadowed) ground pixels in the lower middle of the last
+// presented frame: how many, their horizontal centre in pixels (-1 when
+// there are too few), and how many lie left of the picture's middle.
+struct Shade {
+    int count = 0;
+    float centre = -1.0f;
+    int left = 0;
+};
+
+Shade DarkPixels()
 {
     std::vector<uint32_t> pixels;
     uint32_t width = 0, height = 0;
     EXPECT_TRUE(QLTest_ReadPresentedFrame(&pixels, &width, &height));
     double sum = 0;
-    *count = 0;
+    Shade shade;
     for (uint32_t y = height / 2; y < height; ++y) {
         for (uint32_t x = width / 8; x < width * 7 / 8; ++x) {
             uint32_t c = pixels[y * width + x];
             uint32_t green = (c >> 8) & 0xFF;
             if (green < 60) {
                 sum += x;
-                ++*count;
+                ++shade.count;
+                shade.left += x < width / 2;
             }
         }
     }
-    return *count > 100 ? (float)(sum / *count) : -1.0f;
+    if (shade.count > 100)
+        shade.centre = (float)(sum / shade.count);
+    return shade;
 }
 
-using SkinnedShadow = GraphicsTest;
-
-TEST_F(SkinnedShadow, TheShadowOfAnAnimatedModelMovesWithIt)
+// A camera above the ground looking down at the origin, a point light high
+// above it and stencil shadows on.
+void LightFromAbove(IGraphics* graphics)
 {
-    ASSERT_EQ(S_OK, StartDevice());
-    WriteShadowModel();
-    IGeometry* geometry = nullptr;
-    ASSERT_EQ(S_OK, core->CreateObject("cal3d", "shadow.cfg", &geometry));
-    IModel* model = static_cast<IModel*>(geometry);
-    D3DXMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    model->SetMatrix(identity);
-
     D3DXVECTOR3 eye(0, 9, -9), at(0, 0, 0), up(0, 1, 0);
     ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
     ASSERT_EQ(S_OK, graphics->SetLightning(true, D3DCOLOR_XRGB(40, 40, 40)));
@@ -142,19 +143,69 @@ TEST_F(SkinnedShadow, TheShadowOfAnAnimatedModelMovesWithIt)
     light.Attenuation0 = 1;
     ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
     ASSERT_EQ(S_OK, graphics->SetStencilShadow(true));
+}
+
+IModel* LoadShadowModel(ICore* core)
+{
+    WriteShadowModel();
+    IGeometry* geometry = nullptr;
+    EXPECT_EQ(S_OK, core->CreateObject("cal3d", "shadow.cfg", &geometry));
+    IModel* model = static_cast<IModel*>(geometry);
+    if (model) {
+        D3DXMATRIX identity;
+        D3DXMatrixIdentity(&identity);
+        model->SetMatrix(identity);
+    }
+    return model;
+}
+
+using SkinnedShadow = GraphicsTest;
+
+TEST_F(SkinnedShadow, TheShadowOfAnAnimatedModelMovesWithIt)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    IModel* model = LoadShadowModel(core);
+    ASSERT_NE(nullptr, model);
+    LightFromAbove(graphics);
 
     ASSERT_EQ(S_OK, model->AddAnimation(0, 1.0f));
     ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
-    int leftCount = 0, rightCount = 0;
-    float left = ShadowCentre(&leftCount);
+    Shade left = DarkPixels();
     ASSERT_EQ(S_OK, graphics->UpdateAndRender(3.5f));
-    float right = ShadowCentre(&rightCount);
-    EXPECT_GT(left, 0.0f) << leftCount;
-    EXPECT_GT(right, 0.0f) << rightCount;
+    Shade right = DarkPixels();
+    EXPECT_GT(left.centre, 0.0f) << left.count;
+    EXPECT_GT(right.centre, 0.0f) << right.count;
     // The cube moved 3.5 units to the right; its shadow, cast from above,
     // a little more.
-    EXPECT_GT(right - left, 100.0f) << left << " -> " << right;
-    EXPECT_NEAR(leftCount, rightCount, leftCount / 3 + 1);
+    EXPECT_GT(right.centre - left.centre, 100.0f) << left.centre << " -> " << right.centre;
+    EXPECT_NEAR(left.count, right.count, left.count / 3 + 1);
+    model->Release();
+}
+
+// A model and its clone on one spot, posed apart in one frame: the clone's
+// cube at the left end of its slide, the model's near the right end. Each
+// casts the shadow of its own pose, so both sides of the picture are dark.
+TEST_F(SkinnedShadow, EachCloneCastsTheShadowOfItsOwnPose)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    IModel* model = LoadShadowModel(core);
+    ASSERT_NE(nullptr, model);
+    LightFromAbove(graphics);
+    ASSERT_EQ(S_OK, model->AddAnimation(0, 1.0f));
+    ASSERT_EQ(S_OK, graphics->UpdateAndRender(3.5f));
+    Shade alone = DarkPixels();
+    ASSERT_GT(alone.count, 100);
+    ASSERT_LT(alone.left, alone.count / 10);
+
+    IGeometry* geometry = nullptr;
+    ASSERT_EQ(S_OK, model->Clone(&geometry));
+    IModel* clone = static_cast<IModel*>(geometry);
+    ASSERT_EQ(S_OK, clone->AddAnimation(0, 1.0f));
+    ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
+    Shade both = DarkPixels();
+    EXPECT_GT(both.left, alone.count / 2) << "the clone's shadow, on the left";
+    EXPECT_GT(both.count - both.left, alone.count / 2) << "the model's shadow, on the right";
+    clone->Release();
     model->Release();
 }
 

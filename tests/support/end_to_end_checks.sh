@@ -71,6 +71,25 @@ press_until() {  # press_until <key> <command...>
   done
   return 1
 }
+# Where frames take longer than a press, a press may fall between two input
+# steps and be lost, and a toggle needs its key seen in two steps: hold the
+# key down, run the command every quarter second, and let go as soon as it
+# succeeds (at most $2 seconds).
+hold_until() {  # hold_until <key> <seconds> <command...>
+  local key=$1 tries=$(($2 * 4))
+  shift 2
+  xdotool keydown "$key"
+  for _ in $(seq "$tries"); do
+    sleep 0.25
+    if "$@"; then
+      xdotool keyup "$key"
+      return 0
+    fi
+  done
+  xdotool keyup "$key"
+  return 1
+}
+
 # shows <name> <command...>: a screenshot <name>.png, then the command.
 shows() {
   local name=$1

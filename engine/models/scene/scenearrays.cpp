@@ -2,6 +2,7 @@
 
 #include "reader3ds.h"
 
+#include <math.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -45,6 +46,17 @@ void SetDefaultMaterial(SceneMaterial* material)
     material->material.Power = 1.0f;
 }
 
+// D3DXVec3Normalize's result (a zero vector stays zero), inline: the
+// normals' pass makes one per face and one per vertex.
+inline D3DXVECTOR3 UnitLength(const D3DXVECTOR3& v)
+{
+    float squared = v.x * v.x + v.y * v.y + v.z * v.z;
+    if (squared == 0.0f)
+        return D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    float inverse = 1.0f / sqrtf(squared);
+    return D3DXVECTOR3(v.x * inverse, v.y * inverse, v.z * inverse);
+}
+
 void Widen(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum, const D3DXVECTOR3& p)
 {
     minimum->x = p.x < minimum->x ? p.x : minimum->x;
@@ -61,7 +73,10 @@ struct ReadState {
     ReaderCheck check;
     SceneArrays* out;
     char (*materialNames)[NAME_SIZE] = nullptr;
-    MeshRecord* mesh = nullptr;
+    // Every mesh, fetched once by the count pass and kept for the fill pass:
+    // fetching reads the mesh from the file again.
+    MeshRecord** meshes = nullptr;
+    uint32_t fetched = 0;
     MaterialRecord* material = nullptr;
     GroupEntry* entries = nullptr;
     uint32_t entryCount = 0;
@@ -73,7 +88,9 @@ struct ReadState {
     ~ReadState()
     {
         delete[] materialNames;
-        FreeMeshRecord(&mesh);
+        for (uint32_t i = 0; i < fetched; i++)
+            FreeMeshRecord(&meshes[i]);
+        delete[] meshes;
         FreeMaterialRecord(&material);
         delete[] entries;
         delete[] entryFaces;
@@ -134,8 +151,13 @@ HRESULT ReadState::CountPass()
     if (ReaderFailed())
         return Fail(SCENE_FAULT_READER);
     uint64_t vertices = 0, faces = 0, entryTotal = 0, entryFaceTotal = 0;
+    meshes = new (std::nothrow) MeshRecord*[out->meshCount ? out->meshCount : 1]();
+    if (!meshes)
+        return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
     for (uint32_t i = 0; i < out->meshCount; i++) {
-        FetchMesh(database, i, &mesh);
+        FetchMesh(database, i, &meshes[i]);
+        fetched = i + 1;
+        const MeshRecord* mesh = meshes[i];
         if (ReaderFailed())
             return Fail(SCENE_FAULT_READER);
         if (!mesh)
@@ -150,7 +172,6 @@ HRESULT ReadState::CountPass()
             entryTotal++;
             entryFaceTotal += mesh->groups[g].faceCount;
         }
-        FreeMeshRecord(&mesh);
     }
     if (vertices > 0xFFFF)
         return Fail(SCENE_FAULT_TOO_MANY_VERTICES);
@@ -178,24 +199,9 @@ HRESULT ReadState::FillPass()
 {
     uint32_t vertexBase = 0, faceBase = 0, entry = 0, entryFace = 0;
     for (uint32_t i = 0; i < out->meshCount; i++) {
-        FetchMesh(database, i, &mesh);
-        if (ReaderFailed())
-            return Fail(SCENE_FAULT_READER);
-        if (!mesh)
-            return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
+        const MeshRecord* mesh = meshes[i];
         snprintf(out->faultMesh, sizeof out->faultMesh, "%s", mesh->name);
-        // The counts sized the arrays; a mesh that reads differently now must
-        // not write past them.
-        uint32_t entriesHere = mesh->groupCount ? mesh->groupCount : 1;
-        uint32_t entryFacesHere = 0;
-        for (uint32_t g = 0; g < mesh->groupCount; g++)
-            entryFacesHere += mesh->groups[g].faceCount;
-        if (!mesh->groupCount)
-            entryFacesHere = mesh->faceCount;
-        if (vertexBase + mesh->vertexCount > out->vertexCount || faceBase + mesh->faceCount > out->faceCount ||
-            entry + entriesHere > entryCount || entryFace + entryFacesHere > entryFaceCount)
-            return Fail(SCENE_FAULT_MESH_CHANGED);
-
+        // The arrays were sized from these same records: no bound is passed.
         for (uint32_t k = 0; k < mesh->vertexCount; k++) {
             const Point3& point = mesh->points[k];
             D3DXVECTOR3 p(point.x, point.z, point.y);
@@ -239,7 +245,6 @@ HRESULT ReadState::FillPass()
         }
         vertexBase += mesh->vertexCount;
         faceBase += mesh->faceCount;
-        FreeMeshRecord(&mesh);
     }
     out->faultMesh[0] = 0;
     entryCount = entry;
@@ -316,9 +321,8 @@ void ComputeSceneNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, con
         const D3DXVECTOR3& p0 = positions[indices[i]];
         const D3DXVECTOR3& p1 = positions[indices[i + 1]];
         const D3DXVECTOR3& p2 = positions[indices[i + 2]];
-        D3DXVECTOR3 a = p2 - p1, b = p1 - p0, face;
-        D3DXVec3Cross(&face, &a, &b);
-        D3DXVec3Normalize(&face, &face);
+        D3DXVECTOR3 a = p2 - p1, b = p1 - p0;
+        D3DXVECTOR3 face = UnitLength(D3DXVECTOR3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x));
         normals[indices[i]] += face;
         normals[indices[i + 1]] += face;
         normals[indices[i + 2]] += face;
@@ -327,10 +331,8 @@ void ComputeSceneNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, con
     // a direction (normalised, it would not even be of unit length).
     const float cancelled = 1e-12f;
     for (uint32_t v = 0; v < vertexCount; v++) {
-        if (D3DXVec3LengthSq(&normals[v]) < cancelled)
-            normals[v] = D3DXVECTOR3(0, 0, 0);
-        else
-            D3DXVec3Normalize(&normals[v], &normals[v]);
+        const D3DXVECTOR3& n = normals[v];
+        normals[v] = n.x * n.x + n.y * n.y + n.z * n.z < cancelled ? D3DXVECTOR3(0, 0, 0) : UnitLength(n);
     }
 }
 

@@ -36,6 +36,7 @@ HRESULT ModelSkelMeta::LoadCal3D(const EngineString& file, IGraphics* graphics)
     indexBuffer->Unlock();
 
     WriteCal3DSummary(data);
+    QL_REQUIRE_MEMORY(trace, skin.Build(data.vertices, data.influences));
 
     // Written by the first Update: the skinned pose.
     QL_TRY(trace, "-", graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, data.vertices.Count(), true, &vertexBuffer));

@@ -80,6 +80,8 @@ ModelSkel::~ModelSkel()
 {
     TraceContext trace("ModelSkel::Destructor()");
     QL_LOG(trace, TraceInfo, "ModelSkel '" + (meta ? meta->data.file : EngineString("NO_FILE")) + "' Destroyed");
+    if (ownVertexBuffer)
+        ownVertexBuffer->Release();
     if (meta)
         meta->Release();
     if (--instanceCount == 0)
@@ -121,6 +123,12 @@ HRESULT ModelSkel::Clone(IGeometry** out)
     clone->world = world;
     clone->boxMinimum = boxMinimum;
     clone->boxMaximum = boxMaximum;
+    HRESULT created = graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, meta->data.vertices.Count(), true,
+                                         &clone->ownVertexBuffer);
+    if (FAILED(created)) {
+        clone->Release();
+        QL_TRY(trace, "-", created);
+    }
     if (FAILED(graphics->AddGeometry(clone))) {
         clone->Release();
         QL_TRY(trace, "-", E_FAIL);
@@ -141,7 +149,7 @@ HRESULT ModelSkel::Render()
     IDirect3DDevice9* device = graphics ? graphics->GetDevice() : nullptr;
     QL_TRY(trace, "IGraphics return NULL d3dDev", device ? S_OK : E_FAIL);
     device->SetTransform(D3DTS_WORLD, &world);
-    QL_TRY(trace, "-", meta->vertexBuffer->Active(0));
+    QL_TRY(trace, "-", VertexBuffer()->Active(0));
     QL_TRY(trace, "-", meta->indexBuffer->Active());
 
     for (uint32_t m = 0; m < meta->data.materials.Count(); ++m) {
@@ -221,7 +229,7 @@ HRESULT ModelSkel::GetShadowInfos(ShadowInfos* out)
 {
     if (!out)
         return E_FAIL;
-    out->vertices = meta->vertexBuffer;
+    out->vertices = VertexBuffer();
     out->indices = meta->indexBuffer;
     return S_OK;
 }

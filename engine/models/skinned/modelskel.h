@@ -5,6 +5,7 @@
 #pragma once
 
 #include "modelskeldata.h"
+#include "skinning.h"
 
 #include <enginelist.h>
 #include <enginestring.h>
@@ -38,7 +39,10 @@ public:
     HRESULT LoadMD5(const EngineString& file, IGraphics* graphics);
 
     ModelSkelData data;
+    SkinStream skin;  // the skin packed for the vector skinning paths
     D3DXMATRIX baseMatrix;
+    // Skinned by the instance that loaded the model; every clone skins its
+    // own, so clones posed apart are drawn and shadowed apart.
     VB* vertexBuffer = nullptr;
     IB* indexBuffer = nullptr;
     SkelArray<Texture*> textures;  // one per material, null without a map
@@ -100,8 +104,10 @@ private:
     void SampleAndBlend();
     void ComposeHierarchy();
     HRESULT Skin();
+    VB* VertexBuffer() const { return ownVertexBuffer ? ownVertexBuffer : meta->vertexBuffer; }
 
     ModelSkelMeta* meta = nullptr;
+    VB* ownVertexBuffer = nullptr;  // a clone's; null for the loading instance
     IGraphics* graphics = nullptr;
     D3DXMATRIX world;
     D3DXVECTOR3 boxMinimum{0.0f, 0.0f, 0.0f};
@@ -122,8 +128,9 @@ D3DXVECTOR3 RotateVector(const D3DXVECTOR3& v, const D3DXQUATERNION& q);
 // The process-wide bone-state buffer's capacity in bones: 0 while no model lives.
 uint32_t BoneStateCapacity();
 // Grows the buffer (and the update's scratch) to `bones`, never shrinking it;
-// false when memory runs out (the capacity is then 0).
+// false when memory runs out, with the buffer and capacity left as they were.
 bool ReserveBoneStates(uint32_t bones);
 void FreeBoneStates();
-// The states the last Update computed, for tests and tools.
+// The states and skin matrices the last Update computed, for tests and tools.
 const BoneState* BoneStates();
+const SkinMatrix* SkinMatrices();

@@ -18,11 +18,8 @@ namespace {
 // model at a time, so a single set serves every instance.
 BoneState* boneStates = nullptr;
 int32_t* walkStack = nullptr;  // the hierarchy walk's pending bones
-// Each bone's skinning transform as the rows of a 3 x 4 matrix, so a vertex
-// costs one matrix product per influence instead of two quaternion products.
-struct SkinMatrix {
-    float m[3][4];
-};
+// Each bone's skinning transform as a 3 x 4 matrix, so a vertex costs one
+// matrix product instead of two quaternion products per influence.
 SkinMatrix* skinMatrices = nullptr;
 uint32_t capacity = 0;
 
@@ -43,26 +40,18 @@ void Lerp(D3DXVECTOR3* out, const D3DXVECTOR3& a, const D3DXVECTOR3& b, float f)
     out->z = a.z + (b.z - a.z) * f;
 }
 
-// The rows of the matrix of v -> conj(q) v q (RotateVector), plus the
-// translation; the homogeneous form also matches RotateVector for quaternions
+// The matrix of v -> conj(q) v q (RotateVector) and the translation, by
+// columns; the homogeneous form also matches RotateVector for quaternions
 // that are not of unit length.
 void ToSkinMatrix(const D3DXQUATERNION& q, const D3DXVECTOR3& t, SkinMatrix* out)
 {
     float xx = q.x * q.x, yy = q.y * q.y, zz = q.z * q.z, ww = q.w * q.w;
     float xy = q.x * q.y, xz = q.x * q.z, yz = q.y * q.z;
     float wx = q.w * q.x, wy = q.w * q.y, wz = q.w * q.z;
-    out->m[0][0] = ww + xx - yy - zz;
-    out->m[0][1] = 2.0f * (xy + wz);
-    out->m[0][2] = 2.0f * (xz - wy);
-    out->m[0][3] = t.x;
-    out->m[1][0] = 2.0f * (xy - wz);
-    out->m[1][1] = ww - xx + yy - zz;
-    out->m[1][2] = 2.0f * (yz + wx);
-    out->m[1][3] = t.y;
-    out->m[2][0] = 2.0f * (xz + wy);
-    out->m[2][1] = 2.0f * (yz - wx);
-    out->m[2][2] = ww - xx - yy + zz;
-    out->m[2][3] = t.z;
+    *out = SkinMatrix{{{ww + xx - yy - zz, 2.0f * (xy - wz), 2.0f * (xz + wy), 0.0f},
+                       {2.0f * (xy + wz), ww - xx + yy - zz, 2.0f * (yz - wx), 0.0f},
+                       {2.0f * (xz - wy), 2.0f * (yz + wx), ww - xx - yy + zz, 0.0f},
+                       {t.x, t.y, t.z, 0.0f}}};
 }
 
 }  // namespace
@@ -87,18 +76,30 @@ const BoneState* BoneStates()
     return boneStates;
 }
 
+const SkinMatrix* SkinMatrices()
+{
+    return skinMatrices;
+}
+
+// Allocates the larger set before freeing the old one: models already
+// loaded keep updating with theirs when memory runs out.
 bool ReserveBoneStates(uint32_t bones)
 {
     if (bones <= capacity)
         return true;
-    FreeBoneStates();
-    boneStates = new (std::nothrow) BoneState[bones];
-    walkStack = new (std::nothrow) int32_t[bones];
-    skinMatrices = new (std::nothrow) SkinMatrix[bones];
-    if (!boneStates || !walkStack || !skinMatrices) {
-        FreeBoneStates();
+    BoneState* states = new (std::nothrow) BoneState[bones];
+    int32_t* stack = new (std::nothrow) int32_t[bones];
+    SkinMatrix* matrices = new (std::nothrow) SkinMatrix[bones];
+    if (!states || !stack || !matrices) {
+        delete[] states;
+        delete[] stack;
+        delete[] matrices;
         return false;
     }
+    FreeBoneStates();
+    boneStates = states;
+    walkStack = stack;
+    skinMatrices = matrices;
     capacity = bones;
     return true;
 }
@@ -278,48 +279,20 @@ void ModelSkel::ComposeHierarchy()
 HRESULT ModelSkel::Skin()
 {
     TraceContext trace(this, "Update()");
-    const ModelSkelData& data = meta->data;
-    D3DXVECTOR3 minimum(1e38f, 1e38f, 1e38f);
-    D3DXVECTOR3 maximum(-1e38f, -1e38f, -1e38f);
-
+    VB* vertexBuffer = VertexBuffer();
     void* locked = nullptr;
     D3DXVECTOR3* kept = nullptr;
-    QL_TRY(trace, "-", meta->vertexBuffer->Lock(&locked, &kept));
-    // Position and normal, the buffer's vertex format.
-    float* out = static_cast<float*>(locked);
-    const Influence* influences = data.influences.Data();
-    for (uint32_t i = 0; i < data.vertices.Count(); ++i, out += 6) {
-        const SkinVertex& vertex = data.vertices[i];
-        const SkelVector& p = vertex.position;
-        const SkelVector& n = vertex.normal;
-        float px = 0, py = 0, pz = 0, nx = 0, ny = 0, nz = 0;
-        const Influence* influence = influences + vertex.firstInfluence;
-        for (uint32_t k = 0; k < vertex.influenceCount; ++k, ++influence) {
-            const float(*m)[4] = skinMatrices[influence->bone].m;
-            float w = influence->weight;
-            px += w * (m[0][0] * p.x + m[0][1] * p.y + m[0][2] * p.z + m[0][3]);
-            py += w * (m[1][0] * p.x + m[1][1] * p.y + m[1][2] * p.z + m[1][3]);
-            pz += w * (m[2][0] * p.x + m[2][1] * p.y + m[2][2] * p.z + m[2][3]);
-            nx += w * (m[0][0] * n.x + m[0][1] * n.y + m[0][2] * n.z);
-            ny += w * (m[1][0] * n.x + m[1][1] * n.y + m[1][2] * n.z);
-            nz += w * (m[2][0] * n.x + m[2][1] * n.y + m[2][2] * n.z);
-        }
-        kept[i] = D3DXVECTOR3(px, py, pz);
-        minimum = D3DXVECTOR3(px < minimum.x ? px : minimum.x, py < minimum.y ? py : minimum.y,
-                              pz < minimum.z ? pz : minimum.z);
-        maximum = D3DXVECTOR3(px > maximum.x ? px : maximum.x, py > maximum.y ? py : maximum.y,
-                              pz > maximum.z ? pz : maximum.z);
-        D3DXVECTOR3 normal(nx, ny, nz);
-        D3DXVec3Normalize(&normal, &normal);
-        out[0] = px;
-        out[1] = py;
-        out[2] = pz;
-        out[3] = normal.x;
-        out[4] = normal.y;
-        out[5] = normal.z;
-    }
-    boxMinimum = minimum;
-    boxMaximum = maximum;
-    QL_TRY(trace, "-", meta->vertexBuffer->Unlock());
+    QL_TRY(trace, "-", vertexBuffer->Lock(&locked, &kept));
+    SkinJob job;
+    job.bones = skinMatrices;
+    job.skinVertices = &meta->data.vertices;
+    job.skinInfluences = &meta->data.influences;
+    job.stream = &meta->skin;
+    job.vertexData = static_cast<float*>(locked);  // position and normal, the buffer's format
+    job.positions = &kept->x;
+    SkinVertices(job);
+    boxMinimum = D3DXVECTOR3(job.minimum[0], job.minimum[1], job.minimum[2]);
+    boxMaximum = D3DXVECTOR3(job.maximum[0], job.maximum[1], job.maximum[2]);
+    QL_TRY(trace, "-", vertexBuffer->Unlock());
     return S_OK;
 }

@@ -1,0 +1,7 @@
+// Builds without vector kernels skin on the scalar path only.
+#include "skinkernels.h"
+
+SkinKernel VectorSkinKernel(SkinningPath)
+{
+    return nullptr;
+}
