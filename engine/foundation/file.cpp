@@ -2,6 +2,38 @@
 
 #include "qltrace.h"
 
+namespace {
+
+bool Opens(const EngineString& name)
+{
+    FILE* stream = fopen(name.Chars(), "rb");
+    if (stream)
+        fclose(stream);
+    return stream != nullptr;
+}
+
+bool IsAbsolute(const char* name)
+{
+    return name[0] == '/' || name[0] == '\\' || (name[0] && name[1] == ':');
+}
+
+}  // namespace
+
+EngineString FindBeside(const EngineString& name, const EngineString& container)
+{
+    if (name.IsEmpty() || IsAbsolute(name.Chars()) || Opens(name))
+        return name;
+    const char* path = container.Chars();
+    uint32_t folderEnd = 0;
+    for (uint32_t i = 0; path[i]; i++)
+        if (path[i] == '/' || path[i] == '\\')
+            folderEnd = i + 1;
+    if (folderEnd == 0)
+        return name;
+    EngineString beside = container.SubString(0, folderEnd) + name;
+    return Opens(beside) ? beside : name;
+}
+
 HRESULT File::Open(const EngineString& name, const EngineString& mode)
 {
     HRESULT result = OpenSilently(name, mode);
