@@ -23,15 +23,17 @@ EngineString FindBeside(const EngineString& name, const EngineString& container)
 {
     if (name.IsEmpty() || IsAbsolute(name.Chars()) || Opens(name))
         return name;
+    // The container's folder first, then each folder above it: a name
+    // written relative to the folder a model's data sits in still resolves.
     const char* path = container.Chars();
-    uint32_t folderEnd = 0;
-    for (uint32_t i = 0; path[i]; i++)
-        if (path[i] == '/' || path[i] == '\\')
-            folderEnd = i + 1;
-    if (folderEnd == 0)
-        return name;
-    EngineString beside = container.SubString(0, folderEnd) + name;
-    return Opens(beside) ? beside : name;
+    for (uint32_t end = container.Length(); end > 0; end--) {
+        if (path[end - 1] != '/' && path[end - 1] != '\\')
+            continue;
+        EngineString beside = container.SubString(0, end) + name;
+        if (Opens(beside))
+            return beside;
+    }
+    return name;
 }
 
 HRESULT File::Open(const EngineString& name, const EngineString& mode)
