@@ -40,8 +40,19 @@ HRESULT Frame(IModel* model, const D3DXMATRIX& orientation)
     return S_OK;
 }
 
+// A windowed device starts with a 640 x 480 back buffer stretched over the
+// window; the viewer's pictures and screenshots take the window's own size.
+HRESULT MatchWindow(SampleEngine& engine)
+{
+    TraceContext trace("MatchWindow()");
+    QL_TRY(trace, "-", engine.graphics->UpdateScreenMode());
+    return S_OK;
+}
+
 HRESULT FrameScene(SampleEngine& engine)
 {
+    TraceContext trace("FrameScene()");
+    QL_TRY(trace, "-", MatchWindow(engine));
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
     // The "3ds" type always makes a model.
@@ -51,6 +62,7 @@ HRESULT FrameScene(SampleEngine& engine)
 HRESULT CreateSkinned(SampleEngine& engine)
 {
     TraceContext trace("CreateModel()");
+    QL_TRY(trace, "-", MatchWindow(engine));
     IGeometry* geometry = nullptr;
     QL_TRY(trace, "-", engine.core->CreateObject("cal3d", options.file.c_str(), &geometry));
     // The "cal3d" type always makes a skinned model.

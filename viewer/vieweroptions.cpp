@@ -71,11 +71,13 @@ const char* ViewerUsage()
 ParseOutcome ParseViewerOptions(int argc, const char* const* argv, ViewerOptions& options, std::string& error)
 {
     options = ViewerOptions();
+    // Help is given whatever else the line holds.
+    for (int i = 1; i < argc; i++)
+        if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0)
+            return ParseOutcome::Help;
     for (int i = 1; i < argc; i++) {
         std::string argument = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (argument == "--help" || argument == "-h")
-            return ParseOutcome::Help;
         if (argument == "--y-up") {
             options.yUp = true;
         } else if (argument == "--anim") {
