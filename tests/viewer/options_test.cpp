@@ -72,6 +72,7 @@ TEST(ViewerOptions, BadArgumentsAreRefusedWithTheirName)
         {{"m.3ds", "--size", "800"}, "--size"},
         {{"m.3ds", "--size", "0x600"}, "--size"},
         {{"m.3ds", "--size", "800x"}, "--size"},
+        {{"m.3ds", "--size", "10x600"}, "--size"},
         {{"m.3ds", "--size", "99999x600"}, "--size"},
         {{"m.3ds", "--frames", "0"}, "--frames"},
         {{"m.3ds", "--frames", "99999999999999999999"}, "--frames"},
