@@ -5,6 +5,7 @@
 
 #include "controls.h"
 #include "samplestate.h"
+#include "screenshot.h"
 
 #include <graphics/imodel.h>
 #include <text/font.h>
@@ -18,15 +19,12 @@
 
 namespace {
 
-using SampleSettings::fontFile;
 using SampleSettings::globalAmbient;
-using SampleSettings::parkFile;
-using SampleSettings::windowHeight;
-using SampleSettings::windowWidth;
 constexpr double lightStepSeconds = 0.025;
 constexpr float lightStepAngle = 0.03f;
-constexpr float lightRadius = 150.0f;
-constexpr float lightHeight = 150.0f;
+// A --screenshot frame comes after these, once the frame rate and the
+// textures have settled.
+constexpr uint32_t screenshotFrame = 5;
 // The scene runs slower than real time.
 constexpr float sceneSpeed = 0.8f;
 
@@ -65,11 +63,11 @@ HRESULT StartSample(SampleEngine& engine, const SampleProgram& program)
     engine.program = &program;
     QL_LOG(trace, TraceInfo, "Create Core Engine...");
     STARTUP_STEP(CreateCore(&engine.core));
-    STARTUP_STEP(engine.core->Init(nullptr, program.title, windowWidth, windowHeight));
+    STARTUP_STEP(engine.core->Init(nullptr, program.title, program.width, program.height));
 
     QL_LOG(trace, TraceInfo, "Create Graphics Engine...");
     STARTUP_STEP(engine.core->CreateGraphics(&engine.graphics));
-    ScreenMode mode = {1, (int32_t)windowWidth, (int32_t)windowHeight, 16, 24, 8};
+    ScreenMode mode = {1, (int32_t)program.width, (int32_t)program.height, 16, 24, 8};
     STARTUP_STEP(engine.graphics->SetScreenMode(&mode));
     Sample.target = StartTarget();
     STARTUP_STEP(engine.graphics->SetCamera(&Sample.eye, &Sample.target, &Sample.up));
@@ -85,15 +83,17 @@ HRESULT StartSample(SampleEngine& engine, const SampleProgram& program)
         QL_LOG(trace, TraceInfo, "IInput failed to create all devices");
 
     QL_LOG(trace, TraceInfo, "Create Geometries...");
-    STARTUP_STEP(engine.core->CreateObject("3ds", parkFile, &engine.scene));
-    D3DXMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    // The "3ds" type always makes a model.
-    STARTUP_STEP(static_cast<IModel*>(engine.scene)->SetMatrix(identity));
+    if (program.sceneFile) {
+        STARTUP_STEP(engine.core->CreateObject("3ds", program.sceneFile, &engine.scene));
+        D3DXMATRIX identity;
+        D3DXMatrixIdentity(&identity);
+        // The "3ds" type always makes a model.
+        STARTUP_STEP(static_cast<IModel*>(engine.scene)->SetMatrix(identity));
+    }
     if (program.createModels)
         STARTUP_STEP(program.createModels(engine));
     IGeometry* font = nullptr;
-    STARTUP_STEP(engine.core->CreateObject("font", fontFile, &font));
+    STARTUP_STEP(engine.core->CreateObject("font", program.fontFile, &font));
     engine.font = static_cast<Font*>(font);
 
     QL_LOG(trace, TraceInfo, "Main Loop...");
@@ -141,14 +141,15 @@ HRESULT DrawSampleFrame(SampleEngine& engine, FrameCounters& counters, LoopFailu
     font->AddText2D(FrameRateText(counters.frameRate), 0xFFFFFF00, 0x77000000, 20, 0, 0, 1.0f, 0.0f);
 
     D3DXVECTOR3 lightPosition = engine.light.Position;
+    const SampleProgram& program = engine.program ? *engine.program : DefaultSampleProgram();
     if (Sample.lightMoving) {
         // The light turns in fixed steps of rendered time, whatever the frame rate.
         if (Sample.lastLightStep + lightStepSeconds < now) {
             Sample.lastLightStep = now;
             Sample.lightAngle += lightStepAngle;
         }
-        lightPosition = D3DXVECTOR3(lightRadius * sinf(Sample.lightAngle), lightHeight,
-                                    lightRadius * cosf(Sample.lightAngle));
+        lightPosition = D3DXVECTOR3(program.lightRadius * sinf(Sample.lightAngle), program.lightHeight,
+                                    program.lightRadius * cosf(Sample.lightAngle));
         engine.light.Position = lightPosition;
         LOOP_STEP(engine.graphics->SetLight(0, true, &engine.light));
     }
@@ -201,6 +202,9 @@ int RunSample(const SampleProgram& program)
         return -1;
     }
 
+    Screenshots screenshots;
+    StartScreenshots(engine, screenshots);
+    bool screenshotSaved = false;
     FrameCounters counters;
     StartFrameCounters(counters);
     LoopFailure failure;
@@ -217,9 +221,21 @@ int RunSample(const SampleProgram& program)
         HRESULT controlled = InputProcess(engine.input, engine.graphics, engine.model);
         if (FAILED(controlled))
             break;
+        Sample.helpText += screenshotHelp;
         if (program.extraHelp)
             Sample.helpText += program.extraHelp;
+        WatchScreenshotKey(engine.input, screenshots);
+        if (program.screenshotFile && counters.framesRendered == screenshotFrame)
+            RequestScreenshot(screenshots);
+        if (program.beforeFrame && FAILED(program.beforeFrame(engine)))
+            break;
         if (FAILED(DrawSampleFrame(engine, counters, &failure)))
+            break;
+        if (SaveRequestedScreenshot(screenshots, program.screenshotFile) && program.screenshotFile) {
+            screenshotSaved = true;
+            break;
+        }
+        if (program.frameLimit && counters.framesRendered >= program.frameLimit)
             break;
     }
 
@@ -231,7 +247,8 @@ int RunSample(const SampleProgram& program)
     snprintf(number, sizeof number, "%f", average);
     QL_LOG(trace, TraceInfo, EngineString("Average FPS == ") + number);
     QL_LOG(trace, TraceInfo, "End Of the App; Release...");
+    ReleaseScreenshots(screenshots);
     ReleaseSample(engine);
     QL_LOG(trace, TraceInfo, "EOF");
-    return 0;
+    return program.screenshotFile && !screenshotSaved ? 1 : 0;
 }

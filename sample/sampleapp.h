@@ -10,6 +10,8 @@
 
 #include <d3d9.h>
 
+#include "samplesettings.h"
+
 #include <stdint.h>
 
 class Font;
@@ -32,6 +34,24 @@ struct SampleProgram {
     // Releases what createModels made beyond `engine.model`, before the
     // graphics manager goes.
     void (*releaseModels)(SampleEngine& engine) = nullptr;
+    // Runs before each frame is drawn; a failure, reported by the function,
+    // ends the loop.
+    HRESULT (*beforeFrame)(SampleEngine& engine) = nullptr;
+
+    uint32_t width = SampleSettings::windowWidth;
+    uint32_t height = SampleSettings::windowHeight;
+    // The 3DS scene made at start-up; null for none.
+    const char* sceneFile = SampleSettings::parkFile;
+    const char* fontFile = SampleSettings::fontFile;
+    // The light circles at this height, this far from the vertical axis.
+    float lightHeight = 150.0f;
+    float lightRadius = 150.0f;
+
+    // The run ends after this many frames; 0: when the user ends it.
+    uint32_t frameLimit = 0;
+    // Set: the frame after the first few is saved there as a PNG and the
+    // run ends; RunSample returns 1 when it could not be saved.
+    const char* screenshotFile = nullptr;
 };
 
 struct SampleEngine {
@@ -83,5 +103,6 @@ HRESULT DrawSampleFrame(SampleEngine& engine, FrameCounters& counters, LoopFailu
 // exists), then the core until it is destroyed.
 void ReleaseSample(SampleEngine& engine);
 
-// The whole program: 0 after a run, -1 after a failed start-up.
+// The whole program: 0 after a run, -1 after a failed start-up. F12 saves
+// the next frame as a numbered PNG beside log.txt.
 int RunSample(const SampleProgram& program = DefaultSampleProgram());

@@ -2,6 +2,40 @@
 
 #include "qltrace.h"
 
+namespace {
+
+bool Opens(const EngineString& name)
+{
+    FILE* stream = fopen(name.Chars(), "rb");
+    if (stream)
+        fclose(stream);
+    return stream != nullptr;
+}
+
+bool IsAbsolute(const char* name)
+{
+    return name[0] == '/' || name[0] == '\\' || (name[0] && name[1] == ':');
+}
+
+}  // namespace
+
+EngineString FindBeside(const EngineString& name, const EngineString& container)
+{
+    if (name.IsEmpty() || IsAbsolute(name.Chars()) || Opens(name))
+        return name;
+    // The container's folder first, then each folder above it: a name
+    // written relative to the folder a model's data sits in still resolves.
+    const char* path = container.Chars();
+    for (uint32_t end = container.Length(); end > 0; end--) {
+        if (path[end - 1] != '/' && path[end - 1] != '\\')
+            continue;
+        EngineString beside = container.SubString(0, end) + name;
+        if (Opens(beside))
+            return beside;
+    }
+    return name;
+}
+
 HRESULT File::Open(const EngineString& name, const EngineString& mode)
 {
     HRESULT result = OpenSilently(name, mode);

@@ -9,6 +9,13 @@
 #include <stddef.h>
 #include <stdio.h>
 
+// A file named inside another file (a texture of a scene, a part of a
+// configuration): `name` as written when that opens, otherwise `name` taken
+// from the folder of `container` or the nearest folder above it where it
+// opens, otherwise `name` unchanged (its own lookup then reports it). Models
+// keep working from any folder.
+EngineString FindBeside(const EngineString& name, const EngineString& container);
+
 class File {
 public:
     File() = default;

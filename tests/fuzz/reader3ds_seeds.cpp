@@ -1,6 +1,6 @@
 // Writes the fuzz target's seed inputs into the folder given as argument:
 // small files that reach every kind of chunk the reader decodes.
-#include <writer3ds.h>
+#include <exporterstyle.h>
 
 #include <stdio.h>
 #include <string>
@@ -120,5 +120,10 @@ int main(int argc, char** argv)
     bare.meshes = {Quad("alone", "")};
     bool ok = Save(folder, "scene.3ds", WriteScene(scene)) && Save(folder, "bare.3ds", WriteScene(bare)) &&
               Save(folder, "extras.3ds", Extras()) && Save(folder, "library.3ds", Library());
+    // Files as today's exporters write them, and their damaged copies.
+    for (const StyledFile& styled : ExporterStyleFiles())
+        ok = ok && Save(folder, styled.name.c_str(), styled.bytes);
+    for (const StyledFile& styled : BrokenExporterStyleFiles())
+        ok = ok && Save(folder, styled.name.c_str(), styled.bytes);
     return ok ? 0 : 1;
 }

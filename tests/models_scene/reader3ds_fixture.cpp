@@ -21,6 +21,7 @@ std::vector<std::string> PendingTexts()
 void Reader3ds::SetUp()
 {
     ClearReaderErrors();
+    ClearReaderLongNames();
 }
 
 void Reader3ds::TearDown()

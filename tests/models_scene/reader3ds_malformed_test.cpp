@@ -53,13 +53,6 @@ Layout Build()
     return l;
 }
 
-// Writes `text` over the string that starts at `offset`, terminator dropped.
-void Overwrite(std::vector<uint8_t>& bytes, size_t offset, const std::string& text)
-{
-    for (size_t i = 0; i < text.size(); i++)
-        bytes.at(offset + i) = (uint8_t)text[i];
-}
-
 struct Case {
     const char* what;
     std::vector<uint8_t> (*make)();
@@ -115,24 +108,6 @@ const Case CASES[] = {
          return w.Data();
      },
      {ERR_READING_FILE, ERR_READING_DATABASE, ERR_CREATING_DATABASE}, {ERR_READING_FILE}},
-    {"object name longer than a name",
-     [] {
-         Layout l = Build();
-         std::vector<uint8_t> b = l.w.Data();
-         Overwrite(b, l.object + 6, "rock");
-         b.insert(b.begin() + (long)l.object + 10, 20, (uint8_t)'x');
-         return b;  // the chunk lengths no longer matter: the name fails first
-     },
-     {ERR_READING_FILE, ERR_READING_DATABASE, ERR_CREATING_DATABASE}, {ERR_READING_FILE}},
-    {"material name of 17 characters",
-     [] {
-         ChunkWriter w;
-         w.Begin(0x4D4D), w.Begin(0x3D3D), w.Begin(0xAFFF), w.Begin(0xA000);
-         w.String("seventeen_chars__");
-         w.End(), w.End(), w.End(), w.End();
-         return w.Data();
-     },
-     NONE, {ERR_READING_FILE}},
     {"group name without terminator in its chunk",
      [] {
          ChunkWriter w;

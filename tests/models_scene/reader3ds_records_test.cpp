@@ -1,9 +1,10 @@
 // Meshes and materials fetched from well-formed files.
 #include "reader3ds_fixture.h"
 
+#include <functional>
+#include <limits>
 #include <stdlib.h>
 #include <string.h>
-
 #include <string>
 
 using ::testing::ElementsAre;
@@ -12,7 +13,7 @@ using writer3ds::ChunkWriter;
 namespace {
 
 // A scene file with one material entry whose children `body` writes.
-std::vector<uint8_t> MaterialFile(void (*body)(ChunkWriter&))
+std::vector<uint8_t> MaterialFile(const std::function<void(ChunkWriter&)>& body)
 {
     ChunkWriter w;
     w.Begin(0x4D4D);
@@ -260,13 +261,58 @@ TEST_F(Reader3ds, LinearColourWinsOverGammaColour)
     EXPECT_FLOAT_EQ(0.2f, material->diffuse.b);
 }
 
-TEST_F(Reader3ds, FloatOnlyColourIsAnUnfoundChunk)
+void Floats(ChunkWriter& w, uint16_t id, float r, float g, float b)
+{
+    w.Begin(id);
+    w.F32(r), w.F32(g), w.F32(b);
+    w.End();
+}
+
+TEST_F(Reader3ds, ColoursInEveryFormTheCorrectedCopyFirst)
+{
+    struct Case {
+        const char* what;
+        void (*body)(ChunkWriter&);
+        ColorF diffuse;
+    };
+    const Case cases[] = {
+        {"floats alone", [](ChunkWriter& w) { Floats(w, 0x0010, 0.25f, 0.5f, 0.75f); }, {0.25f, 0.5f, 0.75f}},
+        {"floats clamped, NaN as 0",
+         [](ChunkWriter& w) { Floats(w, 0x0010, -0.5f, 1.5f, std::numeric_limits<float>::quiet_NaN()); },
+         {0, 1, 0}},
+        {"float corrected copy wins over floats",
+         [](ChunkWriter& w) { Floats(w, 0x0010, 0.1f, 0.1f, 0.1f), Floats(w, 0x0013, 0.3f, 0.2f, 0.1f); },
+         {0.3f, 0.2f, 0.1f}},
+        {"float corrected copy alone", [](ChunkWriter& w) { Floats(w, 0x0013, 0.3f, 0.2f, 0.1f); }, {0.3f, 0.2f, 0.1f}},
+        {"float corrected copy wins over 24-bit",
+         [](ChunkWriter& w) { Rgb(w, 0x0011, 255, 255, 255), Floats(w, 0x0013, 0.3f, 0.2f, 0.1f); },
+         {0.3f, 0.2f, 0.1f}},
+        {"24-bit corrected copy wins over the float one",
+         [](ChunkWriter& w) { Floats(w, 0x0013, 0.3f, 0.2f, 0.1f), Rgb(w, 0x0012, 0, 51, 255); }, {0, 0.2f, 1}},
+        {"24-bit before floats of the same kind",
+         [](ChunkWriter& w) { Floats(w, 0x0010, 0.3f, 0.2f, 0.1f), Rgb(w, 0x0011, 0, 51, 255); }, {0, 0.2f, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Read(MaterialFile([&c](ChunkWriter& w) {
+            w.Begin(0xA020);
+            c.body(w);
+            w.End();
+        }));
+        FetchMaterial(database, 0, &material);
+        EXPECT_TRUE(PendingCodes().empty());
+        EXPECT_FLOAT_EQ(c.diffuse.r, material->diffuse.r);
+        EXPECT_FLOAT_EQ(c.diffuse.g, material->diffuse.g);
+        EXPECT_FLOAT_EQ(c.diffuse.b, material->diffuse.b);
+        Close();
+    }
+}
+
+TEST_F(Reader3ds, ColourChunkWithoutAColourIsAnUnfoundChunk)
 {
     Read(MaterialFile([](ChunkWriter& w) {
         w.Begin(0xA010);
-        w.Begin(0x0010);
-        w.F32(0.1f), w.F32(0.2f), w.F32(0.3f);
-        w.End();
+        w.Begin(0x0030), w.U16(50), w.End();
         w.End();
     }));
     FetchMaterial(database, 0, &material);
@@ -274,18 +320,26 @@ TEST_F(Reader3ds, FloatOnlyColourIsAnUnfoundChunk)
     EXPECT_THAT(PendingCodes(), ElementsAre(ERR_UNFOUND_CHUNK));
 }
 
-TEST_F(Reader3ds, UnknownMaterialChunkEndsTheFetch)
+TEST_F(Reader3ds, UnknownChunksArePassedOverWhereverTheyStand)
 {
     Read(MaterialFile([](ChunkWriter& w) {
-        w.Begin(0xA777);
-        w.End();
+        w.Begin(0xA777), w.U32(9), w.End();
         w.Begin(0xA020);
+        w.Begin(0x0099), w.End();
         Rgb(w, 0x0011, 255, 255, 255);
         w.End();
+        w.Begin(0xA200);
+        w.Begin(0xA3F0), w.U16(1), w.End();
+        w.Begin(0xA300), w.String("after.png"), w.End();
+        w.End();
+        w.Begin(0xC0DE), w.End();
+        w.Begin(0xA084), w.Begin(0x0030), w.U16(40), w.End(), w.End();
     }));
     FetchMaterial(database, 0, &material);
-    EXPECT_THAT(PendingCodes(), ElementsAre(ERR_INVALID_CHUNK));
-    EXPECT_FLOAT_EQ(0.0f, material->diffuse.r) << "the fetch stopped at the unknown chunk";
+    EXPECT_TRUE(PendingCodes().empty());
+    EXPECT_FLOAT_EQ(1.0f, material->diffuse.r) << "the fetch went on after the unknown chunk";
+    EXPECT_STREQ("after.png", material->maps[MAP_TEXTURE1].name);
+    EXPECT_FLOAT_EQ(0.4f, material->selfIllumination);
 }
 
 TEST_F(Reader3ds, MapParametersAndMaterialFlags)

@@ -1,5 +1,6 @@
 #include "cal3d_test_support.h"
 
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -215,6 +216,28 @@ TEST_F(ConfigLoader, RefusesASkeletonWithoutRoot)
     Put("loop.csf", loop);
     EXPECT_EQ(QLE_SUBFUNCTION, LoadText("skeleton=loop.csf\nmesh=m.cmf\nmaterial=r.crf\n"));
     EXPECT_THAT(Log(), HasSubstr("No root bone in the skeleton"));
+}
+
+TEST_F(ConfigLoader, FindsItsPartsBesideItselfFromAnotherFolder)
+{
+    // A model in models/crate/ whose path is written for a run from models/:
+    // not found as written from here, found from the folder above the .cfg.
+    std::filesystem::create_directories("models/crate/parts");
+    cal3d::Material textured;
+    textured.maps = {"skin.tga"};
+    Put("models/crate/parts/s.csf", TwoBones());
+    Put("models/crate/parts/m.cmf", []() {
+        cal3d::Mesh mesh;
+        mesh.submeshes = {Triangle(0, 1)};
+        return mesh;
+    }());
+    Put("models/crate/parts/r.crf", textured);
+    cal3d::WriteFile("models/crate/crate.cfg", "path=crate/parts/\nskeleton=s.csf\nmesh=m.cmf\nmaterial=r.crf\n");
+    cal3d::WriteFile("models/crate/parts/skin.tga", "");
+    data.reset(new ModelSkelData);
+    ASSERT_EQ(S_OK, LoadCal3DData("models/crate/crate.cfg", data.get())) << Log();
+    ASSERT_EQ(1u, data->materials.Count());
+    EXPECT_STREQ("models/crate/parts/skin.tga", data->materials[0].textureName.Chars());
 }
 
 TEST_F(ConfigLoader, MissingConfiguration)

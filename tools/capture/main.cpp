@@ -9,9 +9,6 @@
 #include <stdlib.h>
 #include <string>
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-
 int main(int argc, char** argv)
 {
     if (argc < 2 || argc > 3) {
@@ -40,9 +37,7 @@ int main(int argc, char** argv)
         CapturedImage image;
         result = CaptureFrame(engine, views[i], &image);
         std::string path = folder + "/" + views[i].name + ".png";
-        if (SUCCEEDED(result) &&
-            !stbi_write_png(path.c_str(), (int)image.width, (int)image.height, 3, image.rgb.data(),
-                            (int)image.width * 3))
+        if (SUCCEEDED(result) && !SavePng(image, path.c_str()))
             result = E_FAIL;
         double seconds = 0.0;
         if (SUCCEEDED(result))

@@ -87,12 +87,85 @@ bool ChunkWriter::Save(const std::string& path) const
 
 namespace {
 
-void Color(ChunkWriter& writer, uint16_t id, const Rgb& rgb)
+void ColorValue(ChunkWriter& writer, ColorForm form, bool corrected, const Rgb& rgb)
+{
+    if (form == ColorForm::Bytes) {
+        writer.Begin(corrected ? 0x0012 : 0x0011);
+        writer.Bytes(rgb.data(), 3);
+    } else {
+        writer.Begin(corrected ? 0x0013 : 0x0010);
+        for (uint8_t c : rgb)
+            writer.F32(c / 255.0f);
+    }
+    writer.End();
+}
+
+void Color(ChunkWriter& writer, uint16_t id, const Rgb& rgb, const Material& material)
 {
     writer.Begin(id);
-    writer.Begin(0x0011);
-    writer.Bytes(rgb.data(), 3);
+    ColorValue(writer, material.colorForm, false, rgb);
+    if (material.correctedCopy)
+        ColorValue(writer, material.colorForm, true, rgb);
     writer.End();
+}
+
+void Percentage(ChunkWriter& writer, uint16_t id, int16_t percent)
+{
+    writer.Begin(id);
+    writer.Begin(0x0030);
+    writer.U16((uint16_t)percent);
+    writer.End();
+    writer.End();
+}
+
+void FloatLeaf(ChunkWriter& writer, uint16_t id, float value)
+{
+    writer.Begin(id);
+    writer.F32(value);
+    writer.End();
+}
+
+// One object node per mesh, each with a single key per track.
+void WriteKeyframer(ChunkWriter& writer, const Scene& scene)
+{
+    writer.Begin(0xB000);
+    writer.Begin(0xB00A);  // header: revision, scene name, frame count
+    writer.U16(5);
+    writer.String("exported");
+    writer.U32(100);
+    writer.End();
+    writer.Begin(0xB008);  // active segment
+    writer.U32(0);
+    writer.U32(100);
+    writer.End();
+    uint16_t nodeId = 0;
+    for (const Mesh& mesh : scene.meshes) {
+        writer.Begin(0xB002);
+        writer.Begin(0xB030);
+        writer.U16(nodeId++);
+        writer.End();
+        writer.Begin(0xB010);  // name, two flag words, parent (none)
+        writer.String(mesh.name);
+        writer.U16(0x4000);
+        writer.U16(0);
+        writer.U16(0xFFFF);
+        writer.End();
+        writer.Begin(0xB013);  // pivot
+        writer.F32(0), writer.F32(0), writer.F32(0);
+        writer.End();
+        const uint16_t tracks[] = {0xB020, 0xB021, 0xB022};
+        for (uint16_t track : tracks) {
+            writer.Begin(track);
+            writer.U16(0), writer.U32(0), writer.U32(0);  // flags, two unused words
+            writer.U32(1);                                // one key
+            writer.U32(0), writer.U16(0);                 // frame 0, no spline data
+            int values = track == 0xB021 ? 4 : 3;
+            for (int i = 0; i < values; i++)
+                writer.F32(track == 0xB022 || (track == 0xB021 && i == 1) ? 1.0f : 0.0f);
+            writer.End();
+        }
+        writer.End();
+    }
     writer.End();
 }
 
@@ -104,14 +177,14 @@ void WriteMaterial(ChunkWriter& writer, const Material& material)
     writer.Begin(0xA000);
     writer.String(material.name);
     writer.End();
-    Color(writer, 0xA010, material.ambient);
-    Color(writer, 0xA020, material.diffuse);
-    Color(writer, 0xA030, material.specular);
-    writer.Begin(0xA040);
-    writer.Begin(0x0030);
-    writer.U16((uint16_t)material.shininessPercent);
-    writer.End();
-    writer.End();
+    Color(writer, 0xA010, material.ambient, material);
+    Color(writer, 0xA020, material.diffuse, material);
+    Color(writer, 0xA030, material.specular, material);
+    Percentage(writer, 0xA040, material.shininessPercent);
+    if (material.transparencyPercent >= 0)
+        Percentage(writer, 0xA050, material.transparencyPercent);
+    if (material.selfIllumPercent >= 0)
+        Percentage(writer, 0xA084, material.selfIllumPercent);
     if (!material.textureMap.empty()) {
         writer.Begin(0xA200);
         writer.Begin(0x0030);
@@ -120,6 +193,13 @@ void WriteMaterial(ChunkWriter& writer, const Material& material)
         writer.Begin(0xA300);
         writer.String(material.textureMap);
         writer.End();
+        if (material.mapParameters) {
+            writer.Begin(0xA351);
+            writer.U16(0x0010);  // summed-area filtering, tiled
+            writer.End();
+            FloatLeaf(writer, 0xA354, 2.0f);
+            FloatLeaf(writer, 0xA356, 3.0f);
+        }
         writer.End();
     }
     writer.End();
@@ -192,6 +272,8 @@ std::vector<uint8_t> WriteScene(const Scene& scene)
     for (const Mesh& mesh : scene.meshes)
         WriteMesh(writer, mesh);
     writer.End();
+    if (scene.keyframer)
+        WriteKeyframer(writer, scene);
     writer.End();
     return writer.Data();
 }

@@ -46,11 +46,23 @@ private:
 using Vec3 = std::array<float, 3>;
 using Rgb = std::array<uint8_t, 3>;
 
+// How colours are written: 24-bit (0x0011) as older modellers do, or floats
+// (0x0010) as many exporters do; either optionally followed by the
+// gamma-corrected copy (0x0012 or 0x0013).
+enum class ColorForm { Bytes, Floats };
+
 struct Material {
     std::string name;
     Rgb ambient{}, diffuse{}, specular{};
     int16_t shininessPercent = 0;
     std::string textureMap;  // empty: no texture map
+    ColorForm colorForm = ColorForm::Bytes;
+    bool correctedCopy = false;
+    // Written when not negative, as exporters do for every material.
+    int16_t transparencyPercent = -1;
+    int16_t selfIllumPercent = -1;
+    // The map's tiling flags and u and v scale, written when set.
+    bool mapParameters = false;
 };
 
 struct FaceGroup {
@@ -69,6 +81,9 @@ struct Mesh {
 struct Scene {
     std::vector<Material> materials;
     std::vector<Mesh> meshes;
+    // A keyframer section (0xB000) after the editor chunk: a header and one
+    // object node with position, rotation and scale tracks per mesh.
+    bool keyframer = false;
 };
 
 void WriteMaterial(ChunkWriter& writer, const Material& material);

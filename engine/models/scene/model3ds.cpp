@@ -4,6 +4,7 @@
 #include "reader3ds.h"
 #include "scenearrays.h"
 
+#include <file.h>
 #include <qltrace.h>
 
 #include <stdio.h>
@@ -112,11 +113,25 @@ HRESULT LoadTextures(ModelSceneMeta* meta, IGraphics* graphics)
         const char* map = meta->materials[j].textureMap;
         if (!map[0])
             continue;
-        HRESULT result = graphics->CreateTexture(map, &meta->textures[j]);
+        HRESULT result = graphics->CreateTexture(FindBeside(map, meta->fileName), &meta->textures[j]);
         if (FAILED(result))
             return result;
     }
     return S_OK;
+}
+
+// Names over the classic limit load whole (or cut, past the reader's
+// longest); other tools may cut them differently, so say so once per file.
+void WarnLongNames(const TraceContext& trace)
+{
+    const ReaderNameNote& note = ReaderLongNames;
+    if (note.longest == 0)
+        return;
+    EngineString text = EngineString("Names longer than ") + READER_CLASSIC_NAME_LENGTH + " characters (up to " +
+                        note.longest + "), first '" + note.first + "'";
+    text += note.cut ? EngineString(", cut to ") + READER_NAME_LENGTH + " characters" : EngineString(", read in full");
+    QL_LOG(trace, TraceWarning, text);
+    ClearReaderLongNames();
 }
 
 }  // namespace
@@ -132,6 +147,7 @@ HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics)
     HRESULT result = S_OK;
     SceneDatabase* database = nullptr;
     SceneArrays arrays = {};
+    ClearReaderLongNames();
     ChunkFile* file = OpenChunkFile(fileName.Chars(), "r");
     if (FAILED(Print3DSErrors()))
         result = E_FAIL;
@@ -169,6 +185,7 @@ HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics)
         result = LoadTextures(this, graphics);
     }
 
+    WarnLongNames(trace);
     QL_CHECK(trace, ("Error while loading the Model " + fileName).Chars(), result);
     FreeSceneArrays(&arrays);
     FreeSceneDatabase(&database);

@@ -43,8 +43,21 @@ enum ReaderErrorCode : int32_t {
 const uint32_t READER_ERROR_SLOTS = 19;
 // Files the reader keeps open at once.
 const uint32_t READER_MAX_FILES = 252;
-// Longest name (object, material, map file) the reader accepts, terminator excluded.
-const uint32_t READER_NAME_LENGTH = 16;
+// Names (object, material, map file) longer than the classic 3D Studio limit
+// are kept whole up to READER_NAME_LENGTH characters and cut beyond it, the
+// same cut everywhere, so a material group still finds its material. Neither
+// is an error: the reader notes them in ReaderLongNames for the loader's
+// Warning record.
+const uint32_t READER_CLASSIC_NAME_LENGTH = 16;
+const uint32_t READER_NAME_LENGTH = 255;
+
+struct ReaderNameNote {
+    uint32_t longest;  // characters of the longest name over the classic limit; 0: none
+    bool cut;          // some name was longer than READER_NAME_LENGTH
+    char first[READER_NAME_LENGTH + 1];  // the first such name, as kept
+};
+extern ReaderNameNote ReaderLongNames;
+void ClearReaderLongNames();
 
 struct ReaderErrorEntry {
     int32_t code;

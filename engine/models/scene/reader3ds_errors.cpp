@@ -1,5 +1,7 @@
-// The pending-error list of the 3DS reader.
-#include "reader3ds.h"
+// The pending-error list of the 3DS reader, and its note of long names.
+#include "reader3ds_internal.h"
+
+#include <string.h>
 
 bool ReaderErrorPending = false;
 
@@ -85,4 +87,21 @@ void ClearReaderErrors()
     ReaderErrorPending = false;
     for (ReaderErrorEntry& entry : errorList)
         entry = {0, ReaderErrorText(0)};
+}
+
+ReaderNameNote ReaderLongNames = {};
+
+void ClearReaderLongNames()
+{
+    ReaderLongNames = {};
+}
+
+void NoteLongName(const char* kept, uint32_t length, uint32_t limit)
+{
+    if (ReaderLongNames.longest == 0)
+        strncpy(ReaderLongNames.first, kept, READER_NAME_LENGTH);
+    if (length > ReaderLongNames.longest)
+        ReaderLongNames.longest = length;
+    if (length > limit)
+        ReaderLongNames.cut = true;
 }

@@ -285,7 +285,8 @@ bool ChunkCursor::Floats(float* values, uint32_t count)
 
 bool ChunkCursor::String(char* destination, uint32_t limit)
 {
-    for (uint32_t i = 0; i <= limit; i++) {
+    uint32_t length = 0;
+    for (;;) {
         uint8_t c = 0;
         if (Left() == 0) {
             PushReaderError(ERR_READING_FILE);
@@ -293,13 +294,16 @@ bool ChunkCursor::String(char* destination, uint32_t limit)
         }
         if (!U8(c))
             return false;
-        destination[i] = (char)c;
         if (c == 0)
-            return true;
+            break;
+        if (length < limit)
+            destination[length] = (char)c;
+        length++;
     }
-    destination[limit] = 0;
-    PushReaderError(ERR_READING_FILE);
-    return false;
+    destination[length < limit ? length : limit] = 0;
+    if (length > READER_CLASSIC_NAME_LENGTH)
+        NoteLongName(destination, length, limit);
+    return true;
 }
 
 bool OpenBody(const ChunkNode* node, ChunkCursor& cursor)

@@ -67,11 +67,16 @@ struct ChunkCursor {
     bool U32(uint32_t& value);
     bool F32(float& value);
     bool Floats(float* values, uint32_t count);
-    // A zero-terminated string of at most `limit` characters that ends inside
-    // the window; a longer or unterminated one is ERR_READING_FILE.
+    // A zero-terminated string that ends inside the window (else
+    // ERR_READING_FILE); its first `limit` characters are kept and a name
+    // over the classic limit is noted.
     bool String(char* destination, uint32_t limit);
     uint32_t Left() const { return end - position; }
 };
+
+// Notes a name of `length` characters over the classic limit, kept as `kept`
+// (cut to `limit` characters when longer).
+void NoteLongName(const char* kept, uint32_t length, uint32_t limit);
 
 // The body of `node` (after its header) on its own file, made current.
 bool OpenBody(const ChunkNode* node, ChunkCursor& cursor);

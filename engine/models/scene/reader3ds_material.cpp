@@ -20,17 +20,6 @@ const MapChunk MAP_CHUNKS[] = {
     {0xA34C, MAP_REFLECTION_MASK},
 };
 
-// Material chunks that are valid but carry nothing the record keeps.
-bool IsIgnoredMaterialChunk(uint32_t id)
-{
-    switch (id) {
-    case 0xA042: case 0xA080: case 0xA086: case 0xA240: case 0xA250: case 0xA310:
-        return true;
-    default:
-        return id >= 0x8000 && id <= 0x80FF;
-    }
-}
-
 void ResetMaterial(MaterialRecord* material)
 {
     memset(material, 0, sizeof(MaterialRecord));
@@ -48,19 +37,31 @@ bool ReadColor24(ChunkNode* node, ColorF& color)
     return true;
 }
 
-// Only the 24-bit colours are read: a colour given as floats alone is missing
-// what the record needs.
+bool ReadColorFloat(ChunkNode* node, ColorF& color)
+{
+    ChunkCursor cursor;
+    float rgb[3];
+    if (!OpenBody(node, cursor) || !cursor.Floats(rgb, 3))
+        return false;
+    // Exporters write unclamped floats; NaN fails both tests and becomes 0.
+    for (float& c : rgb)
+        c = c >= 0.0f ? (c <= 1.0f ? c : 1.0f) : 0.0f;
+    color = {rgb[0], rgb[1], rgb[2]};
+    return true;
+}
+
+// A colour chunk holds its colour as 24-bit bytes (0x0011) or floats
+// (0x0010), optionally with a gamma-corrected copy (0x0012, 0x0013). The
+// corrected copy wins; of two forms of the same kind the 24-bit one.
 bool ReadColor(ChunkNode* node, ColorF& color)
 {
-    ChunkNode* gamma = FindChunk(node, 0x0011);
-    if (!gamma) {
-        PushReaderError(ERR_UNFOUND_CHUNK);
-        return false;
+    const uint32_t preferred[] = {0x0012, 0x0013, 0x0011, 0x0010};
+    for (uint32_t id : preferred) {
+        if (ChunkNode* found = FindChunk(node, id))
+            return id == 0x0012 || id == 0x0011 ? ReadColor24(found, color) : ReadColorFloat(found, color);
     }
-    if (!ReadColor24(gamma, color))
-        return false;
-    ChunkNode* linear = FindChunk(node, 0x0012);
-    return !linear || ReadColor24(linear, color);
+    PushReaderError(ERR_UNFOUND_CHUNK);
+    return false;
 }
 
 bool ReadPercentChunk(ChunkNode* node, float& value)
@@ -155,10 +156,8 @@ bool ReadMaterialPart(ChunkNode* node, MaterialRecord* material, bool& falloffIn
     case 0xA08C: return ReadFlag(material->soft);
     case 0xA08E: return ReadFlag(material->wireAbsolute);
     default:
-        if (IsIgnoredMaterialChunk(node->id))
-            return true;
-        PushReaderError(ERR_INVALID_CHUNK);
-        return false;
+        // Newer exporters add chunks of their own: pass them over.
+        return true;
     }
 }
 

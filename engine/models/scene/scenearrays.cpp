@@ -13,7 +13,7 @@ const char* const SCENE_DEFAULT_MATERIAL = "QLDefaultMaterial";
 namespace {
 
 // Long enough for the default material's name as well as the file's names.
-const uint32_t NAME_SIZE = 32;
+const uint32_t NAME_SIZE = READER_NAME_LENGTH + 1;
 
 // The faces one mesh gives one material: a group, or the whole mesh when it
 // has no group.

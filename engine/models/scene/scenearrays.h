@@ -42,7 +42,7 @@ struct SceneArrays {
     uint32_t materialCount;
     D3DXVECTOR3 boxMin, boxMax;  // (1e38, ...) and its negation while no vertex
     SceneFault fault;
-    char faultMesh[32];  // the mesh a bad corner or group face was found in
+    char faultMesh[256];  // the mesh a bad corner or group face was found in
 };
 
 // Called after every reader call; a failure ends the read with E_FAIL. The

@@ -7,7 +7,7 @@
 #include <stdint.h>
 
 // The longest texture map name the 3DS reader delivers, terminator excluded.
-const uint32_t SCENE_MAP_NAME_LENGTH = 16;
+const uint32_t SCENE_MAP_NAME_LENGTH = 255;
 
 struct SceneMaterial {
     D3DMATERIAL9 material;                        // handed to SetMaterial unchanged

@@ -365,6 +365,8 @@ HRESULT ReadConfiguration(const TraceContext& context, File& config, const Engin
         }
 
         EngineString value = EngineString(line.value).SubString(0, line.valueLength);
+        // The parts of a model the configuration names, found from any folder.
+        EngineString part = FindBeside(prefix + value, file);
         HRESULT result = S_OK;
         if (ConfigKeyIs(line, "scale")) {
             data->scale *= (float)strtod(value.Chars(), nullptr);
@@ -375,15 +377,15 @@ HRESULT ReadConfiguration(const TraceContext& context, File& config, const Engin
                 QL_LOG(context, TraceWarning, "Many skeletons in the config file, only take the first");
                 continue;
             }
-            result = LoadCal3DSkeleton(prefix + value, &data->bones);
+            result = LoadCal3DSkeleton(part, &data->bones);
             *failureLine = __LINE__;
         } else if (ConfigKeyIs(line, "animation")) {
             Animation* animation = data->animations.Append();
-            result = animation ? LoadCal3DAnimation(prefix + value, animation) : E_OUTOFMEMORY;
+            result = animation ? LoadCal3DAnimation(part, animation) : E_OUTOFMEMORY;
             *failureLine = __LINE__;
         } else if (ConfigKeyIs(line, "mesh")) {
             SkelArray<Cal3DSubmesh> mesh;
-            result = LoadCal3DMesh(prefix + value, &mesh);
+            result = LoadCal3DMesh(part, &mesh);
             *failureLine = __LINE__;
             for (uint32_t s = 0; SUCCEEDED(result) && s < mesh.Count(); ++s) {
                 Cal3DSubmesh* submesh = submeshes->Append();
@@ -398,8 +400,10 @@ HRESULT ReadConfiguration(const TraceContext& context, File& config, const Engin
                 ++data->meshCount;
         } else if (ConfigKeyIs(line, "material")) {
             SkelMaterial* material = data->materials.Append();
-            result = material ? LoadCal3DMaterial(prefix + value, prefix, material) : E_OUTOFMEMORY;
+            result = material ? LoadCal3DMaterial(part, prefix, material) : E_OUTOFMEMORY;
             *failureLine = __LINE__;
+            if (SUCCEEDED(result) && material->hasTexture)
+                material->textureName = FindBeside(material->textureName, file);
         } else {
             QL_LOG(context, TraceError, where + "(Unknow) !");
             *failureLine = __LINE__;

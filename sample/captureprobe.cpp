@@ -2,6 +2,15 @@
 
 #include <new>
 
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image_write.h>
+
+bool SavePng(const CapturedImage& image, const char* path)
+{
+    return image.width && stbi_write_png(path, (int)image.width, (int)image.height, 3, image.rgb.data(),
+                                          (int)image.width * 3) != 0;
+}
+
 HRESULT CaptureProbe::Create(IGraphics* graphics, CaptureProbe** out)
 {
     *out = nullptr;

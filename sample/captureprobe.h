@@ -17,6 +17,9 @@ struct CapturedImage {
     std::vector<uint8_t> rgb;
 };
 
+// Writes `image` as a PNG file; false when it cannot be written.
+bool SavePng(const CapturedImage& image, const char* path);
+
 class CaptureProbe final : public RefCounted<CaptureProbe, IGeometry> {
 public:
     // Registers the probe with `graphics` (which it holds a reference to);

@@ -1,0 +1,92 @@
+// The viewer's command line: what runs, what asks for help, and each bad
+// argument refused with a message that names it.
+#include <vieweroptions.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+ParseOutcome Parse(std::vector<const char*> arguments, ViewerOptions& options, std::string& error)
+{
+    arguments.insert(arguments.begin(), "quarlight-view");
+    return ParseViewerOptions((int)arguments.size(), arguments.data(), options, error);
+}
+
+}  // namespace
+
+TEST(ViewerOptions, ReadsEveryOptionAroundTheFile)
+{
+    ViewerOptions options;
+    std::string error;
+    ASSERT_EQ(ParseOutcome::Run, Parse({"--size", "1024x768", "models/Crate.CFG", "--y-up", "--anim", "3", "--frames",
+                                        "40", "--screenshot", "out.png"},
+                                       options, error))
+        << error;
+    EXPECT_EQ("models/Crate.CFG", options.file);
+    EXPECT_EQ(ModelKind::Cal3d, options.kind);
+    EXPECT_TRUE(options.yUp);
+    EXPECT_TRUE(options.animate);
+    EXPECT_EQ(3u, options.animation);
+    EXPECT_EQ(1024u, options.width);
+    EXPECT_EQ(768u, options.height);
+    EXPECT_EQ(40u, options.frames);
+    EXPECT_EQ("out.png", options.screenshot);
+
+    ASSERT_EQ(ParseOutcome::Run, Parse({"/abs/park.3ds"}, options, error));
+    EXPECT_EQ(ModelKind::Scene3ds, options.kind);
+    EXPECT_FALSE(options.animate);
+    EXPECT_EQ(800u, options.width);
+    EXPECT_EQ(0u, options.frames);
+    EXPECT_TRUE(options.screenshot.empty());
+
+    ASSERT_EQ(ParseOutcome::Run, Parse({"creature.cfg", "--anim", "0"}, options, error));
+    EXPECT_TRUE(options.animate) << "animation 0 is an animation";
+}
+
+TEST(ViewerOptions, HelpWinsOverEverythingElse)
+{
+    ViewerOptions options;
+    std::string error;
+    EXPECT_EQ(ParseOutcome::Help, Parse({"--help"}, options, error));
+    EXPECT_EQ(ParseOutcome::Help, Parse({"--bogus", "-h"}, options, error)) << "even after a bad option";
+    EXPECT_NE(std::string::npos, std::string(ViewerUsage()).find("F12"));
+}
+
+TEST(ViewerOptions, BadArgumentsAreRefusedWithTheirName)
+{
+    struct Case {
+        std::vector<const char*> arguments;
+        const char* named;  // in the message
+    };
+    const Case cases[] = {
+        {{}, "no model file"},
+        {{"a.3ds", "b.3ds"}, "b.3ds"},
+        {{"model.obj"}, "model.obj"},
+        {{"park.3ds", "--anim", "1"}, "Cal3D"},
+        {{"park.3ds", "--y-up"}, "Cal3D"},
+        {{"m.cfg", "--anim"}, "--anim"},
+        {{"m.cfg", "--anim", "-1"}, "--anim"},
+        {{"m.cfg", "--anim", "2x"}, "--anim"},
+        {{"m.3ds", "--size", "800"}, "--size"},
+        {{"m.3ds", "--size", "0x600"}, "--size"},
+        {{"m.3ds", "--size", "800x"}, "--size"},
+        {{"m.3ds", "--size", "10x600"}, "--size"},
+        {{"m.3ds", "--size", "99999x600"}, "--size"},
+        {{"m.3ds", "--frames", "0"}, "--frames"},
+        {{"m.3ds", "--frames", "99999999999999999999"}, "--frames"},
+        {{"m.3ds", "--screenshot"}, "--screenshot"},
+        {{"m.3ds", "--fast"}, "--fast"},
+    };
+    for (const Case& c : cases) {
+        ViewerOptions options;
+        std::string error;
+        std::string line;
+        for (const char* argument : c.arguments)
+            line += std::string(argument) + " ";
+        SCOPED_TRACE(line);
+        EXPECT_EQ(ParseOutcome::Bad, Parse(c.arguments, options, error));
+        EXPECT_NE(std::string::npos, error.find(c.named)) << error;
+    }
+}

@@ -1,0 +1,133 @@
+#include "vieweroptions.h"
+
+#include <errno.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+const char usage[] =
+    "usage: quarlight-view FILE [options]\n"
+    "Shows a 3D Studio scene (.3ds) or a Cal3D model (.cfg), framed by the camera\n"
+    "with a light circling above it, stencil shadows and the sample's controls.\n"
+    "\n"
+    "  --y-up           the Cal3D model was authored with y up (default: z up)\n"
+    "  --anim N         play the Cal3D model's animation N (from 0) in a loop\n"
+    "  --size WxH       window size (default 800x600)\n"
+    "  --frames N       quit after N frames\n"
+    "  --screenshot F   save a frame after the first few as the PNG file F, then quit\n"
+    "  --help           this text\n"
+    "\n"
+    "Keys: arrows and left mouse button move the camera, F1 help, F12 screenshot,\n"
+    "Escape quits. Exit code 0, 1 when the model cannot be shown, 2 on a bad argument.\n";
+
+// A whole decimal number from 1 (or 0 when `zero`) to `limit`.
+bool ParseNumber(const char* text, uint32_t limit, bool zero, uint32_t& value)
+{
+    if (!text || *text < '0' || *text > '9')
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    unsigned long number = strtoul(text, &end, 10);
+    if (errno || *end || number > limit || (!zero && number == 0))
+        return false;
+    value = (uint32_t)number;
+    return true;
+}
+
+bool ParseSize(const char* text, uint32_t& width, uint32_t& height)
+{
+    const char* x = text ? strchr(text, 'x') : nullptr;
+    if (!x)
+        return false;
+    std::string first(text, x);
+    const uint32_t largest = 8192;
+    return ParseNumber(first.c_str(), largest, false, width) && ParseNumber(x + 1, largest, false, height) &&
+           width >= 64 && height >= 64;
+}
+
+bool EndsWith(const std::string& text, const char* ending)
+{
+    size_t length = strlen(ending);
+    if (text.size() < length)
+        return false;
+    for (size_t i = 0; i < length; i++) {
+        char c = text[text.size() - length + i];
+        if (c >= 'A' && c <= 'Z')
+            c = (char)(c - 'A' + 'a');
+        if (c != ending[i])
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+const char* ViewerUsage()
+{
+    return usage;
+}
+
+ParseOutcome ParseViewerOptions(int argc, const char* const* argv, ViewerOptions& options, std::string& error)
+{
+    options = ViewerOptions();
+    // Help is given whatever else the line holds.
+    for (int i = 1; i < argc; i++)
+        if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0)
+            return ParseOutcome::Help;
+    for (int i = 1; i < argc; i++) {
+        std::string argument = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (argument == "--y-up") {
+            options.yUp = true;
+        } else if (argument == "--anim") {
+            if (!ParseNumber(value, 65535, true, options.animation)) {
+                error = "--anim needs an animation number (0, 1, ...)";
+                return ParseOutcome::Bad;
+            }
+            options.animate = true;
+            i++;
+        } else if (argument == "--size") {
+            if (!ParseSize(value, options.width, options.height)) {
+                error = "--size needs WIDTHxHEIGHT, each from 64 to 8192 (for example 1024x768)";
+                return ParseOutcome::Bad;
+            }
+            i++;
+        } else if (argument == "--frames") {
+            if (!ParseNumber(value, 100000000, false, options.frames)) {
+                error = "--frames needs a number of frames from 1";
+                return ParseOutcome::Bad;
+            }
+            i++;
+        } else if (argument == "--screenshot") {
+            if (!value || !*value) {
+                error = "--screenshot needs a file name";
+                return ParseOutcome::Bad;
+            }
+            options.screenshot = value;
+            i++;
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            error = "unknown option " + argument;
+            return ParseOutcome::Bad;
+        } else if (!options.file.empty()) {
+            error = "one model at a time: " + options.file + " and " + argument;
+            return ParseOutcome::Bad;
+        } else {
+            options.file = argument;
+        }
+    }
+    if (options.file.empty()) {
+        error = "no model file given";
+        return ParseOutcome::Bad;
+    }
+    if (EndsWith(options.file, ".cfg")) {
+        options.kind = ModelKind::Cal3d;
+    } else if (!EndsWith(options.file, ".3ds")) {
+        error = options.file + " is neither a 3D Studio file (.3ds) nor a Cal3D configuration (.cfg)";
+        return ParseOutcome::Bad;
+    } else if (options.yUp || options.animate) {
+        error = "--y-up and --anim apply to Cal3D models (.cfg) only";
+        return ParseOutcome::Bad;
+    }
+    return ParseOutcome::Run;
+}
