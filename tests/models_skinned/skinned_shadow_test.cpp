@@ -210,7 +210,7 @@ TEST_F(SkinnedShadow, EachCloneCastsTheShadowOfItsOwnPose)
 }
 
 // The dark (shadowed or unlit) pixels of the last presented frame.
-std::vector<bool> DarkPixels()
+std::vector<bool> DarkMask()
 {
     std::vector<uint32_t> pixels;
     uint32_t width = 0, height = 0;
@@ -261,16 +261,16 @@ TEST_F(SkinnedShadow, TwoAnimatedModelsEachCastTheirOwnPose)
     load(0, "ground.cfg");
     load(1, "small.cfg");
     ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
-    const std::vector<bool> small = DarkPixels();
+    const std::vector<bool> small = DarkMask();
     load(2, "large.cfg");
     ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
-    const std::vector<bool> both = DarkPixels();
+    const std::vector<bool> both = DarkMask();
     ASSERT_EQ(S_OK, graphics->UpdateScreenMode());
     ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
-    EXPECT_TRUE(DarkPixels() == both) << "after a device reset";
+    EXPECT_TRUE(DarkMask() == both) << "after a device reset";
     models[1]->Release();
     ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
-    const std::vector<bool> large = DarkPixels();
+    const std::vector<bool> large = DarkMask();
 
     ASSERT_GT(CountOf(small), 300u);
     ASSERT_GT(CountOf(large), CountOf(small) + 300u) << "the larger cube casts a larger shadow";
