@@ -236,17 +236,8 @@ TEST_F(SkinnedShadow, TwoAnimatedModelsEachCastTheirOwnPose)
     WriteShadowModel({"ground", true, 0, {skeltest::Key(0, 0, 2, 0)}});
     WriteShadowModel({"small", false, 0.4f, {skeltest::Key(0, -2.5f, 2, 0)}});
     WriteShadowModel({"large", false, 0.8f, {skeltest::Key(0, 2.5f, 3, 1)}});
-    D3DXVECTOR3 eye(0, 9, -9), at(0, 0, 0), up(0, 1, 0);
-    ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
-    ASSERT_EQ(S_OK, graphics->SetLightning(true, D3DCOLOR_XRGB(40, 40, 40)));
-    D3DLIGHT9 light = {};
-    light.Type = D3DLIGHT_POINT;
-    light.Diffuse = {1, 1, 1, 1};
-    light.Position = {0, 10, 0};
-    light.Range = 100;
-    light.Attenuation0 = 1;
-    ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
-    ASSERT_EQ(S_OK, graphics->SetStencilShadow(true));
+    LightFromAbove(graphics);
+    ASSERT_FALSE(HasFatalFailure());
 
     IModel* models[3] = {};
     D3DXMATRIX identity;

@@ -1,6 +1,6 @@
 // Window events as the engine's window procedure expects them: activation,
 // minimise and restore, and a user's move or resize.
-#include "window_test_support.h"
+#include "recording_window_fixture.h"
 
 #include <qlplatform_test.h>
 
@@ -12,30 +12,7 @@
 
 namespace {
 
-class FocusTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        window = CreateTestWindow(640, 480);
-        ASSERT_NE(window, nullptr);
-        DrainMessages();
-        ReceivedMessages().clear();
-    }
-    void TearDown() override
-    {
-        DestroyWindow(window);
-        DrainMessages();
-        ReceivedMessages().clear();
-    }
-    std::vector<ReceivedMessage> After(QLTestWindowEvent event, int x = 0, int y = 0)
-    {
-        ReceivedMessages().clear();
-        QLTest_InjectWindowEvent(window, event, x, y);
-        DrainMessages();
-        return ReceivedMessages();
-    }
-    HWND window = nullptr;
-};
+class FocusTest : public RecordingWindowTest {};
 
 TEST_F(FocusTest, ShownWindowIsTheForegroundWindowWithoutADisplay)
 {

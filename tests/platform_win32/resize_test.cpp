@@ -2,7 +2,7 @@
 // one WM_ENTERSIZEMOVE ... WM_EXITSIZEMOVE loop, anything else (another
 // program, maximise, restore) only WM_MOVE and WM_SIZE. Then the engine's
 // side: only the end of a drag gives the back buffer the client size.
-#include "window_test_support.h"
+#include "recording_window_fixture.h"
 
 #include <core/icore.h>
 #include <graphics/igraphics.h>
@@ -14,31 +14,9 @@
 
 namespace {
 
-class ResizeTest : public ::testing::Test {
+class ResizeTest : public RecordingWindowTest {
 protected:
-    void SetUp() override
-    {
-        window = CreateTestWindow(640, 480);
-        ASSERT_NE(window, nullptr);
-        DrainMessages();
-    }
-    void TearDown() override
-    {
-        DestroyWindow(window);
-        DrainMessages();
-        ReceivedMessages().clear();
-    }
-    std::vector<ReceivedMessage> After(QLTestWindowEvent event, int x = 0, int y = 0)
-    {
-        ReceivedMessages().clear();
-        QLTest_InjectWindowEvent(window, event, x, y);
-        DrainMessages();
-        std::vector<ReceivedMessage> received;
-        for (const ReceivedMessage& message : ReceivedMessages())
-            if (message.message != WM_GETMINMAXINFO)
-                received.push_back(message);
-        return received;
-    }
+    ResizeTest() { skipMinMaxInfo = true; }
     static std::vector<UINT> Kinds(const std::vector<ReceivedMessage>& messages)
     {
         std::vector<UINT> kinds;
@@ -46,7 +24,6 @@ protected:
             kinds.push_back(message.message);
         return kinds;
     }
-    HWND window = nullptr;
 };
 
 TEST_F(ResizeTest, LongDragIsOneLoopThatEndsWhenTheButtonIsReleased)

@@ -1,0 +1,41 @@
+// A shown test window and the messages one injected window event brings it.
+#pragma once
+
+#include "window_test_support.h"
+
+#include <gtest/gtest.h>
+#include <qlplatform_test.h>
+
+#include <vector>
+
+class RecordingWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window = CreateTestWindow(640, 480);
+        ASSERT_NE(window, nullptr);
+        DrainMessages();
+        ReceivedMessages().clear();
+    }
+    void TearDown() override
+    {
+        DestroyWindow(window);
+        DrainMessages();
+        ReceivedMessages().clear();
+    }
+    // What the window procedure received for the event, in order.
+    std::vector<ReceivedMessage> After(QLTestWindowEvent event, int x = 0, int y = 0)
+    {
+        ReceivedMessages().clear();
+        QLTest_InjectWindowEvent(window, event, x, y);
+        DrainMessages();
+        std::vector<ReceivedMessage> received;
+        for (const ReceivedMessage& message : ReceivedMessages())
+            if (!skipMinMaxInfo || message.message != WM_GETMINMAXINFO)
+                received.push_back(message);
+        return received;
+    }
+    HWND window = nullptr;
+    // Set: the size queries a resize makes along the way are left out.
+    bool skipMinMaxInfo = false;
+};
