@@ -1,7 +1,7 @@
 // Closed meshes of a chosen size for the shadow-volume benchmarks.
 #pragma once
 
-#include <graphics/shadowvolume.h>
+#include "graphics/shadowvolume.h"
 
 #include <math.h>
 #include <stdint.h>

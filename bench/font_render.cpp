@@ -4,10 +4,10 @@
 // tree (or with QL_SOURCE_DIR pointing at it) so the font texture is found.
 #include <benchmark/benchmark.h>
 
-#include <core/icore.h>
-#include <core/qlcore.h>
-#include <graphics/igraphics.h>
-#include <text/font.h>
+#include "core/icore.h"
+#include "core/qlcore.h"
+#include "graphics/igraphics.h"
+#include "text/font.h"
 
 #include <stdlib.h>
 

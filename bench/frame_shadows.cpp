@@ -4,11 +4,11 @@
 // rest, nanoseconds per triangle, and the allocations made per frame.
 #include "bench_meshes.h"
 
-#include <core/icore.h>
-#include <core/qlcore.h>
-#include <graphics/igraphics.h>
-#include <graphics/imodel.h>
-#include <graphics/qlgraphres.h>
+#include "core/icore.h"
+#include "core/qlcore.h"
+#include "graphics/igraphics.h"
+#include "graphics/imodel.h"
+#include "graphics/qlgraphres.h"
 
 #include <benchmark/benchmark.h>
 

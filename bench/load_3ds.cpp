@@ -4,13 +4,13 @@
 // same file: reading (the reader and the arrays pass), normals, and the
 // shadow connectivity the index buffer builds when it is unlocked.
 // Run with SDL_VIDEODRIVER=offscreen where there is no display.
-#include <core/icore.h>
-#include <graphics/igeometry.h>
-#include <graphics/igraphics.h>
-#include <graphics/shadowvolume.h>
-#include <models/scene/reader3ds.h>
-#include <models/scene/scenearrays.h>
-#include <writer3ds.h>
+#include "core/icore.h"
+#include "graphics/igeometry.h"
+#include "graphics/igraphics.h"
+#include "graphics/shadowvolume.h"
+#include "models/scene/reader3ds.h"
+#include "models/scene/scenearrays.h"
+#include "writer3ds.h"
 
 #include <benchmark/benchmark.h>
 

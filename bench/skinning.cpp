@@ -9,11 +9,11 @@
 //   bench_skinning [rounds]
 #include "skinning_humanoid.h"
 
-#include <core/icore.h>
-#include <core/qlcore.h>
-#include <graphics/igraphics.h>
-#include <graphics/imodel.h>
-#include <models/skinned/modelskel.h>
+#include "core/icore.h"
+#include "core/qlcore.h"
+#include "graphics/igraphics.h"
+#include "graphics/imodel.h"
+#include "models/skinned/modelskel.h"
 
 #include <algorithm>
 #include <cstdio>

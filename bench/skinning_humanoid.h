@@ -6,7 +6,7 @@
 // bone about another axis.
 #pragma once
 
-#include <cal3dwriter.h>
+#include "cal3dwriter.h"
 
 #include <cmath>
 #include <string>

@@ -3,7 +3,7 @@
 // each looping its animations from a phase of its own.
 #pragma once
 
-#include <sampleapp.h>
+#include "sampleapp.h"
 
 #include <stdint.h>
 

@@ -4,7 +4,7 @@
 // animations through the sample's controls.
 #include "crowd.h"
 
-#include <sampleapp.h>
+#include "sampleapp.h"
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -4,8 +4,8 @@
 // undefined once presented, so this is the one moment the frame is whole.
 #pragma once
 
-#include <graphics/igeometry.h>
-#include <graphics/igraphics.h>
+#include "graphics/igeometry.h"
+#include "graphics/igraphics.h"
 
 #include <stdint.h>
 #include <vector>

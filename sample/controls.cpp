@@ -5,7 +5,7 @@
 
 #include "samplestate.h"
 
-#include <qltrace.h>
+#include "qltrace.h"
 
 namespace {
 

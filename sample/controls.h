@@ -4,9 +4,9 @@
 // sample's help text.
 #pragma once
 
-#include <graphics/igraphics.h>
-#include <graphics/imodel.h>
-#include <input/iinput.h>
+#include "graphics/igraphics.h"
+#include "graphics/imodel.h"
+#include "input/iinput.h"
 
 // `model` is an optional skinned model whose animations Space and the
 // Shift/Control keys start. S_FALSE when the step was skipped or a device

@@ -7,12 +7,12 @@
 #include "samplestate.h"
 #include "screenshot.h"
 
-#include <graphics/imodel.h>
-#include <text/font.h>
+#include "graphics/imodel.h"
+#include "text/font.h"
 
 #include "samplesettings.h"
 
-#include <qltrace.h>
+#include "qltrace.h"
 
 #include <math.h>
 #include <stdio.h>

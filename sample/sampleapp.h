@@ -2,11 +2,11 @@
 // pieces that the program's main and the frame-time harness share.
 #pragma once
 
-#include <core/icore.h>
-#include <graphics/igeometry.h>
-#include <graphics/igraphics.h>
-#include <graphics/imodel.h>
-#include <input/iinput.h>
+#include "core/icore.h"
+#include "graphics/igeometry.h"
+#include "graphics/igraphics.h"
+#include "graphics/imodel.h"
+#include "input/iinput.h"
 
 #include <d3d9.h>
 

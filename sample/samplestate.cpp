@@ -1,7 +1,7 @@
 #include "samplestate.h"
 
-#include <core/icore.h>
-#include <graphics/igraphics.h>
+#include "core/icore.h"
+#include "graphics/igraphics.h"
 
 SampleState Sample;
 double (*SampleClock)() = Timer;

@@ -5,7 +5,7 @@
 
 #include "sampleapp.h"
 
-#include <qltrace.h>
+#include "qltrace.h"
 
 #include <stdio.h>
 

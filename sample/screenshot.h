@@ -4,7 +4,7 @@
 
 #include "captureprobe.h"
 
-#include <input/iinput.h>
+#include "input/iinput.h"
 
 struct SampleEngine;
 

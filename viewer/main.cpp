@@ -4,9 +4,9 @@
 #include "viewerframing.h"
 #include "vieweroptions.h"
 
-#include <sampleapp.h>
+#include "sampleapp.h"
 
-#include <qltrace.h>
+#include "qltrace.h"
 
 #include <stdio.h>
 #include <string>

@@ -8,11 +8,11 @@
 //   bench_crowd_frame [frames]          every crowd, each in a process of its own
 //   bench_crowd_frame --crowd N [frames]
 // Run from the folder that holds data/.
-#include <crowd.h>
-#include <samplestate.h>
-#include <controls.h>
+#include "crowd.h"
+#include "samplestate.h"
+#include "controls.h"
 
-#include <models/skinned/skinning.h>
+#include "models/skinned/skinning.h"
 
 #include <algorithm>
 #include <chrono>

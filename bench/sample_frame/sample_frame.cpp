@@ -9,10 +9,10 @@
 // Prints each setting's median milliseconds per frame and, per round, the
 // ratios, with their median and spread over the rounds.
 //   bench_sample_frame [frames per round] [rounds]   (run from the folder that holds data/)
-#include <sampleapp.h>
-#include <samplestate.h>
+#include "sampleapp.h"
+#include "samplestate.h"
 
-#include <graphics/qlgraphics.h>
+#include "graphics/qlgraphics.h"
 
 #include <algorithm>
 #include <chrono>

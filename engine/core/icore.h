@@ -2,8 +2,8 @@
 // releases. It owns the window, creates the two managers and every geometry.
 #pragma once
 
-#include <enginestring.h>
-#include <qlobject.h>
+#include "enginestring.h"
+#include "qlobject.h"
 
 #include <windows.h>
 

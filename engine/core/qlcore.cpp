@@ -7,7 +7,7 @@
 #include "models/skinned/modelskel.h"
 #include "text/font.h"
 
-#include <qltrace.h>
+#include "qltrace.h"
 
 #include <stdio.h>
 

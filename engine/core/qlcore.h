@@ -3,8 +3,8 @@
 
 #include "icore.h"
 
-#include <enginestring.h>
-#include <qlobject.h>
+#include "enginestring.h"
+#include "qlobject.h"
 
 #include <windows.h>
 

@@ -2,8 +2,8 @@
 // lit and shadowed in the model passes; the others are overlays drawn last.
 #pragma once
 
-#include <enginestring.h>
-#include <qlobject.h>
+#include "enginestring.h"
+#include "qlobject.h"
 
 #include <d3dx9.h>
 

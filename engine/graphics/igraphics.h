@@ -3,8 +3,8 @@
 // buffer, index buffer and texture.
 #pragma once
 
-#include <enginestring.h>
-#include <qlobject.h>
+#include "enginestring.h"
+#include "qlobject.h"
 
 #include <d3d9.h>
 #include <d3dx9.h>

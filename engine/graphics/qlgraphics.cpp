@@ -6,7 +6,7 @@
 #include "igeometry.h"
 #include "shadowreach.h"
 
-#include <qltrace.h>
+#include "qltrace.h"
 
 #include <new>
 

@@ -4,8 +4,8 @@
 #include "igraphics.h"
 #include "qlgraphres.h"
 
-#include <enginelist.h>
-#include <qlobject.h>
+#include "enginelist.h"
+#include "qlobject.h"
 
 #include <d3d9.h>
 #include <d3dx9.h>

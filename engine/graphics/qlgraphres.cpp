@@ -4,7 +4,7 @@
 
 #include "qlgraphics.h"
 
-#include <qltrace.h>
+#include "qltrace.h"
 
 #include <string.h>
 
@@ -22,8 +22,6 @@ void Clear()
     texture = nullptr;
 }
 }  // namespace BindingCache
-
-// ---- VB
 
 namespace {
 uint64_t lastPositionsStamp = 0;
@@ -138,8 +136,6 @@ HRESULT VB::Unlock()
     return buffer ? buffer->Unlock() : S_OK;
 }
 
-// ---- IB
-
 IB::IB(QLGraphics* owner, uint32_t indexCount, bool isDynamic) : dynamic(isDynamic), count(indexCount), graphics(owner)
 {
 }
@@ -242,8 +238,6 @@ HRESULT IB::Unlock()
     return result;
 }
 
-// ---- Texture
-
 Texture::Texture(QLGraphics* owner, const EngineString& fileName) : name(fileName), graphics(owner) {}
 
 Texture::~Texture()
@@ -295,8 +289,6 @@ HRESULT Texture::Active(DWORD stage)
     QL_TRY(trace, "IDirect3DDevice9::SetTexture() failed", graphics->GetDevice()->SetTexture(stage, texture));
     return S_OK;
 }
-
-// ---- Creation by the manager
 
 HRESULT QLGraphics::CreateVB(DWORD fvf, uint32_t count, bool dynamic, VB** out)
 {

@@ -6,8 +6,8 @@
 
 #include "shadowvolume.h"
 
-#include <enginestring.h>
-#include <qlobject.h>
+#include "enginestring.h"
+#include "qlobject.h"
 
 #include <d3d9.h>
 #include <d3dx9.h>

@@ -10,7 +10,7 @@
 #include "shadowvolume.h"
 #include "shadowreach.h"
 
-#include <qltrace.h>
+#include "qltrace.h"
 
 HRESULT QLGraphics::GenConnectivityInfos(IB* buffer)
 {

@@ -1,7 +1,7 @@
 // IInput: immediate keyboard, mouse and joystick state through DirectInput 8.
 #pragma once
 
-#include <qlobject.h>
+#include "qlobject.h"
 
 #include <dinput.h>
 #include <windows.h>

@@ -2,7 +2,7 @@
 
 #include "core/icore.h"
 
-#include <qltrace.h>
+#include "qltrace.h"
 
 #include <initializer_list>
 #include <new>

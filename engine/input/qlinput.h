@@ -3,7 +3,7 @@
 
 #include "iinput.h"
 
-#include <qlobject.h>
+#include "qlobject.h"
 
 #include <dinput.h>
 

@@ -7,10 +7,10 @@
 
 #include "graphics/igeometry.h"
 
-#include <enginelist.h>
-#include <enginestring.h>
-#include <qlobject.h>
-#include <qltrace.h>
+#include "enginelist.h"
+#include "enginestring.h"
+#include "qlobject.h"
+#include "qltrace.h"
 
 #include <d3d9.h>
 #include <d3dx9.h>

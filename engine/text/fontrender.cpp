@@ -7,7 +7,7 @@
 #include "graphics/igraphics.h"
 #include "graphics/qlgraphres.h"
 
-#include <qltrace.h>
+#include "qltrace.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // change in between makes an acquired device lost.
 #include "dinput_internal.h"
 
-#include <win32/fault_injection.h>
-#include <win32/window_internal.h>
+#include "win32/fault_injection.h"
+#include "win32/window_internal.h"
 
 #include <map>
 #include <string.h>

@@ -1,7 +1,7 @@
 // DirectInput8Create and IDirectInput8A: device creation and enumeration.
 #include "dinput_internal.h"
 
-#include <win32/fault_injection.h>
+#include "win32/fault_injection.h"
 
 #include <new>
 #include <string.h>

@@ -2,7 +2,7 @@
 // Win32 pump takes: injected events and real ones take the same path.
 #include "dinput_internal.h"
 
-#include <win32/window_internal.h>
+#include "win32/window_internal.h"
 
 #include <algorithm>
 #include <string.h>

@@ -3,7 +3,7 @@
 #include "dinput_internal.h"
 
 #include <qlplatform_test.h>
-#include <win32/window_internal.h>
+#include "win32/window_internal.h"
 
 #include <map>
 

@@ -56,7 +56,6 @@ void QLTest_SetJoystickButton(int id, int button, bool down);
 void QLTest_SetJoystickHat(int id, int hat, int bits);
 void QLTest_DetachJoystick(int id);
 
-// ---------------------------------------------------------------------------
 // Direct3D 9 test hooks. They act on the most recently created device that
 // is still alive; without one they return false or do nothing.
 //
@@ -78,7 +77,6 @@ void QLTest_DetachJoystick(int id);
 //   "IDirect3DDevice9::DrawIndexedPrimitive", "IDirect3DDevice9::ValidateDevice",
 //   "IDirect3DDevice9::GetDeviceCaps".
 // A failing Reset leaves the device not-reset, as Direct3D 9 does.
-// ---------------------------------------------------------------------------
 #include <stdint.h>
 #include <vector>
 

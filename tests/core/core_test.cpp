@@ -1,11 +1,11 @@
-#include <core/icore.h>
-#include <core/qlcore.h>
-#include <graphics/igraphics.h>
-#include <input/iinput.h>
+#include "core/icore.h"
+#include "core/qlcore.h"
+#include "graphics/igraphics.h"
+#include "input/iinput.h"
 
 #include <qlplatform_test.h>
 
-#include <support/engine_test_support.h>
+#include "support/engine_test_support.h"
 
 #include <gtest/gtest.h>
 

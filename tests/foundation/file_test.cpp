@@ -1,7 +1,7 @@
 #include "log_capture.h"
 
-#include <file.h>
-#include <qltrace.h>
+#include "file.h"
+#include "qltrace.h"
 
 #include <gtest/gtest.h>
 

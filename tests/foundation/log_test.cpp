@@ -1,7 +1,7 @@
 #include "log_capture.h"
 
-#include <qlobject.h>
-#include <qltrace.h>
+#include "qlobject.h"
+#include "qltrace.h"
 
 #include <qlplatform_test.h>
 

@@ -1,4 +1,4 @@
-#include <qlobject.h>
+#include "qlobject.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include <qlresult.h>
+#include "qlresult.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include <enginestring.h>
+#include "enginestring.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // holds a valid skeleton, animation, mesh and material it can name.
 #include "cal3d_fuzz_support.h"
 
-#include <models/skinned/modelcal3d.h>
+#include "models/skinned/modelcal3d.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {

@@ -4,8 +4,8 @@
 // and the checks that a successful load is consistent.
 #pragma once
 
-#include <cal3dwriter.h>
-#include <models/skinned/modelskeldata.h>
+#include "cal3dwriter.h"
+#include "models/skinned/modelskeldata.h"
 
 #include <stddef.h>
 #include <stdint.h>

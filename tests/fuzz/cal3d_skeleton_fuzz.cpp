@@ -1,7 +1,7 @@
 // libFuzzer entry: the input as a Cal3D skeleton file.
 #include "cal3d_fuzz_support.h"
 
-#include <models/skinned/modelcal3d.h>
+#include "models/skinned/modelcal3d.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {

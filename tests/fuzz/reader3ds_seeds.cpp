@@ -1,6 +1,6 @@
 // Writes the fuzz target's seed inputs into the folder given as argument:
 // small files that reach every kind of chunk the reader decodes.
-#include <exporterstyle.h>
+#include "exporterstyle.h"
 
 #include <stdio.h>
 #include <string>

@@ -2,14 +2,14 @@
 // device, as the sample sets them up, for the graphics suites.
 #pragma once
 
-#include <core/icore.h>
-#include <core/qlcore.h>
-#include <graphics/igraphics.h>
-#include <graphics/qlgraphics.h>
+#include "core/icore.h"
+#include "core/qlcore.h"
+#include "graphics/igraphics.h"
+#include "graphics/qlgraphics.h"
 
 #include <qlplatform_test.h>
 
-#include <support/engine_test_support.h>
+#include "support/engine_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "graphics_fixture.h"
 
-#include <graphics/qlgraphres.h>
+#include "graphics/qlgraphres.h"
 
 #include <stdio.h>
 #include <sys/stat.h>

@@ -268,8 +268,6 @@ HRESULT TestModel::GetShadowInfos(ShadowInfos* out)
     return S_OK;
 }
 
-// ---- TestOverlay
-
 namespace {
 struct ScreenVertex {
     float x, y, z, rhw;

@@ -3,11 +3,11 @@
 // their Update and Render calls so tests can check the order of the passes.
 #pragma once
 
-#include <graphics/igraphics.h>
-#include <graphics/imodel.h>
-#include <graphics/qlgraphres.h>
+#include "graphics/igraphics.h"
+#include "graphics/imodel.h"
+#include "graphics/qlgraphres.h"
 
-#include <qlobject.h>
+#include "qlobject.h"
 
 #include <string>
 #include <vector>

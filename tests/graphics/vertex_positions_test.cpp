@@ -3,7 +3,7 @@
 // memory for them fails cleanly.
 #include "graphics_fixture.h"
 
-#include <support/allocation_failure.h>
+#include "support/allocation_failure.h"
 
 namespace {
 

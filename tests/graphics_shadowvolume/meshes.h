@@ -2,7 +2,7 @@
 // the plain quadratic scan the linear one must agree with.
 #pragma once
 
-#include <graphics/shadowvolume.h>
+#include "graphics/shadowvolume.h"
 
 #include <math.h>
 #include <stdint.h>

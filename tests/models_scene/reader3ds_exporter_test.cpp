@@ -3,9 +3,9 @@
 // copies that must still fail.
 #include "reader3ds_fixture.h"
 
-#include <exporterstyle.h>
+#include "exporterstyle.h"
 #include <reader3ds_exercise.h>
-#include <scenearrays.h>
+#include "scenearrays.h"
 
 #include <string>
 

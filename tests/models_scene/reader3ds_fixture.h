@@ -3,8 +3,8 @@
 // no pending error and no open file or database.
 #pragma once
 
-#include <reader3ds.h>
-#include <writer3ds.h>
+#include "reader3ds.h"
+#include "writer3ds.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -2,12 +2,12 @@
 // 3DS writer and loaded through the core's factory, for the scene model suites.
 #pragma once
 
-#include "../graphics/graphics_fixture.h"
+#include "graphics/graphics_fixture.h"
 
-#include <models/scene/modelscene.h>
+#include "models/scene/modelscene.h"
 
-#include <reader3ds.h>
-#include <writer3ds.h>
+#include "reader3ds.h"
+#include "writer3ds.h"
 
 #include <stdio.h>
 #include <string>

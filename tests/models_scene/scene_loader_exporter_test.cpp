@@ -3,7 +3,7 @@
 // record instead of a refusal.
 #include "scene_fixture.h"
 
-#include <exporterstyle.h>
+#include "exporterstyle.h"
 
 #include <filesystem>
 

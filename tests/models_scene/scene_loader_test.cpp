@@ -2,7 +2,7 @@
 // materials and the log receive from a file, and the loads that must fail.
 #include "scene_fixture.h"
 
-#include <models/scene/scenearrays.h>
+#include "models/scene/scenearrays.h"
 
 using writer3ds::Material;
 using writer3ds::Mesh;

@@ -2,7 +2,7 @@
 // their loaded data, and the geometry calls the frame makes.
 #include "scene_fixture.h"
 
-#include <support/allocation_failure.h>
+#include "support/allocation_failure.h"
 
 using writer3ds::Mesh;
 using writer3ds::Scene;

@@ -3,8 +3,8 @@
 // readers write are captured from the debugger output.
 #pragma once
 
-#include <cal3dwriter.h>
-#include <models/skinned/modelcal3d.h>
+#include "cal3dwriter.h"
+#include "models/skinned/modelcal3d.h"
 #include <qlplatform_test.h>
 
 #include <gmock/gmock.h>

@@ -14,12 +14,12 @@
 //   4 "empty", duration 1: a track on bone 1 without keys
 #pragma once
 
-#include "../graphics/graphics_fixture.h"
+#include "graphics/graphics_fixture.h"
 
-#include <cal3dwriter.h>
-#include <graphics/imodel.h>
-#include <graphics/qlgraphres.h>
-#include <models/skinned/modelskel.h>
+#include "cal3dwriter.h"
+#include "graphics/imodel.h"
+#include "graphics/qlgraphres.h"
+#include "models/skinned/modelskel.h"
 
 #include <gmock/gmock.h>
 

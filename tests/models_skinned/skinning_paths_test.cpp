@@ -3,7 +3,7 @@
 // translations, the hierarchy's order of rotations.
 #include "skel_model_support.h"
 
-#include <support/allocation_failure.h>
+#include "support/allocation_failure.h"
 
 #include <algorithm>
 #include <random>

@@ -4,11 +4,11 @@
 // side: only the end of a drag gives the back buffer the client size.
 #include "recording_window_fixture.h"
 
-#include <core/icore.h>
-#include <graphics/igraphics.h>
+#include "core/icore.h"
+#include "graphics/igraphics.h"
 
 #include <qlplatform_test.h>
-#include <support/engine_test_support.h>
+#include "support/engine_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // has: what the sample relies on, checked on the real Direct3D 9 too.
 #include "portable_fixture.h"
 
-#include <graphics/igraphics.h>
-#include <graphics/qlgraphres.h>
-#include <input/iinput.h>
+#include "graphics/igraphics.h"
+#include "graphics/qlgraphres.h"
+#include "input/iinput.h"
 
 #include <stdlib.h>
 #include <string.h>

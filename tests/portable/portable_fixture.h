@@ -3,8 +3,8 @@
 // against the real Direct3D 9, D3DX and DirectInput 8.
 #pragma once
 
-#include <core/icore.h>
-#include <core/qlcore.h>
+#include "core/icore.h"
+#include "core/qlcore.h"
 
 #include <gtest/gtest.h>
 

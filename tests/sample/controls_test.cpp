@@ -1,14 +1,14 @@
 // The sample's controls with injected keyboard and mouse input and a clock
 // the tests set, so every step and lock boundary is exact.
-#include <controls.h>
-#include <samplestate.h>
+#include "controls.h"
+#include "samplestate.h"
 
-#include <core/icore.h>
-#include <core/qlcore.h>
-#include <graphics/igraphics.h>
-#include <input/iinput.h>
+#include "core/icore.h"
+#include "core/qlcore.h"
+#include "graphics/igraphics.h"
+#include "input/iinput.h"
 
-#include <qlobject.h>
+#include "qlobject.h"
 #include <qlplatform_test.h>
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 // its window and window class for the whole run).
 #pragma once
 
-#include <core/icore.h>
-#include <core/qlcore.h>
+#include "core/icore.h"
+#include "core/qlcore.h"
 
 #include <windows.h>
 

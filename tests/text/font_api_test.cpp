@@ -2,7 +2,7 @@
 // geometry slots, the refused arguments and the extents.
 #include "font_fixture.h"
 
-#include <support/allocation_failure.h>
+#include "support/allocation_failure.h"
 
 #include <math.h>
 #include <unistd.h>

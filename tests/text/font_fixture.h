@@ -3,9 +3,9 @@
 // presented frame.
 #pragma once
 
-#include "../graphics/graphics_fixture.h"
+#include "graphics/graphics_fixture.h"
 
-#include <text/font.h>
+#include "text/font.h"
 
 #include <stdlib.h>
 

@@ -2,9 +2,9 @@
 // plane z = depth, drawn in the model pass so 3D text can be tested against it.
 #pragma once
 
-#include <graphics/igraphics.h>
-#include <graphics/imodel.h>
-#include <graphics/qlgraphres.h>
+#include "graphics/igraphics.h"
+#include "graphics/imodel.h"
+#include "graphics/qlgraphres.h"
 
 class QuadModel final : public RefCounted<QuadModel, IModel> {
 public:

@@ -1,6 +1,6 @@
 // Where the viewer puts a model: its box's sphere at the view's centre and
 // radius, whatever the model's size, position and base matrix.
-#include <viewerframing.h>
+#include "viewerframing.h"
 
 #include <gtest/gtest.h>
 

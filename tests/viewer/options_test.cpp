@@ -1,6 +1,6 @@
 // The viewer's command line: what runs, what asks for help, and each bad
 // argument refused with a message that names it.
-#include <vieweroptions.h>
+#include "vieweroptions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // F12's numbered files: the first free number, never one already there.
-#include <screenshot.h>
+#include "screenshot.h"
 
 #include <gtest/gtest.h>
 

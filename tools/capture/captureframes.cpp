@@ -1,10 +1,10 @@
 #include "captureframes.h"
 
-#include <core/qlcore.h>
-#include <graphics/imodel.h>
-#include <text/font.h>
+#include "core/qlcore.h"
+#include "graphics/imodel.h"
+#include "text/font.h"
 
-#include <samplesettings.h>
+#include "samplesettings.h"
 
 #include <math.h>
 

@@ -5,7 +5,7 @@
 
 #include "captureprobe.h"
 
-#include <core/icore.h>
+#include "core/icore.h"
 
 #include <stdint.h>
 

@@ -2,7 +2,7 @@
 // authored z-up and facing -y, as exporters from 3D Studio write Cal3D data.
 #pragma once
 
-#include <cal3dwriter.h>
+#include "cal3dwriter.h"
 
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 // appends its vertices and one face group to the mesh.
 #pragma once
 
-#include <writer3ds.h>
+#include "writer3ds.h"
 
 #include <string>
 #include <utility>

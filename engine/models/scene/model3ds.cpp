@@ -4,8 +4,8 @@
 #include "reader3ds.h"
 #include "scenearrays.h"
 
-#include <file.h>
-#include <qltrace.h>
+#include "file.h"
+#include "qltrace.h"
 
 #include <stdio.h>
 #include <string.h>

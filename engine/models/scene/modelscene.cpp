@@ -1,6 +1,6 @@
 #include "modelscene.h"
 
-#include <qltrace.h>
+#include "qltrace.h"
 
 #include <new>
 

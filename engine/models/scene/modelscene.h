@@ -6,12 +6,12 @@
 
 #include "scenematerial.h"
 
-#include <graphics/igraphics.h>
-#include <graphics/imodel.h>
-#include <graphics/qlgraphres.h>
+#include "graphics/igraphics.h"
+#include "graphics/imodel.h"
+#include "graphics/qlgraphres.h"
 
-#include <enginestring.h>
-#include <qlobject.h>
+#include "enginestring.h"
+#include "qlobject.h"
 
 #include <stdint.h>
 

@@ -4,8 +4,8 @@
 // the file could never fill.
 #pragma once
 
-#include <file.h>
-#include <qltrace.h>
+#include "file.h"
+#include "qltrace.h"
 
 #include <stdint.h>
 #include <stdio.h>

@@ -5,8 +5,8 @@
 #include "modelcal3d.h"
 #include "modelskel.h"
 
-#include <graphics/qlgraphres.h>
-#include <qltrace.h>
+#include "graphics/qlgraphres.h"
+#include "qltrace.h"
 
 #include <string.h>
 

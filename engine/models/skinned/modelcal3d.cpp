@@ -4,7 +4,7 @@
 #include "cal3dfile.h"
 #include "cal3dpacking.h"
 
-#include <qltrace.h>
+#include "qltrace.h"
 
 #include <stdlib.h>
 #include <string.h>

@@ -8,9 +8,9 @@
 
 #include "modelskeldata.h"
 
-#include <enginestring.h>
+#include "enginestring.h"
 
-#include <qlresult.h>
+#include "qlresult.h"
 
 // Fills `bones` (replacing its contents). Child and parent indices are
 // checked against the bone count and against each other, so a loaded

@@ -1,7 +1,7 @@
 // MD5 models are named in the factory but no reader exists: every load fails.
 #include "modelskel.h"
 
-#include <qltrace.h>
+#include "qltrace.h"
 
 HRESULT ModelSkelMeta::LoadMD5(const EngineString&, IGraphics* graphics)
 {

@@ -2,8 +2,8 @@
 // object its clones share. The animation update lives in modelskelanim.cpp.
 #include "modelskel.h"
 
-#include <graphics/qlgraphres.h>
-#include <qltrace.h>
+#include "graphics/qlgraphres.h"
+#include "qltrace.h"
 
 #include <new>
 
@@ -12,8 +12,6 @@ uint32_t instanceCount = 0;
 // The first material any skinned model draws validates the device once.
 bool validateOnce = true;
 }  // namespace
-
-// ---- ModelSkelMeta
 
 ModelSkelMeta::ModelSkelMeta()
 {
@@ -48,8 +46,6 @@ LONG ModelSkelMeta::Release()
     }
     return refCount;
 }
-
-// ---- Creation
 
 HRESULT CreateModelSkel(const EngineString& type, const EngineString& command, IGraphics* graphics,
                         IGeometry** out)
@@ -141,8 +137,6 @@ HRESULT ModelSkel::Clone(IGeometry** out)
     return S_OK;
 }
 
-// ---- Drawing
-
 HRESULT ModelSkel::Render()
 {
     TraceContext trace(this, "Render()");
@@ -179,8 +173,6 @@ HRESULT ModelSkel::Render()
 }
 
 static_assert(sizeof(SkelSurface) == sizeof(D3DMATERIAL9), "a material is drawn as read");
-
-// ---- The small slots
 
 HRESULT ModelSkel::SendCommand(uint32_t, uint32_t)
 {

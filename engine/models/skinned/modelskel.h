@@ -7,11 +7,11 @@
 #include "modelskeldata.h"
 #include "skinning.h"
 
-#include <enginelist.h>
-#include <enginestring.h>
-#include <graphics/igraphics.h>
-#include <graphics/imodel.h>
-#include <qlobject.h>
+#include "enginelist.h"
+#include "enginestring.h"
+#include "graphics/igraphics.h"
+#include "graphics/imodel.h"
+#include "qlobject.h"
 
 #include <d3dx9.h>
 

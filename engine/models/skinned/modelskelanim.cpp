@@ -5,8 +5,8 @@
 
 #include "modelskel.h"
 
-#include <graphics/qlgraphres.h>
-#include <qltrace.h>
+#include "graphics/qlgraphres.h"
+#include "qltrace.h"
 
 #include <string.h>
 
@@ -115,8 +115,6 @@ void FreeBoneStates()
     capacity = 0;
 }
 
-// ---- Animation control
-
 HRESULT ModelSkel::AddAnimation(uint32_t animation, float weight)
 {
     TraceContext trace(this, "AddAnimation()");
@@ -141,8 +139,6 @@ bool ModelSkel::IsAnimationActive(uint32_t animation)
             return true;
     return false;
 }
-
-// ---- The update
 
 HRESULT ModelSkel::Update(float elapsedSeconds)
 {

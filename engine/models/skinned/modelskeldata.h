@@ -7,7 +7,7 @@
 
 #include "skelarray.h"
 
-#include <enginestring.h>
+#include "enginestring.h"
 
 #include <stdint.h>
 

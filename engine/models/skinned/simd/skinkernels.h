@@ -2,7 +2,7 @@
 // compiler and processor family the build targets (see engine/CMakeLists.txt).
 #pragma once
 
-#include "../skinning.h"
+#include "models/skinned/skinning.h"
 
 typedef void (*SkinKernel)(SkinJob& job);
 
