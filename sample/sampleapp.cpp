@@ -211,6 +211,7 @@ int RunSample(const SampleProgram& program)
     while (engine.core->IsRunning()) {
         HRESULT updated = engine.core->Update();
         if (FAILED(updated)) {
+            // Deliberately two lines up: the record names the line of the failed Update call.
             failure = {updated, __LINE__ - 2};
             break;
         }
