@@ -83,10 +83,7 @@ const SampleProgram& CaptureProgram()
 HRESULT LoadCreature(CaptureEngine& engine)
 {
     SampleEngine& sample = engine.sample;
-    if (sample.scene) {
-        sample.scene->Release();
-        sample.scene = nullptr;
-    }
+    ReleaseHeld(sample.scene);
     IGeometry* creature = nullptr;
     HRESULT result = sample.core->CreateObject("cal3d", creatureFile, &creature);
     // The "cal3d" type always makes a model.
@@ -293,10 +290,8 @@ HRESULT TimeFrame(CaptureEngine& engine, const CaptureView& view, uint32_t frame
 
 void ReleaseCapture(CaptureEngine& engine)
 {
-    if (engine.probe)
-        engine.probe->Release();
-    if (engine.secondCreature)
-        engine.secondCreature->Release();
+    ReleaseHeld(engine.probe);
+    ReleaseHeld(engine.secondCreature);
     ReleaseSample(engine.sample);
     engine = CaptureEngine();
 }
