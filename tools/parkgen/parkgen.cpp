@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 
@@ -121,26 +122,35 @@ Mesh Bench(int n, float x, float y, float angle)
     return mesh;
 }
 
-Mesh Lamp(int n, float x, float y)
+// One solid of revolution of a mesh: its material, profile and segment count.
+struct LathePart {
+    const char* material;
+    Profile profile;
+    int segments;
+};
+
+// A numbered mesh standing at (x, y), made of solids of revolution.
+Mesh LathedMesh(const char* prefix, int n, float x, float y, std::initializer_list<LathePart> parts)
 {
     Mesh mesh;
-    mesh.name = Numbered("lamp", n);
-    Placement at{{x, y, 0}};
-    const Profile post{{{0, 0}, {3, 0}, {3, 2}, {1.4f, 3}, {1.2f, 55}, {2, 56}, {0, 56.5f}}};
-    SolidLathe(mesh, "metal", post, 16, at);
-    const Profile head{{{0, 56}, {2.5f, 56.5f}, {4.2f, 59}, {4.4f, 62}, {3.5f, 64.5f}, {1.5f, 66}, {0, 66.5f}}};
-    SolidLathe(mesh, "lamp", head, 16, at);
+    mesh.name = Numbered(prefix, n);
+    const Placement at{{x, y, 0}};
+    for (const LathePart& part : parts)
+        SolidLathe(mesh, part.material, part.profile, part.segments, at);
     return mesh;
+}
+
+Mesh Lamp(int n, float x, float y)
+{
+    const Profile post{{{0, 0}, {3, 0}, {3, 2}, {1.4f, 3}, {1.2f, 55}, {2, 56}, {0, 56.5f}}};
+    const Profile head{{{0, 56}, {2.5f, 56.5f}, {4.2f, 59}, {4.4f, 62}, {3.5f, 64.5f}, {1.5f, 66}, {0, 66.5f}}};
+    return LathedMesh("lamp", n, x, y, {{"metal", post, 16}, {"lamp", head, 16}});
 }
 
 Mesh FlowerBed(int n, float x, float y)
 {
-    Mesh mesh;
-    mesh.name = Numbered("bed", n);
-    Placement at{{x, y, 0}};
     const Profile bed{{{0, 0}, {22, 0}, {22, 2}, {19, 4.5f}, {14, 6.5f}, {7, 7.6f}, {0, 8}}};
-    SolidLathe(mesh, "flowers", bed, 40, at);
-    return mesh;
+    return LathedMesh("bed", n, x, y, {{"flowers", bed, 40}});
 }
 
 std::vector<Material> Materials()
