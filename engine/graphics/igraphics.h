@@ -76,7 +76,7 @@ struct IGraphics : IEngineObject {
     // Switches the frame between the standard layout and the stencil-shadow
     // passes. S_FALSE when already so. Enabling sizes the shared shadow
     // buffer for the largest vertex buffer ("-" on failure) and turns
-    // lighting on if it was off; disabling frees that buffer.
+    // lighting on, with a black ambient, if it was off; disabling frees that buffer.
     virtual HRESULT SetStencilShadow(bool enable) = 0;
     // Draws one frame: Update and Render of every geometry in registration
     // order, in the passes of the current layout, overlays last, then
