@@ -32,7 +32,8 @@ const CaptureView views[] = {
     {"park_cam2_silhouettes", CaptureScene::Park, 1, 2.1f, ShowStencilShadow | ShowSilhouette, 0.0f},
     {"park_cam1_texts", CaptureScene::Park, 0, 1.2f, ShowStencilShadow | ShowTexts, 0.0f},
     {"park_in_shadow", CaptureScene::Park, 3, 0.0f, ShowStencilShadow, 0.0f},
-    {"park_in_shadow_volumes", CaptureScene::Park, 3, 0.0f, ShowStencilShadow | ShowShadowVolume | ShowSilhouette, 0.0f},
+    {"park_in_shadow_volumes", CaptureScene::Park, 3, 0.0f, ShowStencilShadow | ShowShadowVolume | ShowSilhouette,
+     0.0f},
     // After a drag of the window's frame: the back buffer takes the new client size.
     {"park_cam1_resized_larger", CaptureScene::Park, 0, 1.2f, ShowStencilShadow | ShowTexts, 0.0f, 960, 720},
     {"park_cam2_resized_smaller", CaptureScene::Park, 1, 2.1f, ShowStencilShadow | ShowTexts, 0.0f, 560, 420},
@@ -179,7 +180,8 @@ HRESULT PrepareFrame(CaptureEngine& engine, const CaptureView& view)
     AmbientOnly = Shows(view, ShowAmbientOnly);
     DrawShadowVolume = Shows(view, ShowShadowVolume);
     DrawPossibleSilhouette = Shows(view, ShowSilhouette);
-    graphics->GetDevice()->SetRenderState(D3DRS_FILLMODE, Shows(view, ShowWireframe) ? D3DFILL_WIREFRAME : D3DFILL_SOLID);
+    const DWORD fill = Shows(view, ShowWireframe) ? D3DFILL_WIREFRAME : D3DFILL_SOLID;
+    graphics->GetDevice()->SetRenderState(D3DRS_FILLMODE, fill);
     QueueTexts(engine.sample.font, lightPosition, Shows(view, ShowTexts));
     return S_OK;
 }
