@@ -70,6 +70,7 @@ void ApplyToggles(const BYTE* keys, double now, IGraphics* graphics)
             if (lock.until < now) {
                 *toggle.flag = !*toggle.flag;
                 lock.until = now + toggleLockSeconds;
+                // Result ignored on purpose: S_FALSE is no failure, and the manager reports its own.
                 if (toggle.flag == &Sample.stencilShadow)
                     graphics->SetStencilShadow(Sample.stencilShadow);
             }
@@ -91,6 +92,8 @@ void StartAnimations(const BYTE* keys, IModel* model)
 {
     if (!model)
         return;
+    // Results ignored on purpose: a held key asks again every step, and a
+    // refusal costs only that animation.
     if (Down(keys[DIK_SPACE]))
         model->AddAnimation(6, 6.0f);
     if (Down(keys[DIK_LSHIFT]) || Down(keys[DIK_LCONTROL]) || Down(keys[DIK_RSHIFT]) || Down(keys[DIK_RCONTROL]))
@@ -131,6 +134,7 @@ void MoveCamera(const BYTE* keys, const DIMOUSESTATE& mouse)
             Sample.target = Sample.eye + d;
         }
         if (mouse.lY != 0) {
+            // Page Up forces an upward pitch whatever way the mouse moves: deliberate.
             bool pitchUp = Down(keys[DIK_PRIOR]) || mouse.lY < 0;
             D3DXVECTOR3 pitchAxis;
             D3DXVec3Cross(&pitchAxis, &d, &controls.axis);

@@ -171,18 +171,13 @@ HRESULT DrawSampleFrame(SampleEngine& engine, FrameCounters& counters, LoopFailu
 
 void ReleaseSample(SampleEngine& engine)
 {
-    if (engine.scene)
-        engine.scene->Release();
-    if (engine.model)
-        engine.model->Release();
+    ReleaseHeld(engine.scene);
+    ReleaseHeld(engine.model);
     if (engine.program && engine.program->releaseModels)
         engine.program->releaseModels(engine);
-    if (engine.font)
-        static_cast<IGeometry*>(engine.font)->Release();
-    if (engine.graphics)
-        engine.graphics->Release();
-    if (engine.input)
-        engine.input->Release();
+    ReleaseHeld(engine.font);
+    ReleaseHeld(engine.graphics);
+    ReleaseHeld(engine.input);
     if (engine.core) {
         while (engine.core->Release() != 0) {
         }
@@ -211,6 +206,7 @@ int RunSample(const SampleProgram& program)
     while (engine.core->IsRunning()) {
         HRESULT updated = engine.core->Update();
         if (FAILED(updated)) {
+            // Deliberately two lines up: the record names the line of the failed Update call.
             failure = {updated, __LINE__ - 2};
             break;
         }

@@ -66,6 +66,15 @@ struct SampleEngine {
     const SampleProgram* program = nullptr;  // set by StartSample; not owned
 };
 
+// Gives back the reference `object` holds, if any, and forgets it.
+template <typename Object>
+void ReleaseHeld(Object*& object)
+{
+    if (object)
+        object->Release();
+    object = nullptr;
+}
+
 // The sample's own settings, for callers that change none.
 const SampleProgram& DefaultSampleProgram();
 

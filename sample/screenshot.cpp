@@ -72,7 +72,6 @@ bool SaveRequestedScreenshot(Screenshots& screenshots, const char* path)
 
 void ReleaseScreenshots(Screenshots& screenshots)
 {
-    if (screenshots.probe)
-        screenshots.probe->Release();
+    ReleaseHeld(screenshots.probe);
     screenshots = Screenshots();
 }

@@ -13,6 +13,8 @@
 
 #include <new>
 
+// Process-wide by design: the window procedure has no core of its own, so it
+// reaches the one current core and the active and running flags here.
 namespace CoreState {
 QLCore* current = nullptr;
 bool active = true;
@@ -80,6 +82,8 @@ QLCore::~QLCore()
         CoreState::current = nullptr;
     if (graphics) {
         IGraphics* leftover = graphics;
+        // AddRef minus one is the count the application left: the interface has no getter.
+        // The manager's destructor then releases this core, already at 0: a no-op.
         QL_LOG(trace, TraceError, EngineString("IGraphics not detached ! nRef=") + (uint32_t)(leftover->AddRef() - 1));
         while (leftover->Release() != 0) {
         }
@@ -253,6 +257,7 @@ HRESULT QLCore::DetachManager(IEngineObject* manager)
     } else if (manager == static_cast<IEngineObject*>(input)) {
         input = nullptr;
     } else {
+        // The record reads as it always has ("Unknow"): log readers match it.
         QL_LOG(trace, TraceError, "Unknow manager : " + manager->GetType());
         return E_FAIL;
     }

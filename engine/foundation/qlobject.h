@@ -5,6 +5,14 @@
 // Ownership, once for the whole engine: a Create... call or a Clone stores one
 // reference in its out-parameter, which the receiver gives back with Release.
 // Getters hand out no reference. Objects are never deleted by their users.
+//
+// Failures, once for the whole engine (qltrace.h): a failed check writes one
+// Error record "[<Type>::<Operation>] Error : "Called function return <CODE>
+// (0x<hex>), Msg : '<message>'"" with the source file and line of the check,
+// and the operation returns QLE_SUBFUNCTION. The interface headers name, per
+// method, the messages of those checks ("Invalid Call/Param" for a bad
+// argument, "Assertion Failed", "Not Enough Memory", "-" where the failing
+// call has already reported itself) and the file the records name.
 #pragma once
 
 #include "enginestring.h"

@@ -59,6 +59,7 @@ HRESULT QLGraphics::GetCamera(D3DXVECTOR3* outEye, D3DXVECTOR3* outAt, D3DXVECTO
 HRESULT QLGraphics::SetLightning(bool enable, D3DCOLOR colour)
 {
     TraceContext trace(this, "SetLightning()");
+    // With stencil shadows the passes set lighting and ambient themselves: only remember them.
     if (stencilShadow && enable) {
         lighting = true;
         ambient = colour;
@@ -205,6 +206,8 @@ HRESULT QLGraphics::UpdateAndRender(float elapsedSeconds)
     return S_OK;
 }
 
+// The layouts ignore their render-state results on purpose: only clear, begin,
+// the stencil enable, present and the geometries end a frame.
 HRESULT QLGraphics::DrawStandardLayout(float elapsedSeconds)
 {
     device->SetRenderState(D3DRS_ZENABLE, TRUE);

@@ -10,6 +10,8 @@
 
 #include <new>
 
+// Process-wide on purpose: the application flips them from its keys and the
+// frame and the shadow pass read them; no manager owns them.
 bool DrawShadowVolume = false;
 bool AmbientOnly = false;
 bool DrawPossibleSilhouette = false;
@@ -107,6 +109,8 @@ HRESULT QLGraphics::SetScreenMode(const ScreenMode* mode)
     presentParams.AutoDepthStencilFormat = D3DFMT_D24S8;
 
     if (device) {
+        // Result ignored by design: UpdateScreenMode has reported its own
+        // failure, and the capabilities below are read from the device as it is.
         UpdateScreenMode();
     } else {
         // A windowed back buffer the size of the window, as every later
@@ -119,6 +123,7 @@ HRESULT QLGraphics::SetScreenMode(const ScreenMode* mode)
         QL_TRY(trace, "IDirect3DDevice9::Clear() failed !",
                device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0));
         QL_TRY(trace, "IDirect3DDevice9::BeginScene() failed !", device->BeginScene());
+        // EndScene's result is ignored by design: Present reports a frame that went wrong.
         device->EndScene();
         QL_TRY(trace, "IDirect3DDevice9::Present() failed !", device->Present(nullptr, nullptr, nullptr, nullptr));
     }
@@ -197,6 +202,8 @@ HRESULT QLGraphics::UpdateScreenMode()
     QL_TRY(trace, "IDirect3DDevice9::Reset() failed !", device->Reset(&parameters));
     if (FAILED(RecreateResources()))
         return QLE_SUBFUNCTION;
+    // Result ignored by design: the default states are applied as far as the
+    // device takes them; the capabilities read below is the checked step.
     SetRenderMode();
     QL_TRY(trace, "IDirect3DDevice9::GetDeviceCaps() failed !", device->GetDeviceCaps(&caps));
     screenModeChanged = false;
@@ -241,6 +248,8 @@ HRESULT QLGraphics::SetRenderMode()
         return S_FALSE;
     QL_TRY(trace, "IDirect3DDevice9::SetRenderState() failed !", device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE));
     QL_TRY(trace, "IDirect3DDevice9::SetRenderState() failed !", device->SetRenderState(D3DRS_ZENABLE, TRUE));
+    // Its result is ignored on purpose, as SetCamera's below: both re-apply
+    // values that were checked when they were set.
     SetLightning(lighting, ambient);
     for (LightSlot& slot : lights) {
         if (!slot.enabled)

@@ -10,6 +10,8 @@
 
 #include <new>
 
+// Process-wide by design, not per manager: the last objects bound through
+// Active, so a resource bound again by the next model costs no device call.
 namespace BindingCache {
 IDirect3DVertexBuffer9* vertexBuffer = nullptr;
 IDirect3DIndexBuffer9* indexBuffer = nullptr;
@@ -87,6 +89,7 @@ HRESULT VB::Active(uint32_t stream)
         return S_FALSE;
     BindingCache::vertexBuffer = buffer;
     IDirect3DDevice9* device = graphics->GetDevice();
+    // SetFVF's result is ignored on purpose: the stream binding is the checked step.
     device->SetFVF(fvf);
     QL_TRY(trace, "IDirect3DDevice9::SetStreamSource() failed", device->SetStreamSource(stream, buffer, 0, stride));
     return S_OK;
@@ -234,6 +237,8 @@ HRESULT IB::Unlock()
 {
     HRESULT result = buffer ? buffer->Unlock() : S_OK;
     planesStamp = 0;
+    // Its result is ignored on purpose: Unlock reports the device's unlock; a
+    // mesh whose edges could not be paired has open edges, which the volumes handle.
     graphics->GenConnectivityInfos(this);
     return result;
 }
@@ -283,6 +288,8 @@ void Texture::ReleaseTexture()
 HRESULT Texture::Active(DWORD stage)
 {
     TraceContext trace(this, "Active()");
+    // One cache for every stage, deliberately: a texture bound on any stage
+    // counts as bound (S_FALSE); only ClearTexture empties it.
     if (BindingCache::texture == texture)
         return S_FALSE;
     BindingCache::texture = texture;

@@ -119,6 +119,7 @@ HRESULT QLInput::CreateDevices(uint32_t bits, int32_t* created)
 BOOL CALLBACK QLInput::CreateFirstJoystick(LPCDIDEVICEINSTANCEA device, LPVOID context)
 {
     QLInput* manager = static_cast<QLInput*>(context);
+    // Not DIENUM_CONTINUE, so the enumeration stops: there is no manager to give a joystick.
     if (!manager)
         return (BOOL)E_FAIL;
     if (SUCCEEDED(manager->directInput->CreateDevice(device->guidInstance, &manager->joystick, nullptr)))
@@ -129,6 +130,7 @@ BOOL CALLBACK QLInput::CreateFirstJoystick(LPCDIDEVICEINSTANCEA device, LPVOID c
 
 HRESULT QLInput::AcquireDevices(bool acquire)
 {
+    // Results ignored by design: a device not acquired now is acquired again by its next read.
     for (IDirectInputDevice8A* device : {keyboard, joystick, mouse}) {
         if (!device)
             continue;
@@ -149,6 +151,8 @@ HRESULT QLInput::GetKeyboardState(BYTE* buffer)
     BYTE keys[256];
     if (FAILED(keyboard->GetDeviceState(sizeof keys, keys))) {
         HRESULT acquired = keyboard->Acquire();
+        // Deliberately silent, unlike the mouse: another application holding
+        // the keyboard is no failure of this program's.
         if (acquired == E_ACCESSDENIED)
             return E_FAIL;
         QL_TRY(trace, "-", acquired);

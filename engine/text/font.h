@@ -3,6 +3,7 @@
 // after every model. Texts are queued each frame, in pixels, in fractions of
 // the back buffer or in world space; Render draws all of them and empties the
 // queues, so a text must be queued again every frame to stay on screen.
+// Records name the source file "font" and the operation in quotes below.
 #pragma once
 
 #include "graphics/igeometry.h"
@@ -53,11 +54,14 @@ public:
     ~Font();
 
     QL_TYPE_NAME("Font")
-    // The same font with one more reference.
+    // The same font with one more reference; "Invalid Call/Param" ("Clone()") for a null out.
     HRESULT Clone(IGeometry** out) override;
     HRESULT Update(float elapsedSeconds) override;
     // Draws every queued text, as many batches as the buffers need, and
     // empties the queues. On failure the queues not yet drawn keep their texts.
+    // The first font drawn in the process validates the device: Warning "This
+    // device seem to require <n> passes for this model's rendering" when it
+    // needs more than one ("Render()").
     HRESULT Render() override;
     HRESULT SendCommand(uint32_t command, uint32_t argument) override;
     HRESULT GetCreationParams(EngineString* type, EngineString* command) override;
@@ -65,10 +69,15 @@ public:
     bool IsModel() override;
 
     // A text at (x, y) pixels, glyphs `size` pixels square, along (dirX, dirY).
+    // The three Add calls queue the text for the next Render and report as
+    // "UpdateAndRender()": "Invalid Call/Param" for an empty text, a size or
+    // position out of range or a zero direction, "Not Enough Memory" when the
+    // queue cannot grow.
     virtual HRESULT AddText2D(const EngineString& text, D3DCOLOR colour, D3DCOLOR background, uint32_t size,
                               uint32_t x, uint32_t y, float dirX, float dirY);
     // The same in fractions of the back buffer: size of its height (0 < size
-    // <= 1), x of its width, y of its height (0 to 1), as it is at this call.
+    // <= 1), x of its width, y of its height (0 to 1), as it is at this call
+    // ("Invalid Call/Param" too before Init).
     virtual HRESULT AddText2DScaled(const EngineString& text, D3DCOLOR colour, D3DCOLOR background, float size,
                                     float x, float y, float dirX, float dirY);
     // A text in world space, depth-tested against the scene and not lit.
@@ -76,7 +85,8 @@ public:
                               const D3DXVECTOR3& position, const D3DXVECTOR3& direction, const D3DXVECTOR3& up);
     // The box a text would cover: *width along the direction (the widest
     // line), *height across it (lines 1.1 sizes apart, the last one size
-    // high), in pixels.
+    // high), in pixels. The GetExtend calls report "Invalid Call/Param"
+    // under their own names for the Add calls' bad arguments or a null out.
     virtual HRESULT GetExtendText2D(const EngineString& text, uint32_t size, float dirX, float dirY, float* width,
                                     float* height);
     // The same for AddText2DScaled, as fractions of the back buffer's width

@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace cal3d {
@@ -101,6 +102,19 @@ struct Material {
     // Each map name is written with its terminating zero byte.
     std::vector<std::string> maps;
 };
+
+// A material of the current version, in one expression.
+inline Material MakeMaterial(Color ambient, Color diffuse, Color specular, float shininess = 0,
+                             std::vector<std::string> maps = {})
+{
+    Material material;
+    material.ambient = ambient;
+    material.diffuse = diffuse;
+    material.specular = specular;
+    material.shininess = shininess;
+    material.maps = std::move(maps);
+    return material;
+}
 
 // The configuration as entries in order; each becomes one "key=value" line.
 struct ConfigEntry {

@@ -5,45 +5,43 @@
 #include "text/font.h"
 
 #include "samplesettings.h"
+#include "samplestate.h"
 
 #include <math.h>
 
 namespace {
 
-// The sample's scene, as the sample sets it up.
-using SampleSettings::fontFile;
-using SampleSettings::parkFile;
 const char creatureFile[] = "./data/creature.cfg";
 constexpr uint32_t width = SampleSettings::windowWidth;
 constexpr uint32_t height = SampleSettings::windowHeight;
-constexpr D3DCOLOR ambient = SampleSettings::globalAmbient;
 // The creature's animations advance in steps of this many seconds.
 constexpr float animationStep = 0.025f;
 constexpr uint32_t walkAnimation = 1;
 constexpr uint32_t waveAnimation = 3;
 
 const CaptureView views[] = {
-    // name                 scene                  cam angle  stencil ambient wire   volume silh   texts  time
-    {"park_cam1_shadows", CaptureScene::Park, 0, 0.6f, true, false, false, false, false, false, 0.0f},
-    {"park_cam2_shadows", CaptureScene::Park, 1, 2.1f, true, false, false, false, false, false, 0.0f},
-    {"park_cam3_shadows", CaptureScene::Park, 2, 4.2f, true, false, false, false, false, false, 0.0f},
-    {"park_cam1_standard", CaptureScene::Park, 0, 0.6f, false, false, false, false, false, false, 0.0f},
-    {"park_cam2_standard", CaptureScene::Park, 1, 2.1f, false, false, false, false, false, false, 0.0f},
-    {"park_cam1_ambient", CaptureScene::Park, 0, 0.6f, true, true, false, false, false, false, 0.0f},
-    {"park_cam3_wireframe", CaptureScene::Park, 2, 4.2f, true, false, true, false, false, false, 0.0f},
-    {"park_cam1_volumes", CaptureScene::Park, 0, 0.6f, true, false, false, true, true, false, 0.0f},
-    {"park_cam2_silhouettes", CaptureScene::Park, 1, 2.1f, true, false, false, false, true, false, 0.0f},
-    {"park_cam1_texts", CaptureScene::Park, 0, 1.2f, true, false, false, false, false, true, 0.0f},
-    {"park_in_shadow", CaptureScene::Park, 3, 0.0f, true, false, false, false, false, false, 0.0f},
-    {"park_in_shadow_volumes", CaptureScene::Park, 3, 0.0f, true, false, false, true, true, false, 0.0f},
+    // name, scene, camera, light angle, switches, animation time[, client size]
+    {"park_cam1_shadows", CaptureScene::Park, 0, 0.6f, ShowStencilShadow, 0.0f},
+    {"park_cam2_shadows", CaptureScene::Park, 1, 2.1f, ShowStencilShadow, 0.0f},
+    {"park_cam3_shadows", CaptureScene::Park, 2, 4.2f, ShowStencilShadow, 0.0f},
+    {"park_cam1_standard", CaptureScene::Park, 0, 0.6f, 0, 0.0f},
+    {"park_cam2_standard", CaptureScene::Park, 1, 2.1f, 0, 0.0f},
+    {"park_cam1_ambient", CaptureScene::Park, 0, 0.6f, ShowStencilShadow | ShowAmbientOnly, 0.0f},
+    {"park_cam3_wireframe", CaptureScene::Park, 2, 4.2f, ShowStencilShadow | ShowWireframe, 0.0f},
+    {"park_cam1_volumes", CaptureScene::Park, 0, 0.6f, ShowStencilShadow | ShowShadowVolume | ShowSilhouette, 0.0f},
+    {"park_cam2_silhouettes", CaptureScene::Park, 1, 2.1f, ShowStencilShadow | ShowSilhouette, 0.0f},
+    {"park_cam1_texts", CaptureScene::Park, 0, 1.2f, ShowStencilShadow | ShowTexts, 0.0f},
+    {"park_in_shadow", CaptureScene::Park, 3, 0.0f, ShowStencilShadow, 0.0f},
+    {"park_in_shadow_volumes", CaptureScene::Park, 3, 0.0f, ShowStencilShadow | ShowShadowVolume | ShowSilhouette,
+     0.0f},
     // After a drag of the window's frame: the back buffer takes the new client size.
-    {"park_cam1_resized_larger", CaptureScene::Park, 0, 1.2f, true, false, false, false, false, true, 0.0f, 960, 720},
-    {"park_cam2_resized_smaller", CaptureScene::Park, 1, 2.1f, true, false, false, false, false, true, 0.0f, 560, 420},
-    {"creature_t0.000", CaptureScene::Creature, 0, 0.8f, true, false, false, false, false, false, 0.0f},
-    {"creature_t0.500", CaptureScene::Creature, 0, 0.8f, true, false, false, false, false, false, 0.5f},
-    {"creature_t1.250", CaptureScene::Creature, 0, 0.8f, true, false, false, false, false, false, 1.25f},
-    {"creature_t1.250_standard", CaptureScene::Creature, 0, 0.8f, false, false, false, false, false, false, 1.25f},
-    {"creatures_two_t1.500", CaptureScene::TwoCreatures, 0, 0.8f, true, false, false, false, false, false, 1.5f},
+    {"park_cam1_resized_larger", CaptureScene::Park, 0, 1.2f, ShowStencilShadow | ShowTexts, 0.0f, 960, 720},
+    {"park_cam2_resized_smaller", CaptureScene::Park, 1, 2.1f, ShowStencilShadow | ShowTexts, 0.0f, 560, 420},
+    {"creature_t0.000", CaptureScene::Creature, 0, 0.8f, ShowStencilShadow, 0.0f},
+    {"creature_t0.500", CaptureScene::Creature, 0, 0.8f, ShowStencilShadow, 0.5f},
+    {"creature_t1.250", CaptureScene::Creature, 0, 0.8f, ShowStencilShadow, 1.25f},
+    {"creature_t1.250_standard", CaptureScene::Creature, 0, 0.8f, 0, 1.25f},
+    {"creatures_two_t1.500", CaptureScene::TwoCreatures, 0, 0.8f, ShowStencilShadow, 1.5f},
 };
 
 struct Camera {
@@ -66,24 +64,34 @@ D3DLIGHT9 PointLight(const D3DXVECTOR3& position)
     return light;
 }
 
-HRESULT SetMatrixIdentity(IGeometry* geometry)
+HRESULT SetMatrixIdentity(IModel* model)
 {
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
-    return static_cast<IModel*>(geometry)->SetMatrix(identity);
+    return model->SetMatrix(identity);
+}
+
+// The sample's program under the capture's title: the same window, scene
+// and font.
+const SampleProgram& CaptureProgram()
+{
+    static SampleProgram program;
+    program.title = "Quarlight Capture";
+    return program;
 }
 
 // The creature replaces the park; its walk and wave play from time 0.
 HRESULT LoadCreature(CaptureEngine& engine)
 {
-    if (engine.park) {
-        engine.park->Release();
-        engine.park = nullptr;
-    }
-    HRESULT result = engine.core->CreateObject("cal3d", creatureFile, &engine.creature);
+    SampleEngine& sample = engine.sample;
+    ReleaseHeld(sample.scene);
+    IGeometry* creature = nullptr;
+    HRESULT result = sample.core->CreateObject("cal3d", creatureFile, &creature);
+    // The "cal3d" type always makes a model.
+    IModel* model = static_cast<IModel*>(creature);
+    sample.model = model;
     if (SUCCEEDED(result))
-        result = SetMatrixIdentity(engine.creature);
-    IModel* model = static_cast<IModel*>(engine.creature);
+        result = SetMatrixIdentity(model);
     if (SUCCEEDED(result))
         result = model->AddAnimation(walkAnimation, 1.0f);
     if (SUCCEEDED(result))
@@ -103,7 +111,7 @@ HRESULT LoadCreature(CaptureEngine& engine)
 // shadow.
 HRESULT LoadSecondCreature(CaptureEngine& engine)
 {
-    HRESULT result = engine.core->CreateObject("cal3d", creatureFile, &engine.secondCreature);
+    HRESULT result = engine.sample.core->CreateObject("cal3d", creatureFile, &engine.secondCreature);
     const D3DXVECTOR3 extent = engine.creatureHigh - engine.creatureLow;
     const float size = D3DXVec3Length(&extent);
     D3DXMATRIX beside;
@@ -148,30 +156,33 @@ void QueueTexts(Font* font, const D3DXVECTOR3& lightPosition, bool all)
 // Everything of `view` but the elapsed time: camera, light, switches, texts.
 HRESULT PrepareFrame(CaptureEngine& engine, const CaptureView& view)
 {
-    IGraphics* graphics = engine.graphics;
+    IGraphics* graphics = engine.sample.graphics;
     HRESULT result = S_OK;
     Camera camera = {};
     D3DXVECTOR3 lightPosition;
     if (view.scene == CaptureScene::Park) {
         camera = parkCameras[view.camera];
-        lightPosition = D3DXVECTOR3(150.0f * sinf(view.lightAngle), 150.0f, 150.0f * cosf(view.lightAngle));
+        const SampleProgram& program = CaptureProgram();
+        lightPosition = D3DXVECTOR3(program.lightRadius * sinf(view.lightAngle), program.lightHeight,
+                                    program.lightRadius * cosf(view.lightAngle));
     } else {
         CreatureCamera(engine, view.lightAngle, &camera, &lightPosition);
     }
     const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
     result = graphics->SetCamera(&camera.eye, &camera.at, &up);
     if (SUCCEEDED(result))
-        result = graphics->SetStencilShadow(view.stencilShadow);
+        result = graphics->SetStencilShadow(Shows(view, ShowStencilShadow));
     D3DLIGHT9 light = PointLight(lightPosition);
     if (SUCCEEDED(result))
         result = graphics->SetLight(0, true, &light);
     if (FAILED(result))
         return result;
-    AmbientOnly = view.ambientOnly;
-    DrawShadowVolume = view.shadowVolume;
-    DrawPossibleSilhouette = view.silhouette;
-    graphics->GetDevice()->SetRenderState(D3DRS_FILLMODE, view.wireframe ? D3DFILL_WIREFRAME : D3DFILL_SOLID);
-    QueueTexts(static_cast<Font*>(engine.font), lightPosition, view.texts);
+    AmbientOnly = Shows(view, ShowAmbientOnly);
+    DrawShadowVolume = Shows(view, ShowShadowVolume);
+    DrawPossibleSilhouette = Shows(view, ShowSilhouette);
+    const DWORD fill = Shows(view, ShowWireframe) ? D3DFILL_WIREFRAME : D3DFILL_SOLID;
+    graphics->GetDevice()->SetRenderState(D3DRS_FILLMODE, fill);
+    QueueTexts(engine.sample.font, lightPosition, Shows(view, ShowTexts));
     return S_OK;
 }
 
@@ -179,7 +190,7 @@ HRESULT PrepareFrame(CaptureEngine& engine, const CaptureView& view)
 // message that makes the engine give the back buffer the client size.
 HRESULT SizeWindow(CaptureEngine& engine, const CaptureView& view)
 {
-    HWND window = static_cast<QLCore*>(engine.core)->Window();
+    HWND window = static_cast<QLCore*>(engine.sample.core)->Window();
     RECT client = {0, 0, 0, 0};
     GetClientRect(window, &client);
     int wantedWidth = view.clientWidth ? view.clientWidth : (int)width;
@@ -195,14 +206,15 @@ HRESULT SizeWindow(CaptureEngine& engine, const CaptureView& view)
                       outer.bottom - outer.top, 0) ||
         !PostMessageA(window, WM_EXITSIZEMOVE, 0, 0))
         return E_FAIL;
-    return engine.core->Update();
+    return engine.sample.core->Update();
 }
 
 // Keeps the window answering its messages while it has the focus; an
 // inactive core would block in Update, and the frames need no input.
 HRESULT PumpMessages(CaptureEngine& engine)
 {
-    return engine.core->IsActive() ? engine.core->Update() : S_OK;
+    ICore* core = engine.sample.core;
+    return core->IsActive() ? core->Update() : S_OK;
 }
 
 }  // namespace
@@ -215,32 +227,18 @@ const CaptureView* CaptureViews(uint32_t* count)
 
 HRESULT StartCapture(CaptureEngine& engine)
 {
-    HRESULT result = CreateCore(&engine.core);
-    if (SUCCEEDED(result))
-        result = engine.core->Init(nullptr, "Quarlight Capture", width, height);
-    if (SUCCEEDED(result))
-        result = engine.core->CreateGraphics(&engine.graphics);
-    ScreenMode mode = {1, (int32_t)width, (int32_t)height, 16, 24, 8};
-    if (SUCCEEDED(result))
-        result = engine.graphics->SetScreenMode(&mode);
-    if (SUCCEEDED(result))
-        result = engine.graphics->SetLightning(true, ambient);
-    if (SUCCEEDED(result))
-        result = engine.core->CreateObject("3ds", parkFile, &engine.park);
-    if (SUCCEEDED(result))
-        result = SetMatrixIdentity(engine.park);
-    if (SUCCEEDED(result))
-        result = engine.core->CreateObject("font", fontFile, &engine.font);
+    ResetSampleState();
+    HRESULT result = StartSample(engine.sample, CaptureProgram());
     // Last, so that it runs after every other overlay of the frame.
     if (SUCCEEDED(result))
-        result = CaptureProbe::Create(engine.graphics, &engine.probe);
+        result = CaptureProbe::Create(engine.sample.graphics, &engine.probe);
     return result;
 }
 
 HRESULT CaptureFrame(CaptureEngine& engine, const CaptureView& view, CapturedImage* image)
 {
     HRESULT result = SizeWindow(engine, view);
-    if (SUCCEEDED(result) && view.scene != CaptureScene::Park && !engine.creature)
+    if (SUCCEEDED(result) && view.scene != CaptureScene::Park && !engine.sample.model)
         result = LoadCreature(engine);
     if (SUCCEEDED(result) && view.scene == CaptureScene::TwoCreatures && !engine.secondCreature)
         result = LoadSecondCreature(engine);
@@ -257,7 +255,7 @@ HRESULT CaptureFrame(CaptureEngine& engine, const CaptureView& view, CapturedIma
         if (SUCCEEDED(result))
             result = PumpMessages(engine);
         if (SUCCEEDED(result))
-            result = engine.graphics->UpdateAndRender(animationStep);
+            result = engine.sample.graphics->UpdateAndRender(animationStep);
     }
     if (SUCCEEDED(result))
         result = PrepareFrame(engine, view);
@@ -266,7 +264,7 @@ HRESULT CaptureFrame(CaptureEngine& engine, const CaptureView& view, CapturedIma
     engine.probe->Arm(image);
     result = PumpMessages(engine);
     if (SUCCEEDED(result))
-        result = engine.graphics->UpdateAndRender(steps > 0 ? animationStep : 0.0f);
+        result = engine.sample.graphics->UpdateAndRender(steps > 0 ? animationStep : 0.0f);
     engine.animationTime = view.animationTime;
     // S_FALSE: the frame was skipped (a lost device) and nothing was copied.
     if (result == S_FALSE || (SUCCEEDED(result) && image->rgb.empty()))
@@ -283,7 +281,7 @@ HRESULT TimeFrame(CaptureEngine& engine, const CaptureView& view, uint32_t frame
         if (SUCCEEDED(result))
             result = PumpMessages(engine);
         if (SUCCEEDED(result))
-            result = engine.graphics->UpdateAndRender(0.0f);
+            result = engine.sample.graphics->UpdateAndRender(0.0f);
         if (FAILED(result))
             return result;
     }
@@ -294,21 +292,8 @@ HRESULT TimeFrame(CaptureEngine& engine, const CaptureView& view, uint32_t frame
 
 void ReleaseCapture(CaptureEngine& engine)
 {
-    if (engine.probe)
-        engine.probe->Release();
-    if (engine.creature)
-        engine.creature->Release();
-    if (engine.secondCreature)
-        engine.secondCreature->Release();
-    if (engine.park)
-        engine.park->Release();
-    if (engine.font)
-        engine.font->Release();
-    if (engine.graphics)
-        engine.graphics->Release();
-    if (engine.core) {
-        while (engine.core->Release() != 0) {
-        }
-    }
+    ReleaseHeld(engine.probe);
+    ReleaseHeld(engine.secondCreature);
+    ReleaseSample(engine.sample);
     engine = CaptureEngine();
 }

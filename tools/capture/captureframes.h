@@ -5,7 +5,7 @@
 
 #include "captureprobe.h"
 
-#include "core/icore.h"
+#include "sampleapp.h"
 
 #include <stdint.h>
 
@@ -13,17 +13,22 @@
 // animation, beside the first.
 enum class CaptureScene { Park, Creature, TwoCreatures };
 
+// The display switches of a view, or-ed together.
+enum CaptureSwitch : uint32_t {
+    ShowStencilShadow = 1,  // else standard lighting
+    ShowAmbientOnly = 2,
+    ShowWireframe = 4,
+    ShowShadowVolume = 8,
+    ShowSilhouette = 16,
+    ShowTexts = 32,  // all the font's kinds of text, beside the light's marker
+};
+
 struct CaptureView {
     const char* name;
     CaptureScene scene;
-    int camera;        // Park: 0 to 3 (3: in the fountain's shadow); Creature: ignored, framed from its bounds
-    float lightAngle;  // radians about the vertical axis through the scene
-    bool stencilShadow;
-    bool ambientOnly;
-    bool wireframe;
-    bool shadowVolume;
-    bool silhouette;
-    bool texts;
+    int camera;           // Park: 0 to 3 (3: in the fountain's shadow); Creature: ignored, framed from its bounds
+    float lightAngle;     // radians about the vertical axis through the scene
+    uint32_t switches;    // CaptureSwitch values
     float animationTime;  // Creature: seconds of animation before the frame
     // The client size a user's drag gave the window before the frame; 0 x 0
     // is the sample's own size.
@@ -31,24 +36,25 @@ struct CaptureView {
     int clientHeight = 0;
 };
 
+inline bool Shows(const CaptureView& view, CaptureSwitch which) { return (view.switches & which) != 0; }
+
 // The list, in rendering order: the park views first, then the creature's
 // in increasing animation time.
 const CaptureView* CaptureViews(uint32_t* count);
 
 struct CaptureEngine {
-    ICore* core = nullptr;
-    IGraphics* graphics = nullptr;
-    IGeometry* font = nullptr;
-    IGeometry* park = nullptr;
-    IGeometry* creature = nullptr;
+    // The sample's engine: core, managers, the park (`scene`, until the
+    // creature replaces it), the creature (`model`) and the font.
+    SampleEngine sample;
     IGeometry* secondCreature = nullptr;
     CaptureProbe* probe = nullptr;
     float animationTime = 0.0f;
     D3DXVECTOR3 creatureLow, creatureHigh;  // its bounds when loaded
 };
 
-// Opens the 800 x 600 window and device and loads the park and the font
-// from ./data/. Failures are traced in the log and returned.
+// The sample's start-up (window, device, input, the park and the font from
+// ./data/) under the capture's title, then the probe. Failures are traced in
+// the log and returned.
 HRESULT StartCapture(CaptureEngine& engine);
 // Renders `view` once into `image` (and, for the creature, the animation
 // steps before it). Loads the creature in place of the park when the views

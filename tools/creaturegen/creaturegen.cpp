@@ -53,16 +53,9 @@ int main(int argc, char** argv)
     cal3d::Mesh mesh = creature::MakeMesh();
     ok = ok && Check(cal3d::Write(folder + "/creature.cmf", mesh), "the mesh");
 
-    cal3d::Material skin;
-    skin.ambient = {150, 160, 150, 255};
-    skin.diffuse = {255, 255, 255, 255};
-    skin.specular = {40, 40, 40, 255};
-    skin.shininess = 8;
-    skin.maps = {"skin.tga"};
-    cal3d::Material cloth;
-    cloth.ambient = {150, 60, 50, 255};
-    cloth.diffuse = {190, 60, 45, 255};
-    cloth.specular = {20, 20, 20, 255};
+    const cal3d::Material skin =
+        cal3d::MakeMaterial({150, 160, 150, 255}, {255, 255, 255, 255}, {40, 40, 40, 255}, 8, {"skin.tga"});
+    const cal3d::Material cloth = cal3d::MakeMaterial({150, 60, 50, 255}, {190, 60, 45, 255}, {20, 20, 20, 255});
     ok = ok && Check(cal3d::Write(folder + "/skin.crf", skin), "skin.crf");
     ok = ok && Check(cal3d::Write(folder + "/cloth.crf", cloth), "cloth.crf");
     ok = ok && Check(cal3d::WriteFile(folder + "/skin.tga", SkinTexture()), "skin.tga");

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 
@@ -41,6 +42,12 @@ void Solid(Mesh& mesh, Build build)
         throw std::runtime_error("a shape of " + mesh.name + " is turned inside out");
 }
 
+// A solid of revolution, checked as Solid checks every shape.
+void SolidLathe(Mesh& mesh, const char* material, const Profile& profile, int segments, const Placement& at)
+{
+    Solid(mesh, [&] { Lathe(mesh, material, profile, segments, at); });
+}
+
 std::string Numbered(const char* prefix, int n)
 {
     return prefix + std::string(n < 10 ? "0" : "") + std::to_string(n);
@@ -59,19 +66,13 @@ Mesh Fountain()
     Mesh mesh;
     mesh.name = "fountain";
     Placement at;
-    Solid(mesh, [&] {
-        Profile basin{{{36, 0}, {40, 0}, {40.6f, 7}, {40, 9}, {38, 10}, {36, 9}, {35.5f, 7}}, true};
-        Lathe(mesh, "stone", basin, 56, at);
-    });
-    Solid(mesh, [&] {
-        Profile water{{{0, 0.5f}, {35.6f, 0.5f}, {35.6f, 6}, {27, 6}, {18, 6}, {9, 6}, {0, 6}}};
-        Lathe(mesh, "water", water, 56, at);
-    });
-    Solid(mesh, [&] {
-        Profile column{{{0, 6}, {5, 6}, {5, 8}, {3.5f, 9}, {3, 22}, {5, 24}, {16, 27}, {18, 30}, {16, 30.5f},
-                        {5, 29}, {3, 30}, {2.5f, 36}, {4, 38}, {3, 41}, {0, 42}}};
-        Lathe(mesh, "stone", column, 40, at);
-    });
+    const Profile basin{{{36, 0}, {40, 0}, {40.6f, 7}, {40, 9}, {38, 10}, {36, 9}, {35.5f, 7}}, true};
+    SolidLathe(mesh, "stone", basin, 56, at);
+    const Profile water{{{0, 0.5f}, {35.6f, 0.5f}, {35.6f, 6}, {27, 6}, {18, 6}, {9, 6}, {0, 6}}};
+    SolidLathe(mesh, "water", water, 56, at);
+    const Profile column{{{0, 6}, {5, 6}, {5, 8}, {3.5f, 9}, {3, 22}, {5, 24}, {16, 27}, {18, 30}, {16, 30.5f},
+                         {5, 29}, {3, 30}, {2.5f, 36}, {4, 38}, {3, 41}, {0, 42}}};
+    SolidLathe(mesh, "stone", column, 40, at);
     return mesh;
 }
 
@@ -80,26 +81,22 @@ Mesh Tree(int n, float x, float y, bool conifer, float size)
     Mesh mesh;
     mesh.name = Numbered("tree", n);
     Placement at{{x, y, 0}, size, size};
-    Solid(mesh, [&] {
-        Profile trunk{{{0, 0}, {3.2f, 0}, {2.8f, 8}, {2.2f, 30}, {0, 30}}};
-        Lathe(mesh, "bark", trunk, 12, at);
-    });
-    Solid(mesh, [&] {
-        if (conifer) {
-            Profile tiers{{{0, 16}, {17, 16}, {10, 29}, {14, 29}, {7, 42}, {10, 42}, {0, 62}}};
-            Lathe(mesh, "pine", tiers, 24, at);
-            return;
-        }
-        // A crown a little taller than wide, centred 46 up.
-        Profile crown;
-        const int rings = 12;
-        for (int i = 0; i <= rings; i++) {
-            double phi = M_PI * i / rings;
-            crown.points.push_back({i == 0 || i == rings ? 0.0f : (float)(19 * std::sin(phi)),
-                                    (float)(46 - 22 * std::cos(phi))});
-        }
-        Lathe(mesh, "leaves", crown, 24, at);
-    });
+    const Profile trunk{{{0, 0}, {3.2f, 0}, {2.8f, 8}, {2.2f, 30}, {0, 30}}};
+    SolidLathe(mesh, "bark", trunk, 12, at);
+    if (conifer) {
+        const Profile tiers{{{0, 16}, {17, 16}, {10, 29}, {14, 29}, {7, 42}, {10, 42}, {0, 62}}};
+        SolidLathe(mesh, "pine", tiers, 24, at);
+        return mesh;
+    }
+    // A crown a little taller than wide, centred 46 up.
+    Profile crown;
+    const int rings = 12;
+    for (int i = 0; i <= rings; i++) {
+        double phi = M_PI * i / rings;
+        crown.points.push_back({i == 0 || i == rings ? 0.0f : (float)(19 * std::sin(phi)),
+                                (float)(46 - 22 * std::cos(phi))});
+    }
+    SolidLathe(mesh, "leaves", crown, 24, at);
     return mesh;
 }
 
@@ -125,32 +122,35 @@ Mesh Bench(int n, float x, float y, float angle)
     return mesh;
 }
 
-Mesh Lamp(int n, float x, float y)
+// One solid of revolution of a mesh: its material, profile and segment count.
+struct LathePart {
+    const char* material;
+    Profile profile;
+    int segments;
+};
+
+// A numbered mesh standing at (x, y), made of solids of revolution.
+Mesh LathedMesh(const char* prefix, int n, float x, float y, std::initializer_list<LathePart> parts)
 {
     Mesh mesh;
-    mesh.name = Numbered("lamp", n);
-    Placement at{{x, y, 0}};
-    Solid(mesh, [&] {
-        Profile post{{{0, 0}, {3, 0}, {3, 2}, {1.4f, 3}, {1.2f, 55}, {2, 56}, {0, 56.5f}}};
-        Lathe(mesh, "metal", post, 16, at);
-    });
-    Solid(mesh, [&] {
-        Profile head{{{0, 56}, {2.5f, 56.5f}, {4.2f, 59}, {4.4f, 62}, {3.5f, 64.5f}, {1.5f, 66}, {0, 66.5f}}};
-        Lathe(mesh, "lamp", head, 16, at);
-    });
+    mesh.name = Numbered(prefix, n);
+    const Placement at{{x, y, 0}};
+    for (const LathePart& part : parts)
+        SolidLathe(mesh, part.material, part.profile, part.segments, at);
     return mesh;
+}
+
+Mesh Lamp(int n, float x, float y)
+{
+    const Profile post{{{0, 0}, {3, 0}, {3, 2}, {1.4f, 3}, {1.2f, 55}, {2, 56}, {0, 56.5f}}};
+    const Profile head{{{0, 56}, {2.5f, 56.5f}, {4.2f, 59}, {4.4f, 62}, {3.5f, 64.5f}, {1.5f, 66}, {0, 66.5f}}};
+    return LathedMesh("lamp", n, x, y, {{"metal", post, 16}, {"lamp", head, 16}});
 }
 
 Mesh FlowerBed(int n, float x, float y)
 {
-    Mesh mesh;
-    mesh.name = Numbered("bed", n);
-    Placement at{{x, y, 0}};
-    Solid(mesh, [&] {
-        Profile bed{{{0, 0}, {22, 0}, {22, 2}, {19, 4.5f}, {14, 6.5f}, {7, 7.6f}, {0, 8}}};
-        Lathe(mesh, "flowers", bed, 40, at);
-    });
-    return mesh;
+    const Profile bed{{{0, 0}, {22, 0}, {22, 2}, {19, 4.5f}, {14, 6.5f}, {7, 7.6f}, {0, 8}}};
+    return LathedMesh("bed", n, x, y, {{"flowers", bed, 40}});
 }
 
 std::vector<Material> Materials()

@@ -3,6 +3,8 @@
 
 #include <string.h>
 
+// Process-wide on purpose: the reader keeps its own numbered pending errors
+// instead of returning codes, and a caller asks for them after the call.
 bool ReaderErrorPending = false;
 
 namespace {

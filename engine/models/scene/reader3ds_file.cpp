@@ -15,6 +15,8 @@ struct FileTable {
     uint32_t used;
 };
 
+// Process-wide on purpose, one thread: the reader's calls name no file, they
+// work on the current one.
 FileTable* fileTable = nullptr;
 ChunkFile* currentFile = nullptr;
 // Where the current file's stream stands, so sequential reads need no seek.

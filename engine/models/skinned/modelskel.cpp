@@ -8,6 +8,7 @@
 #include <new>
 
 namespace {
+// Process-wide: the last instance to go frees the shared bone-state buffer.
 uint32_t instanceCount = 0;
 // The first material any skinned model draws validates the device once.
 bool validateOnce = true;
