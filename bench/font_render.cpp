@@ -5,9 +5,10 @@
 #include <benchmark/benchmark.h>
 
 #include "core/icore.h"
-#include "core/qlcore.h"
 #include "graphics/igraphics.h"
 #include "text/font.h"
+
+#include "support/engine_test_support.h"
 
 #include <stdlib.h>
 
@@ -37,16 +38,19 @@ public:
 
     ~FontScene()
     {
-        HWND window = core ? static_cast<QLCore*>(core)->Window() : nullptr;
         if (font)
             font->Release();
         if (graphics)
             graphics->Release();
-        if (core)
-            core->Release();
-        if (window)
-            DestroyWindow(window);
-        UnregisterClassA("Quarlight", nullptr);
+        EndCore(core);
+    }
+
+    // Whether the scene is there to measure; a benchmark without it is skipped.
+    bool Ready(benchmark::State& state) const
+    {
+        if (!ok)
+            state.SkipWithError("no device or font");
+        return ok;
     }
 
     // 40 lines of 50 characters on screen and 10 texts of 50 in the world.
@@ -69,10 +73,8 @@ public:
 void FontRender(benchmark::State& state)
 {
     FontScene scene;
-    if (!scene.ok) {
-        state.SkipWithError("no device or font");
+    if (!scene.Ready(state))
         return;
-    }
     IDirect3DDevice9* device = scene.graphics->GetDevice();
     for (auto _ : state) {
         scene.QueueTexts();
@@ -90,10 +92,8 @@ void FontRender(benchmark::State& state)
 void Frame(benchmark::State& state, bool withTexts)
 {
     FontScene scene;
-    if (!scene.ok) {
-        state.SkipWithError("no device or font");
+    if (!scene.Ready(state))
         return;
-    }
     for (auto _ : state) {
         if (withTexts)
             scene.QueueTexts();
@@ -118,10 +118,8 @@ void EmptyFrame(benchmark::State& state)
 void ManyShortTexts(benchmark::State& state)
 {
     FontScene scene;
-    if (!scene.ok) {
-        state.SkipWithError("no device or font");
+    if (!scene.Ready(state))
         return;
-    }
     IDirect3DDevice9* device = scene.graphics->GetDevice();
     for (auto _ : state) {
         for (uint32_t i = 0; i < 2000; ++i)

@@ -6,6 +6,7 @@
 #include <qlplatform_test.h>
 
 #include "support/engine_test_support.h"
+#include "support/error_record.h"
 
 #include <gtest/gtest.h>
 
@@ -19,18 +20,18 @@ protected:
     {
         QLTest_ClearFailures();
         ASSERT_EQ(S_OK, CreateCore(&core));
-        logStart = ReadLog().size();
+        logMark.Reset();
     }
     void TearDown() override
     {
         QLTest_ClearFailures();
         EndCore(core);
     }
-    std::string NewLog() const { return ReadLog().substr(logStart); }
+    std::string NewLog() const { return logMark.Since(); }
     HWND Window() const { return static_cast<QLCore*>(core)->Window(); }
 
     ICore* core = nullptr;
-    size_t logStart = 0;
+    LogMark logMark;
 };
 
 }  // namespace
@@ -38,8 +39,8 @@ protected:
 TEST(CreateCore, NullOutIsRefused)
 {
     EXPECT_EQ(QLE_SUBFUNCTION, CreateCore(nullptr));
-    EXPECT_NE(std::string::npos, ReadLog().find("[CreateCore()] Error : \"Called function return E_INVALIDARG "
-                                                 "(0x80070057), Msg : 'Invalid Call/Param'\"\nAt "));
+    EXPECT_NE(std::string::npos,
+              ReadLog().find(ErrorRecord("CreateCore()", E_INVALIDARG, "Invalid Call/Param") + "\nAt "));
 }
 
 TEST_F(CoreTest, CountsAndCloneFollowTheObjectModel)
@@ -114,8 +115,8 @@ TEST_F(CoreTest, CreateObjectNeedsTheGraphicsManager)
 {
     IGeometry* geometry = nullptr;
     EXPECT_EQ(QLE_SUBFUNCTION, core->CreateObject("font", "x.tga", &geometry));
-    EXPECT_NE(std::string::npos, NewLog().find("[QLCore::CreateObject()] Error : \"Called function return E_FAIL "
-                                               "(0x80004005), Msg : 'Assertion Failed'\""));
+    EXPECT_NE(std::string::npos,
+              NewLog().find(ErrorRecord("QLCore::CreateObject()", E_FAIL, "Assertion Failed")));
     EXPECT_EQ(nullptr, geometry);
 }
 
@@ -198,12 +199,7 @@ TEST_F(CoreTest, FocusLostAndRegainedSettleActive)
     for (int round = 0; round < 3; ++round) {
         QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::FocusLost);
         QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::FocusGained);
-        MSG message;
-        int taken = 0;
-        while (taken < 100 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageA(&message);
-            ++taken;
-        }
+        int taken = PumpMessages(100);
         EXPECT_LT(taken, 100) << "the queue never empties";
         EXPECT_TRUE(core->IsActive()) << "round " << round;
     }

@@ -1,7 +1,8 @@
-#include "log_capture.h"
-
 #include "file.h"
 #include "qltrace.h"
+
+#include "support/engine_log.h"
+#include "support/error_record.h"
 
 #include <gtest/gtest.h>
 
@@ -50,8 +51,7 @@ TEST(File, ShortReadIsUnexpectedEndOfFileAndCloses)
     EXPECT_EQ(QLE_SUBFUNCTION, result);
     EXPECT_EQ(1, a);
     EXPECT_FALSE(file.IsOpen());
-    EXPECT_NE(std::string::npos, written.find("[LoadTwo()] Error : \"Called function return E_FAIL (0x80004005), "
-                                              "Msg : 'Unexpected End Of File'\""));
+    EXPECT_NE(std::string::npos, written.find(ErrorRecord("LoadTwo()", E_FAIL, "Unexpected End Of File")));
     EXPECT_FALSE(file.ReadExact(&a, 1)) << "a closed file reads nothing";
 }
 

@@ -41,7 +41,7 @@ protected:
         if (box)
             box->SetMatrix(c.world);
         EXPECT_EQ(S_OK, graphics->SetStencilShadow(true));
-        D3DLIGHT9 light = PointLight(c.light);
+        D3DLIGHT9 light = PointLight(c.light, kSceneLight);
         EXPECT_EQ(S_OK, graphics->SetLight(0, true, &light));
         return box;
     }
@@ -233,7 +233,7 @@ TEST_F(ShadowTest, VolumeLargerThanTheShadowBufferGrowsIt)
     AddModel(mesh, "fano");
     ASSERT_EQ(S_OK, graphics->SetStencilShadow(true));
     EXPECT_EQ(42u, Manager()->ShadowBufferCapacity());
-    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0.0f, 40.0f, 0.0f));
+    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0.0f, 40.0f, 0.0f), kSceneLight);
     ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
     Frame();
     EXPECT_GE(Manager()->ShadowBufferCapacity(), 126u);

@@ -10,6 +10,7 @@
 #include <qlplatform_test.h>
 
 #include "support/engine_test_support.h"
+#include "support/error_record.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@ protected:
         ASSERT_EQ(S_OK, CreateCore(&core));
         ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 800, 600));
         ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
-        logStart = ReadLog().size();
+        logMark.Reset();
     }
 
     void TearDown() override
@@ -42,11 +43,7 @@ protected:
     }
 
     // What the log gained since the test began.
-    std::string NewLog() const
-    {
-        std::string log = ReadLog();
-        return log.size() >= logStart ? log.substr(logStart) : log;
-    }
+    std::string NewLog() const { return logMark.Since(); }
 
     QLGraphics* Manager() const { return static_cast<QLGraphics*>(graphics); }
 
@@ -65,5 +62,5 @@ protected:
 
     ICore* core = nullptr;
     IGraphics* graphics = nullptr;
-    size_t logStart = 0;
+    LogMark logMark;
 };

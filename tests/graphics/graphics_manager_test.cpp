@@ -34,7 +34,7 @@ TEST_F(GraphicsTest, EveryDeviceRefusedReportsTheReferencePath)
     EXPECT_EQ(nullptr, graphics->GetDevice());
     std::string log = NewLog();
     EXPECT_NE(std::string::npos,
-              log.find("Called function return D3DERR_NOTAVAILABLE (0x8876086A), Msg : 'IDirect3DDevice9::CreateDevice() failed !'"))
+              log.find(CallFailure(D3DERR_NOTAVAILABLE, "IDirect3DDevice9::CreateDevice() failed !")))
         << log;
     EXPECT_EQ(std::string::npos, log.find("Mode REF"));
 }
@@ -252,9 +252,7 @@ TEST_F(GraphicsTest, ModeUpdateWhileMinimisedKeepsTheBackBufferSize)
     ASSERT_GT(before.height, 0);
     HWND window = static_cast<QLCore*>(core)->Window();
     QLTest_InjectWindowEvent(window, QLTestWindowEvent::Minimized);
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&message);
+    PumpMessages();
     RECT client;
     ASSERT_TRUE(GetClientRect(window, &client));
     ASSERT_EQ(0, client.bottom) << "minimised";

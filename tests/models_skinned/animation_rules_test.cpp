@@ -17,7 +17,7 @@ TEST_F(Animations, RefusesBadArgumentsAndChangesNothing)
                  {0, 0.0f, "Null or Negative Weight"},
                  {0, -1.0f, "Null or Negative Weight"}};
     for (const Case& c : cases) {
-        logStart = ReadLog().size();
+        logMark.Reset();
         EXPECT_EQ(QLE_SUBFUNCTION, model->AddAnimation(c.animation, c.weight)) << c.record;
         EXPECT_THAT(NewLog(), HasSubstr(c.record));
         EXPECT_THAT(NewLog(), HasSubstr("ModelSkel::AddAnimation()"));

@@ -2,6 +2,8 @@
 // model moves with the animation.
 #include "skel_model_support.h"
 
+#include "support/point_light.h"
+
 #include <algorithm>
 #include <array>
 #include <string>
@@ -135,12 +137,7 @@ void LightFromAbove(IGraphics* graphics)
     D3DXVECTOR3 eye(0, 9, -9), at(0, 0, 0), up(0, 1, 0);
     ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
     ASSERT_EQ(S_OK, graphics->SetLightning(true, D3DCOLOR_XRGB(40, 40, 40)));
-    D3DLIGHT9 light = {};
-    light.Type = D3DLIGHT_POINT;
-    light.Diffuse = {1, 1, 1, 1};
-    light.Position = {0, 10, 0};
-    light.Range = 100;
-    light.Attenuation0 = 1;
+    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0, 10, 0), 1.0f, 100.0f);
     ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
     ASSERT_EQ(S_OK, graphics->SetStencilShadow(true));
 }

@@ -5,10 +5,12 @@
 #include "recording_window_fixture.h"
 
 #include "core/icore.h"
+#include "core/qlcore.h"
 #include "graphics/igraphics.h"
 
-#include <qlplatform_test.h>
 #include "support/engine_test_support.h"
+
+#include <qlplatform_test.h>
 
 #include <gtest/gtest.h>
 

@@ -143,10 +143,9 @@ TEST_F(FontTest, AFailedLockEndsTheFrameAndKeepsTheQueue)
     QLTest_FailCall("IDirect3DVertexBuffer9::Lock", D3DERR_INVALIDCALL);
     EXPECT_EQ(E_FAIL, graphics->UpdateAndRender(0.01f));
     std::string log = NewLog();
-    EXPECT_NE(std::string::npos, log.find("[VB::Lock()] Error : \"Called function return D3DERR_INVALIDCALL"));
+    EXPECT_NE(std::string::npos, log.find(ErrorRecord("VB::Lock()", D3DERR_INVALIDCALL)));
     EXPECT_NE(std::string::npos,
-              log.find("[Font::Render()] Error : \"Called function return QLE_SUBFUNCTION (0x87654321), Msg : "
-                       "'Too many chars for the VB'\"\nAt "));
+              log.find(ErrorRecord("Font::Render()", QLE_SUBFUNCTION, "Too many chars for the VB") + "\nAt "));
     EXPECT_NE(std::string::npos, log.find("See : \"font\""));
     EXPECT_NE(std::string::npos, log.find("Rendering failed"));
     EXPECT_EQ(1u, font->Queued2D());
