@@ -3,19 +3,13 @@
 
 #include "support/engine_log.h"
 #include "support/error_record.h"
+#include "support/file_bytes.h"
 
 #include <gtest/gtest.h>
 
 #include <stdio.h>
 
 namespace {
-
-void WriteBytes(const char* name, const char* bytes, size_t size)
-{
-    FILE* f = fopen(name, "wb");
-    fwrite(bytes, 1, size, f);
-    fclose(f);
-}
 
 // A reader in the engine's style: one field at a time.
 HRESULT ReadTwoInts(File& file, int32_t* a, int32_t* b)
@@ -42,7 +36,7 @@ TEST(File, MissingFileWritesOneRecordAndStaysClosed)
 
 TEST(File, ShortReadIsUnexpectedEndOfFileAndCloses)
 {
-    WriteBytes("six.bin", "\x01\0\0\0\x02\0", 6);
+    ASSERT_TRUE(WriteFileBytes("six.bin", "\x01\0\0\0\x02\0", 6));
     File file;
     ASSERT_EQ(S_OK, file.Open("six.bin", "rb"));
     int32_t a = 0, b = 0;
@@ -57,8 +51,8 @@ TEST(File, ShortReadIsUnexpectedEndOfFileAndCloses)
 
 TEST(File, ReopeningClosesTheFirstStream)
 {
-    WriteBytes("one.bin", "1", 1);
-    WriteBytes("two.bin", "2", 1);
+    ASSERT_TRUE(WriteFileBytes("one.bin", "1", 1));
+    ASSERT_TRUE(WriteFileBytes("two.bin", "2", 1));
     File file;
     ASSERT_EQ(S_OK, file.Open("one.bin", "rb"));
     ASSERT_EQ(S_OK, file.Open("two.bin", "rb"));

@@ -2,6 +2,8 @@
 
 #include "graphics/qlgraphres.h"
 
+#include "support/file_bytes.h"
+
 #include <stdio.h>
 #include <sys/stat.h>
 
@@ -107,11 +109,7 @@ TEST_F(GraphicsTest, TextureFoundUnderDataAndCachedAcrossStages)
     // A 2 x 2 uncompressed 32-bit TGA.
     const unsigned char tga[] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 32, 8,
                                  255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
-    FILE* file = fopen("data/only_in_data.tga", "wb");
-    ASSERT_NE(nullptr, file);
-    fwrite(tga, 1, sizeof tga, file);
-    fclose(file);
-
+    ASSERT_TRUE(WriteFileBytes("data/only_in_data.tga", tga, sizeof tga));
     Texture* texture = nullptr;
     ASSERT_EQ(S_OK, graphics->CreateTexture("only_in_data.tga", &texture));
     EXPECT_STREQ("./data/only_in_data.tga", texture->Name().Chars());
@@ -191,10 +189,7 @@ TEST_F(GraphicsTest, ResetReloadsTexturesFromTheirPaths)
     const unsigned char tga[] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 2, 0, 32, 8,
                                  1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255,
                                  1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255};
-    FILE* file = fopen("data/reset_me.tga", "wb");
-    ASSERT_NE(nullptr, file);
-    fwrite(tga, 1, sizeof tga, file);
-    fclose(file);
+    ASSERT_TRUE(WriteFileBytes("data/reset_me.tga", tga, sizeof tga));
     Texture* texture = nullptr;
     ASSERT_EQ(S_OK, graphics->CreateTexture("reset_me.tga", &texture));
     QLTest_ForceDeviceState(QLTEST_DEVICE_NOTRESET);

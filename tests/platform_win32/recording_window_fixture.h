@@ -19,7 +19,10 @@ protected:
     }
     void TearDown() override
     {
-        DestroyWindow(window);
+        // A test may have closed the window itself.
+        if (IsWindow(window))
+            DestroyWindow(window);
+        // Takes the WM_QUIT of the destruction, so no test sees another's.
         DrainMessages();
         ReceivedMessages().clear();
     }
