@@ -29,6 +29,12 @@ protected:
     }
     std::string NewLog() const { return logMark.Since(); }
     HWND Window() const { return static_cast<QLCore*>(core)->Window(); }
+    // A 320 x 240 window, its first messages taken.
+    void StartCore()
+    {
+        ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
+        ASSERT_EQ(S_OK, core->Update());
+    }
 
     ICore* core = nullptr;
     LogMark logMark;
@@ -169,8 +175,7 @@ TEST_F(CoreTest, InitCentresAWindowOfAtLeastTheSmallestSize)
 
 TEST_F(CoreTest, ClosingTheWindowEndsTheRun)
 {
-    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
-    ASSERT_EQ(S_OK, core->Update());
+    ASSERT_NO_FATAL_FAILURE(StartCore());
     EXPECT_TRUE(core->IsRunning());
     QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::Close);
     ASSERT_EQ(S_OK, core->Update());
@@ -179,8 +184,7 @@ TEST_F(CoreTest, ClosingTheWindowEndsTheRun)
 
 TEST_F(CoreTest, MinimisingDeactivatesAndRestoringReactivates)
 {
-    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
-    ASSERT_EQ(S_OK, core->Update());
+    ASSERT_NO_FATAL_FAILURE(StartCore());
     ASSERT_TRUE(core->IsActive());
     QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::Minimized);
     // Restore queued behind it, so the pump that blocks on the minimised
@@ -194,8 +198,7 @@ TEST_F(CoreTest, MinimisingDeactivatesAndRestoringReactivates)
 // pump once, and nothing it leaves in the queue changes the state again.
 TEST_F(CoreTest, FocusLostAndRegainedSettleActive)
 {
-    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
-    ASSERT_EQ(S_OK, core->Update());
+    ASSERT_NO_FATAL_FAILURE(StartCore());
     for (int round = 0; round < 3; ++round) {
         QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::FocusLost);
         QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::FocusGained);
@@ -209,8 +212,7 @@ TEST_F(CoreTest, FocusLostAndRegainedSettleActive)
 
 TEST_F(CoreTest, FailedGetMessageEndsTheBlockingPump)
 {
-    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
-    ASSERT_EQ(S_OK, core->Update());
+    ASSERT_NO_FATAL_FAILURE(StartCore());
     // Hidden, the window is inactive and the pump blocks in GetMessage.
     ShowWindow(Window(), SW_HIDE);
     PostMessageA(Window(), WM_CLOSE, 0, 0);

@@ -81,13 +81,8 @@ TEST_F(ShadowTest, ShadowFallsWhereGeometrySays)
         ASSERT_GE(samples.shadowed.size(), 20u);
         ASSERT_GE(samples.lit.size(), 200u);
 
-        int wrongShadowed = 0, wrongLit = 0;
-        for (const D3DXVECTOR2& p : samples.shadowed)
-            if (ColourDistance(PixelAt(lit, p), PixelAt(ambient, p)) > 3)
-                ++wrongShadowed;
-        for (const D3DXVECTOR2& p : samples.lit)
-            if (Channel(PixelAt(lit, p), 8) < Channel(PixelAt(ambient, p), 8) + 15)
-                ++wrongLit;
+        int wrongShadowed = CountDiffering(samples.shadowed, lit, ambient);
+        int wrongLit = CountUnlit(samples.lit, lit, ambient);
         EXPECT_EQ(0, wrongShadowed) << "of " << samples.shadowed.size() << " shadowed samples";
         EXPECT_EQ(0, wrongLit) << "of " << samples.lit.size() << " lit samples";
 
@@ -118,13 +113,8 @@ TEST_F(ShadowTest, LitPassMatchesStandardLightingAndStandardDrawsNoShadow)
     std::vector<D3DXVECTOR3> corners = BoxCorners(c.lo, c.hi, c.world);
     Samples samples = Classify(ShadowOnGround(corners, c.light), corners, standard.width, standard.height);
     ASSERT_GE(samples.shadowed.size(), 20u);
-    int litMismatch = 0, shadowDrawn = 0;
-    for (const D3DXVECTOR2& p : samples.lit)
-        if (ColourDistance(PixelAt(shadowed, p), PixelAt(standard, p)) > 3)
-            ++litMismatch;
-    for (const D3DXVECTOR2& p : samples.shadowed)
-        if (Channel(PixelAt(standard, p), 8) < Channel(PixelAt(ambient, p), 8) + 15)
-            ++shadowDrawn;
+    int litMismatch = CountDiffering(samples.lit, shadowed, standard);
+    int shadowDrawn = CountUnlit(samples.shadowed, standard, ambient);
     EXPECT_EQ(0, litMismatch) << "of " << samples.lit.size();
     EXPECT_EQ(0, shadowDrawn) << "of " << samples.shadowed.size();
 }

@@ -209,5 +209,21 @@ protected:
         return picture.At(int(p.x), int(p.y));
     }
 
+    // How many of the points differ by more than a rounding step between a and b.
+    static int CountDiffering(const std::vector<D3DXVECTOR2>& points, const Picture& a, const Picture& b)
+    {
+        return int(std::count_if(points.begin(), points.end(),
+                                 [&](const D3DXVECTOR2& p) { return ColourDistance(PixelAt(a, p), PixelAt(b, p)) > 3; }));
+    }
+
+    // How many of the points `lit` shows without the light's clear addition
+    // (15 steps of green) over `ambient`.
+    static int CountUnlit(const std::vector<D3DXVECTOR2>& points, const Picture& lit, const Picture& ambient)
+    {
+        return int(std::count_if(points.begin(), points.end(), [&](const D3DXVECTOR2& p) {
+            return Channel(PixelAt(lit, p), 8) < Channel(PixelAt(ambient, p), 8) + 15;
+        }));
+    }
+
     std::vector<TestModel*> models;
 };

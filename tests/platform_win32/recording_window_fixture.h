@@ -6,7 +6,19 @@
 #include <gtest/gtest.h>
 #include <qlplatform_test.h>
 
+#include <utility>
 #include <vector>
+
+// Messages with their wParam, to compare a whole sequence at once.
+using MessageSequence = std::vector<std::pair<UINT, WPARAM>>;
+
+inline MessageSequence Sequence(const std::vector<ReceivedMessage>& received)
+{
+    MessageSequence sequence;
+    for (const ReceivedMessage& message : received)
+        sequence.emplace_back(message.message, message.wParam);
+    return sequence;
+}
 
 class RecordingWindowTest : public ::testing::Test {
 protected:
