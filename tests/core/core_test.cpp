@@ -3,10 +3,10 @@
 #include "graphics/igraphics.h"
 #include "input/iinput.h"
 
-#include <qlplatform_test.h>
-
-#include "support/engine_test_support.h"
+#include "support/core_fixture.h"
 #include "support/error_record.h"
+
+#include <qlplatform_test.h>
 
 #include <gtest/gtest.h>
 
@@ -14,31 +14,7 @@
 
 namespace {
 
-class CoreTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        QLTest_ClearFailures();
-        ASSERT_EQ(S_OK, CreateCore(&core));
-        logMark.Reset();
-    }
-    void TearDown() override
-    {
-        QLTest_ClearFailures();
-        EndCore(core);
-    }
-    std::string NewLog() const { return logMark.Since(); }
-    HWND Window() const { return static_cast<QLCore*>(core)->Window(); }
-    // A 320 x 240 window, its first messages taken.
-    void StartCore()
-    {
-        ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
-        ASSERT_EQ(S_OK, core->Update());
-    }
-
-    ICore* core = nullptr;
-    LogMark logMark;
-};
+using CoreTest = CoreFixture;
 
 }  // namespace
 

@@ -17,6 +17,17 @@ bool AllBlack(const std::vector<uint32_t>& pixels)
     return !pixels.empty();
 }
 
+// Writes the same indices to the device's copy and the kept copy.
+void FillIndices(IB* buffer, const WORD* values, size_t count)
+{
+    void* data = nullptr;
+    WORD* kept = nullptr;
+    ASSERT_EQ(S_OK, buffer->Lock(&data, &kept));
+    memcpy(data, values, count * sizeof(WORD));
+    memcpy(kept, values, count * sizeof(WORD));
+    ASSERT_EQ(S_OK, buffer->Unlock());
+}
+
 }  // namespace
 
 TEST_F(GraphicsTest, PureHardwareRefusedFallsBackSilently)
@@ -139,17 +150,11 @@ TEST_F(GraphicsTest, ConnectivityFollowsTheLastUnlock)
     ASSERT_EQ(S_OK, StartDevice());
     IB* buffer = nullptr;
     ASSERT_EQ(S_OK, graphics->CreateIB(6, false, &buffer));
-    auto fill = [&](const WORD (&values)[6]) {
-        void* data = nullptr;
-        WORD* kept = nullptr;
-        ASSERT_EQ(S_OK, buffer->Lock(&data, &kept));
-        memcpy(data, values, sizeof values);
-        memcpy(kept, values, sizeof values);
-        ASSERT_EQ(S_OK, buffer->Unlock());
-    };
-    fill({0, 1, 2, 2, 1, 3});  // share the edge 1-2
+    const WORD sharing[6] = {0, 1, 2, 2, 1, 3};  // share the edge 1-2
+    ASSERT_NO_FATAL_FAILURE(FillIndices(buffer, sharing, 6));
     EXPECT_EQ(1, buffer->FaceInfos()[0].edges[1].neighbourFace);
-    fill({0, 1, 2, 3, 4, 5});  // apart
+    const WORD apart[6] = {0, 1, 2, 3, 4, 5};
+    ASSERT_NO_FATAL_FAILURE(FillIndices(buffer, apart, 6));
     EXPECT_EQ(-1, buffer->FaceInfos()[0].edges[1].neighbourFace);
     buffer->Release();
 }
@@ -160,12 +165,7 @@ TEST_F(GraphicsTest, LostDeviceSkipsFramesThenResetKeepsResources)
     IB* buffer = nullptr;
     ASSERT_EQ(S_OK, graphics->CreateIB(3, true, &buffer));
     const WORD values[3] = {7, 8, 9};
-    void* data = nullptr;
-    WORD* kept = nullptr;
-    ASSERT_EQ(S_OK, buffer->Lock(&data, &kept));
-    memcpy(data, values, sizeof values);
-    memcpy(kept, values, sizeof values);
-    ASSERT_EQ(S_OK, buffer->Unlock());
+    ASSERT_NO_FATAL_FAILURE(FillIndices(buffer, values, 3));
 
     QLTest_ForceDeviceState(QLTEST_DEVICE_LOST);
     EXPECT_EQ(S_FALSE, graphics->UpdateAndRender(0.01f));
@@ -245,7 +245,7 @@ TEST_F(GraphicsTest, ModeUpdateWhileMinimisedKeepsTheBackBufferSize)
     ScreenMode before = {};
     ASSERT_EQ(S_OK, graphics->GetScreenMode(&before));
     ASSERT_GT(before.height, 0);
-    HWND window = static_cast<QLCore*>(core)->Window();
+    HWND window = Window();
     QLTest_InjectWindowEvent(window, QLTestWindowEvent::Minimized);
     PumpMessages();
     RECT client;

@@ -4,7 +4,7 @@
 
 #include <qlplatform_test.h>
 
-#include "support/engine_test_support.h"
+#include "support/core_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,14 +12,12 @@
 
 namespace {
 
-class InputTest : public ::testing::Test {
+class InputTest : public CoreFixture {
 protected:
     void SetUp() override
     {
-        QLTest_ClearFailures();
-        ASSERT_EQ(S_OK, CreateCore(&core));
-        ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
-        ASSERT_EQ(S_OK, core->Update());
+        ASSERT_NO_FATAL_FAILURE(CoreFixture::SetUp());
+        ASSERT_NO_FATAL_FAILURE(StartCore());
         ASSERT_EQ(S_OK, core->CreateInput(&input));
         logMark.Reset();
     }
@@ -28,13 +26,10 @@ protected:
         QLTest_ClearFailures();
         if (input)
             input->Release();
-        EndCore(core);
+        CoreFixture::TearDown();
     }
-    std::string NewLog() const { return logMark.Since(); }
 
-    ICore* core = nullptr;
     IInput* input = nullptr;
-    LogMark logMark;
 };
 
 }  // namespace
