@@ -64,20 +64,28 @@ public:
                             D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, -1, 0));
     }
 
+    // 2 000 one-character texts on screen.
+    void QueueShortTexts()
+    {
+        for (uint32_t i = 0; i < 2000; ++i)
+            font->AddText2D("x", 0xFFFFFFFF, 0, 8, 8 * (i % 100), 10 * (i / 100), 1.0f, 0.0f);
+    }
+
     bool ok = false;
     ICore* core = nullptr;
     IGraphics* graphics = nullptr;
     Font* font = nullptr;
 };
 
-void FontRender(benchmark::State& state)
+// The font's Render alone, over what `queue` adds each round.
+void TimeRender(benchmark::State& state, void (FontScene::*queue)())
 {
     FontScene scene;
     if (!scene.Ready(state))
         return;
     IDirect3DDevice9* device = scene.graphics->GetDevice();
     for (auto _ : state) {
-        scene.QueueTexts();
+        (scene.*queue)();
         device->BeginScene();
         HRESULT result = scene.font->Render();
         device->EndScene();
@@ -86,6 +94,11 @@ void FontRender(benchmark::State& state)
             break;
         }
     }
+}
+
+void FontRender(benchmark::State& state)
+{
+    TimeRender(state, &FontScene::QueueTexts);
     state.counters["chars"] = 2500;
 }
 
@@ -117,17 +130,7 @@ void EmptyFrame(benchmark::State& state)
 // The same 2 000 characters as one-character texts: the cost of the queue itself.
 void ManyShortTexts(benchmark::State& state)
 {
-    FontScene scene;
-    if (!scene.Ready(state))
-        return;
-    IDirect3DDevice9* device = scene.graphics->GetDevice();
-    for (auto _ : state) {
-        for (uint32_t i = 0; i < 2000; ++i)
-            scene.font->AddText2D("x", 0xFFFFFFFF, 0, 8, 8 * (i % 100), 10 * (i / 100), 1.0f, 0.0f);
-        device->BeginScene();
-        scene.font->Render();
-        device->EndScene();
-    }
+    TimeRender(state, &FontScene::QueueShortTexts);
 }
 
 }  // namespace
