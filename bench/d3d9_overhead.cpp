@@ -2,6 +2,9 @@
 // OpenGL: one frame of a model pass, a few thousand DrawIndexedPrimitive
 // calls each with its own world matrix and material, under one point light.
 // Run with SDL_VIDEODRIVER=offscreen for a headless machine.
+#include "support/point_light.h"
+#include "support/present_parameters.h"
+
 #include <benchmark/benchmark.h>
 #include <d3dx9.h>
 #include <epoxy/gl.h>
@@ -74,15 +77,7 @@ void DeviceFrame(benchmark::State& state)
 {
     HWND window = CreateBenchWindow();
     IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS pp = {};
-    pp.BackBufferWidth = pp.BackBufferHeight = kSize;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.hDeviceWindow = window;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    D3DPRESENT_PARAMETERS pp = WindowedPresentParameters(window, kSize, kSize, true);
     IDirect3DDevice9* device = nullptr;
     if (!d3d || d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device) != D3D_OK) {
         state.SkipWithError("no Direct3D 9 device");
@@ -108,14 +103,9 @@ void DeviceFrame(benchmark::State& state)
     D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 4, 1, 5, 10000);
     device->SetTransform(D3DTS_VIEW, &view);
     device->SetTransform(D3DTS_PROJECTION, &projection);
-    D3DLIGHT9 light = {};
-    light.Type = D3DLIGHT_POINT;
-    light.Diffuse = {0.7f, 0.7f, 0.7f, 1};
+    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0, 0, 50), 0.7f);
     light.Specular = {0.3f, 0.3f, 0.3f, 1};
     light.Ambient = {1, 1, 1, 1};
-    light.Position = {0, 0, 50};
-    light.Range = 1000;
-    light.Attenuation0 = 1;
     device->SetLight(0, &light);
     device->LightEnable(0, TRUE);
     device->SetRenderState(D3DRS_SPECULARENABLE, TRUE);

@@ -5,9 +5,10 @@
 #include <benchmark/benchmark.h>
 
 #include "core/icore.h"
-#include "core/qlcore.h"
 #include "graphics/igraphics.h"
 #include "text/font.h"
+
+#include "support/engine_test_support.h"
 
 #include <stdlib.h>
 
@@ -37,16 +38,19 @@ public:
 
     ~FontScene()
     {
-        HWND window = core ? static_cast<QLCore*>(core)->Window() : nullptr;
         if (font)
             font->Release();
         if (graphics)
             graphics->Release();
-        if (core)
-            core->Release();
-        if (window)
-            DestroyWindow(window);
-        UnregisterClassA("Quarlight", nullptr);
+        EndCore(core);
+    }
+
+    // Whether the scene is there to measure; a benchmark without it is skipped.
+    bool Ready(benchmark::State& state) const
+    {
+        if (!ok)
+            state.SkipWithError("no device or font");
+        return ok;
     }
 
     // 40 lines of 50 characters on screen and 10 texts of 50 in the world.
@@ -60,22 +64,28 @@ public:
                             D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, -1, 0));
     }
 
+    // 2 000 one-character texts on screen.
+    void QueueShortTexts()
+    {
+        for (uint32_t i = 0; i < 2000; ++i)
+            font->AddText2D("x", 0xFFFFFFFF, 0, 8, 8 * (i % 100), 10 * (i / 100), 1.0f, 0.0f);
+    }
+
     bool ok = false;
     ICore* core = nullptr;
     IGraphics* graphics = nullptr;
     Font* font = nullptr;
 };
 
-void FontRender(benchmark::State& state)
+// The font's Render alone, over what `queue` adds each round.
+void TimeRender(benchmark::State& state, void (FontScene::*queue)())
 {
     FontScene scene;
-    if (!scene.ok) {
-        state.SkipWithError("no device or font");
+    if (!scene.Ready(state))
         return;
-    }
     IDirect3DDevice9* device = scene.graphics->GetDevice();
     for (auto _ : state) {
-        scene.QueueTexts();
+        (scene.*queue)();
         device->BeginScene();
         HRESULT result = scene.font->Render();
         device->EndScene();
@@ -84,16 +94,19 @@ void FontRender(benchmark::State& state)
             break;
         }
     }
+}
+
+void FontRender(benchmark::State& state)
+{
+    TimeRender(state, &FontScene::QueueTexts);
     state.counters["chars"] = 2500;
 }
 
 void Frame(benchmark::State& state, bool withTexts)
 {
     FontScene scene;
-    if (!scene.ok) {
-        state.SkipWithError("no device or font");
+    if (!scene.Ready(state))
         return;
-    }
     for (auto _ : state) {
         if (withTexts)
             scene.QueueTexts();
@@ -117,19 +130,7 @@ void EmptyFrame(benchmark::State& state)
 // The same 2 000 characters as one-character texts: the cost of the queue itself.
 void ManyShortTexts(benchmark::State& state)
 {
-    FontScene scene;
-    if (!scene.ok) {
-        state.SkipWithError("no device or font");
-        return;
-    }
-    IDirect3DDevice9* device = scene.graphics->GetDevice();
-    for (auto _ : state) {
-        for (uint32_t i = 0; i < 2000; ++i)
-            scene.font->AddText2D("x", 0xFFFFFFFF, 0, 8, 8 * (i % 100), 10 * (i / 100), 1.0f, 0.0f);
-        device->BeginScene();
-        scene.font->Render();
-        device->EndScene();
-    }
+    TimeRender(state, &FontScene::QueueShortTexts);
 }
 
 }  // namespace

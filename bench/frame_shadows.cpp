@@ -5,10 +5,13 @@
 #include "bench_meshes.h"
 
 #include "core/icore.h"
-#include "core/qlcore.h"
 #include "graphics/igraphics.h"
 #include "graphics/imodel.h"
 #include "graphics/qlgraphres.h"
+
+#include "support/engine_test_support.h"
+#include "support/point_light.h"
+#include "support/stub_model.h"
 
 #include <benchmark/benchmark.h>
 
@@ -31,11 +34,10 @@ double ThreadSeconds()
 }
 
 // A model drawn from a mesh made in code, with its shadow data.
-class BenchModel final : public RefCounted<BenchModel, IModel> {
+class BenchModel final : public StubModel<BenchModel> {
 public:
     BenchModel(IGraphics* owner, const BenchMesh& mesh) : graphics(owner)
     {
-        D3DXMatrixIdentity(&world);
         vertexCount = uint32_t(mesh.positions.size());
         triangleCount = uint32_t(mesh.indices.size() / 3);
         struct Vertex {
@@ -75,8 +77,6 @@ public:
     }
 
     QL_TYPE_NAME("BenchModel")
-    HRESULT Clone(IGeometry**) override { return E_FAIL; }
-    HRESULT Update(float) override { return S_OK; }
     HRESULT Render() override
     {
         IDirect3DDevice9* device = graphics->GetDevice();
@@ -85,22 +85,6 @@ public:
         vertices->Active(0);
         indices->Active();
         return device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertexCount, 0, triangleCount);
-    }
-    HRESULT SendCommand(uint32_t, uint32_t) override { return S_FALSE; }
-    HRESULT GetCreationParams(EngineString*, EngineString*) override { return E_FAIL; }
-    HRESULT GetBoundingBox(D3DXVECTOR3*, D3DXVECTOR3*) override { return E_FAIL; }
-    bool IsModel() override { return true; }
-    HRESULT AddAnimation(uint32_t, float) override { return E_FAIL; }
-    bool IsAnimationActive(uint32_t) override { return false; }
-    HRESULT SetMatrix(D3DXMATRIX matrix) override
-    {
-        world = matrix;
-        return S_OK;
-    }
-    HRESULT GetMatrix(D3DXMATRIX* matrix) override
-    {
-        *matrix = world;
-        return S_OK;
     }
     HRESULT GetShadowInfos(ShadowInfos* out) override
     {
@@ -125,7 +109,6 @@ public:
 
 private:
     IGraphics* graphics;
-    D3DXMATRIX world;
     VB* vertices = nullptr;
     IB* indices = nullptr;
     uint32_t vertexCount = 0;
@@ -168,12 +151,7 @@ void FrameWithShadows(benchmark::State& state)
     graphics->SetCamera(&eye, &at, &up);
     graphics->SetLightning(true, 0x00303030);
     graphics->SetStencilShadow(true);
-    D3DLIGHT9 light = {};
-    light.Type = D3DLIGHT_POINT;
-    light.Diffuse = D3DCOLORVALUE{0.7f, 0.7f, 0.7f, 1.0f};
-    light.Position = D3DVECTOR{30.0f, 60.0f, -20.0f};
-    light.Range = 1000.0f;
-    light.Attenuation0 = 1.0f;
+    const D3DLIGHT9 light = PointLight(D3DXVECTOR3(30.0f, 60.0f, -20.0f), 0.7f);
     graphics->SetLight(0, true, &light);
     if (!plane->ok || !sphere->ok || FAILED(graphics->UpdateAndRender(0.01f))) {
         state.SkipWithError("the scene did not draw");
@@ -214,12 +192,9 @@ void FrameWithShadows(benchmark::State& state)
     sphere->Release();
     plane->Release();
     graphics->Release();
-    HWND window = static_cast<QLCore*>(core)->Window();
-    core->Release();
     // The benchmark runs this function more than once: each run's core
     // needs its window class anew.
-    DestroyWindow(window);
-    UnregisterClassA("Quarlight", nullptr);
+    EndCore(core);
 }
 
 BENCHMARK(FrameWithShadows)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);

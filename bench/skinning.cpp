@@ -10,10 +10,11 @@
 #include "skinning_humanoid.h"
 
 #include "core/icore.h"
-#include "core/qlcore.h"
 #include "graphics/igraphics.h"
 #include "graphics/imodel.h"
 #include "models/skinned/modelskel.h"
+
+#include "support/engine_test_support.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -203,10 +204,7 @@ int main(int argc, char** argv)
     Measure(core, Subject{"demo creature", "./data/creature.cfg", 1, 3, 200}, rounds);
     Measure(core, Subject{"humanoid", "humanoid.cfg", 0, 1, 60}, rounds);
 
-    HWND window = static_cast<QLCore*>(core)->Window();
     graphics->Release();
-    core->Release();
-    DestroyWindow(window);
-    UnregisterClassA("Quarlight", nullptr);
+    EndCore(core);
     return 0;
 }

@@ -3,9 +3,10 @@
 #include "graphics/igraphics.h"
 #include "input/iinput.h"
 
-#include <qlplatform_test.h>
+#include "support/core_fixture.h"
+#include "support/error_record.h"
 
-#include "support/engine_test_support.h"
+#include <qlplatform_test.h>
 
 #include <gtest/gtest.h>
 
@@ -13,33 +14,15 @@
 
 namespace {
 
-class CoreTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        QLTest_ClearFailures();
-        ASSERT_EQ(S_OK, CreateCore(&core));
-        logStart = ReadLog().size();
-    }
-    void TearDown() override
-    {
-        QLTest_ClearFailures();
-        EndCore(core);
-    }
-    std::string NewLog() const { return ReadLog().substr(logStart); }
-    HWND Window() const { return static_cast<QLCore*>(core)->Window(); }
-
-    ICore* core = nullptr;
-    size_t logStart = 0;
-};
+using CoreTest = CoreFixture;
 
 }  // namespace
 
 TEST(CreateCore, NullOutIsRefused)
 {
     EXPECT_EQ(QLE_SUBFUNCTION, CreateCore(nullptr));
-    EXPECT_NE(std::string::npos, ReadLog().find("[CreateCore()] Error : \"Called function return E_INVALIDARG "
-                                                 "(0x80070057), Msg : 'Invalid Call/Param'\"\nAt "));
+    EXPECT_NE(std::string::npos,
+              ReadLog().find(ErrorRecord("CreateCore()", E_INVALIDARG, "Invalid Call/Param") + "\nAt "));
 }
 
 TEST_F(CoreTest, CountsAndCloneFollowTheObjectModel)
@@ -114,8 +97,8 @@ TEST_F(CoreTest, CreateObjectNeedsTheGraphicsManager)
 {
     IGeometry* geometry = nullptr;
     EXPECT_EQ(QLE_SUBFUNCTION, core->CreateObject("font", "x.tga", &geometry));
-    EXPECT_NE(std::string::npos, NewLog().find("[QLCore::CreateObject()] Error : \"Called function return E_FAIL "
-                                               "(0x80004005), Msg : 'Assertion Failed'\""));
+    EXPECT_NE(std::string::npos,
+              NewLog().find(ErrorRecord("QLCore::CreateObject()", E_FAIL, "Assertion Failed")));
     EXPECT_EQ(nullptr, geometry);
 }
 
@@ -168,8 +151,7 @@ TEST_F(CoreTest, InitCentresAWindowOfAtLeastTheSmallestSize)
 
 TEST_F(CoreTest, ClosingTheWindowEndsTheRun)
 {
-    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
-    ASSERT_EQ(S_OK, core->Update());
+    ASSERT_NO_FATAL_FAILURE(StartCore());
     EXPECT_TRUE(core->IsRunning());
     QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::Close);
     ASSERT_EQ(S_OK, core->Update());
@@ -178,8 +160,7 @@ TEST_F(CoreTest, ClosingTheWindowEndsTheRun)
 
 TEST_F(CoreTest, MinimisingDeactivatesAndRestoringReactivates)
 {
-    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
-    ASSERT_EQ(S_OK, core->Update());
+    ASSERT_NO_FATAL_FAILURE(StartCore());
     ASSERT_TRUE(core->IsActive());
     QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::Minimized);
     // Restore queued behind it, so the pump that blocks on the minimised
@@ -193,17 +174,11 @@ TEST_F(CoreTest, MinimisingDeactivatesAndRestoringReactivates)
 // pump once, and nothing it leaves in the queue changes the state again.
 TEST_F(CoreTest, FocusLostAndRegainedSettleActive)
 {
-    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
-    ASSERT_EQ(S_OK, core->Update());
+    ASSERT_NO_FATAL_FAILURE(StartCore());
     for (int round = 0; round < 3; ++round) {
         QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::FocusLost);
         QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::FocusGained);
-        MSG message;
-        int taken = 0;
-        while (taken < 100 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageA(&message);
-            ++taken;
-        }
+        int taken = PumpMessages(100);
         EXPECT_LT(taken, 100) << "the queue never empties";
         EXPECT_TRUE(core->IsActive()) << "round " << round;
     }
@@ -213,8 +188,7 @@ TEST_F(CoreTest, FocusLostAndRegainedSettleActive)
 
 TEST_F(CoreTest, FailedGetMessageEndsTheBlockingPump)
 {
-    ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
-    ASSERT_EQ(S_OK, core->Update());
+    ASSERT_NO_FATAL_FAILURE(StartCore());
     // Hidden, the window is inactive and the pump blocks in GetMessage.
     ShowWindow(Window(), SW_HIDE);
     PostMessageA(Window(), WM_CLOSE, 0, 0);

@@ -1,20 +1,15 @@
-#include "log_capture.h"
-
 #include "file.h"
 #include "qltrace.h"
+
+#include "support/engine_log.h"
+#include "support/error_record.h"
+#include "support/file_bytes.h"
 
 #include <gtest/gtest.h>
 
 #include <stdio.h>
 
 namespace {
-
-void WriteBytes(const char* name, const char* bytes, size_t size)
-{
-    FILE* f = fopen(name, "wb");
-    fwrite(bytes, 1, size, f);
-    fclose(f);
-}
 
 // A reader in the engine's style: one field at a time.
 HRESULT ReadTwoInts(File& file, int32_t* a, int32_t* b)
@@ -41,7 +36,7 @@ TEST(File, MissingFileWritesOneRecordAndStaysClosed)
 
 TEST(File, ShortReadIsUnexpectedEndOfFileAndCloses)
 {
-    WriteBytes("six.bin", "\x01\0\0\0\x02\0", 6);
+    ASSERT_TRUE(WriteFileBytes("six.bin", "\x01\0\0\0\x02\0", 6));
     File file;
     ASSERT_EQ(S_OK, file.Open("six.bin", "rb"));
     int32_t a = 0, b = 0;
@@ -50,15 +45,14 @@ TEST(File, ShortReadIsUnexpectedEndOfFileAndCloses)
     EXPECT_EQ(QLE_SUBFUNCTION, result);
     EXPECT_EQ(1, a);
     EXPECT_FALSE(file.IsOpen());
-    EXPECT_NE(std::string::npos, written.find("[LoadTwo()] Error : \"Called function return E_FAIL (0x80004005), "
-                                              "Msg : 'Unexpected End Of File'\""));
+    EXPECT_NE(std::string::npos, written.find(ErrorRecord("LoadTwo()", E_FAIL, "Unexpected End Of File")));
     EXPECT_FALSE(file.ReadExact(&a, 1)) << "a closed file reads nothing";
 }
 
 TEST(File, ReopeningClosesTheFirstStream)
 {
-    WriteBytes("one.bin", "1", 1);
-    WriteBytes("two.bin", "2", 1);
+    ASSERT_TRUE(WriteFileBytes("one.bin", "1", 1));
+    ASSERT_TRUE(WriteFileBytes("two.bin", "2", 1));
     File file;
     ASSERT_EQ(S_OK, file.Open("one.bin", "rb"));
     ASSERT_EQ(S_OK, file.Open("two.bin", "rb"));

@@ -1,7 +1,7 @@
-#include "log_capture.h"
-
 #include "qlobject.h"
 #include "qltrace.h"
+
+#include "support/engine_log.h"
 
 #include <qlplatform_test.h>
 
@@ -125,14 +125,14 @@ TEST_F(LogAcrossRuns, FirstRecordOfARunTruncatesTheFile)
             exit(0);
         },
         ::testing::ExitedWithCode(0), "");
-    EXPECT_NE(std::string::npos, ReadLogFile().find("first run"));
+    EXPECT_NE(std::string::npos, ReadLog().find("first run"));
     EXPECT_EXIT(
         {
             QL_LOG(TraceContext("main()"), TraceInfo, "second run");
             exit(0);
         },
         ::testing::ExitedWithCode(0), "");
-    EXPECT_EQ("[main()] second run\n", ReadLogFile());
+    EXPECT_EQ("[main()] second run\n", ReadLog());
 }
 
 TEST_F(LogAcrossRuns, RecordSurvivesACrashRightAfterIt)
@@ -143,5 +143,5 @@ TEST_F(LogAcrossRuns, RecordSurvivesACrashRightAfterIt)
             abort();
         },
         "");
-    EXPECT_NE(std::string::npos, ReadLogFile().find("Msg : 'about to crash'"));
+    EXPECT_NE(std::string::npos, ReadLog().find("Msg : 'about to crash'"));
 }

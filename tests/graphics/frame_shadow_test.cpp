@@ -41,7 +41,7 @@ protected:
         if (box)
             box->SetMatrix(c.world);
         EXPECT_EQ(S_OK, graphics->SetStencilShadow(true));
-        D3DLIGHT9 light = PointLight(c.light);
+        D3DLIGHT9 light = PointLight(c.light, kSceneLight);
         EXPECT_EQ(S_OK, graphics->SetLight(0, true, &light));
         return box;
     }
@@ -81,13 +81,8 @@ TEST_F(ShadowTest, ShadowFallsWhereGeometrySays)
         ASSERT_GE(samples.shadowed.size(), 20u);
         ASSERT_GE(samples.lit.size(), 200u);
 
-        int wrongShadowed = 0, wrongLit = 0;
-        for (const D3DXVECTOR2& p : samples.shadowed)
-            if (ColourDistance(PixelAt(lit, p), PixelAt(ambient, p)) > 3)
-                ++wrongShadowed;
-        for (const D3DXVECTOR2& p : samples.lit)
-            if (Channel(PixelAt(lit, p), 8) < Channel(PixelAt(ambient, p), 8) + 15)
-                ++wrongLit;
+        int wrongShadowed = CountDiffering(samples.shadowed, lit, ambient);
+        int wrongLit = CountUnlit(samples.lit, lit, ambient);
         EXPECT_EQ(0, wrongShadowed) << "of " << samples.shadowed.size() << " shadowed samples";
         EXPECT_EQ(0, wrongLit) << "of " << samples.lit.size() << " lit samples";
 
@@ -118,13 +113,8 @@ TEST_F(ShadowTest, LitPassMatchesStandardLightingAndStandardDrawsNoShadow)
     std::vector<D3DXVECTOR3> corners = BoxCorners(c.lo, c.hi, c.world);
     Samples samples = Classify(ShadowOnGround(corners, c.light), corners, standard.width, standard.height);
     ASSERT_GE(samples.shadowed.size(), 20u);
-    int litMismatch = 0, shadowDrawn = 0;
-    for (const D3DXVECTOR2& p : samples.lit)
-        if (ColourDistance(PixelAt(shadowed, p), PixelAt(standard, p)) > 3)
-            ++litMismatch;
-    for (const D3DXVECTOR2& p : samples.shadowed)
-        if (Channel(PixelAt(standard, p), 8) < Channel(PixelAt(ambient, p), 8) + 15)
-            ++shadowDrawn;
+    int litMismatch = CountDiffering(samples.lit, shadowed, standard);
+    int shadowDrawn = CountUnlit(samples.shadowed, standard, ambient);
     EXPECT_EQ(0, litMismatch) << "of " << samples.lit.size();
     EXPECT_EQ(0, shadowDrawn) << "of " << samples.shadowed.size();
 }
@@ -233,7 +223,7 @@ TEST_F(ShadowTest, VolumeLargerThanTheShadowBufferGrowsIt)
     AddModel(mesh, "fano");
     ASSERT_EQ(S_OK, graphics->SetStencilShadow(true));
     EXPECT_EQ(42u, Manager()->ShadowBufferCapacity());
-    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0.0f, 40.0f, 0.0f));
+    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0.0f, 40.0f, 0.0f), kSceneLight);
     ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
     Frame();
     EXPECT_GE(Manager()->ShadowBufferCapacity(), 126u);

@@ -31,7 +31,7 @@ using FrameTest = SceneTest;
 
 TEST_F(FrameTest, FifthLightNeedsAFreeSlot)
 {
-    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0, 10, 0));
+    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0, 10, 0), kSceneLight);
     ASSERT_EQ(4, graphics->GetMaxActiveLights());
     for (int number : {3, 5, 7, 9})
         ASSERT_EQ(S_OK, graphics->SetLight(number, true, &light));
@@ -46,10 +46,10 @@ TEST_F(FrameTest, FifthLightNeedsAFreeSlot)
 
 TEST_F(FrameTest, SetLightNeedsLighting)
 {
-    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0, 10, 0));
+    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0, 10, 0), kSceneLight);
     ASSERT_EQ(S_OK, graphics->SetLightning(false, 0));
     EXPECT_EQ(QLE_SUBFUNCTION, graphics->SetLight(0, true, &light));
-    EXPECT_NE(std::string::npos, NewLog().find("[QLGraphics::SetLight()] Error : \"Called function return E_FAIL (0x80004005), Msg : 'Assertion Failed'\""))
+    EXPECT_NE(std::string::npos, NewLog().find(ErrorRecord("QLGraphics::SetLight()", E_FAIL, "Assertion Failed")))
         << NewLog();
 }
 
@@ -63,7 +63,7 @@ TEST_F(FrameTest, StencilShadowAndLightingSwitchEachOther)
     ASSERT_EQ(S_OK, graphics->SetStencilShadow(true));
     EXPECT_EQ(S_FALSE, graphics->SetStencilShadow(true));
     EXPECT_GE(Manager()->ShadowBufferCapacity(), 6u * 25u * 25u);
-    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0, 30, 0));
+    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0, 30, 0), kSceneLight);
     EXPECT_EQ(S_OK, graphics->SetLight(0, true, &light)) << "lighting came on";
     AmbientOnly = true;
     Picture dark = Frame();
@@ -92,7 +92,7 @@ TEST_F(FrameTest, BadTimeAndNoDeviceDrawNothing)
     ASSERT_TRUE(QLTest_ReadPresentedFrame(&before, &width, &height));
     EXPECT_EQ(QLE_SUBFUNCTION, graphics->UpdateAndRender(-0.01f));
     EXPECT_EQ(QLE_SUBFUNCTION, graphics->UpdateAndRender(nanf("")));
-    EXPECT_EQ(2u, Count(NewLog(), "[QLGraphics::UpdateAndRender()] Error : \"Called function return E_INVALIDARG (0x80070057), Msg : 'Invalid Call/Param'\""));
+    EXPECT_EQ(2u, Count(NewLog(), ErrorRecord("QLGraphics::UpdateAndRender()", E_INVALIDARG, "Invalid Call/Param")));
     ASSERT_TRUE(QLTest_ReadPresentedFrame(&after, &width, &height));
     EXPECT_TRUE(before == after);
     EXPECT_TRUE(calls.empty());
@@ -108,18 +108,15 @@ TEST(FrameWithoutDevice, ReturnsSFalse)
     ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
     EXPECT_EQ(nullptr, graphics->GetDevice());
     EXPECT_EQ(S_FALSE, graphics->UpdateAndRender(0.02f));
-    HWND window = static_cast<QLCore*>(core)->Window();
     graphics->Release();
-    core->Release();
-    DestroyWindow(window);
-    UnregisterClassA("Quarlight", nullptr);
+    EndCore(core);
 }
 
 // Only point lights cast shadows: another kind of light ends every
 // stencil-shadow frame that has a model to shadow.
 TEST_F(FrameTest, NonPointLightEndsShadowFrames)
 {
-    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0, 30, 0));
+    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0, 30, 0), kSceneLight);
     light.Type = D3DLIGHT_DIRECTIONAL;
     light.Direction = D3DVECTOR{0.0f, -1.0f, 0.0f};
     ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
@@ -129,8 +126,8 @@ TEST_F(FrameTest, NonPointLightEndsShadowFrames)
     for (int frame = 0; frame < 2; ++frame)
         EXPECT_EQ(E_FAIL, graphics->UpdateAndRender(0.02f));
     std::string log = NewLog();
-    EXPECT_EQ(2u, Count(log, "[QLGraphics::GenAndRenderShadVol()] Error : \"Called function return E_INVALIDARG (0x80070057), Msg : 'Invalid Call/Param'\""));
-    EXPECT_EQ(2u, Count(log, "[QLGraphics::UpdateAndRender()] Error : \"Called function return QLE_SUBFUNCTION (0x87654321), Msg : 'Rendering failed'\""))
+    EXPECT_EQ(2u, Count(log, ErrorRecord("QLGraphics::GenAndRenderShadVol()", E_INVALIDARG, "Invalid Call/Param")));
+    EXPECT_EQ(2u, Count(log, ErrorRecord("QLGraphics::UpdateAndRender()", QLE_SUBFUNCTION, "Rendering failed")))
         << log;
     ASSERT_EQ(S_OK, graphics->SetStencilShadow(false));
     EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.02f)) << "standard lighting takes any light";
@@ -148,7 +145,8 @@ TEST_F(FrameTest, OverlaysComeLastAndSolid)
     const D3DCOLOR colour = 0xFFC08040;
     ASSERT_EQ(S_OK, TestOverlay::Create(graphics, area, colour, &overlay));
     models[0]->calls = models[1]->calls = overlay->calls = &calls;
-    D3DLIGHT9 first = PointLight(D3DXVECTOR3(-25, 30, 0)), second = PointLight(D3DXVECTOR3(20, 35, 10));
+    D3DLIGHT9 first = PointLight(D3DXVECTOR3(-25, 30, 0), kSceneLight);
+    D3DLIGHT9 second = PointLight(D3DXVECTOR3(20, 35, 10), kSceneLight);
     ASSERT_EQ(S_OK, graphics->SetLight(0, true, &first));
     ASSERT_EQ(S_OK, graphics->SetLight(1, true, &second));
 

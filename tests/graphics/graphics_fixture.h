@@ -9,22 +9,22 @@
 
 #include <qlplatform_test.h>
 
-#include "support/engine_test_support.h"
+#include "support/core_fixture.h"
+#include "support/error_record.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-class GraphicsTest : public ::testing::Test {
+class GraphicsTest : public CoreFixture {
 protected:
     void SetUp() override
     {
-        QLTest_ClearFailures();
-        ASSERT_EQ(S_OK, CreateCore(&core));
+        ASSERT_NO_FATAL_FAILURE(CoreFixture::SetUp());
         ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 800, 600));
         ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
-        logStart = ReadLog().size();
+        logMark.Reset();
     }
 
     void TearDown() override
@@ -32,20 +32,13 @@ protected:
         QLTest_ClearFailures();
         if (graphics)
             graphics->Release();
-        EndCore(core);
+        CoreFixture::TearDown();
     }
 
     HRESULT StartDevice()
     {
         ScreenMode mode = {1, 800, 600, 16, 24, 8};
         return graphics->SetScreenMode(&mode);
-    }
-
-    // What the log gained since the test began.
-    std::string NewLog() const
-    {
-        std::string log = ReadLog();
-        return log.size() >= logStart ? log.substr(logStart) : log;
     }
 
     QLGraphics* Manager() const { return static_cast<QLGraphics*>(graphics); }
@@ -58,12 +51,10 @@ protected:
         // The core's window style: a caption and a sizing border.
         AdjustWindowRectEx(&frame, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
                            FALSE, WS_EX_WINDOWEDGE);
-        SetWindowPos(static_cast<QLCore*>(core)->Window(), HWND_NOTOPMOST, 10, 10, frame.right - frame.left,
+        SetWindowPos(Window(), HWND_NOTOPMOST, 10, 10, frame.right - frame.left,
                      frame.bottom - frame.top, SWP_SHOWWINDOW);
         core->StoreWindowRect();
     }
 
-    ICore* core = nullptr;
     IGraphics* graphics = nullptr;
-    size_t logStart = 0;
 };

@@ -2,6 +2,8 @@
 
 #include "graphics/qlgraphres.h"
 
+#include "support/file_bytes.h"
+
 #include <stdio.h>
 #include <sys/stat.h>
 
@@ -13,6 +15,17 @@ bool AllBlack(const std::vector<uint32_t>& pixels)
         if ((pixel & 0x00FFFFFF) != 0)
             return false;
     return !pixels.empty();
+}
+
+// Writes the same indices to the device's copy and the kept copy.
+void FillIndices(IB* buffer, const WORD* values, size_t count)
+{
+    void* data = nullptr;
+    WORD* kept = nullptr;
+    ASSERT_EQ(S_OK, buffer->Lock(&data, &kept));
+    memcpy(data, values, count * sizeof(WORD));
+    memcpy(kept, values, count * sizeof(WORD));
+    ASSERT_EQ(S_OK, buffer->Unlock());
 }
 
 }  // namespace
@@ -34,7 +47,7 @@ TEST_F(GraphicsTest, EveryDeviceRefusedReportsTheReferencePath)
     EXPECT_EQ(nullptr, graphics->GetDevice());
     std::string log = NewLog();
     EXPECT_NE(std::string::npos,
-              log.find("Called function return D3DERR_NOTAVAILABLE (0x8876086A), Msg : 'IDirect3DDevice9::CreateDevice() failed !'"))
+              log.find(CallFailure(D3DERR_NOTAVAILABLE, "IDirect3DDevice9::CreateDevice() failed !")))
         << log;
     EXPECT_EQ(std::string::npos, log.find("Mode REF"));
 }
@@ -107,11 +120,7 @@ TEST_F(GraphicsTest, TextureFoundUnderDataAndCachedAcrossStages)
     // A 2 x 2 uncompressed 32-bit TGA.
     const unsigned char tga[] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 32, 8,
                                  255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
-    FILE* file = fopen("data/only_in_data.tga", "wb");
-    ASSERT_NE(nullptr, file);
-    fwrite(tga, 1, sizeof tga, file);
-    fclose(file);
-
+    ASSERT_TRUE(WriteFileBytes("data/only_in_data.tga", tga, sizeof tga));
     Texture* texture = nullptr;
     ASSERT_EQ(S_OK, graphics->CreateTexture("only_in_data.tga", &texture));
     EXPECT_STREQ("./data/only_in_data.tga", texture->Name().Chars());
@@ -141,17 +150,11 @@ TEST_F(GraphicsTest, ConnectivityFollowsTheLastUnlock)
     ASSERT_EQ(S_OK, StartDevice());
     IB* buffer = nullptr;
     ASSERT_EQ(S_OK, graphics->CreateIB(6, false, &buffer));
-    auto fill = [&](const WORD (&values)[6]) {
-        void* data = nullptr;
-        WORD* kept = nullptr;
-        ASSERT_EQ(S_OK, buffer->Lock(&data, &kept));
-        memcpy(data, values, sizeof values);
-        memcpy(kept, values, sizeof values);
-        ASSERT_EQ(S_OK, buffer->Unlock());
-    };
-    fill({0, 1, 2, 2, 1, 3});  // share the edge 1-2
+    const WORD sharing[6] = {0, 1, 2, 2, 1, 3};  // share the edge 1-2
+    ASSERT_NO_FATAL_FAILURE(FillIndices(buffer, sharing, 6));
     EXPECT_EQ(1, buffer->FaceInfos()[0].edges[1].neighbourFace);
-    fill({0, 1, 2, 3, 4, 5});  // apart
+    const WORD apart[6] = {0, 1, 2, 3, 4, 5};
+    ASSERT_NO_FATAL_FAILURE(FillIndices(buffer, apart, 6));
     EXPECT_EQ(-1, buffer->FaceInfos()[0].edges[1].neighbourFace);
     buffer->Release();
 }
@@ -162,12 +165,7 @@ TEST_F(GraphicsTest, LostDeviceSkipsFramesThenResetKeepsResources)
     IB* buffer = nullptr;
     ASSERT_EQ(S_OK, graphics->CreateIB(3, true, &buffer));
     const WORD values[3] = {7, 8, 9};
-    void* data = nullptr;
-    WORD* kept = nullptr;
-    ASSERT_EQ(S_OK, buffer->Lock(&data, &kept));
-    memcpy(data, values, sizeof values);
-    memcpy(kept, values, sizeof values);
-    ASSERT_EQ(S_OK, buffer->Unlock());
+    ASSERT_NO_FATAL_FAILURE(FillIndices(buffer, values, 3));
 
     QLTest_ForceDeviceState(QLTEST_DEVICE_LOST);
     EXPECT_EQ(S_FALSE, graphics->UpdateAndRender(0.01f));
@@ -191,10 +189,7 @@ TEST_F(GraphicsTest, ResetReloadsTexturesFromTheirPaths)
     const unsigned char tga[] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 2, 0, 32, 8,
                                  1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255,
                                  1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255};
-    FILE* file = fopen("data/reset_me.tga", "wb");
-    ASSERT_NE(nullptr, file);
-    fwrite(tga, 1, sizeof tga, file);
-    fclose(file);
+    ASSERT_TRUE(WriteFileBytes("data/reset_me.tga", tga, sizeof tga));
     Texture* texture = nullptr;
     ASSERT_EQ(S_OK, graphics->CreateTexture("reset_me.tga", &texture));
     QLTest_ForceDeviceState(QLTEST_DEVICE_NOTRESET);
@@ -250,11 +245,9 @@ TEST_F(GraphicsTest, ModeUpdateWhileMinimisedKeepsTheBackBufferSize)
     ScreenMode before = {};
     ASSERT_EQ(S_OK, graphics->GetScreenMode(&before));
     ASSERT_GT(before.height, 0);
-    HWND window = static_cast<QLCore*>(core)->Window();
+    HWND window = Window();
     QLTest_InjectWindowEvent(window, QLTestWindowEvent::Minimized);
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&message);
+    PumpMessages();
     RECT client;
     ASSERT_TRUE(GetClientRect(window, &client));
     ASSERT_EQ(0, client.bottom) << "minimised";

@@ -6,6 +6,8 @@
 #include "graphics_fixture.h"
 #include "test_model.h"
 
+#include "support/point_light.h"
+
 #include <math.h>
 
 #include <algorithm>
@@ -31,16 +33,9 @@ inline int ColourDistance(uint32_t a, uint32_t b)
     return worst;
 }
 
-inline D3DLIGHT9 PointLight(const D3DXVECTOR3& position, float intensity = 0.6f)
-{
-    D3DLIGHT9 light = {};
-    light.Type = D3DLIGHT_POINT;
-    light.Diffuse = D3DCOLORVALUE{intensity, intensity, intensity, 1.0f};
-    light.Position = position;
-    light.Range = 1000.0f;
-    light.Attenuation0 = 1.0f;
-    return light;
-}
+// The scenes' usual light: bright enough that lit and shadowed pixels differ
+// clearly, dim enough that two lights together do not saturate.
+constexpr float kSceneLight = 0.6f;
 
 // A convex polygon on the plane y = 0, in x and z.
 struct Hull {
@@ -212,6 +207,22 @@ protected:
     static uint32_t PixelAt(const Picture& picture, const D3DXVECTOR2& p)
     {
         return picture.At(int(p.x), int(p.y));
+    }
+
+    // How many of the points differ by more than a rounding step between a and b.
+    static int CountDiffering(const std::vector<D3DXVECTOR2>& points, const Picture& a, const Picture& b)
+    {
+        return int(std::count_if(points.begin(), points.end(),
+                                 [&](const D3DXVECTOR2& p) { return ColourDistance(PixelAt(a, p), PixelAt(b, p)) > 3; }));
+    }
+
+    // How many of the points `lit` shows without the light's clear addition
+    // (15 steps of green) over `ambient`.
+    static int CountUnlit(const std::vector<D3DXVECTOR2>& points, const Picture& lit, const Picture& ambient)
+    {
+        return int(std::count_if(points.begin(), points.end(), [&](const D3DXVECTOR2& p) {
+            return Channel(PixelAt(lit, p), 8) < Channel(PixelAt(ambient, p), 8) + 15;
+        }));
     }
 
     std::vector<TestModel*> models;

@@ -45,7 +45,7 @@ protected:
             AddModel(scene.meshes[i], i == 0 ? "plane" : "caster");
         ASSERT_EQ(S_OK, graphics->SetCamera(&scene.eye, &scene.at, &scene.up));
         ASSERT_EQ(S_OK, graphics->SetStencilShadow(true));
-        D3DLIGHT9 light = PointLight(scene.light);
+        D3DLIGHT9 light = PointLight(scene.light, kSceneLight);
         ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
     }
 

@@ -106,7 +106,6 @@ MeshData MakeSphere(const D3DXVECTOR3& centre, float radius, int slices, int sta
 
 TestModel::TestModel(IGraphics* owner, const char* modelName) : graphics(owner), name(modelName)
 {
-    D3DXMatrixIdentity(&world);
     material.Diffuse = material.Ambient = D3DCOLORVALUE{1.0f, 1.0f, 1.0f, 1.0f};
     graphics->AddRef();
 }
@@ -238,20 +237,6 @@ HRESULT TestModel::GetBoundingBox(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum)
         return E_INVALIDARG;
     *minimum = boxMin;
     *maximum = boxMax;
-    return S_OK;
-}
-
-HRESULT TestModel::SetMatrix(D3DXMATRIX matrix)
-{
-    world = matrix;
-    return S_OK;
-}
-
-HRESULT TestModel::GetMatrix(D3DXMATRIX* matrix)
-{
-    if (!matrix)
-        return E_INVALIDARG;
-    *matrix = world;
     return S_OK;
 }
 

@@ -7,7 +7,7 @@
 #include "graphics/imodel.h"
 #include "graphics/qlgraphres.h"
 
-#include "qlobject.h"
+#include "support/stub_model.h"
 
 #include <string>
 #include <vector>
@@ -27,7 +27,7 @@ MeshData MakeSphere(const D3DXVECTOR3& centre, float radius, int slices, int sta
 // Who did what, in call order: "update <name>", "render <name>".
 using CallLog = std::vector<std::string>;
 
-class TestModel final : public RefCounted<TestModel, IModel> {
+class TestModel final : public StubModel<TestModel> {
 public:
     // Builds the buffers through the manager, takes a graphics reference and
     // registers with AddGeometry. The caller owns *out.
@@ -37,14 +37,8 @@ public:
     HRESULT Clone(IGeometry** out) override;
     HRESULT Update(float elapsedSeconds) override;
     HRESULT Render() override;
-    HRESULT SendCommand(uint32_t, uint32_t) override { return S_FALSE; }
     HRESULT GetCreationParams(EngineString* type, EngineString* command) override;
     HRESULT GetBoundingBox(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum) override;
-    bool IsModel() override { return true; }
-    HRESULT AddAnimation(uint32_t, float) override { return E_FAIL; }
-    bool IsAnimationActive(uint32_t) override { return false; }
-    HRESULT SetMatrix(D3DXMATRIX matrix) override;
-    HRESULT GetMatrix(D3DXMATRIX* matrix) override;
     HRESULT GetShadowInfos(ShadowInfos* out) override;
 
     ~TestModel();
@@ -68,7 +62,6 @@ private:
 
     IGraphics* graphics;
     std::string name;
-    D3DXMATRIX world;
     VB* vertices = nullptr;
     IB* indices = nullptr;
     uint32_t triangleCount = 0;
@@ -79,18 +72,13 @@ private:
 
 // A screen rectangle of one colour (pre-transformed vertices), drawn as an
 // overlay with blending off.
-class TestOverlay final : public RefCounted<TestOverlay, IGeometry> {
+class TestOverlay final : public StubGeometry<TestOverlay> {
 public:
     static HRESULT Create(IGraphics* graphics, RECT area, D3DCOLOR colour, TestOverlay** out);
 
     QL_TYPE_NAME("TestOverlay")
-    HRESULT Clone(IGeometry**) override { return E_FAIL; }
     HRESULT Update(float) override;
     HRESULT Render() override;
-    HRESULT SendCommand(uint32_t, uint32_t) override { return S_FALSE; }
-    HRESULT GetCreationParams(EngineString*, EngineString*) override { return E_FAIL; }
-    HRESULT GetBoundingBox(D3DXVECTOR3*, D3DXVECTOR3*) override { return E_FAIL; }
-    bool IsModel() override { return false; }
     ~TestOverlay();
 
     CallLog* calls = nullptr;

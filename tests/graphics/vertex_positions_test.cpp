@@ -78,8 +78,8 @@ TEST_F(VertexPositionsTest, PositionsThatCannotBeAllocatedFailCleanly)
     EXPECT_EQ(QLE_SUBFUNCTION, graphics->CreateVB(kFormat, count, false, &rigid));
     EXPECT_EQ(1, RefusedAllocations());
     EXPECT_EQ(nullptr, rigid);
-    EXPECT_NE(std::string::npos, NewLog().find("[QLGraphics::CreateVB()] Error : \"Called function return "
-                                               "E_OUTOFMEMORY (0x8007000E), Msg : 'Not Enough Memory'\""))
+    EXPECT_NE(std::string::npos,
+              NewLog().find(ErrorRecord("QLGraphics::CreateVB()", E_OUTOFMEMORY, "Not Enough Memory")))
         << NewLog();
 
     VB* skinned = nullptr;
@@ -94,8 +94,7 @@ TEST_F(VertexPositionsTest, PositionsThatCannotBeAllocatedFailCleanly)
     EXPECT_EQ(1, RefusedAllocations());
     EXPECT_EQ(nullptr, positions);
     EXPECT_EQ(nullptr, skinned->Positions());
-    EXPECT_NE(std::string::npos, NewLog().find("[VB::Lock()] Error : \"Called function return E_OUTOFMEMORY "
-                                               "(0x8007000E), Msg : 'Not Enough Memory'\""))
+    EXPECT_NE(std::string::npos, NewLog().find(ErrorRecord("VB::Lock()", E_OUTOFMEMORY, "Not Enough Memory")))
         << NewLog();
     FailNothrowAllocations(0, 0);
     EXPECT_EQ(S_OK, skinned->Lock(&data, nullptr)) << "nothing stayed locked";

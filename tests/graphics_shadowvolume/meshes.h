@@ -4,6 +4,8 @@
 
 #include "graphics/shadowvolume.h"
 
+#include "support/sphere_mesh.h"
+
 #include <math.h>
 #include <stdint.h>
 #include <vector>
@@ -102,31 +104,11 @@ inline TestMesh Box(D3DXVECTOR3 centre, float half)
 inline TestMesh Sphere(D3DXVECTOR3 centre, float radius, int slices, int stacks)
 {
     TestMesh mesh;
-    const float pi = 3.14159265f;
-    mesh.positions.push_back(Vec(centre.x, centre.y + radius, centre.z));
-    for (int r = 1; r < stacks; ++r) {
-        const float polar = pi * float(r) / float(stacks);
-        for (int s = 0; s < slices; ++s) {
-            const float azimuth = 2.0f * pi * float(s) / float(slices);
-            mesh.positions.push_back(Vec(centre.x + radius * sinf(polar) * cosf(azimuth),
-                                         centre.y + radius * cosf(polar),
-                                         centre.z + radius * sinf(polar) * sinf(azimuth)));
-        }
-    }
-    const WORD bottom = WORD(mesh.positions.size());
-    mesh.positions.push_back(Vec(centre.x, centre.y - radius, centre.z));
-    auto ring = [&](int r, int s) { return WORD(1 + (r - 1) * slices + (s % slices)); };
-    for (int s = 0; s < slices; ++s) {
-        const WORD top[3] = {0, ring(1, s), ring(1, s + 1)};
-        mesh.indices.insert(mesh.indices.end(), top, top + 3);
-        for (int r = 1; r + 1 < stacks; ++r) {
-            const WORD band[6] = {ring(r, s), ring(r + 1, s), ring(r + 1, s + 1),
-                                  ring(r, s), ring(r + 1, s + 1), ring(r, s + 1)};
-            mesh.indices.insert(mesh.indices.end(), band, band + 6);
-        }
-        const WORD low[3] = {bottom, ring(stacks - 1, s + 1), ring(stacks - 1, s)};
-        mesh.indices.insert(mesh.indices.end(), low, low + 3);
-    }
+    auto place = [&](const SpherePoint& p) {
+        return Vec(centre.x + radius * p.sinPolar * p.cosAzimuth, centre.y + radius * p.cosPolar,
+                   centre.z + radius * p.sinPolar * p.sinAzimuth);
+    };
+    BuildSphere(slices, stacks, place, &mesh.positions, &mesh.indices);
     mesh.Connect();
     return mesh;
 }

@@ -2,6 +2,8 @@
 // the centre must throw a visible stencil shadow away from a point light.
 #include "scene_fixture.h"
 
+#include "support/point_light.h"
+
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -43,12 +45,7 @@ protected:
         D3DXMatrixLookAtLH(&view, &eye, &at, &up);
         D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, 1.3333334f, 5.0f, 10000.0f);
         ASSERT_EQ(S_OK, graphics->SetLightning(true, D3DCOLOR_XRGB(60, 60, 60)));
-        D3DLIGHT9 light = {};
-        light.Type = D3DLIGHT_POINT;
-        light.Diffuse = {1, 1, 1, 1};
-        light.Position = {150, 150, 0};
-        light.Range = 2000;
-        light.Attenuation0 = 1;
+        D3DLIGHT9 light = PointLight(D3DXVECTOR3(150, 150, 0), 1.0f, 2000.0f);
         ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
     }
 

@@ -1,5 +1,7 @@
 #include "reader3ds_fixture.h"
 
+#include "support/file_bytes.h"
+
 #include <stdio.h>
 
 std::vector<int32_t> PendingCodes()
@@ -38,13 +40,7 @@ std::string Reader3ds::Write(const std::vector<uint8_t>& bytes, const std::strin
     for (char& c : path)
         if (c == '/')
             c = '_';
-    FILE* out = fopen(path.c_str(), "wb");
-    EXPECT_TRUE(out != nullptr) << path;
-    if (out) {
-        if (!bytes.empty())
-            fwrite(bytes.data(), 1, bytes.size(), out);
-        fclose(out);
-    }
+    EXPECT_TRUE(WriteFileBytes(path, bytes.data(), bytes.size())) << path;
     return path;
 }
 

@@ -4,6 +4,8 @@
 
 #include "graphics/graphics_fixture.h"
 
+#include "support/file_bytes.h"
+
 #include "models/scene/modelscene.h"
 
 #include "reader3ds.h"
@@ -53,12 +55,7 @@ protected:
     std::string Save(const std::vector<uint8_t>& bytes)
     {
         std::string path = FileName();
-        FILE* out = fopen(path.c_str(), "wb");
-        EXPECT_NE(nullptr, out);
-        if (out) {
-            fwrite(bytes.data(), 1, bytes.size(), out);
-            fclose(out);
-        }
+        EXPECT_TRUE(WriteFileBytes(path, bytes.data(), bytes.size())) << path;
         return path;
     }
 

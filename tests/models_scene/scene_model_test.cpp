@@ -153,8 +153,8 @@ TEST_F(SceneTest, FailingDrawEndsTheRenderWithItsRecord)
     EXPECT_EQ(QLE_SUBFUNCTION, model->Render());
     std::string log = NewLog();
     EXPECT_NE(std::string::npos,
-              log.find("[ModelScene::Render()] Error : \"Called function return D3DERR_INVALIDCALL (0x8876086C), "
-                       "Msg : 'IDirect3DDevice9::DrawIndexedPrimitive() failed'\""))
+              log.find(ErrorRecord("ModelScene::Render()", D3DERR_INVALIDCALL,
+                                   "IDirect3DDevice9::DrawIndexedPrimitive() failed")))
         << log;
     EXPECT_EQ(S_OK, model->Render()) << "the next frame draws again";
 }

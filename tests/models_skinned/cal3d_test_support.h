@@ -49,6 +49,27 @@ protected:
         return name;
     }
 
+    // Versions outside the documented range load as well, and the log names them.
+    template <typename File, typename Load>
+    void ExpectEveryVersionLoads(File file, const std::string& name, Load load)
+    {
+        for (int32_t version : {699, 800, 1100}) {
+            file.version = version;
+            EXPECT_EQ(S_OK, load(Put(name, file))) << version;
+            EXPECT_THAT(Log(), HasSubstr(name + " : FileVersion=" + std::to_string(version)));
+        }
+    }
+
+    // A file whose magic token has `letter` at `at` is refused as foreign.
+    template <typename Load>
+    void ExpectForeignMagicFails(std::vector<uint8_t> bytes, size_t at, char letter, const std::string& name,
+                                 Load load)
+    {
+        bytes[at] = uint8_t(letter);
+        EXPECT_EQ(E_FAIL, load(PutBytes(name, bytes)));
+        EXPECT_THAT(Log(), HasSubstr(name + " : Invalid File Format ('Invalid Magic Token')"));
+    }
+
     static cal3d::Quat Q(float x, float y, float z, float w) { return {x, y, z, w}; }
 
     // Root 0 with child 1.

@@ -1,5 +1,7 @@
 #include "cal3d_test_support.h"
 
+#include "support/error_record.h"
+
 #include <filesystem>
 #include <memory>
 
@@ -122,7 +124,7 @@ TEST_F(ConfigLoader, AReaderFailureEndsTheLoad)
     Put("empty.cmf", empty);
     EXPECT_EQ(QLE_SUBFUNCTION, LoadText("skeleton=s.csf\nmesh=empty.cmf\nmaterial=r.crf\n"));
     EXPECT_THAT(Log(), HasSubstr("empty.cmf : No SubMeshes"));
-    EXPECT_THAT(Log(), HasSubstr("Called function return E_FAIL"));
+    EXPECT_THAT(Log(), HasSubstr(CallFailure(E_FAIL)));
     EXPECT_THAT(Log(), HasSubstr("Error while loading the Model model.cfg"));
 }
 

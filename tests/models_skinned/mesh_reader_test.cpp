@@ -96,20 +96,13 @@ TEST_F(MeshReader, RefusesEmptyMeshesAndForeignFiles)
     EXPECT_EQ(E_FAIL, Load(Put("empty.cmf", empty)));
     EXPECT_THAT(Log(), HasSubstr("empty.cmf : No SubMeshes"));
 
-    std::vector<uint8_t> bytes = cal3d::Encode(Skin());
-    bytes[3] = '!';
-    EXPECT_EQ(E_FAIL, Load(PutBytes("magic.cmf", bytes)));
-    EXPECT_THAT(Log(), HasSubstr("magic.cmf : Invalid File Format ('Invalid Magic Token')"));
+    ExpectForeignMagicFails(cal3d::Encode(Skin()), 3, '!', "magic.cmf",
+                            [this](const std::string& name) { return Load(name); });
 }
 
 TEST_F(MeshReader, VersionsOutsideTheRangeLoad)
 {
-    for (int32_t version : {699, 800, 1100}) {
-        cal3d::Mesh mesh = Skin();
-        mesh.version = version;
-        EXPECT_EQ(S_OK, Load(Put("v.cmf", mesh)));
-        EXPECT_THAT(Log(), HasSubstr("v.cmf : FileVersion=" + std::to_string(version)));
-    }
+    ExpectEveryVersionLoads(Skin(), "v.cmf", [this](const std::string& name) { return Load(name); });
 }
 
 TEST_F(MeshReader, ShortFilesFailWithoutReadingPastTheEnd)

@@ -141,6 +141,18 @@ protected:
     }
     D3DXVECTOR3 Skinned(uint32_t vertex) const { return Skinned(model, vertex); }
 
+    // Writes the configuration `name` with these entries and loads it through
+    // the core; null if the load fails. The caller releases the model.
+    IModel* LoadConfig(const char* name, const std::vector<cal3d::ConfigEntry>& entries)
+    {
+        cal3d::Config config;
+        config.entries = entries;
+        cal3d::Write(name, config);
+        IGeometry* geometry = nullptr;
+        EXPECT_EQ(S_OK, core->CreateObject("cal3d", name, &geometry));
+        return static_cast<IModel*>(geometry);
+    }
+
     IModel* model = nullptr;
 };
 

@@ -2,6 +2,8 @@
 // model moves with the animation.
 #include "skel_model_support.h"
 
+#include "support/point_light.h"
+
 #include <algorithm>
 #include <array>
 #include <string>
@@ -135,12 +137,7 @@ void LightFromAbove(IGraphics* graphics)
     D3DXVECTOR3 eye(0, 9, -9), at(0, 0, 0), up(0, 1, 0);
     ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
     ASSERT_EQ(S_OK, graphics->SetLightning(true, D3DCOLOR_XRGB(40, 40, 40)));
-    D3DLIGHT9 light = {};
-    light.Type = D3DLIGHT_POINT;
-    light.Diffuse = {1, 1, 1, 1};
-    light.Position = {0, 10, 0};
-    light.Range = 100;
-    light.Attenuation0 = 1;
+    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0, 10, 0), 1.0f, 100.0f);
     ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
     ASSERT_EQ(S_OK, graphics->SetStencilShadow(true));
 }
@@ -159,16 +156,31 @@ IModel* LoadShadowModel(ICore* core)
     return model;
 }
 
-using SkinnedShadow = GraphicsTest;
+class SkinnedShadow : public GraphicsTest {
+protected:
+    // The device, the sliding cube's model lit from above, its slide started.
+    void StartSlide()
+    {
+        ASSERT_EQ(S_OK, StartDevice());
+        model = LoadShadowModel(core);
+        ASSERT_NE(nullptr, model);
+        LightFromAbove(graphics);
+        ASSERT_EQ(S_OK, model->AddAnimation(0, 1.0f));
+    }
+
+    void TearDown() override
+    {
+        if (model)
+            model->Release();
+        GraphicsTest::TearDown();
+    }
+
+    IModel* model = nullptr;
+};
 
 TEST_F(SkinnedShadow, TheShadowOfAnAnimatedModelMovesWithIt)
 {
-    ASSERT_EQ(S_OK, StartDevice());
-    IModel* model = LoadShadowModel(core);
-    ASSERT_NE(nullptr, model);
-    LightFromAbove(graphics);
-
-    ASSERT_EQ(S_OK, model->AddAnimation(0, 1.0f));
+    ASSERT_NO_FATAL_FAILURE(StartSlide());
     ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
     Shade left = DarkPixels();
     ASSERT_EQ(S_OK, graphics->UpdateAndRender(3.5f));
@@ -179,7 +191,6 @@ TEST_F(SkinnedShadow, TheShadowOfAnAnimatedModelMovesWithIt)
     // a little more.
     EXPECT_GT(right.centre - left.centre, 100.0f) << left.centre << " -> " << right.centre;
     EXPECT_NEAR(left.count, right.count, left.count / 3 + 1);
-    model->Release();
 }
 
 // A model and its clone on one spot, posed apart in one frame: the clone's
@@ -187,11 +198,7 @@ TEST_F(SkinnedShadow, TheShadowOfAnAnimatedModelMovesWithIt)
 // casts the shadow of its own pose, so both sides of the picture are dark.
 TEST_F(SkinnedShadow, EachCloneCastsTheShadowOfItsOwnPose)
 {
-    ASSERT_EQ(S_OK, StartDevice());
-    IModel* model = LoadShadowModel(core);
-    ASSERT_NE(nullptr, model);
-    LightFromAbove(graphics);
-    ASSERT_EQ(S_OK, model->AddAnimation(0, 1.0f));
+    ASSERT_NO_FATAL_FAILURE(StartSlide());
     ASSERT_EQ(S_OK, graphics->UpdateAndRender(3.5f));
     Shade alone = DarkPixels();
     ASSERT_GT(alone.count, 100);
@@ -206,7 +213,6 @@ TEST_F(SkinnedShadow, EachCloneCastsTheShadowOfItsOwnPose)
     EXPECT_GT(both.left, alone.count / 2) << "the clone's shadow, on the left";
     EXPECT_GT(both.count - both.left, alone.count / 2) << "the model's shadow, on the right";
     clone->Release();
-    model->Release();
 }
 
 // The dark (shadowed or unlit) pixels of the last presented frame.

@@ -262,13 +262,9 @@ TEST_F(SkinningPaths, AChildTurnsInsideItsTurnedParent)
     cal3d::Quat aboutX{skeltest::kQuarter, 0, 0, skeltest::kQuarter};
     cal3d::Write("twist.caf", skeltest::Anim(1, {skeltest::Track(0, {skeltest::Key(0, 0, 0, 0, aboutZ)}),
                                                  skeltest::Track(1, {skeltest::Key(0, 1, 0, 0, aboutX)})}));
-    cal3d::Config config;
-    config.entries = {{"skeleton", "test.csf"}, {"animation", "twist.caf"}, {"mesh", "test.cmf"},
-                      {"material", "test.crf"}};
-    cal3d::Write("twist.cfg", config);
-    IGeometry* geometry = nullptr;
-    ASSERT_EQ(S_OK, core->CreateObject("cal3d", "twist.cfg", &geometry));
-    IModel* twisted = static_cast<IModel*>(geometry);
+    IModel* twisted = LoadConfig("twist.cfg", {{"skeleton", "test.csf"}, {"animation", "twist.caf"},
+                                               {"mesh", "test.cmf"}, {"material", "test.crf"}});
+    ASSERT_NE(nullptr, twisted);
     ASSERT_EQ(S_OK, twisted->AddAnimation(0, 1.0f));
     ASSERT_EQ(S_OK, twisted->Update(0.1f));
     EXPECT_THAT(Skinned(twisted, 2), Near(0, -1, -1));

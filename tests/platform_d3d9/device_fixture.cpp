@@ -1,5 +1,7 @@
 #include "device_fixture.h"
 
+#include "support/present_parameters.h"
+
 namespace {
 
 HWND CreateTestWindow()
@@ -29,16 +31,7 @@ void DeviceTest::SetUp()
     ASSERT_NE(window, nullptr);
     d3d = Direct3DCreate9(31);
     ASSERT_NE(d3d, nullptr);
-    params.BackBufferWidth = kSize;
-    params.BackBufferHeight = kSize;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.BackBufferCount = 1;
-    params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    params.hDeviceWindow = window;
-    params.Windowed = TRUE;
-    params.EnableAutoDepthStencil = TRUE;
-    params.AutoDepthStencilFormat = D3DFMT_D24S8;
-    params.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    params = WindowedPresentParameters(window, kSize, kSize, true);
     ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
                                 D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_PUREDEVICE, &params, &device),
               D3D_OK);

@@ -3,6 +3,8 @@
 // they match, as Direct3D 9 does.
 #include "device_fixture.h"
 
+#include "support/present_parameters.h"
+
 namespace {
 
 struct Shown {
@@ -21,13 +23,7 @@ Shown PresentHalves(int clientWidth, int clientHeight)
     EXPECT_NE(window, nullptr);
     ShowWindow(window, SW_SHOW);
     IDirect3D9* d3d = Direct3DCreate9(31);
-    D3DPRESENT_PARAMETERS params = {};
-    params.BackBufferWidth = params.BackBufferHeight = 64;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    params.hDeviceWindow = window;
-    params.Windowed = TRUE;
-    params.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    D3DPRESENT_PARAMETERS params = WindowedPresentParameters(window, 64, 64, false);
     IDirect3DDevice9* device = nullptr;
     EXPECT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                 &params, &device),

@@ -2,6 +2,8 @@
 // texture and diffuse colour, checked on rendered pixels.
 #include "device_fixture.h"
 
+#include "support/file_bytes.h"
+
 #include <d3dx9.h>
 
 #include <stdio.h>
@@ -161,10 +163,8 @@ TEST_F(TextureTest, SizesRoundUpToPowersOfTwoWithAFullMipChain)
 
 TEST_F(TextureTest, MissingOrUnreadableFilesFailWithANegativeCode)
 {
-    FILE* f = fopen("garbage.tga", "wb");
-    ASSERT_NE(f, nullptr);
-    fputs("not an image at all", f);
-    fclose(f);
+    const char garbage[] = "not an image at all";
+    ASSERT_TRUE(WriteFileBytes("garbage.tga", garbage, sizeof garbage - 1));
     for (const char* path : {"no/such/file.tga", "garbage.tga"}) {
         IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
         HRESULT hr = Load(path, &texture);

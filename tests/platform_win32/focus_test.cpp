@@ -27,39 +27,25 @@ TEST_F(FocusTest, ShownWindowIsTheForegroundWindowWithoutADisplay)
 
 TEST_F(FocusTest, FocusLossAndGainArriveAsActivateApp)
 {
-    std::vector<ReceivedMessage> lost = After(QLTestWindowEvent::FocusLost);
-    ASSERT_EQ(lost.size(), 1u);
-    EXPECT_EQ(lost[0].message, (UINT)WM_ACTIVATEAPP);
-    EXPECT_EQ(lost[0].wParam, (WPARAM)FALSE);
+    EXPECT_EQ(Sequence(After(QLTestWindowEvent::FocusLost)), (MessageSequence{{WM_ACTIVATEAPP, FALSE}}));
     EXPECT_EQ(GetForegroundWindow(), nullptr);
     EXPECT_TRUE(After(QLTestWindowEvent::FocusLost).empty()) << "no second deactivation";
 
-    std::vector<ReceivedMessage> gained = After(QLTestWindowEvent::FocusGained);
-    ASSERT_EQ(gained.size(), 1u);
-    EXPECT_EQ(gained[0].message, (UINT)WM_ACTIVATEAPP);
-    EXPECT_EQ(gained[0].wParam, (WPARAM)TRUE);
+    EXPECT_EQ(Sequence(After(QLTestWindowEvent::FocusGained)), (MessageSequence{{WM_ACTIVATEAPP, TRUE}}));
     EXPECT_EQ(GetForegroundWindow(), window);
 }
 
 TEST_F(FocusTest, MinimiseAndRestoreArriveAsSizeAndActivation)
 {
-    std::vector<ReceivedMessage> minimised = After(QLTestWindowEvent::Minimized);
-    ASSERT_EQ(minimised.size(), 2u);
-    EXPECT_EQ(minimised[0].message, (UINT)WM_SIZE);
-    EXPECT_EQ(minimised[0].wParam, (WPARAM)SIZE_MINIMIZED);
-    EXPECT_EQ(minimised[1].message, (UINT)WM_ACTIVATEAPP);
-    EXPECT_EQ(minimised[1].wParam, (WPARAM)FALSE);
+    EXPECT_EQ(Sequence(After(QLTestWindowEvent::Minimized)),
+              (MessageSequence{{WM_SIZE, SIZE_MINIMIZED}, {WM_ACTIVATEAPP, FALSE}}));
     EXPECT_EQ(GetForegroundWindow(), nullptr);
     RECT client;
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, 0) << "a minimised window has no client area";
 
     std::vector<ReceivedMessage> restored = After(QLTestWindowEvent::Restored);
-    ASSERT_EQ(restored.size(), 2u);
-    EXPECT_EQ(restored[0].message, (UINT)WM_ACTIVATEAPP);
-    EXPECT_EQ(restored[0].wParam, (WPARAM)TRUE);
-    EXPECT_EQ(restored[1].message, (UINT)WM_SIZE);
-    EXPECT_EQ(restored[1].wParam, (WPARAM)SIZE_RESTORED);
+    ASSERT_EQ(Sequence(restored), (MessageSequence{{WM_ACTIVATEAPP, TRUE}, {WM_SIZE, SIZE_RESTORED}}));
     EXPECT_EQ(LOWORD(restored[1].lParam), 640);
     EXPECT_EQ(HIWORD(restored[1].lParam), 480);
     EXPECT_EQ(GetForegroundWindow(), window);

@@ -1,5 +1,5 @@
 // The message queue: the close sequence, posted messages and blocking.
-#include "window_test_support.h"
+#include "recording_window_fixture.h"
 
 #include <qlplatform_test.h>
 
@@ -7,25 +7,7 @@
 
 namespace {
 
-class MessageTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        window = CreateTestWindow(640, 480);
-        ASSERT_NE(window, nullptr);
-        DrainMessages();
-        ReceivedMessages().clear();
-    }
-    void TearDown() override
-    {
-        if (IsWindow(window))
-            DestroyWindow(window);
-        // Takes the WM_QUIT of the destruction, so no test sees another's.
-        DrainMessages();
-        ReceivedMessages().clear();
-    }
-    HWND window = nullptr;
-};
+using MessageTest = RecordingWindowTest;
 
 TEST_F(MessageTest, ClosingDestroysTheWindowAndEndsTheLoop)
 {

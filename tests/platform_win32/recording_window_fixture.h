@@ -6,7 +6,19 @@
 #include <gtest/gtest.h>
 #include <qlplatform_test.h>
 
+#include <utility>
 #include <vector>
+
+// Messages with their wParam, to compare a whole sequence at once.
+using MessageSequence = std::vector<std::pair<UINT, WPARAM>>;
+
+inline MessageSequence Sequence(const std::vector<ReceivedMessage>& received)
+{
+    MessageSequence sequence;
+    for (const ReceivedMessage& message : received)
+        sequence.emplace_back(message.message, message.wParam);
+    return sequence;
+}
 
 class RecordingWindowTest : public ::testing::Test {
 protected:
@@ -19,7 +31,10 @@ protected:
     }
     void TearDown() override
     {
-        DestroyWindow(window);
+        // A test may have closed the window itself.
+        if (IsWindow(window))
+            DestroyWindow(window);
+        // Takes the WM_QUIT of the destruction, so no test sees another's.
         DrainMessages();
         ReceivedMessages().clear();
     }

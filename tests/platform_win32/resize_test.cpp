@@ -4,11 +4,9 @@
 // side: only the end of a drag gives the back buffer the client size.
 #include "recording_window_fixture.h"
 
-#include "core/icore.h"
-#include "graphics/igraphics.h"
+#include "graphics/graphics_fixture.h"
 
 #include <qlplatform_test.h>
-#include "support/engine_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -104,32 +102,26 @@ TEST_F(ResizeTest, NoResizeGoesBelowTheSmallestTrackingSize)
 // The engine's window and device: the back buffer takes the client size when
 // a user's drag ends (and at full screen and back), and keeps its size
 // through every other resize, which Present stretches.
-class EngineResizeTest : public ::testing::Test {
+class EngineResizeTest : public GraphicsTest {
 protected:
     void SetUp() override
     {
         cursorCount = ShowCursor(TRUE) - 1;
         ShowCursor(FALSE);
-        ASSERT_EQ(S_OK, CreateCore(&core));
-        ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 800, 600));
-        ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
-        ScreenMode mode = {1, 800, 600, 16, 24, 8};
-        ASSERT_EQ(S_OK, graphics->SetScreenMode(&mode));
+        ASSERT_NO_FATAL_FAILURE(GraphicsTest::SetUp());
+        ASSERT_EQ(S_OK, StartDevice());
         ASSERT_EQ(S_OK, graphics->UpdateScreenMode());
         ASSERT_EQ(S_OK, core->Update());
     }
     void TearDown() override
     {
-        if (graphics)
-            graphics->Release();
-        EndCore(core);
+        GraphicsTest::TearDown();
         // Every screen-mode update shows the cursor once more: leave the
         // process's display counter as it was for the suites after this one.
         int count = ShowCursor(TRUE);
         while (count > cursorCount)
             count = ShowCursor(FALSE);
     }
-    HWND Window() const { return static_cast<QLCore*>(core)->Window(); }
     ScreenMode Mode()
     {
         ScreenMode mode = {};
@@ -142,8 +134,6 @@ protected:
         ASSERT_EQ(S_OK, core->Update());
     }
 
-    ICore* core = nullptr;
-    IGraphics* graphics = nullptr;
     int cursorCount = 0;
 };
 

@@ -6,6 +6,8 @@
 #include "graphics/qlgraphres.h"
 #include "input/iinput.h"
 
+#include "support/point_light.h"
+
 #include <stdlib.h>
 #include <string.h>
 
@@ -81,12 +83,7 @@ TEST_F(EngineOnSdk, FramesRenderInBothLayouts)
     D3DXVECTOR3 eye(0, 5, -10), at(0, 0, 0), up(0, 1, 0);
     ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
     ASSERT_EQ(S_OK, graphics->SetLightning(true, D3DCOLOR_XRGB(40, 40, 40)));
-    D3DLIGHT9 light = {};
-    light.Type = D3DLIGHT_POINT;
-    light.Diffuse = {1, 1, 1, 1};
-    light.Position = {0, 10, 0};
-    light.Range = 100;
-    light.Attenuation0 = 1;
+    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0, 10, 0), 1.0f, 100.0f);
     ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
     for (bool stencil : {false, true}) {
         SCOPED_TRACE(stencil ? "stencil shadows" : "standard lighting");

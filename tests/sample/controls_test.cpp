@@ -8,7 +8,9 @@
 #include "graphics/igraphics.h"
 #include "input/iinput.h"
 
-#include "qlobject.h"
+#include "support/engine_test_support.h"
+#include "support/stub_model.h"
+
 #include <qlplatform_test.h>
 
 #include <gtest/gtest.h>
@@ -38,25 +40,14 @@ float Length(const D3DXVECTOR3& v)
 }
 
 // A skinned model's side of the controls: the animations asked for.
-class RecordingModel final : public RefCounted<RecordingModel, IModel> {
+class RecordingModel final : public StubModel<RecordingModel> {
 public:
     QL_TYPE_NAME("RecordingModel")
-    HRESULT Clone(IGeometry**) override { return E_FAIL; }
-    HRESULT Update(float) override { return S_OK; }
-    HRESULT Render() override { return S_OK; }
-    HRESULT SendCommand(uint32_t, uint32_t) override { return S_FALSE; }
-    HRESULT GetCreationParams(EngineString*, EngineString*) override { return E_FAIL; }
-    HRESULT GetBoundingBox(D3DXVECTOR3*, D3DXVECTOR3*) override { return E_FAIL; }
-    bool IsModel() override { return true; }
     HRESULT AddAnimation(uint32_t animation, float weight) override
     {
         started.emplace_back(animation, weight);
         return S_OK;
     }
-    bool IsAnimationActive(uint32_t) override { return false; }
-    HRESULT SetMatrix(D3DXMATRIX) override { return S_OK; }
-    HRESULT GetMatrix(D3DXMATRIX*) override { return E_FAIL; }
-    HRESULT GetShadowInfos(ShadowInfos*) override { return E_FAIL; }
 
     std::vector<std::pair<uint32_t, float>> started;
 };
@@ -85,18 +76,11 @@ protected:
     {
         QLTest_ClearFailures();
         SampleClock = Timer;
-        HWND window = static_cast<QLCore*>(core)->Window();
         if (input)
             input->Release();
         if (graphics)
             graphics->Release();
-        core->Release();
-        // Each test's core needs its window and class anew.
-        DestroyWindow(window);
-        UnregisterClassA("Quarlight", nullptr);
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        EndCore(core);
     }
 
     // One processing step at `now`, with the help text as the main loop starts it.

@@ -65,10 +65,7 @@ TEST_F(Font3DTest, TextIsPlacedInTheWorld)
     // x +-40 and y 0..20 at 100 units under a 45-degree, 4:3 projection.
     InkBox box = FindInk(frame);
     ASSERT_FALSE(box.Empty());
-    EXPECT_GE(box.left, 107);
-    EXPECT_LE(box.right, 693);
-    EXPECT_GE(box.top, 152);
-    EXPECT_LE(box.bottom, 302);
+    EXPECT_TRUE(box.Within(107, 152, 693, 302)) << box.Describe();
     EXPECT_GT(box.Width(), 500) << "four glyphs across";
     EXPECT_EQ(0u, font->Queued3D());
 }

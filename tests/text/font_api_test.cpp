@@ -3,6 +3,7 @@
 #include "font_fixture.h"
 
 #include "support/allocation_failure.h"
+#include "support/error_record.h"
 
 #include <math.h>
 #include <unistd.h>
@@ -63,14 +64,11 @@ TEST_F(FontTest, AFontLeftAliveIsReleasedWithTheGraphicsManager)
 {
     // The shutdown of an application that forgot its font: the core is
     // released until destroyed, which takes the manager and the font with it.
-    HWND window = static_cast<QLCore*>(core)->Window();
     graphics->Release();
-    while (core->Release() != 0) {
-    }
+    EndCore(core);
     graphics = nullptr;
     core = nullptr;
     font = nullptr;
-    DestroyWindow(window);
     std::string log = NewLog();
     EXPECT_NE(std::string::npos, log.find("1 geometrie(s) still alive"));
     EXPECT_NE(std::string::npos, log.find("Font '" + FontTexturePath() + "' Destroyed"));
@@ -181,11 +179,9 @@ TEST_F(FontTest, RefusedTextsQueueNothing)
         {"3D zero up", [=](Font* f) { return f->AddText3D("H", 0xFFFFFFFF, 0, 1, at, right, zero); }},
     };
     for (const Refusal& refusal : refusals) {
-        size_t before = ReadLog().size();
-        EXPECT_EQ(QLE_SUBFUNCTION, refusal.call(font)) << refusal.name;
-        std::string added = ReadLog().substr(before);
-        EXPECT_NE(std::string::npos, added.find("[Font::UpdateAndRender()] Error : \"Called function return "
-                                                "E_INVALIDARG (0x80070057), Msg : 'Invalid Call/Param'"))
+        std::string added = LogAppendedBy([&] { EXPECT_EQ(QLE_SUBFUNCTION, refusal.call(font)) << refusal.name; });
+        EXPECT_NE(std::string::npos,
+                  added.find(ErrorRecord("Font::UpdateAndRender()", E_INVALIDARG, "Invalid Call/Param")))
             << refusal.name;
         EXPECT_EQ(0u, font->Queued2D()) << refusal.name;
         EXPECT_EQ(0u, font->Queued3D()) << refusal.name;

@@ -41,6 +41,16 @@ struct InkBox {
     bool Empty() const { return count == 0; }
     int Width() const { return right - left + 1; }
     int Height() const { return bottom - top + 1; }
+    // Whether the ink lies inside the rectangle, edges included.
+    bool Within(int minLeft, int minTop, int maxRight, int maxBottom) const
+    {
+        return left >= minLeft && top >= minTop && right <= maxRight && bottom <= maxBottom;
+    }
+    std::string Describe() const
+    {
+        return "ink from (" + std::to_string(left) + ", " + std::to_string(top) + ") to (" + std::to_string(right) +
+               ", " + std::to_string(bottom) + ")";
+    }
 };
 
 inline InkBox FindInk(const Picture& picture, int x0, int y0, int x1, int y1)

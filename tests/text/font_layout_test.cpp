@@ -16,14 +16,8 @@ TEST_F(FontTest, LineFeedStartsTheNextLineOnePointOneSizesDown)
     InkBox b = FindInk(frame, 0, 27, 800, 600);
     ASSERT_FALSE(a.Empty());
     ASSERT_FALSE(b.Empty());
-    EXPECT_GE(a.left, 10);
-    EXPECT_LE(a.right, 25);
-    EXPECT_GE(a.top, 10);
-    EXPECT_LE(a.bottom, 25);
-    EXPECT_GE(b.left, 10);
-    EXPECT_LE(b.right, 25);
-    EXPECT_GE(b.top, 28);
-    EXPECT_LE(b.bottom, 43);
+    EXPECT_TRUE(a.Within(10, 10, 25, 25)) << a.Describe();
+    EXPECT_TRUE(b.Within(10, 28, 25, 43)) << b.Describe();
     // Both capitals sit at the same height in their cells: their tops are a
     // line spacing apart, not one size.
     EXPECT_NEAR(17.6, b.top - a.top, 1.0);
@@ -44,10 +38,7 @@ TEST_F(FontTest, GlyphsAdvanceOneSizeAlongTheDirection)
     Picture frame = DrawFrame();
     InkBox all = FindInk(frame);
     ASSERT_FALSE(all.Empty());
-    EXPECT_GE(all.left, 280);
-    EXPECT_LE(all.right, 299);
-    EXPECT_GE(all.top, 100);
-    EXPECT_LE(all.bottom, 159);
+    EXPECT_TRUE(all.Within(280, 100, 299, 159)) << all.Describe();
     for (int glyph = 0; glyph < 3; ++glyph)
         EXPECT_FALSE(FindInk(frame, 280, 100 + 20 * glyph, 300, 120 + 20 * glyph).Empty()) << "glyph " << glyph;
 }
@@ -87,10 +78,7 @@ TEST_F(FontTest, ScaledTextsFollowTheBackBuffer)
         int size = (int)(0.1f * (float)c.height), x = c.width / 2, y = c.height / 4;
         InkBox box = FindInk(frame);
         ASSERT_FALSE(box.Empty()) << c.width;
-        EXPECT_GE(box.left, x) << c.width;
-        EXPECT_LT(box.right, x + size) << c.width;
-        EXPECT_GE(box.top, y) << c.width;
-        EXPECT_LT(box.bottom, y + size) << c.width;
+        EXPECT_TRUE(box.Within(x, y, x + size - 1, y + size - 1)) << c.width << ": " << box.Describe();
         EXPECT_GT(box.Width(), size / 2) << c.width;
         inkHeight[i] = box.Height();
     }
@@ -143,10 +131,9 @@ TEST_F(FontTest, AFailedLockEndsTheFrameAndKeepsTheQueue)
     QLTest_FailCall("IDirect3DVertexBuffer9::Lock", D3DERR_INVALIDCALL);
     EXPECT_EQ(E_FAIL, graphics->UpdateAndRender(0.01f));
     std::string log = NewLog();
-    EXPECT_NE(std::string::npos, log.find("[VB::Lock()] Error : \"Called function return D3DERR_INVALIDCALL"));
+    EXPECT_NE(std::string::npos, log.find(ErrorRecord("VB::Lock()", D3DERR_INVALIDCALL)));
     EXPECT_NE(std::string::npos,
-              log.find("[Font::Render()] Error : \"Called function return QLE_SUBFUNCTION (0x87654321), Msg : "
-                       "'Too many chars for the VB'\"\nAt "));
+              log.find(ErrorRecord("Font::Render()", QLE_SUBFUNCTION, "Too many chars for the VB") + "\nAt "));
     EXPECT_NE(std::string::npos, log.find("See : \"font\""));
     EXPECT_NE(std::string::npos, log.find("Rendering failed"));
     EXPECT_EQ(1u, font->Queued2D());

@@ -18,7 +18,6 @@ HRESULT QuadModel::Create(IGraphics* graphics, float left, float bottom, float r
     if (!model)
         return E_OUTOFMEMORY;
     model->AddRef();
-    D3DXMatrixIdentity(&model->world);
     HRESULT result = graphics->CreateVB(D3DFVF_XYZ | D3DFVF_DIFFUSE, 6, false, &model->vertices);
     void* data = nullptr;
     D3DXVECTOR3* positions = nullptr;

@@ -1,6 +1,8 @@
-// libFuzzer entry: the input is written to a file of its own and read back
-// through the reader and the processor side of the scene loader.
-#include "scene3ds_exercise.h"
+// libFuzzer entry of the 3DS targets: the input is written to a file of its
+// own and handed to the target's exercise, which the build names:
+// QL_FUZZ_TARGET (the file's prefix), QL_FUZZ_EXERCISE (a function taking
+// the file's path) and QL_FUZZ_HEADER (where it is declared).
+#include QL_FUZZ_HEADER
 
 #include <stddef.h>
 #include <stdint.h>
@@ -13,7 +15,7 @@ namespace {
 std::string InputPath()
 {
     const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    return std::string(dir) + "/scene3ds-fuzz-" + std::to_string(getpid()) + ".3ds";
+    return std::string(dir) + "/" QL_FUZZ_TARGET "-fuzz-" + std::to_string(getpid()) + ".3ds";
 }
 
 }  // namespace
@@ -26,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     fwrite(data, 1, size, file);
     fclose(file);
-    ExerciseSceneLoad(path.c_str());
+    QL_FUZZ_EXERCISE(path.c_str());
     remove(path.c_str());
     return 0;
 }
