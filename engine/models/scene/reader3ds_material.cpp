@@ -176,30 +176,12 @@ uint32_t CountMaterials(SceneDatabase* database)
 
 void FetchMaterial(SceneDatabase* database, uint32_t index, MaterialRecord** out)
 {
-    if (!database || !out) {
-        PushReaderError(ERR_INVALID_ARG);
+    if (!DatabaseReadyToFetch(database, out, true))
         return;
-    }
-    if (ReaderErrorPending)
-        return;
-    if (!database->root) {
-        PushReaderError(ERR_INVALID_DATABASE);
-        return;
-    }
-    uint32_t root = database->root->id;
-    if (root != 0x3DAA && root != 0x4D4D && root != 0xC23D) {
-        PushReaderError(ERR_WRONG_DATABASE);
-        return;
-    }
     if (!UpdateMaterialIndex(database) || index >= database->materialCount)
         return;
-    if (!*out) {
-        *out = (MaterialRecord*)malloc(sizeof(MaterialRecord));
-        if (!*out) {
-            PushReaderError(ERR_NO_MEM);
-            return;
-        }
-    }
+    if (!ProvideRecord(out))
+        return;
     MaterialRecord* material = *out;
     ResetMaterial(material);
     ChunkNode* entry = database->materials[index].node;
@@ -217,10 +199,5 @@ void FetchMaterial(SceneDatabase* database, uint32_t index, MaterialRecord** out
 
 void FreeMaterialRecord(MaterialRecord** record)
 {
-    if (!record) {
-        PushReaderError(ERR_INVALID_ARG);
-        return;
-    }
-    free(*record);
-    *record = nullptr;
+    FreeRecord<MaterialRecord>(record, nullptr);
 }
