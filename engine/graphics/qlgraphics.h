@@ -76,6 +76,7 @@ private:
     HRESULT DrawFrame(float elapsedSeconds);
     HRESULT DrawStandardLayout(float elapsedSeconds);
     HRESULT DrawStencilShadowLayout(float elapsedSeconds);
+    HRESULT UpdateAndDrawModels(float elapsedSeconds);
     HRESULT DrawOverlays();
     void DisableDeviceLights();
     HRESULT GrowShadowBuffer(uint32_t vertexCount);
