@@ -1,5 +1,7 @@
 #include "modelscene.h"
 
+#include "graphics/geometryfactory.h"
+
 #include "qltrace.h"
 
 #include <new>
@@ -15,21 +17,6 @@ bool validationPending = true;
 ModelSceneMeta::ModelSceneMeta()
 {
     D3DXMatrixIdentity(&initialMatrix);
-}
-
-LONG ModelSceneMeta::AddRef()
-{
-    return ++refCount;
-}
-
-LONG ModelSceneMeta::Release()
-{
-    if (refCount == 0)
-        return 0;
-    if (--refCount > 0)
-        return refCount;
-    delete this;
-    return 0;
 }
 
 ModelSceneMeta::~ModelSceneMeta()
@@ -51,20 +38,8 @@ HRESULT CreateModelScene(const EngineString& type, const EngineString& command, 
                          IGeometry** out)
 {
     TraceContext trace("CreateModelScene()");
-    QL_REQUIRE_ARG(trace, out);
-    QL_TRY(trace, "Unsupported Type", type == "3ds" || type == "d3map" ? S_OK : E_FAIL);
-    ModelScene* model = new (std::nothrow) ModelScene();
-    *out = model;
-    QL_REQUIRE_MEMORY(trace, model);
-    model->AddRef();
-    HRESULT result = model->Init(type, command, graphics);
-    if (FAILED(result)) {
-        // Init took no graphics reference: the caller's stays the caller's.
-        model->Release();
-        *out = nullptr;
-        return result;
-    }
-    return S_OK;
+    return CreateGeometry<ModelScene>(trace, QL_HERE, type == "3ds" || type == "d3map", out,
+                                      [&](ModelScene& model) { return model.Init(type, command, graphics); });
 }
 
 ModelScene::ModelScene()
@@ -106,23 +81,19 @@ HRESULT ModelScene::Clone(IGeometry** out)
     TraceContext trace(this, "Clone()");
     QL_REQUIRE_ARG(trace, out);
     *out = nullptr;
-    ModelScene* copy = new (std::nothrow) ModelScene();
+    Owned<ModelScene> copy = MakeOwned<ModelScene>();
     QL_REQUIRE_MEMORY(trace, copy);
-    copy->AddRef();
     copy->world = world;
     if (graphics) {
         // An unregistered clone would never be drawn: fail instead.
-        if (FAILED(graphics->AddGeometry(copy))) {
-            copy->Release();
-            QL_TRY(trace, "-", E_FAIL);
-        }
+        QL_TRY(trace, "-", SUCCEEDED(graphics->AddGeometry(copy.Get())) ? S_OK : E_FAIL);
         copy->graphics = graphics;
         graphics->AddRef();
     }
     copy->meta = meta;
     if (meta)
         meta->AddRef();
-    *out = copy;
+    *out = copy.Detach();
     return S_OK;
 }
 

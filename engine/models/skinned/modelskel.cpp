@@ -2,6 +2,7 @@
 // object its clones share. The animation update lives in modelskelanim.cpp.
 #include "modelskel.h"
 
+#include "graphics/geometryfactory.h"
 #include "graphics/qlgraphres.h"
 #include "qltrace.h"
 
@@ -31,39 +32,15 @@ ModelSkelMeta::~ModelSkelMeta()
             textures[t]->Release();
 }
 
-LONG ModelSkelMeta::AddRef()
-{
-    return ++refCount;
-}
-
-LONG ModelSkelMeta::Release()
-{
-    if (refCount == 0)
-        return 0;
-    if (--refCount == 0) {
-        delete this;
-        return 0;
-    }
-    return refCount;
-}
-
 HRESULT CreateModelSkel(const EngineString& type, const EngineString& command, IGraphics* graphics,
                         IGeometry** out)
 {
     TraceContext trace("CreateModelSkel()");
-    QL_REQUIRE_ARG(trace, out);
-    *out = nullptr;
-    QL_TRY(trace, "Unsupported Type", type == "cal3d" || type == "md5" ? S_OK : E_FAIL);
-    ModelSkel* model = new (std::nothrow) ModelSkel();
-    QL_REQUIRE_MEMORY(trace, model);
-    model->AddRef();
-    HRESULT result = model->Init(type, command, graphics);
-    if (FAILED(result)) {
-        model->Release();
-        return result;
-    }
-    *out = model;
-    return S_OK;
+    // Unlike the other factories, a refused type clears *out too.
+    if (out)
+        *out = nullptr;
+    return CreateGeometry<ModelSkel>(trace, QL_HERE, type == "cal3d" || type == "md5", out,
+                                     [&](ModelSkel& model) { return model.Init(type, command, graphics); });
 }
 
 ModelSkel::ModelSkel()
@@ -113,27 +90,19 @@ HRESULT ModelSkel::Clone(IGeometry** out)
     TraceContext trace(this, "Clone()");
     QL_REQUIRE_ARG(trace, out);
     *out = nullptr;
-    ModelSkel* clone = new (std::nothrow) ModelSkel();
+    Owned<ModelSkel> clone = MakeOwned<ModelSkel>();
     QL_REQUIRE_MEMORY(trace, clone);
-    clone->AddRef();
     clone->world = world;
     clone->boxMinimum = boxMinimum;
     clone->boxMaximum = boxMaximum;
-    HRESULT created = graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, meta->data.vertices.Count(), true,
-                                         &clone->ownVertexBuffer);
-    if (FAILED(created)) {
-        clone->Release();
-        QL_TRY(trace, "-", created);
-    }
-    if (FAILED(graphics->AddGeometry(clone))) {
-        clone->Release();
-        QL_TRY(trace, "-", E_FAIL);
-    }
+    QL_TRY(trace, "-",
+           graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, meta->data.vertices.Count(), true, &clone->ownVertexBuffer));
+    QL_TRY(trace, "-", SUCCEEDED(graphics->AddGeometry(clone.Get())) ? S_OK : E_FAIL);
     clone->graphics = graphics;
     graphics->AddRef();
     clone->meta = meta;
     meta->AddRef();
-    *out = clone;
+    *out = clone.Detach();
     return S_OK;
 }
 
