@@ -289,6 +289,17 @@ HRESULT Texture::Active(DWORD stage)
     return S_OK;
 }
 
+void ReleaseModelResources(VB* vertices, IB* indices, Texture* const* textures, uint32_t textureCount)
+{
+    if (vertices)
+        vertices->Release();
+    if (indices)
+        indices->Release();
+    for (uint32_t i = 0; i < textureCount; i++)
+        if (textures[i])
+            textures[i]->Release();
+}
+
 HRESULT QLGraphics::CreateVB(DWORD fvf, uint32_t count, bool dynamic, VB** out)
 {
     TraceContext trace(this, "CreateVB()");

@@ -127,3 +127,7 @@ private:
     QLGraphics* graphics;
     IDirect3DTexture9* texture = nullptr;
 };
+
+// Releases what a model's shared data holds: its two buffers and one texture
+// per material, any of them null where there is none.
+void ReleaseModelResources(VB* vertices, IB* indices, Texture* const* textures, uint32_t textureCount);

@@ -3,6 +3,7 @@
 #include "modelskel.h"
 
 #include "graphics/geometryfactory.h"
+#include "graphics/modeldraw.h"
 #include "graphics/qlgraphres.h"
 #include "qltrace.h"
 
@@ -23,13 +24,7 @@ ModelSkelMeta::~ModelSkelMeta()
 {
     TraceContext trace("ModelSkelMeta::Destructor()");
     QL_LOG(trace, TraceInfo, "ModelSkelMeta '" + data.file + "' Destroyed");
-    if (vertexBuffer)
-        vertexBuffer->Release();
-    if (indexBuffer)
-        indexBuffer->Release();
-    for (uint32_t t = 0; t < textures.Count(); ++t)
-        if (textures[t])
-            textures[t]->Release();
+    ReleaseModelResources(vertexBuffer, indexBuffer, textures.Data(), textures.Count());
 }
 
 HRESULT CreateModelSkel(const EngineString& type, const EngineString& command, IGraphics* graphics,
@@ -109,36 +104,17 @@ HRESULT ModelSkel::Clone(IGeometry** out)
 HRESULT ModelSkel::Render()
 {
     TraceContext trace(this, "Render()");
-    IDirect3DDevice9* device = graphics ? graphics->GetDevice() : nullptr;
-    QL_TRY(trace, "IGraphics return NULL d3dDev", device ? S_OK : E_FAIL);
-    device->SetTransform(D3DTS_WORLD, &world);
-    QL_TRY(trace, "-", VertexBuffer()->Active(0));
-    QL_TRY(trace, "-", meta->indexBuffer->Active());
-
-    for (uint32_t m = 0; m < meta->data.materials.Count(); ++m) {
-        const SkelMaterial& material = meta->data.materials[m];
-        if (material.indexCount == 0)
-            continue;
-        device->SetMaterial(reinterpret_cast<const D3DMATERIAL9*>(&material.material));
-        Texture* texture = m < meta->textures.Count() ? meta->textures[m] : nullptr;
-        if (texture)
-            QL_TRY(trace, "-", texture->Active(0));
-        else
-            graphics->ClearTexture(0);
-        if (validateOnce) {
-            validateOnce = false;
-            DWORD passes = 0;
-            QL_CHECK(trace, "IDirect3DDevice9::ValidateDevice() failed", device->ValidateDevice(&passes));
-            if (passes != 1)
-                QL_LOG(trace, TraceWarning,
-                       EngineString("This device seem to require ") + (uint32_t)passes +
-                           " passes for this model's rendering");
-        }
-        QL_TRY(trace, "IDirect3DDevice9::DrawIndexedPrimitive() failed",
-               device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, material.firstVertex, material.vertexCount,
-                                            material.startIndex, material.indexCount / 3));
-    }
-    return S_OK;
+    return DrawModel(trace, QL_HERE, graphics, world, VertexBuffer(), meta->indexBuffer,
+                     meta->data.materials.Count(), validateOnce, [&](uint32_t m) {
+                         const SkelMaterial& material = meta->data.materials[m];
+                         Texture* texture = m < meta->textures.Count() ? meta->textures[m] : nullptr;
+                         return MaterialDraw{reinterpret_cast<const D3DMATERIAL9*>(&material.material),
+                                             texture,
+                                             material.firstVertex,
+                                             material.vertexCount,
+                                             material.startIndex,
+                                             material.indexCount};
+                     });
 }
 
 static_assert(sizeof(SkelSurface) == sizeof(D3DMATERIAL9), "a material is drawn as read");
