@@ -132,10 +132,7 @@ HRESULT QLGraphics::SetStencilShadow(bool enable)
             QL_TRY(trace, "-", SetLightning(true, 0));
         }
     } else {
-        if (shadowVB) {
-            shadowVB->Release();
-            shadowVB = nullptr;
-        }
+        shadowVB.Reset();
         // The light passes used device light 0 for every slot: leave only
         // what the standard layout enables again each frame.
         DisableDeviceLights();

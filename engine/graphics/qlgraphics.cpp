@@ -319,10 +319,7 @@ QLGraphics::~QLGraphics()
     }
     if (inFrame && device)
         device->EndScene();
-    if (shadowVB) {
-        shadowVB->Release();
-        shadowVB = nullptr;
-    }
+    shadowVB.Reset();  // before the leftover report, which would count it
     if (device) {
         for (DWORD stage = 0; stage < caps.MaxSimultaneousTextures; ++stage)
             device->SetTexture(stage, nullptr);

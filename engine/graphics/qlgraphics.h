@@ -5,6 +5,7 @@
 #include "qlgraphres.h"
 
 #include "enginelist.h"
+#include "owned.h"
 #include "qlobject.h"
 
 #include <d3d9.h>
@@ -101,7 +102,7 @@ private:
     bool stencilShadow = false;
     D3DCOLOR ambient = 0;
     LightSlot lights[MAXACTIVELIGHTS] = {};
-    VB* shadowVB = nullptr;
+    Owned<VB> shadowVB;
     bool creatingShadowVB = false;
     ShadowVolumeOptions shadowOptions;
     D3DXVECTOR3 eye{0.0f, 0.0f, -1.0f};

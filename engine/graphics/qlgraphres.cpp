@@ -325,12 +325,8 @@ HRESULT QLGraphics::CreateVB(DWORD fvf, uint32_t count, bool dynamic, VB** out)
 HRESULT QLGraphics::GrowShadowBuffer(uint32_t vertexCount)
 {
     TraceContext trace(this, "CreateVB()");
-    if (shadowVB) {
-        shadowVB->Release();
-        shadowVB = nullptr;
-    }
     creatingShadowVB = true;
-    HRESULT result = CreateVB(D3DFVF_XYZ, vertexCount, true, &shadowVB);
+    HRESULT result = CreateVB(D3DFVF_XYZ, vertexCount, true, shadowVB.Receive());
     creatingShadowVB = false;
     QL_TRY(trace, "-", result);
     return S_OK;
