@@ -58,20 +58,6 @@ EngineString Corner(const char* name, const D3DXVECTOR3& v)
     return text;
 }
 
-// Locks a buffer, lets `fill` write the device data and the kept copy beside
-// it, and unlocks it.
-template <typename Kept, typename Buffer, typename Fill>
-HRESULT Refill(Buffer* buffer, Fill fill)
-{
-    void* data = nullptr;
-    Kept* kept = nullptr;
-    HRESULT result = buffer->Lock(&data, &kept);
-    if (FAILED(result))
-        return result;
-    fill(data, kept);
-    return buffer->Unlock();
-}
-
 // Fills the device buffers and the kept copies; the index buffer's unlock
 // builds the shadow connectivity. A model whose triangles all name missing
 // materials still gets one degenerate triangle, as a buffer cannot be empty;
