@@ -5,6 +5,8 @@
 // Ownership, once for the whole engine: a Create... call or a Clone stores one
 // reference in its out-parameter, which the receiver gives back with Release.
 // Getters hand out no reference. Objects are never deleted by their users.
+// Inside an implementation, an Owned (owned.h) holds a reference across the
+// error paths until Detach hands it out.
 #pragma once
 
 #include "enginestring.h"
