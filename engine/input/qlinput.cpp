@@ -98,24 +98,18 @@ HRESULT QLInput::CreateDevices(uint32_t bits, int32_t* created)
     // No DirectInput object (Init failed or never ran) cannot make devices.
     QL_ASSERT(trace, directInput);
     int32_t made = 0;
-    // The two system devices, made alike.
-    const struct {
-        uint32_t bit;
-        IDirectInputDevice8A** device;
-        const GUID& guid;
-        const DIDATAFORMAT* format;
-        const char* failure;
-    } systemDevices[] = {
-        {InputKeyboard, &keyboard, GUID_SysKeyboard, &c_dfDIKeyboard,
-         "IDirectInput8::CreateDevice() failed for the Keyboard !"},
-        {InputMouse, &mouse, GUID_SysMouse, &c_dfDIMouse, "IDirectInput8::CreateDevice() failed for the Mouse !"},
-    };
-    for (const auto& system : systemDevices) {
-        if (!(bits & system.bit) || *system.device)
-            continue;
-        QL_TRY(trace, system.failure, directInput->CreateDevice(system.guid, system.device, nullptr));
-        made |= system.bit;
-        if (FAILED(Configure(trace, *system.device, system.format, window, sharedForeground)))
+    if ((bits & InputKeyboard) && !keyboard) {
+        QL_TRY(trace, "IDirectInput8::CreateDevice() failed for the Keyboard !",
+               directInput->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr));
+        made |= InputKeyboard;
+        if (FAILED(Configure(trace, keyboard, &c_dfDIKeyboard, window, sharedForeground)))
+            return QLE_SUBFUNCTION;
+    }
+    if ((bits & InputMouse) && !mouse) {
+        QL_TRY(trace, "IDirectInput8::CreateDevice() failed for the Mouse !",
+               directInput->CreateDevice(GUID_SysMouse, &mouse, nullptr));
+        made |= InputMouse;
+        if (FAILED(Configure(trace, mouse, &c_dfDIMouse, window, sharedForeground)))
             return QLE_SUBFUNCTION;
     }
     if ((bits & InputJoystick) && !joystick) {

@@ -165,7 +165,13 @@ bool ReadMaterialPart(ChunkNode* node, MaterialRecord* material, bool& falloffIn
 
 uint32_t CountMaterials(SceneDatabase* database)
 {
-    return DatabaseReadyToCount(database, UpdateMaterialIndex) ? database->materialCount : 0;
+    if (!database) {
+        PushReaderError(ERR_INVALID_ARG);
+        return 0;
+    }
+    if (ReaderErrorPending || !database->root || !UpdateMaterialIndex(database))
+        return 0;
+    return database->materialCount;
 }
 
 void FetchMaterial(SceneDatabase* database, uint32_t index, MaterialRecord** out)

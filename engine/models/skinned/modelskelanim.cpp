@@ -5,7 +5,6 @@
 
 #include "modelskel.h"
 
-#include "allarrays.h"
 #include "graphics/qlgraphres.h"
 #include "qltrace.h"
 
@@ -91,8 +90,12 @@ bool ReserveBoneStates(uint32_t bones)
     BoneState* states = new (std::nothrow) BoneState[bones];
     int32_t* stack = new (std::nothrow) int32_t[bones];
     SkinMatrix* matrices = new (std::nothrow) SkinMatrix[bones];
-    if (!AllAllocated(states, stack, matrices))
+    if (!states || !stack || !matrices) {
+        delete[] states;
+        delete[] stack;
+        delete[] matrices;
         return false;
+    }
     FreeBoneStates();
     boneStates = states;
     walkStack = stack;
