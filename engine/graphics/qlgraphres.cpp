@@ -4,6 +4,7 @@
 
 #include "qlgraphics.h"
 
+#include "allarrays.h"
 #include "owned.h"
 #include "qltrace.h"
 
@@ -178,7 +179,7 @@ HRESULT IB::AllocateCopies()
     shadowEdges = new (std::nothrow) ShadowEdge[3 * size_t(triangles)];
     facing = new (std::nothrow) uint8_t[triangles]();
     planes = new (std::nothrow) D3DXVECTOR4[triangles];
-    return indices && faceInfos && shadowEdges && facing && planes ? S_OK : E_OUTOFMEMORY;
+    return AllAllocated(indices, faceInfos, shadowEdges, facing, planes) ? S_OK : E_OUTOFMEMORY;
 }
 
 ShadowMesh IB::ShadowView(VB* vertices)

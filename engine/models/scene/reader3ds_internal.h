@@ -97,6 +97,11 @@ bool UpdateMaterialIndex(SceneDatabase* database);
 // `libraryRoot`, a material library. False with the error recorded.
 bool DatabaseReadyToFetch(const SceneDatabase* database, const void* out, bool libraryRoot);
 
+// The checks every Count... call starts with; false (the count is then 0)
+// on a missing database (recorded), a pending error or an empty database,
+// or when `update` could not bring the index up to date.
+bool DatabaseReadyToCount(SceneDatabase* database, bool (*update)(SceneDatabase*));
+
 // A caller's record is reused; a null one becomes a new zeroed record. False
 // (ERR_NO_MEM recorded) when memory runs out.
 template <typename Record>

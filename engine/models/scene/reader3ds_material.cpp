@@ -165,13 +165,7 @@ bool ReadMaterialPart(ChunkNode* node, MaterialRecord* material, bool& falloffIn
 
 uint32_t CountMaterials(SceneDatabase* database)
 {
-    if (!database) {
-        PushReaderError(ERR_INVALID_ARG);
-        return 0;
-    }
-    if (ReaderErrorPending || !database->root || !UpdateMaterialIndex(database))
-        return 0;
-    return database->materialCount;
+    return DatabaseReadyToCount(database, UpdateMaterialIndex) ? database->materialCount : 0;
 }
 
 void FetchMaterial(SceneDatabase* database, uint32_t index, MaterialRecord** out)

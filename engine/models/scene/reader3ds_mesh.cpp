@@ -229,11 +229,7 @@ ChunkNode* MeshObject(SceneDatabase* database, uint32_t index, const char*& name
 
 uint32_t CountMeshes(SceneDatabase* database)
 {
-    if (!database) {
-        PushReaderError(ERR_INVALID_ARG);
-        return 0;
-    }
-    if (ReaderErrorPending || !database->root || !UpdateObjectIndex(database))
+    if (!DatabaseReadyToCount(database, UpdateObjectIndex))
         return 0;
     uint32_t count = 0;
     for (uint32_t i = 0; i < database->objectCount; i++)

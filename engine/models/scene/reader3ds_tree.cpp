@@ -232,6 +232,15 @@ void FreeSceneDatabase(SceneDatabase** database)
     FreeRecord(database, ResetDatabase);
 }
 
+bool DatabaseReadyToCount(SceneDatabase* database, bool (*update)(SceneDatabase*))
+{
+    if (!database) {
+        PushReaderError(ERR_INVALID_ARG);
+        return false;
+    }
+    return !ReaderErrorPending && database->root && update(database);
+}
+
 bool DatabaseReadyToFetch(const SceneDatabase* database, const void* out, bool libraryRoot)
 {
     if (!database || !out) {
