@@ -7,6 +7,7 @@
 #include "models/skinned/modelskel.h"
 #include "text/font.h"
 
+#include "owned.h"
 #include "qltrace.h"
 
 #include <stdio.h>
@@ -55,16 +56,45 @@ EngineString LocalDateAndTime()
     return text;
 }
 
+// One manager of each kind per core: a second request leaves the first
+// alone. The manager holds a reference to the core and the core one to it,
+// kept when its Init fails: the core's destructor then reports and releases it.
+template <typename Manager, typename Init>
+HRESULT AttachManager(const TraceContext& trace, ICore* core, Manager*& slot, Manager* (*make)(), const char* failure,
+                      Manager** out, Init init)
+{
+    QL_REQUIRE_ARG(trace, out);
+    QL_ASSERT(trace, !slot);
+    slot = make();
+    QL_ASSERT(trace, slot);
+    slot->AddRef();
+    core->AddRef();
+    QL_TRY(trace, failure, init(slot));
+    *out = slot;
+    return S_OK;
+}
+
+// Reports a manager still attached when the core dies, with the references
+// it still has, and releases it until it is destroyed.
+// AddRef minus one is the count the application left: the interface has no
+// getter. The manager's destructor then releases the core, already at 0: a no-op.
+void ReleaseLeftover(const TraceContext& trace, IEngineObject* leftover, const char* kind)
+{
+    QL_LOG(trace, TraceError, EngineString(kind) + " not detached ! nRef=" + (uint32_t)(leftover->AddRef() - 1));
+    while (leftover->Release() != 0) {
+    }
+}
+
 }  // namespace
 
 HRESULT CreateCore(ICore** out)
 {
     TraceContext trace("CreateCore()");
     QL_REQUIRE_ARG(trace, out);
-    QLCore* core = new (std::nothrow) QLCore();
-    *out = core;
+    Owned<QLCore> core = MakeOwned<QLCore>();
+    *out = nullptr;
     QL_REQUIRE_MEMORY(trace, core);
-    core->AddRef();
+    *out = core.Detach();
     return S_OK;
 }
 
@@ -80,20 +110,10 @@ QLCore::~QLCore()
     TraceContext trace(this, "Destructor()");
     if (CoreState::current == this)
         CoreState::current = nullptr;
-    if (graphics) {
-        IGraphics* leftover = graphics;
-        // AddRef minus one is the count the application left: the interface has no getter.
-        // The manager's destructor then releases this core, already at 0: a no-op.
-        QL_LOG(trace, TraceError, EngineString("IGraphics not detached ! nRef=") + (uint32_t)(leftover->AddRef() - 1));
-        while (leftover->Release() != 0) {
-        }
-    }
-    if (input) {
-        IInput* leftover = input;
-        QL_LOG(trace, TraceError, EngineString("IInput not detached ! nRef=") + (uint32_t)(leftover->AddRef() - 1));
-        while (leftover->Release() != 0) {
-        }
-    }
+    if (graphics)
+        ReleaseLeftover(trace, graphics, "IGraphics");
+    if (input)
+        ReleaseLeftover(trace, input, "IInput");
     if (!graphics && !input)
         QL_LOG(trace, TraceInfo, "Quarlight Engine correctly shutdown");
 }
@@ -171,30 +191,15 @@ bool QLCore::IsRunning()
 HRESULT QLCore::CreateGraphics(IGraphics** out)
 {
     TraceContext trace(this, "CreateGraphics()");
-    QL_REQUIRE_ARG(trace, out);
-    // One graphics manager per core: a second request leaves the first alone.
-    QL_ASSERT(trace, !graphics);
-    graphics = NewGraphicsManager();
-    QL_ASSERT(trace, graphics);
-    graphics->AddRef();
-    AddRef();
-    QL_TRY(trace, "Graphic manager initialisation failed !", graphics->Init(this, window));
-    *out = graphics;
-    return S_OK;
+    return AttachManager(trace, this, graphics, NewGraphicsManager, "Graphic manager initialisation failed !", out,
+                         [&](IGraphics* manager) { return manager->Init(this, window); });
 }
 
 HRESULT QLCore::CreateInput(IInput** out)
 {
     TraceContext trace(this, "CreateInput()");
-    QL_REQUIRE_ARG(trace, out);
-    QL_ASSERT(trace, !input);
-    input = NewInputManager();
-    QL_ASSERT(trace, input);
-    input->AddRef();
-    AddRef();
-    QL_TRY(trace, "Input manager initialisation failed !", input->Init(this, instance, window));
-    *out = input;
-    return S_OK;
+    return AttachManager(trace, this, input, NewInputManager, "Input manager initialisation failed !", out,
+                         [&](IInput* manager) { return manager->Init(this, instance, window); });
 }
 
 HRESULT QLCore::CreateObject(const EngineString& type, const EngineString& command, IGeometry** out)
@@ -214,14 +219,13 @@ HRESULT QLCore::CreateObject(const EngineString& type, const EngineString& comma
         }
     }
     if (SUCCEEDED(result)) {
-        result = graphics->AddGeometryInternal(*out);
-        if (SUCCEEDED(result))
-            return S_OK;
-        // The geometry takes the manager reference it was given with it.
-        (*out)->Release();
+        // Released after the report if it cannot be registered; it takes the
+        // manager reference it was given with it.
+        Owned<IGeometry> geometry(*out);
         *out = nullptr;
-        QL_CHECK(trace, "-", result);
-        return QLE_SUBFUNCTION;
+        QL_TRY(trace, "-", graphics->AddGeometryInternal(geometry.Get()));
+        *out = geometry.Detach();
+        return S_OK;
     }
     QL_LOG(trace, TraceError, "Type : '" + type + "'; Command : '" + command + "'");
     graphics->Release();

@@ -13,6 +13,9 @@
 // method, the messages of those checks ("Invalid Call/Param" for a bad
 // argument, "Assertion Failed", "Not Enough Memory", "-" where the failing
 // call has already reported itself) and the file the records name.
+//
+// Inside an implementation, an Owned (owned.h) holds a reference across the
+// error paths until Detach hands it out.
 #pragma once
 
 #include "enginestring.h"
@@ -29,9 +32,24 @@ struct IEngineObject {
     virtual const EngineString& GetType() = 0;
 };
 
-// Objects start at a count of 0; their factory takes the first reference.
-// The last Release deletes the concrete class, which must be final.
-template <typename Self, typename Interface>
+// Shared data that is not an engine object (a model's loaded data): counted
+// like one, with AddRef and Release as its only slots, but not typed and not
+// cloneable.
+struct ISharedData {
+    // The new count.
+    virtual LONG AddRef() = 0;
+    // The new count; the data is destroyed when it reaches 0. At 0 already: 0, no effect.
+    virtual LONG Release() = 0;
+
+protected:
+    ~ISharedData() = default;
+};
+
+// The one reference count of the engine. Engine objects start at 0 and
+// their factory takes the first reference; shared data starts at 1, held by
+// whoever made it (see SharedData). The last Release deletes the concrete
+// class, which must be final and let this base reach its destructor.
+template <typename Self, typename Interface, LONG FirstCount = 0>
 class RefCounted : public Interface {
 public:
     LONG AddRef() override { return ++refCount; }
@@ -50,8 +68,12 @@ public:
     LONG RefCount() const { return refCount; }
 
 private:
-    LONG refCount = 0;
+    LONG refCount = FirstCount;
 };
+
+// Counted shared data, born with the reference of the object that made it.
+template <typename Self>
+using SharedData = RefCounted<Self, ISharedData, 1>;
 
 // GetType's string, built on the first call and kept for the whole run.
 #define QL_TYPE_NAME(name)                    \

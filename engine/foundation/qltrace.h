@@ -50,6 +50,14 @@ EngineString SourceBaseName(const char* path);
 #define QL_SOURCE_FILE __FILE__
 #endif
 
+// A place in the source, for a shared helper that reports on behalf of the
+// code that calls it, so that its records name that code's file.
+struct SourceSpot {
+    const char* file;
+    uint32_t line;
+};
+#define QL_HERE (SourceSpot{QL_SOURCE_FILE, (uint32_t)__LINE__})
+
 // One line per check, with this file and line.
 #define QL_CHECK(context, message, code) CheckResult((context), (message), QL_SOURCE_FILE, __LINE__, (code))
 #define QL_LOG(context, level, text) WriteLog((context), (level), (text), QL_SOURCE_FILE, __LINE__)

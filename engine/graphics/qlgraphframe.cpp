@@ -133,10 +133,7 @@ HRESULT QLGraphics::SetStencilShadow(bool enable)
             QL_TRY(trace, "-", SetLightning(true, 0));
         }
     } else {
-        if (shadowVB) {
-            shadowVB->Release();
-            shadowVB = nullptr;
-        }
+        shadowVB.Reset();
         // The light passes used device light 0 for every slot: leave only
         // what the standard layout enables again each frame.
         DisableDeviceLights();
@@ -222,14 +219,9 @@ HRESULT QLGraphics::DrawStandardLayout(float elapsedSeconds)
         device->LightEnable((DWORD)slot.index, TRUE);
         device->SetLight((DWORD)slot.index, &slot.light);
     }
-    for (uint32_t i = 0; i < geometries.Count(); ++i) {
-        IGeometry* geometry = *geometries.Get(i);
-        HRESULT result = geometry->Update(elapsedSeconds);
-        if (SUCCEEDED(result) && geometry->IsModel())
-            result = geometry->Render();
-        if (FAILED(result))
-            return result;
-    }
+    HRESULT result = UpdateAndDrawModels(elapsedSeconds);
+    if (FAILED(result))
+        return result;
     device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
     return DrawOverlays();
 }
@@ -253,20 +245,15 @@ HRESULT QLGraphics::DrawStencilShadowLayout(float elapsedSeconds)
         device->LightEnable((DWORD)slot.index, TRUE);
         device->SetLight((DWORD)slot.index, &ambientOnly);
     }
-    for (uint32_t i = 0; i < geometries.Count(); ++i) {
-        IGeometry* geometry = *geometries.Get(i);
-        HRESULT result = geometry->Update(elapsedSeconds);
-        if (SUCCEEDED(result) && geometry->IsModel())
-            result = geometry->Render();
-        if (FAILED(result))
-            return result;
-    }
+    HRESULT result = UpdateAndDrawModels(elapsedSeconds);
+    if (FAILED(result))
+        return result;
 
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-    HRESULT result = device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
+    result = device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
     if (FAILED(result))
         return result;
     device->SetRenderState(D3DRS_STENCILREF, 0);
@@ -319,6 +306,20 @@ HRESULT QLGraphics::DrawStencilShadowLayout(float elapsedSeconds)
     device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
     device->SetRenderState(D3DRS_STENCILENABLE, FALSE);
     return DrawOverlays();
+}
+
+// Every geometry is updated, overlays included; only models are drawn here.
+HRESULT QLGraphics::UpdateAndDrawModels(float elapsedSeconds)
+{
+    for (uint32_t i = 0; i < geometries.Count(); ++i) {
+        IGeometry* geometry = *geometries.Get(i);
+        HRESULT result = geometry->Update(elapsedSeconds);
+        if (SUCCEEDED(result) && geometry->IsModel())
+            result = geometry->Render();
+        if (FAILED(result))
+            return result;
+    }
+    return S_OK;
 }
 
 // Device light 0 and every light number a slot has held.

@@ -16,6 +16,43 @@ bool DrawShadowVolume = false;
 bool AmbientOnly = false;
 bool DrawPossibleSilhouette = false;
 
+namespace {
+
+// Drops the manager's reference to a Direct3D object. A count left over is a
+// reference leaked elsewhere: reported, then released until the object dies.
+// False in that case.
+template <typename Interface>
+bool ReleaseLast(const TraceContext& trace, Interface*& object, const char* name)
+{
+    if (!object)
+        return true;
+    ULONG count = object->Release();
+    if (count != 0) {
+        QL_LOG(trace, TraceWarning, EngineString(name) + " (count==" + (uint32_t)count + ") !");
+        while (object->Release() != 0) {
+        }
+    }
+    object = nullptr;
+    return count == 0;
+}
+
+// Releases every resource of one kind the application left alive, newest
+// first, and reports them.
+template <typename Resource>
+void ReleaseLeftoverList(const TraceContext& trace, EngineList<Resource*>& list, const char* kind)
+{
+    if (list.Count() == 0)
+        return;
+    QL_LOG(trace, TraceWarning, EngineString() + list.Count() + " " + kind + "(s) not released !");
+    while (list.Count() > 0) {
+        Resource* leftover = *list.Get(list.Count() - 1);
+        while (leftover->Release() != 0) {
+        }
+    }
+}
+
+}  // namespace
+
 IGraphics* NewGraphicsManager()
 {
     return new (std::nothrow) QLGraphics();
@@ -291,10 +328,7 @@ QLGraphics::~QLGraphics()
     }
     if (inFrame && device)
         device->EndScene();
-    if (shadowVB) {
-        shadowVB->Release();
-        shadowVB = nullptr;
-    }
+    shadowVB.Reset();  // before the leftover report, which would count it
     if (device) {
         for (DWORD stage = 0; stage < caps.MaxSimultaneousTextures; ++stage)
             device->SetTexture(stage, nullptr);
@@ -309,26 +343,8 @@ QLGraphics::~QLGraphics()
     clean = clean && vertexBuffers.Count() == 0 && indexBuffers.Count() == 0 && textures.Count() == 0;
     ReleaseLeftovers();
 
-    if (device) {
-        ULONG count = device->Release();
-        if (count != 0) {
-            clean = false;
-            QL_LOG(trace, TraceWarning, EngineString("d3dDevice9 Interface (count==") + (uint32_t)count + ") !");
-            while (device->Release() != 0) {
-            }
-        }
-        device = nullptr;
-    }
-    if (d3d) {
-        ULONG count = d3d->Release();
-        if (count != 0) {
-            clean = false;
-            QL_LOG(trace, TraceWarning, EngineString("D3D9 Interface (count==") + (uint32_t)count + ") !");
-            while (d3d->Release() != 0) {
-            }
-        }
-        d3d = nullptr;
-    }
+    clean = ReleaseLast(trace, device, "d3dDevice9 Interface") && clean;
+    clean = ReleaseLast(trace, d3d, "D3D9 Interface") && clean;
     if (clean)
         QL_LOG(trace, TraceInfo, "Graphics Engine correctly shutdown");
     if (core) {
@@ -342,28 +358,7 @@ QLGraphics::~QLGraphics()
 void QLGraphics::ReleaseLeftovers()
 {
     TraceContext trace(this, "Destructor()");
-    if (vertexBuffers.Count() > 0) {
-        QL_LOG(trace, TraceWarning, EngineString() + vertexBuffers.Count() + " VB(s) not released !");
-        while (vertexBuffers.Count() > 0) {
-            VB* buffer = *vertexBuffers.Get(vertexBuffers.Count() - 1);
-            while (buffer->Release() != 0) {
-            }
-        }
-    }
-    if (indexBuffers.Count() > 0) {
-        QL_LOG(trace, TraceWarning, EngineString() + indexBuffers.Count() + " IB(s) not released !");
-        while (indexBuffers.Count() > 0) {
-            IB* buffer = *indexBuffers.Get(indexBuffers.Count() - 1);
-            while (buffer->Release() != 0) {
-            }
-        }
-    }
-    if (textures.Count() > 0) {
-        QL_LOG(trace, TraceWarning, EngineString() + textures.Count() + " Texture(s) not released !");
-        while (textures.Count() > 0) {
-            Texture* texture = *textures.Get(textures.Count() - 1);
-            while (texture->Release() != 0) {
-            }
-        }
-    }
+    ReleaseLeftoverList(trace, vertexBuffers, "VB");
+    ReleaseLeftoverList(trace, indexBuffers, "IB");
+    ReleaseLeftoverList(trace, textures, "Texture");
 }

@@ -5,6 +5,7 @@
 #include "qlgraphres.h"
 
 #include "enginelist.h"
+#include "owned.h"
 #include "qlobject.h"
 
 #include <d3d9.h>
@@ -76,6 +77,7 @@ private:
     HRESULT DrawFrame(float elapsedSeconds);
     HRESULT DrawStandardLayout(float elapsedSeconds);
     HRESULT DrawStencilShadowLayout(float elapsedSeconds);
+    HRESULT UpdateAndDrawModels(float elapsedSeconds);
     HRESULT DrawOverlays();
     void DisableDeviceLights();
     HRESULT GrowShadowBuffer(uint32_t vertexCount);
@@ -100,7 +102,7 @@ private:
     bool stencilShadow = false;
     D3DCOLOR ambient = 0;
     LightSlot lights[MAXACTIVELIGHTS] = {};
-    VB* shadowVB = nullptr;
+    Owned<VB> shadowVB;
     bool creatingShadowVB = false;
     ShadowVolumeOptions shadowOptions;
     D3DXVECTOR3 eye{0.0f, 0.0f, -1.0f};

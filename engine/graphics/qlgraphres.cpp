@@ -4,6 +4,8 @@
 
 #include "qlgraphics.h"
 
+#include "allarrays.h"
+#include "owned.h"
 #include "qltrace.h"
 
 #include <string.h>
@@ -27,7 +29,20 @@ void Clear()
 
 namespace {
 uint64_t lastPositionsStamp = 0;
+
+// Releases a resource's Direct3D object; the binding cache must not take a
+// later object at the same address for this one.
+template <typename Object, typename Cached>
+void ReleaseUnbound(Object*& object, Cached*& cached)
+{
+    if (!object)
+        return;
+    if (cached == object)
+        cached = nullptr;
+    object->Release();
+    object = nullptr;
 }
+}  // namespace
 
 VB::VB(QLGraphics* owner, DWORD format, uint32_t vertexCount, bool isDynamic)
     : dynamic(isDynamic), fvf(format), stride(format ? D3DXGetFVFVertexSize(format) : 1), count(vertexCount),
@@ -73,12 +88,7 @@ HRESULT VB::CreateBuffer()
 
 void VB::ReleaseBuffer()
 {
-    if (!buffer)
-        return;
-    if (BindingCache::vertexBuffer == buffer)
-        BindingCache::vertexBuffer = nullptr;
-    buffer->Release();
-    buffer = nullptr;
+    ReleaseUnbound(buffer, BindingCache::vertexBuffer);
 }
 
 HRESULT VB::Active(uint32_t stream)
@@ -172,7 +182,7 @@ HRESULT IB::AllocateCopies()
     shadowEdges = new (std::nothrow) ShadowEdge[3 * size_t(triangles)];
     facing = new (std::nothrow) uint8_t[triangles]();
     planes = new (std::nothrow) D3DXVECTOR4[triangles];
-    return indices && faceInfos && shadowEdges && facing && planes ? S_OK : E_OUTOFMEMORY;
+    return AllAllocated(indices, faceInfos, shadowEdges, facing, planes) ? S_OK : E_OUTOFMEMORY;
 }
 
 ShadowMesh IB::ShadowView(VB* vertices)
@@ -204,12 +214,7 @@ HRESULT IB::RefillBuffer()
 
 void IB::ReleaseBuffer()
 {
-    if (!buffer)
-        return;
-    if (BindingCache::indexBuffer == buffer)
-        BindingCache::indexBuffer = nullptr;
-    buffer->Release();
-    buffer = nullptr;
+    ReleaseUnbound(buffer, BindingCache::indexBuffer);
 }
 
 HRESULT IB::Active()
@@ -277,12 +282,7 @@ HRESULT Texture::Load(bool tryDataFolder)
 
 void Texture::ReleaseTexture()
 {
-    if (!texture)
-        return;
-    if (BindingCache::texture == texture)
-        BindingCache::texture = nullptr;
-    texture->Release();
-    texture = nullptr;
+    ReleaseUnbound(texture, BindingCache::texture);
 }
 
 HRESULT Texture::Active(DWORD stage)
@@ -297,37 +297,34 @@ HRESULT Texture::Active(DWORD stage)
     return S_OK;
 }
 
+void ReleaseModelResources(VB* vertices, IB* indices, Texture* const* textures, uint32_t textureCount)
+{
+    if (vertices)
+        vertices->Release();
+    if (indices)
+        indices->Release();
+    for (uint32_t i = 0; i < textureCount; i++)
+        if (textures[i])
+            textures[i]->Release();
+}
+
 HRESULT QLGraphics::CreateVB(DWORD fvf, uint32_t count, bool dynamic, VB** out)
 {
     TraceContext trace(this, "CreateVB()");
     QL_REQUIRE_ARG(trace, out);
     QL_ASSERT(trace, device);
-    VB* buffer = new (std::nothrow) VB(this, fvf, count, dynamic);
+    Owned<VB> buffer = MakeOwned<VB>(this, fvf, count, dynamic);
     QL_REQUIRE_MEMORY(trace, buffer);
     // Dynamic buffers wait for a lock that asks for positions: the shadow
     // buffer and the font's never do.
-    if (!dynamic && FAILED(buffer->AllocatePositions())) {
-        delete buffer;
-        QL_REQUIRE_MEMORY(trace, nullptr);
-    }
-    HRESULT created = buffer->CreateBuffer();
-    if (FAILED(created)) {
-        delete buffer;
-        QL_TRY(trace, "IDirect3DDevice9::CreateVertexBuffer() failed", created);
-    }
-    if (!creatingShadowVB && (!shadowVB || shadowVB->GetCount() < 6 * count)) {
-        HRESULT grown = GrowShadowBuffer(6 * count);
-        if (FAILED(grown)) {
-            delete buffer;
-            return QLE_SUBFUNCTION;
-        }
-    }
-    if (FAILED(vertexBuffers.Add(buffer))) {
-        delete buffer;
-        QL_REQUIRE_MEMORY(trace, nullptr);
-    }
-    buffer->AddRef();
-    *out = buffer;
+    if (!dynamic)
+        QL_TRY(trace, "Not Enough Memory", buffer->AllocatePositions());
+    QL_TRY(trace, "IDirect3DDevice9::CreateVertexBuffer() failed", buffer->CreateBuffer());
+    if (!creatingShadowVB && (!shadowVB || shadowVB->GetCount() < 6 * count) &&
+        FAILED(GrowShadowBuffer(6 * count)))
+        return QLE_SUBFUNCTION;
+    QL_REQUIRE_MEMORY(trace, SUCCEEDED(vertexBuffers.Add(buffer.Get())));
+    *out = buffer.Detach();
     return S_OK;
 }
 
@@ -335,12 +332,8 @@ HRESULT QLGraphics::CreateVB(DWORD fvf, uint32_t count, bool dynamic, VB** out)
 HRESULT QLGraphics::GrowShadowBuffer(uint32_t vertexCount)
 {
     TraceContext trace(this, "CreateVB()");
-    if (shadowVB) {
-        shadowVB->Release();
-        shadowVB = nullptr;
-    }
     creatingShadowVB = true;
-    HRESULT result = CreateVB(D3DFVF_XYZ, vertexCount, true, &shadowVB);
+    HRESULT result = CreateVB(D3DFVF_XYZ, vertexCount, true, shadowVB.Receive());
     creatingShadowVB = false;
     QL_TRY(trace, "-", result);
     return S_OK;
@@ -351,24 +344,12 @@ HRESULT QLGraphics::CreateIB(uint32_t count, bool dynamic, IB** out)
     TraceContext trace(this, "CreateIB()");
     QL_REQUIRE_ARG(trace, out);
     QL_ASSERT(trace, device);
-    IB* buffer = new (std::nothrow) IB(this, count, dynamic);
+    Owned<IB> buffer = MakeOwned<IB>(this, count, dynamic);
     QL_REQUIRE_MEMORY(trace, buffer);
-    HRESULT result = buffer->AllocateCopies();
-    if (FAILED(result)) {
-        delete buffer;
-        QL_TRY(trace, "Not Enough Memory", result);
-    }
-    result = buffer->CreateBuffer();
-    if (FAILED(result)) {
-        delete buffer;
-        QL_TRY(trace, "IDirect3DDevice9::CreateIndexBuffer() failed", result);
-    }
-    if (FAILED(indexBuffers.Add(buffer))) {
-        delete buffer;
-        QL_REQUIRE_MEMORY(trace, nullptr);
-    }
-    buffer->AddRef();
-    *out = buffer;
+    QL_TRY(trace, "Not Enough Memory", buffer->AllocateCopies());
+    QL_TRY(trace, "IDirect3DDevice9::CreateIndexBuffer() failed", buffer->CreateBuffer());
+    QL_REQUIRE_MEMORY(trace, SUCCEEDED(indexBuffers.Add(buffer.Get())));
+    *out = buffer.Detach();
     return S_OK;
 }
 
@@ -377,19 +358,11 @@ HRESULT QLGraphics::CreateTexture(const EngineString& name, Texture** out)
     TraceContext trace(this, "CreateTexture()");
     QL_REQUIRE_ARG(trace, out);
     QL_ASSERT(trace, device);
-    Texture* texture = new (std::nothrow) Texture(this, name);
+    Owned<Texture> texture = MakeOwned<Texture>(this, name);
     QL_REQUIRE_MEMORY(trace, texture);
-    HRESULT result = texture->Load(true);
-    if (FAILED(result)) {
-        delete texture;
-        QL_TRY(trace, ("Texture '" + name + "' : loading failed").Chars(), result);
-    }
-    if (FAILED(textures.Add(texture))) {
-        delete texture;
-        QL_REQUIRE_MEMORY(trace, nullptr);
-    }
-    texture->AddRef();
-    *out = texture;
+    QL_TRY(trace, ("Texture '" + name + "' : loading failed").Chars(), texture->Load(true));
+    QL_REQUIRE_MEMORY(trace, SUCCEEDED(textures.Add(texture.Get())));
+    *out = texture.Detach();
     return S_OK;
 }
 

@@ -127,3 +127,21 @@ private:
     QLGraphics* graphics;
     IDirect3DTexture9* texture = nullptr;
 };
+
+// Releases what a model's shared data holds: its two buffers and one texture
+// per material, any of them null where there is none.
+void ReleaseModelResources(VB* vertices, IB* indices, Texture* const* textures, uint32_t textureCount);
+
+// Locks a VB or IB, lets `fill(data, kept)` write the device data and the
+// kept copy beside it (positions or indices), and unlocks it.
+template <typename Kept, typename Buffer, typename Fill>
+HRESULT Refill(Buffer* buffer, Fill fill)
+{
+    void* data = nullptr;
+    Kept* kept = nullptr;
+    HRESULT result = buffer->Lock(&data, &kept);
+    if (FAILED(result))
+        return result;
+    fill(data, kept);
+    return buffer->Unlock();
+}

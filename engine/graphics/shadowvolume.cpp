@@ -1,5 +1,7 @@
 #include "shadowvolume.h"
 
+#include "allarrays.h"
+
 #include <math.h>
 #include <new>
 
@@ -177,12 +179,8 @@ HRESULT GenConnectivity(const WORD* indices, uint32_t indexCount, FaceInfo* face
     uint32_t* starts = new (std::nothrow) uint32_t[buckets];
     uint32_t* byHigh = new (std::nothrow) uint32_t[edgeCount];
     uint32_t* sorted = new (std::nothrow) uint32_t[edgeCount];
-    if (!starts || !byHigh || !sorted) {
-        delete[] starts;
-        delete[] byHigh;
-        delete[] sorted;
+    if (!AllAllocated(starts, byHigh, sorted))
         return E_OUTOFMEMORY;
-    }
 
     auto low = [indices](uint32_t e) {
         const WORD a = EdgeStart(indices, e), b = EdgeEnd(indices, e);

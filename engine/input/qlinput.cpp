@@ -22,6 +22,16 @@ void Drop(IDirectInputDevice8A*& device, bool unacquire)
     device = nullptr;
 }
 
+// What every device needs once made: the layout its state is read in and
+// how it shares the hardware with other programs.
+HRESULT Configure(const TraceContext& trace, IDirectInputDevice8A* device, const DIDATAFORMAT* format, HWND window,
+                  DWORD level)
+{
+    QL_TRY(trace, "-", device->SetDataFormat(format));
+    QL_TRY(trace, "-", device->SetCooperativeLevel(window, level));
+    return S_OK;
+}
+
 }  // namespace
 
 IInput* NewInputManager()
@@ -92,23 +102,23 @@ HRESULT QLInput::CreateDevices(uint32_t bits, int32_t* created)
         QL_TRY(trace, "IDirectInput8::CreateDevice() failed for the Keyboard !",
                directInput->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr));
         made |= InputKeyboard;
-        QL_TRY(trace, "-", keyboard->SetDataFormat(&c_dfDIKeyboard));
-        QL_TRY(trace, "-", keyboard->SetCooperativeLevel(window, sharedForeground));
+        if (FAILED(Configure(trace, keyboard, &c_dfDIKeyboard, window, sharedForeground)))
+            return QLE_SUBFUNCTION;
     }
     if ((bits & InputMouse) && !mouse) {
         QL_TRY(trace, "IDirectInput8::CreateDevice() failed for the Mouse !",
                directInput->CreateDevice(GUID_SysMouse, &mouse, nullptr));
         made |= InputMouse;
-        QL_TRY(trace, "-", mouse->SetDataFormat(&c_dfDIMouse));
-        QL_TRY(trace, "-", mouse->SetCooperativeLevel(window, sharedForeground));
+        if (FAILED(Configure(trace, mouse, &c_dfDIMouse, window, sharedForeground)))
+            return QLE_SUBFUNCTION;
     }
     if ((bits & InputJoystick) && !joystick) {
         QL_TRY(trace, "IDirectInput8::CreateDevice() failed for the Joystick !",
                directInput->EnumDevices(DI8DEVCLASS_GAMECTRL, CreateFirstJoystick, this, DIEDFL_ATTACHEDONLY));
         if (joystick) {
             made |= InputJoystick;
-            QL_TRY(trace, "-", joystick->SetDataFormat(&c_dfDIJoystick));
-            QL_TRY(trace, "-", joystick->SetCooperativeLevel(window, exclusiveForeground));
+            if (FAILED(Configure(trace, joystick, &c_dfDIJoystick, window, exclusiveForeground)))
+                return QLE_SUBFUNCTION;
         }
     }
     if (created)

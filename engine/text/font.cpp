@@ -2,6 +2,7 @@
 // operations and the extents. Drawing is in fontrender.cpp.
 #include "font.h"
 
+#include "graphics/geometryfactory.h"
 #include "graphics/igraphics.h"
 #include "graphics/qlgraphres.h"
 
@@ -47,20 +48,12 @@ float Height(uint32_t lines, float size)
 HRESULT CreateFont(const EngineString& type, const EngineString& command, IGraphics* graphics, IGeometry** out)
 {
     TraceContext trace("CreateFont()");
-    QL_REQUIRE_ARG(trace, out);
-    QL_TRY(trace, "Unsupported Type", type == "font" ? S_OK : E_FAIL);
-    Font* font = new (std::nothrow) Font();
-    QL_REQUIRE_MEMORY(trace, font);
-    font->AddRef();
-    HRESULT result = font->Init(command, graphics);
-    if (FAILED(result)) {
-        QL_LOG(trace, TraceError, type + " '" + command + "' : Init() failed");
-        font->Release();
-        *out = nullptr;
+    return CreateGeometry<Font>(trace, QL_HERE, type == "font", out, [&](Font& font) {
+        HRESULT result = font.Init(command, graphics);
+        if (FAILED(result))
+            QL_LOG(trace, TraceError, type + " '" + command + "' : Init() failed");
         return result;
-    }
-    *out = font;
-    return S_OK;
+    });
 }
 
 Font::Font() : textureName("NO_FONT") {}

@@ -12,14 +12,10 @@ const DWORD kFormat = D3DFVF_XYZ | D3DFVF_NORMAL;
 // Writes count positions that say which buffer they belong to.
 HRESULT FillPositions(VB* buffer, float tag)
 {
-    void* data = nullptr;
-    D3DXVECTOR3* positions = nullptr;
-    HRESULT result = buffer->Lock(&data, &positions);
-    if (FAILED(result))
-        return result;
-    for (uint32_t i = 0; i < buffer->GetCount(); ++i)
-        positions[i] = D3DXVECTOR3(tag, float(i), -tag);
-    return buffer->Unlock();
+    return Refill<D3DXVECTOR3>(buffer, [&](void*, D3DXVECTOR3* positions) {
+        for (uint32_t i = 0; i < buffer->GetCount(); ++i)
+            positions[i] = D3DXVECTOR3(tag, float(i), -tag);
+    });
 }
 
 bool HoldsTag(VB* buffer, float tag)

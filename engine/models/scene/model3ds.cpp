@@ -72,35 +72,26 @@ HRESULT FillBuffers(ModelSceneMeta* meta, IGraphics* graphics, const SceneArrays
     if (FAILED(result))
         return result;
 
-    void* vertexData = nullptr;
-    D3DXVECTOR3* positions = nullptr;
-    result = meta->vertexBuffer->Lock(&vertexData, &positions);
+    result = Refill<D3DXVECTOR3>(meta->vertexBuffer, [&](void* data, D3DXVECTOR3* positions) {
+        float* vertex = static_cast<float*>(data);
+        for (uint32_t v = 0; v < arrays.vertexCount; v++, vertex += 6) {
+            memcpy(vertex, &arrays.positions[v], sizeof(D3DXVECTOR3));
+            memcpy(vertex + 3, &arrays.normals[v], sizeof(D3DXVECTOR3));
+            if (positions)
+                positions[v] = arrays.positions[v];
+        }
+    });
     if (FAILED(result))
         return result;
-    float* vertex = static_cast<float*>(vertexData);
-    for (uint32_t v = 0; v < arrays.vertexCount; v++, vertex += 6) {
-        memcpy(vertex, &arrays.positions[v], sizeof(D3DXVECTOR3));
-        memcpy(vertex + 3, &arrays.normals[v], sizeof(D3DXVECTOR3));
-        if (positions)
-            positions[v] = arrays.positions[v];
-    }
-    result = meta->vertexBuffer->Unlock();
-    if (FAILED(result))
-        return result;
-
-    void* indexData = nullptr;
-    WORD* kept = nullptr;
-    result = meta->indexBuffer->Lock(&indexData, &kept);
-    if (FAILED(result))
-        return result;
-    if (arrays.indexCount) {
-        memcpy(indexData, arrays.indices, arrays.indexCount * sizeof(WORD));
-        memcpy(kept, arrays.indices, arrays.indexCount * sizeof(WORD));
-    } else {
-        memset(indexData, 0, indexCount * sizeof(WORD));
-        memset(kept, 0, indexCount * sizeof(WORD));
-    }
-    return meta->indexBuffer->Unlock();
+    return Refill<WORD>(meta->indexBuffer, [&](void* data, WORD* kept) {
+        if (arrays.indexCount) {
+            memcpy(data, arrays.indices, arrays.indexCount * sizeof(WORD));
+            memcpy(kept, arrays.indices, arrays.indexCount * sizeof(WORD));
+        } else {
+            memset(data, 0, indexCount * sizeof(WORD));
+            memset(kept, 0, indexCount * sizeof(WORD));
+        }
+    });
 }
 
 HRESULT LoadTextures(ModelSceneMeta* meta, IGraphics* graphics)

@@ -1,5 +1,8 @@
 #include "modelscene.h"
 
+#include "graphics/geometryfactory.h"
+#include "graphics/modeldraw.h"
+
 #include "qltrace.h"
 
 #include <new>
@@ -17,32 +20,11 @@ ModelSceneMeta::ModelSceneMeta()
     D3DXMatrixIdentity(&initialMatrix);
 }
 
-LONG ModelSceneMeta::AddRef()
-{
-    return ++refCount;
-}
-
-LONG ModelSceneMeta::Release()
-{
-    if (refCount == 0)
-        return 0;
-    if (--refCount > 0)
-        return refCount;
-    delete this;
-    return 0;
-}
-
 ModelSceneMeta::~ModelSceneMeta()
 {
     TraceContext trace("Destructor()");
     QL_LOG(trace, TraceInfo, "ModelSceneMeta '" + fileName + "' Destroyed");
-    if (vertexBuffer)
-        vertexBuffer->Release();
-    if (indexBuffer)
-        indexBuffer->Release();
-    for (uint32_t i = 0; i < textureCount; i++)
-        if (textures[i])
-            textures[i]->Release();
+    ReleaseModelResources(vertexBuffer, indexBuffer, textures, textureCount);
     delete[] textures;
     delete[] materials;
 }
@@ -51,20 +33,8 @@ HRESULT CreateModelScene(const EngineString& type, const EngineString& command, 
                          IGeometry** out)
 {
     TraceContext trace("CreateModelScene()");
-    QL_REQUIRE_ARG(trace, out);
-    QL_TRY(trace, "Unsupported Type", type == "3ds" || type == "d3map" ? S_OK : E_FAIL);
-    ModelScene* model = new (std::nothrow) ModelScene();
-    *out = model;
-    QL_REQUIRE_MEMORY(trace, model);
-    model->AddRef();
-    HRESULT result = model->Init(type, command, graphics);
-    if (FAILED(result)) {
-        // Init took no graphics reference: the caller's stays the caller's.
-        model->Release();
-        *out = nullptr;
-        return result;
-    }
-    return S_OK;
+    return CreateGeometry<ModelScene>(trace, QL_HERE, type == "3ds" || type == "d3map", out,
+                                      [&](ModelScene& model) { return model.Init(type, command, graphics); });
 }
 
 ModelScene::ModelScene()
@@ -106,23 +76,19 @@ HRESULT ModelScene::Clone(IGeometry** out)
     TraceContext trace(this, "Clone()");
     QL_REQUIRE_ARG(trace, out);
     *out = nullptr;
-    ModelScene* copy = new (std::nothrow) ModelScene();
+    Owned<ModelScene> copy = MakeOwned<ModelScene>();
     QL_REQUIRE_MEMORY(trace, copy);
-    copy->AddRef();
     copy->world = world;
     if (graphics) {
         // An unregistered clone would never be drawn: fail instead.
-        if (FAILED(graphics->AddGeometry(copy))) {
-            copy->Release();
-            QL_TRY(trace, "-", E_FAIL);
-        }
+        QL_TRY(trace, "-", SUCCEEDED(graphics->AddGeometry(copy.Get())) ? S_OK : E_FAIL);
         copy->graphics = graphics;
         graphics->AddRef();
     }
     copy->meta = meta;
     if (meta)
         meta->AddRef();
-    *out = copy;
+    *out = copy.Detach();
     return S_OK;
 }
 
@@ -134,37 +100,15 @@ HRESULT ModelScene::Update(float)
 HRESULT ModelScene::Render()
 {
     TraceContext trace(this, "Render()");
-    IDirect3DDevice9* device = graphics ? graphics->GetDevice() : nullptr;
-    QL_TRY(trace, "IGraphics return NULL d3dDev", device ? S_OK : E_FAIL);
-    QL_ASSERT(trace, meta && meta->vertexBuffer && meta->indexBuffer);
-    device->SetTransform(D3DTS_WORLD, &world);
-    QL_TRY(trace, "-", meta->vertexBuffer->Active(0));
-    QL_TRY(trace, "-", meta->indexBuffer->Active());
-    uint32_t vertexCount = meta->vertexBuffer->GetCount();
-    for (uint32_t i = 0; i < meta->materialCount; i++) {
-        const SceneMaterial& material = meta->materials[i];
-        if (material.indexCount == 0)
-            continue;
-        device->SetMaterial(&material.material);
-        Texture* texture = i < meta->textureCount ? meta->textures[i] : nullptr;
-        if (texture)
-            QL_TRY(trace, "-", texture->Active(0));
-        else
-            graphics->ClearTexture(0);
-        if (validationPending) {
-            validationPending = false;
-            DWORD passes = 0;
-            QL_CHECK(trace, "IDirect3DDevice9::ValidateDevice() failed", device->ValidateDevice(&passes));
-            if (passes != 1)
-                QL_LOG(trace, TraceWarning,
-                       EngineString("This device seem to require ") + (uint32_t)passes +
-                           " passes for this model's rendering");
-        }
-        QL_TRY(trace, "IDirect3DDevice9::DrawIndexedPrimitive() failed",
-               device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertexCount, material.startIndex,
-                                            material.indexCount / 3));
-    }
-    return S_OK;
+    VB* vertices = meta ? meta->vertexBuffer : nullptr;
+    uint32_t vertexCount = vertices ? vertices->GetCount() : 0;
+    return DrawModel(trace, QL_HERE, graphics, world, vertices, meta ? meta->indexBuffer : nullptr,
+                     meta ? meta->materialCount : 0, validationPending, [&](uint32_t i) {
+                         const SceneMaterial& material = meta->materials[i];
+                         Texture* texture = i < meta->textureCount ? meta->textures[i] : nullptr;
+                         return MaterialDraw{&material.material, texture, 0, vertexCount, material.startIndex,
+                                             material.indexCount};
+                     });
 }
 
 HRESULT ModelScene::SendCommand(uint32_t, uint32_t)

@@ -15,15 +15,11 @@
 
 #include <stdint.h>
 
-// The shared data of a scene model. Not an engine object: it is counted but
-// has no type and cannot be cloned. Created with a count of 1, owned by the
-// instance that created it.
-class ModelSceneMeta final {
+// The shared data of a scene model, owned by the instance that created it;
+// every clone adds a reference. Destroys its graphic resources with itself.
+class ModelSceneMeta final : public SharedData<ModelSceneMeta> {
 public:
     ModelSceneMeta();
-    virtual LONG AddRef();
-    // Destroys the meta and its graphic resources at 0.
-    virtual LONG Release();
 
     // Both loaders record what they created in the meta even when they fail;
     // it is released with the meta.
@@ -42,8 +38,8 @@ public:
     uint32_t textureCount = 0;
 
 private:
+    friend SharedData<ModelSceneMeta>;
     ~ModelSceneMeta();
-    LONG refCount = 1;
 };
 
 class ModelScene final : public RefCounted<ModelScene, IModel> {

@@ -239,6 +239,20 @@ bool ChunkCursor::Bytes(void* destination, uint32_t bytes)
     return true;
 }
 
+namespace {
+
+template <typename T, T (*Load)(const uint8_t*)>
+bool ReadField(ChunkCursor& cursor, T& value)
+{
+    uint8_t raw[sizeof(T)];
+    if (!cursor.Bytes(raw, sizeof(T)))
+        return false;
+    value = Load(raw);
+    return true;
+}
+
+}  // namespace
+
 bool ChunkCursor::U8(uint8_t& value)
 {
     return Bytes(&value, 1);
@@ -246,29 +260,17 @@ bool ChunkCursor::U8(uint8_t& value)
 
 bool ChunkCursor::U16(uint16_t& value)
 {
-    uint8_t raw[2];
-    if (!Bytes(raw, 2))
-        return false;
-    value = LoadU16(raw);
-    return true;
+    return ReadField<uint16_t, LoadU16>(*this, value);
 }
 
 bool ChunkCursor::U32(uint32_t& value)
 {
-    uint8_t raw[4];
-    if (!Bytes(raw, 4))
-        return false;
-    value = LoadU32(raw);
-    return true;
+    return ReadField<uint32_t, LoadU32>(*this, value);
 }
 
 bool ChunkCursor::F32(float& value)
 {
-    uint8_t raw[4];
-    if (!Bytes(raw, 4))
-        return false;
-    value = LoadF32(raw);
-    return true;
+    return ReadField<float, LoadF32>(*this, value);
 }
 
 bool ChunkCursor::Floats(float* values, uint32_t count)

@@ -6,6 +6,7 @@
 
 #include <stddef.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 const uint8_t NO_FILE_SLOT = 255;
 
@@ -90,6 +91,47 @@ ChunkNode* FindChild(ChunkNode* node, uint32_t id);
 // Brings the indexes up to date; false when an error was recorded.
 bool UpdateObjectIndex(SceneDatabase* database);
 bool UpdateMaterialIndex(SceneDatabase* database);
+
+// The checks every Fetch... call starts with: both arguments present, no
+// error pending, and a database whose root is a 3DS file or, where
+// `libraryRoot`, a material library. False with the error recorded.
+bool DatabaseReadyToFetch(const SceneDatabase* database, const void* out, bool libraryRoot);
+
+// The checks every Count... call starts with; false (the count is then 0)
+// on a missing database (recorded), a pending error or an empty database,
+// or when `update` could not bring the index up to date.
+bool DatabaseReadyToCount(SceneDatabase* database, bool (*update)(SceneDatabase*));
+
+// A caller's record is reused; a null one becomes a new zeroed record. False
+// (ERR_NO_MEM recorded) when memory runs out.
+template <typename Record>
+bool ProvideRecord(Record** record)
+{
+    if (!*record) {
+        *record = (Record*)calloc(1, sizeof(Record));
+        if (!*record) {
+            PushReaderError(ERR_NO_MEM);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Frees *record after `reset` (if any) has freed what it owns, and clears it.
+template <typename Record>
+void FreeRecord(Record** record, void (*reset)(Record*))
+{
+    if (!record) {
+        PushReaderError(ERR_INVALID_ARG);
+        return;
+    }
+    if (!*record)
+        return;
+    if (reset)
+        reset(*record);
+    free(*record);
+    *record = nullptr;
+}
 
 // Little-endian fields from a byte array.
 inline uint16_t LoadU16(const uint8_t* p)

@@ -165,41 +165,17 @@ bool ReadMaterialPart(ChunkNode* node, MaterialRecord* material, bool& falloffIn
 
 uint32_t CountMaterials(SceneDatabase* database)
 {
-    if (!database) {
-        PushReaderError(ERR_INVALID_ARG);
-        return 0;
-    }
-    if (ReaderErrorPending || !database->root || !UpdateMaterialIndex(database))
-        return 0;
-    return database->materialCount;
+    return DatabaseReadyToCount(database, UpdateMaterialIndex) ? database->materialCount : 0;
 }
 
 void FetchMaterial(SceneDatabase* database, uint32_t index, MaterialRecord** out)
 {
-    if (!database || !out) {
-        PushReaderError(ERR_INVALID_ARG);
+    if (!DatabaseReadyToFetch(database, out, true))
         return;
-    }
-    if (ReaderErrorPending)
-        return;
-    if (!database->root) {
-        PushReaderError(ERR_INVALID_DATABASE);
-        return;
-    }
-    uint32_t root = database->root->id;
-    if (root != 0x3DAA && root != 0x4D4D && root != 0xC23D) {
-        PushReaderError(ERR_WRONG_DATABASE);
-        return;
-    }
     if (!UpdateMaterialIndex(database) || index >= database->materialCount)
         return;
-    if (!*out) {
-        *out = (MaterialRecord*)malloc(sizeof(MaterialRecord));
-        if (!*out) {
-            PushReaderError(ERR_NO_MEM);
-            return;
-        }
-    }
+    if (!ProvideRecord(out))
+        return;
     MaterialRecord* material = *out;
     ResetMaterial(material);
     ChunkNode* entry = database->materials[index].node;
@@ -217,10 +193,5 @@ void FetchMaterial(SceneDatabase* database, uint32_t index, MaterialRecord** out
 
 void FreeMaterialRecord(MaterialRecord** record)
 {
-    if (!record) {
-        PushReaderError(ERR_INVALID_ARG);
-        return;
-    }
-    free(*record);
-    *record = nullptr;
+    FreeRecord<MaterialRecord>(record, nullptr);
 }

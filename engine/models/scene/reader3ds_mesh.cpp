@@ -51,15 +51,15 @@ void ConvertFloats(float* values, uint32_t count)
     }
 }
 
-template <typename T>
-bool ReadWords(ChunkCursor& cursor, uint16_t& count, T*& out)
+// Count and array change together, so a failed read leaves them matching.
+template <typename Unit, void (*Convert)(Unit*, uint32_t), typename T>
+bool ReadConverted(ChunkCursor& cursor, uint16_t& count, T*& out)
 {
-    // Count and array change together, so a failed read leaves them matching.
     void* array = nullptr;
     uint16_t read = 0;
     if (!ReadCountedArray(cursor, sizeof(T), read, array))
         return false;
-    ConvertWords((uint16_t*)array, read * (uint32_t)(sizeof(T) / 2));
+    Convert((Unit*)array, read * (uint32_t)(sizeof(T) / sizeof(Unit)));
     free(out);
     out = (T*)array;
     count = read;
@@ -67,17 +67,15 @@ bool ReadWords(ChunkCursor& cursor, uint16_t& count, T*& out)
 }
 
 template <typename T>
+bool ReadWords(ChunkCursor& cursor, uint16_t& count, T*& out)
+{
+    return ReadConverted<uint16_t, ConvertWords>(cursor, count, out);
+}
+
+template <typename T>
 bool ReadFloats(ChunkCursor& cursor, uint16_t& count, T*& out)
 {
-    void* array = nullptr;
-    uint16_t read = 0;
-    if (!ReadCountedArray(cursor, sizeof(T), read, array))
-        return false;
-    ConvertFloats((float*)array, read * (uint32_t)(sizeof(T) / 4));
-    free(out);
-    out = (T*)array;
-    count = read;
-    return true;
+    return ReadConverted<float, ConvertFloats>(cursor, count, out);
 }
 
 void FreeGroups(MeshRecord* mesh)
@@ -231,11 +229,7 @@ ChunkNode* MeshObject(SceneDatabase* database, uint32_t index, const char*& name
 
 uint32_t CountMeshes(SceneDatabase* database)
 {
-    if (!database) {
-        PushReaderError(ERR_INVALID_ARG);
-        return 0;
-    }
-    if (ReaderErrorPending || !database->root || !UpdateObjectIndex(database))
+    if (!DatabaseReadyToCount(database, UpdateObjectIndex))
         return 0;
     uint32_t count = 0;
     for (uint32_t i = 0; i < database->objectCount; i++)
@@ -245,20 +239,8 @@ uint32_t CountMeshes(SceneDatabase* database)
 
 void FetchMesh(SceneDatabase* database, uint32_t index, MeshRecord** out)
 {
-    if (!database || !out) {
-        PushReaderError(ERR_INVALID_ARG);
+    if (!DatabaseReadyToFetch(database, out, false))
         return;
-    }
-    if (ReaderErrorPending)
-        return;
-    if (!database->root) {
-        PushReaderError(ERR_INVALID_DATABASE);
-        return;
-    }
-    if (database->root->id != 0x4D4D && database->root->id != 0xC23D) {
-        PushReaderError(ERR_WRONG_DATABASE);
-        return;
-    }
     if (!UpdateObjectIndex(database))
         return;
     const char* name = nullptr;
@@ -271,13 +253,8 @@ void FetchMesh(SceneDatabase* database, uint32_t index, MeshRecord** out)
         PushReaderError(ERR_WRONG_OBJECT);
         return;
     }
-    if (!*out) {
-        *out = (MeshRecord*)calloc(1, sizeof(MeshRecord));
-        if (!*out) {
-            PushReaderError(ERR_NO_MEM);
-            return;
-        }
-    }
+    if (!ProvideRecord(out))
+        return;
     MeshRecord* mesh = *out;
     ResetMesh(mesh);
     strcpy(mesh->name, name);
@@ -291,13 +268,5 @@ void FetchMesh(SceneDatabase* database, uint32_t index, MeshRecord** out)
 
 void FreeMeshRecord(MeshRecord** record)
 {
-    if (!record) {
-        PushReaderError(ERR_INVALID_ARG);
-        return;
-    }
-    if (!*record)
-        return;
-    ResetMesh(*record);
-    free(*record);
-    *record = nullptr;
+    FreeRecord(record, ResetMesh);
 }

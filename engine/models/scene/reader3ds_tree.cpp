@@ -222,27 +222,43 @@ void NewSceneDatabase(SceneDatabase** database)
         PushReaderError(ERR_INVALID_ARG);
         return;
     }
-    if (!*database) {
-        *database = (SceneDatabase*)calloc(1, sizeof(SceneDatabase));
-        if (!*database) {
-            PushReaderError(ERR_NO_MEM);
-            return;
-        }
-    }
+    if (!ProvideRecord(database))
+        return;
     ResetDatabase(*database);
 }
 
 void FreeSceneDatabase(SceneDatabase** database)
 {
+    FreeRecord(database, ResetDatabase);
+}
+
+bool DatabaseReadyToCount(SceneDatabase* database, bool (*update)(SceneDatabase*))
+{
     if (!database) {
         PushReaderError(ERR_INVALID_ARG);
-        return;
+        return false;
     }
-    if (!*database)
-        return;
-    ResetDatabase(*database);
-    free(*database);
-    *database = nullptr;
+    return !ReaderErrorPending && database->root && update(database);
+}
+
+bool DatabaseReadyToFetch(const SceneDatabase* database, const void* out, bool libraryRoot)
+{
+    if (!database || !out) {
+        PushReaderError(ERR_INVALID_ARG);
+        return false;
+    }
+    if (ReaderErrorPending)
+        return false;
+    if (!database->root) {
+        PushReaderError(ERR_INVALID_DATABASE);
+        return false;
+    }
+    uint32_t root = database->root->id;
+    if (root != 0x4D4D && root != 0xC23D && !(libraryRoot && root == 0x3DAA)) {
+        PushReaderError(ERR_WRONG_DATABASE);
+        return false;
+    }
+    return true;
 }
 
 void ReadSceneDatabase(ChunkFile* file, SceneDatabase* database)

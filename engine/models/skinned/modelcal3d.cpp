@@ -19,18 +19,24 @@ const uint64_t kMaxBones = 0xFFFF;
 const uint32_t kLongestBoneName = 256;
 const float kByteToUnit = 0.003921569f;  // 1/255
 
-// Reads the magic token and the version. S_OK, E_FAIL for a foreign file
-// (record written), QLE_SUBFUNCTION for a short file.
-HRESULT ReadHeader(const TraceContext& context, Cal3DFile& file, const EngineString& name,
-                   const char* magic)
+// A file refused for what it holds: one Error record, the file closed, E_FAIL.
+HRESULT Refuse(const TraceContext& context, Cal3DFile& file, const EngineString& record)
 {
+    QL_LOG(context, TraceError, record);
+    file.Close();
+    return E_FAIL;
+}
+
+// Opens `name` and reads its magic token and version. S_OK, E_FAIL for a
+// foreign file (record written), QLE_SUBFUNCTION when it does not open or is
+// too short.
+HRESULT OpenCal3D(const TraceContext& context, Cal3DFile& file, const EngineString& name, const char* magic)
+{
+    QL_TRY(context, "-", file.Open(name));
     char token[4];
     QL_READ(context, file, token, 4);
-    if (memcmp(token, magic, 4) != 0) {
-        QL_LOG(context, TraceError, name + " : Invalid File Format ('Invalid Magic Token')");
-        file.Close();
-        return E_FAIL;
-    }
+    if (memcmp(token, magic, 4) != 0)
+        return Refuse(context, file, name + " : Invalid File Format ('Invalid Magic Token')");
     int32_t version;
     QL_READ(context, file, &version, 4);
     if (version < 700 || version > 799)
@@ -106,18 +112,14 @@ HRESULT LoadCal3DSkeleton(const EngineString& name, SkelArray<Bone>* bones)
     TraceContext context("ModelSkelMeta::LoadCal3DSkeleton()");
     QL_REQUIRE_ARG(context, bones);
     Cal3DFile file;
-    QL_TRY(context, "-", file.Open(name));
-    HRESULT header = ReadHeader(context, file, name, "CSF");
-    if (header != S_OK)
-        return header;
+    HRESULT opened = OpenCal3D(context, file, name, "CSF");
+    if (opened != S_OK)
+        return opened;
 
     uint32_t count;
     QL_READ(context, file, &count, 4);
-    if (count > kMaxBones) {
-        QL_LOG(context, TraceError, name + " : Number of bones = " + count);
-        file.Close();
-        return E_FAIL;
-    }
+    if (count > kMaxBones)
+        return Refuse(context, file, name + " : Number of bones = " + count);
     CAL3D_EXPECT(context, file, file.Holds(count, kMinBoneBytes));
     QL_REQUIRE_MEMORY(context, bones->Allocate(count));
 
@@ -158,10 +160,9 @@ HRESULT LoadCal3DAnimation(const EngineString& name, Animation* animation)
     TraceContext context("ModelSkelMeta::LoadCal3DAnimation()");
     QL_REQUIRE_ARG(context, animation);
     Cal3DFile file;
-    QL_TRY(context, "-", file.Open(name));
-    HRESULT header = ReadHeader(context, file, name, "CAF");
-    if (header != S_OK)
-        return header;
+    HRESULT opened = OpenCal3D(context, file, name, "CAF");
+    if (opened != S_OK)
+        return opened;
 
     float duration;
     QL_READ(context, file, &duration, 4);
@@ -171,11 +172,8 @@ HRESULT LoadCal3DAnimation(const EngineString& name, Animation* animation)
 
     uint32_t trackCount;
     QL_READ(context, file, &trackCount, 4);
-    if (trackCount == 0) {
-        QL_LOG(context, TraceError, name + " : No Tracks in this animation");
-        file.Close();
-        return E_FAIL;
-    }
+    if (trackCount == 0)
+        return Refuse(context, file, name + " : No Tracks in this animation");
     CAL3D_EXPECT(context, file, file.Holds(trackCount, kMinTrackBytes));
     SkelArray<Track> tracks;
     SkelArray<SkelArray<Keyframe>> blocks;
@@ -214,18 +212,14 @@ HRESULT LoadCal3DMesh(const EngineString& name, SkelArray<Cal3DSubmesh>* submesh
     TraceContext context("ModelSkelMeta::LoadCal3DMesh()");
     QL_REQUIRE_ARG(context, submeshes);
     Cal3DFile file;
-    QL_TRY(context, "-", file.Open(name));
-    HRESULT header = ReadHeader(context, file, name, "CMF");
-    if (header != S_OK)
-        return header;
+    HRESULT opened = OpenCal3D(context, file, name, "CMF");
+    if (opened != S_OK)
+        return opened;
 
     uint32_t count;
     QL_READ(context, file, &count, 4);
-    if (count == 0) {
-        QL_LOG(context, TraceError, name + " : No SubMeshes");
-        file.Close();
-        return E_FAIL;
-    }
+    if (count == 0)
+        return Refuse(context, file, name + " : No SubMeshes");
     CAL3D_EXPECT(context, file, file.Holds(count, kMinSubmeshBytes));
     QL_REQUIRE_MEMORY(context, submeshes->Allocate(count));
 
@@ -281,12 +275,8 @@ HRESULT LoadCal3DMesh(const EngineString& name, SkelArray<Cal3DSubmesh>* submesh
         QL_REQUIRE_MEMORY(context, submesh.indices.Allocate((uint32_t)indexCount));
         QL_READ(context, file, submesh.indices.Data(), (size_t)indexCount * 4);
         for (uint32_t i = (uint32_t)indexCount; i-- > 0;) {
-            if ((uint32_t)submesh.indices[i] >= vertexCount) {
-                QL_LOG(context, TraceError,
-                       name + " : bad index of vertex : " + submesh.indices[i]);
-                file.Close();
-                return E_FAIL;
-            }
+            if ((uint32_t)submesh.indices[i] >= vertexCount)
+                return Refuse(context, file, name + " : bad index of vertex : " + submesh.indices[i]);
         }
     }
     file.Close();
@@ -299,10 +289,9 @@ HRESULT LoadCal3DMaterial(const EngineString& name, const EngineString& prefix,
     TraceContext context("ModelSkelMeta::LoadCal3DMaterial()");
     QL_REQUIRE_ARG(context, material);
     Cal3DFile file;
-    QL_TRY(context, "-", file.Open(name));
-    HRESULT header = ReadHeader(context, file, name, "CRF");
-    if (header != S_OK)
-        return header;
+    HRESULT opened = OpenCal3D(context, file, name, "CRF");
+    if (opened != S_OK)
+        return opened;
 
     uint8_t ambient[4], diffuse[4], specular[4];
     QL_READ(context, file, ambient, 4);

@@ -2,6 +2,8 @@
 // object its clones share. The animation update lives in modelskelanim.cpp.
 #include "modelskel.h"
 
+#include "graphics/geometryfactory.h"
+#include "graphics/modeldraw.h"
 #include "graphics/qlgraphres.h"
 #include "qltrace.h"
 
@@ -23,48 +25,18 @@ ModelSkelMeta::~ModelSkelMeta()
 {
     TraceContext trace("ModelSkelMeta::Destructor()");
     QL_LOG(trace, TraceInfo, "ModelSkelMeta '" + data.file + "' Destroyed");
-    if (vertexBuffer)
-        vertexBuffer->Release();
-    if (indexBuffer)
-        indexBuffer->Release();
-    for (uint32_t t = 0; t < textures.Count(); ++t)
-        if (textures[t])
-            textures[t]->Release();
-}
-
-LONG ModelSkelMeta::AddRef()
-{
-    return ++refCount;
-}
-
-LONG ModelSkelMeta::Release()
-{
-    if (refCount == 0)
-        return 0;
-    if (--refCount == 0) {
-        delete this;
-        return 0;
-    }
-    return refCount;
+    ReleaseModelResources(vertexBuffer, indexBuffer, textures.Data(), textures.Count());
 }
 
 HRESULT CreateModelSkel(const EngineString& type, const EngineString& command, IGraphics* graphics,
                         IGeometry** out)
 {
     TraceContext trace("CreateModelSkel()");
-    QL_REQUIRE_ARG(trace, out);
-    *out = nullptr;
-    QL_TRY(trace, "Unsupported Type", type == "cal3d" || type == "md5" ? S_OK : E_FAIL);
-    ModelSkel* model = new (std::nothrow) ModelSkel();
-    QL_REQUIRE_MEMORY(trace, model);
-    model->AddRef();
-    HRESULT result = model->Init(type, command, graphics);
-    if (FAILED(result)) {
-        model->Release();
-        return result;
-    }
-    *out = model;
-    return S_OK;
+    // Unlike the other factories, a refused type clears *out too.
+    if (out)
+        *out = nullptr;
+    return CreateGeometry<ModelSkel>(trace, QL_HERE, type == "cal3d" || type == "md5", out,
+                                     [&](ModelSkel& model) { return model.Init(type, command, graphics); });
 }
 
 ModelSkel::ModelSkel()
@@ -114,63 +86,36 @@ HRESULT ModelSkel::Clone(IGeometry** out)
     TraceContext trace(this, "Clone()");
     QL_REQUIRE_ARG(trace, out);
     *out = nullptr;
-    ModelSkel* clone = new (std::nothrow) ModelSkel();
+    Owned<ModelSkel> clone = MakeOwned<ModelSkel>();
     QL_REQUIRE_MEMORY(trace, clone);
-    clone->AddRef();
     clone->world = world;
     clone->boxMinimum = boxMinimum;
     clone->boxMaximum = boxMaximum;
-    HRESULT created = graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, meta->data.vertices.Count(), true,
-                                         &clone->ownVertexBuffer);
-    if (FAILED(created)) {
-        clone->Release();
-        QL_TRY(trace, "-", created);
-    }
-    if (FAILED(graphics->AddGeometry(clone))) {
-        clone->Release();
-        QL_TRY(trace, "-", E_FAIL);
-    }
+    QL_TRY(trace, "-",
+           graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, meta->data.vertices.Count(), true, &clone->ownVertexBuffer));
+    QL_TRY(trace, "-", SUCCEEDED(graphics->AddGeometry(clone.Get())) ? S_OK : E_FAIL);
     clone->graphics = graphics;
     graphics->AddRef();
     clone->meta = meta;
     meta->AddRef();
-    *out = clone;
+    *out = clone.Detach();
     return S_OK;
 }
 
 HRESULT ModelSkel::Render()
 {
     TraceContext trace(this, "Render()");
-    IDirect3DDevice9* device = graphics ? graphics->GetDevice() : nullptr;
-    QL_TRY(trace, "IGraphics return NULL d3dDev", device ? S_OK : E_FAIL);
-    device->SetTransform(D3DTS_WORLD, &world);
-    QL_TRY(trace, "-", VertexBuffer()->Active(0));
-    QL_TRY(trace, "-", meta->indexBuffer->Active());
-
-    for (uint32_t m = 0; m < meta->data.materials.Count(); ++m) {
-        const SkelMaterial& material = meta->data.materials[m];
-        if (material.indexCount == 0)
-            continue;
-        device->SetMaterial(reinterpret_cast<const D3DMATERIAL9*>(&material.material));
-        Texture* texture = m < meta->textures.Count() ? meta->textures[m] : nullptr;
-        if (texture)
-            QL_TRY(trace, "-", texture->Active(0));
-        else
-            graphics->ClearTexture(0);
-        if (validateOnce) {
-            validateOnce = false;
-            DWORD passes = 0;
-            QL_CHECK(trace, "IDirect3DDevice9::ValidateDevice() failed", device->ValidateDevice(&passes));
-            if (passes != 1)
-                QL_LOG(trace, TraceWarning,
-                       EngineString("This device seem to require ") + (uint32_t)passes +
-                           " passes for this model's rendering");
-        }
-        QL_TRY(trace, "IDirect3DDevice9::DrawIndexedPrimitive() failed",
-               device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, material.firstVertex, material.vertexCount,
-                                            material.startIndex, material.indexCount / 3));
-    }
-    return S_OK;
+    return DrawModel(trace, QL_HERE, graphics, world, VertexBuffer(), meta->indexBuffer,
+                     meta->data.materials.Count(), validateOnce, [&](uint32_t m) {
+                         const SkelMaterial& material = meta->data.materials[m];
+                         Texture* texture = m < meta->textures.Count() ? meta->textures[m] : nullptr;
+                         return MaterialDraw{reinterpret_cast<const D3DMATERIAL9*>(&material.material),
+                                             texture,
+                                             material.firstVertex,
+                                             material.vertexCount,
+                                             material.startIndex,
+                                             material.indexCount};
+                     });
 }
 
 static_assert(sizeof(SkelSurface) == sizeof(D3DMATERIAL9), "a material is drawn as read");

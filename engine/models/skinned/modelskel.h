@@ -21,15 +21,12 @@ class Texture;
 
 // The loaded model. Starts with one reference, held by the instance that
 // loaded it; every clone adds one.
-class ModelSkelMeta {
+class ModelSkelMeta final : public SharedData<ModelSkelMeta> {
 public:
     ModelSkelMeta();
-    virtual ~ModelSkelMeta();
+    ~ModelSkelMeta();
     ModelSkelMeta(const ModelSkelMeta&) = delete;
     ModelSkelMeta& operator=(const ModelSkelMeta&) = delete;
-
-    virtual LONG AddRef();
-    virtual LONG Release();
 
     // Reads a Cal3D configuration and the files it names, then makes the
     // index buffer, the dynamic vertex buffer and the textures through
@@ -46,9 +43,6 @@ public:
     VB* vertexBuffer = nullptr;
     IB* indexBuffer = nullptr;
     SkelArray<Texture*> textures;  // one per material, null without a map
-
-private:
-    LONG refCount = 1;
 };
 
 struct ActiveAnimation {

@@ -5,6 +5,7 @@
 
 #include "modelskel.h"
 
+#include "allarrays.h"
 #include "graphics/qlgraphres.h"
 #include "qltrace.h"
 
@@ -90,12 +91,8 @@ bool ReserveBoneStates(uint32_t bones)
     BoneState* states = new (std::nothrow) BoneState[bones];
     int32_t* stack = new (std::nothrow) int32_t[bones];
     SkinMatrix* matrices = new (std::nothrow) SkinMatrix[bones];
-    if (!states || !stack || !matrices) {
-        delete[] states;
-        delete[] stack;
-        delete[] matrices;
+    if (!AllAllocated(states, stack, matrices))
         return false;
-    }
     FreeBoneStates();
     boneStates = states;
     walkStack = stack;
