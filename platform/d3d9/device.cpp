@@ -183,6 +183,8 @@ Device::~Device()
         latestDevice = nullptr;
     if (context) {
         MakeCurrent();
+        // What is bound ends with the device, while its context still exists.
+        ReleaseBindings();
         shaders.Clear();
         DestroyBackBuffer();
         glDeleteSamplers(kMaxStages, samplers);
@@ -205,25 +207,19 @@ void Device::ResourceCreated(D3DPOOL pool)
         ++defaultPoolResources;
 }
 
-void Device::ResourceDestroyed(D3DPOOL pool, IUnknown* resource)
+void Device::ResourceReleased(D3DPOOL pool)
 {
-    // A bound resource that dies is unbound, never left dangling.
-    if (static_cast<IUnknown*>(stream) == resource) {
-        stream = nullptr;
-        vertexFormatDirty = true;
-    }
-    if (static_cast<IUnknown*>(indices) == resource) {
-        indices = nullptr;
-        vertexFormatDirty = true;
-    }
-    for (DWORD i = 0; i < kMaxStages; ++i)
-        if (static_cast<IUnknown*>(textures[i]) == resource) {
-            textures[i] = nullptr;
-            shaderKeyDirty = true;
-        }
     if (pool == D3DPOOL_DEFAULT)
         --defaultPoolResources;
     Release();
+}
+
+void Device::ReleaseBindings()
+{
+    for (DWORD i = 0; i < kMaxStages; ++i)
+        Rebind(&textures[i]);
+    Rebind(&stream);
+    Rebind(&indices);
 }
 
 void Device::SetDefaultState()
@@ -282,8 +278,8 @@ void Device::SetDefaultState()
         ss[D3DSAMP_MAGFILTER] = ss[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
         ss[D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
         ss[D3DSAMP_MAXANISOTROPY] = 1;
-        textures[s] = nullptr;
     }
+    ReleaseBindings();
     Identity(&world);
     Identity(&view);
     Identity(&projection);
@@ -294,9 +290,7 @@ void Device::SetDefaultState()
     viewport = D3DVIEWPORT9{0, 0, params.BackBufferWidth, params.BackBufferHeight, 0.0f, 1.0f};
     scissorRect = RECT{0, 0, (LONG)params.BackBufferWidth, (LONG)params.BackBufferHeight};
     fvf = 0;
-    stream = nullptr;
     streamOffset = streamStride = 0;
-    indices = nullptr;
     renderStatesDirty = shaderKeyDirty = vertexFormatDirty = samplersDirty = true;
     ++transformVersion;
     ++lightVersion;

@@ -30,7 +30,8 @@ public:
     // The resources' side of the contract.
     void MakeCurrent();
     void ResourceCreated(D3DPOOL pool);
-    void ResourceDestroyed(D3DPOOL pool, IUnknown* resource);
+    // The application's last reference on a resource is gone.
+    void ResourceReleased(D3DPOOL pool);
     // Binding the buffer for an upload costs nothing to the draw state: the
     // GL side uses direct-state access.
     static Device* Latest();
@@ -192,6 +193,19 @@ private:
     void DestroyBackBuffer();
     void ApplyPresentParameters(bool initial);
     void SetDefaultState();
+    // Binds a resource into a slot: the device's reference moves from the
+    // old resource to the new one.
+    template <typename T>
+    static void Rebind(T** slot, T* resource = nullptr)
+    {
+        if (resource)
+            resource->Bind();
+        T* old = *slot;
+        *slot = resource;
+        if (old)
+            old->Unbind();
+    }
+    void ReleaseBindings();
     bool Lost() const { return lost || notReset || forced != 0; }
     void UpdateLoss();
 

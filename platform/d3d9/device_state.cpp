@@ -205,7 +205,7 @@ HRESULT Device::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
         return D3D_OK;
     if ((textures[Stage] == nullptr) != (texture == nullptr))
         shaderKeyDirty = true;
-    textures[Stage] = texture;
+    Rebind(&textures[Stage], texture);
     samplersDirty = true;
     return D3D_OK;
 }
@@ -303,7 +303,7 @@ HRESULT Device::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStre
         return D3D_OK;
     VertexBuffer* buffer = static_cast<VertexBuffer*>(pStreamData);
     if (stream != buffer || streamOffset != OffsetInBytes || streamStride != Stride) {
-        stream = buffer;
+        Rebind(&stream, buffer);
         streamOffset = OffsetInBytes;
         streamStride = Stride;
         vertexFormatDirty = true;
@@ -329,7 +329,7 @@ HRESULT Device::SetIndices(IDirect3DIndexBuffer9* pIndexData)
 {
     IndexBuffer* buffer = static_cast<IndexBuffer*>(pIndexData);
     if (indices != buffer) {
-        indices = buffer;
+        Rebind(&indices, buffer);
         vertexFormatDirty = true;
     }
     return D3D_OK;

@@ -11,9 +11,35 @@ Resource<Interface>::Resource(Device* d, D3DPOOL p) : device(d), pool(p)
 }
 
 template <typename Interface>
-Resource<Interface>::~Resource()
+Resource<Interface>::~Resource() = default;
+
+template <typename Interface>
+void Resource<Interface>::LastReleased()
 {
-    device->ResourceDestroyed(pool, this);
+    // The device reference goes last: giving it back may end the device,
+    // which unbinds (and so ends) this resource if it is still bound.
+    Device* owner = device;
+    D3DPOOL ownPool = pool;
+    if (bindings == 0)
+        delete this;
+    else
+        released = true;
+    owner->ResourceReleased(ownPool);
+}
+
+template <typename Interface>
+void Resource<Interface>::Revived()
+{
+    // GetTexture and its kind hand a released but bound resource back out.
+    released = false;
+    device->ResourceCreated(pool);
+}
+
+template <typename Interface>
+void Resource<Interface>::Unbind()
+{
+    if (--bindings == 0 && released)
+        delete this;
 }
 
 template <typename Interface>

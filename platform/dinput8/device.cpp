@@ -3,15 +3,13 @@
 // change in between makes an acquired device lost.
 #include "dinput_internal.h"
 
-#include "win32/fault_injection.h"
+#include "common/fault_injection.h"
 #include "win32/window_internal.h"
 
 #include <map>
 #include <string.h>
 
 namespace {
-
-const GUID unknownIid = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 // Exclusive access per physical device: one holder at a time.
 std::map<int, InputDevice*>& ExclusiveHolders()
@@ -74,33 +72,6 @@ InputDevice::~InputDevice()
     if (joystick)
         SDL_JoystickClose(joystick);
     owner->Release();
-}
-
-HRESULT STDMETHODCALLTYPE InputDevice::QueryInterface(REFIID riid, void** object)
-{
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (riid != unknownIid && riid != IID_IDirectInputDevice8A)
-        return E_NOINTERFACE;
-    AddRef();
-    *object = static_cast<IDirectInputDevice8A*>(this);
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE InputDevice::AddRef()
-{
-    return ++references;
-}
-
-ULONG STDMETHODCALLTYPE InputDevice::Release()
-{
-    if (references == 0)
-        return 0;
-    ULONG left = --references;
-    if (left == 0)
-        delete this;
-    return left;
 }
 
 bool InputDevice::Unplugged() const

@@ -1,7 +1,7 @@
 // DirectInput8Create and IDirectInput8A: device creation and enumeration.
 #include "dinput_internal.h"
 
-#include "win32/fault_injection.h"
+#include "common/fault_injection.h"
 
 #include <new>
 #include <string.h>
@@ -21,8 +21,6 @@ const DIDATAFORMAT c_dfDIJoystick = {sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFO
                                      sizeof(DIJOYSTATE), 0, nullptr};
 
 namespace {
-
-const GUID unknownIid = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 DIDEVICEINSTANCEA SystemInstance(REFGUID guid, DWORD type, const char* name)
 {
@@ -50,32 +48,8 @@ DIDEVICEINSTANCEA JoystickInstance(int index)
     return instance;
 }
 
-class DirectInput final : public IDirectInput8A {
+class DirectInput final : public ComObject<IDirectInput8A> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (riid != unknownIid && riid != IID_IDirectInput8A)
-            return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IDirectInput8A*>(this);
-        return S_OK;
-    }
-
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        if (references == 0)
-            return 0;
-        ULONG left = --references;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-
     HRESULT STDMETHODCALLTYPE CreateDevice(REFGUID guid, LPDIRECTINPUTDEVICE8A* device, LPUNKNOWN outer) override
     {
         if (!device)
@@ -140,7 +114,7 @@ public:
     }
 
 private:
-    ULONG references = 1;
+    bool Answers(REFIID riid) const override { return riid == kIidUnknown || riid == IID_IDirectInput8A; }
 };
 
 }  // namespace
