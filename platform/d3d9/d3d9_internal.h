@@ -3,18 +3,16 @@
 // itself is device.h.
 #pragma once
 
-#include <d3d9.h>
-#include <epoxy/gl.h>
-
 #include "common/com_object.h"
 #include "common/fault_injection.h"
+#include "d3dx_interface.h"
+#include "gl_backend.h"
+
+#include <d3d9.h>
 
 #include <stdint.h>
 
 class Device;
-
-// The stand-in's diagnostics: quiet unless QL_D3D9_DEBUG is set.
-void D3D9Debug(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // The parts of IDirect3DResource9 the stand-in has no use for, the device
 // reference every resource holds while the application does (as in
@@ -128,9 +126,8 @@ public:
     HRESULT STDMETHODCALLTYPE AddDirtyRect(const RECT*) override { return D3D_OK; }
 
     GLuint Name() const { return name; }
-    // Fills a whole level from 0xAARRGGBB pixels, whatever the pool: the
-    // texture loader's way into default-pool textures.
-    void UploadLevel(UINT level, const void* pixels);
+    // See QLD3D9_FillTextureLevel.
+    HRESULT FillLevel(UINT level, const void* pixels);
 
 private:
     UINT width, height, levels;

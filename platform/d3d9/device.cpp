@@ -77,22 +77,12 @@ bool Device::CreateContext()
         return false;
     }
     SDL_GL_MakeCurrent(sdlWindow, (SDL_GLContext)context);
-    if (epoxy_gl_version() < 45) {
-        D3D9Debug("OpenGL %d.%d is too old", epoxy_gl_version() / 10, epoxy_gl_version() % 10);
+    int version = GLBackend::ContextVersion();
+    if (version < 45) {
+        D3D9Debug("OpenGL %d.%d is too old", version / 10, version % 10);
         return false;
     }
-    // Direct3D's clip z runs 0..w. The shaders negate clip y, so row 0 of
-    // every framebuffer is Direct3D's top row and GL's tie rule for samples
-    // on an edge falls on the same top and left edges as Direct3D's.
-    glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
-    glCreateVertexArrays(1, &vao);
-    glBindVertexArray(vao);
-    glCreateSamplers(kMaxStages, samplers);
-    for (DWORD i = 0; i < kMaxStages; ++i)
-        gl.BindSampler(i, samplers[i]);
-    // With y negated, GL_CCW front faces are the triangles that run
-    // clockwise on the screen as Direct3D sees it.
-    gl.FrontFace(GL_CCW);
+    GLBackend::InitContext(gl, &vao, samplers, kMaxStages);
     return true;
 }
 
@@ -104,36 +94,12 @@ void Device::MakeCurrent()
 
 bool Device::CreateBackBuffer()
 {
-    UINT width = params.BackBufferWidth, height = params.BackBufferHeight;
-    glCreateFramebuffers(1, &backFbo);
-    glCreateRenderbuffers(1, &backColor);
-    glCreateRenderbuffers(1, &backDepth);
-    glNamedRenderbufferStorage(backColor, GL_RGBA8, width, height);
-    glNamedRenderbufferStorage(backDepth, GL_DEPTH24_STENCIL8, width, height);
-    glNamedFramebufferRenderbuffer(backFbo, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, backColor);
-    glNamedFramebufferRenderbuffer(backFbo, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, backDepth);
-    glCreateFramebuffers(1, &presentedFbo);
-    glCreateRenderbuffers(1, &presentedColor);
-    glNamedRenderbufferStorage(presentedColor, GL_RGBA8, width, height);
-    glNamedFramebufferRenderbuffer(presentedFbo, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, presentedColor);
-    if (glCheckNamedFramebufferStatus(backFbo, GL_DRAW_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
-        return false;
-    gl.BindDrawFramebuffer(backFbo);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
-    // The presented copy starts black, as a window does before its first frame.
-    static const float black[4] = {0, 0, 0, 1};
-    glClearNamedFramebufferfv(presentedFbo, GL_COLOR, 0, black);
-    return true;
+    return GLBackend::CreateFrameBuffers(gl, params.BackBufferWidth, params.BackBufferHeight, &frame);
 }
 
 void Device::DestroyBackBuffer()
 {
-    glDeleteFramebuffers(1, &backFbo);
-    glDeleteFramebuffers(1, &presentedFbo);
-    glDeleteRenderbuffers(1, &backColor);
-    glDeleteRenderbuffers(1, &backDepth);
-    glDeleteRenderbuffers(1, &presentedColor);
-    backFbo = presentedFbo = backColor = backDepth = presentedColor = 0;
+    GLBackend::DestroyFrameBuffers(&frame);
 }
 
 void Device::ApplyPresentParameters(bool initial)
@@ -187,8 +153,7 @@ Device::~Device()
         ReleaseBindings();
         shaders.Clear();
         DestroyBackBuffer();
-        glDeleteSamplers(kMaxStages, samplers);
-        glDeleteVertexArrays(1, &vao);
+        GLBackend::DestroyContextObjects(vao, samplers, kMaxStages);
         SDL_GL_MakeCurrent(sdlWindow, nullptr);
         SDL_GL_DeleteContext((SDL_GLContext)context);
     }
@@ -212,6 +177,14 @@ void Device::ResourceReleased(D3DPOOL pool)
     if (pool == D3DPOOL_DEFAULT)
         --defaultPoolResources;
     Release();
+}
+
+void Device::BufferDeleted(GLuint name)
+{
+    // GL drops a deleted buffer from the vertex array, so a buffer made
+    // later under the same name must be bound again.
+    if (appliedIndexBuffer == name)
+        appliedIndexBuffer = ~0u;
 }
 
 void Device::ReleaseBindings()
@@ -375,24 +348,12 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
     (void)hDestWindowOverride;
     (void)pDirtyRegion;
     MakeCurrent();
-    GLint w = params.BackBufferWidth, h = params.BackBufferHeight;
-    // Blits obey the scissor test; the frame is copied whole.
-    gl.Enable(GL_SCISSOR_TEST, false);
-    renderStatesDirty = true;
-    glBlitNamedFramebuffer(backFbo, presentedFbo, 0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     int windowW = 0, windowH = 0;
     SDL_GL_GetDrawableSize(sdlWindow, &windowW, &windowH);
-    // The window's GL drawable takes a new window size only when the driver
-    // looks again, and setting a viewport on it makes the driver look: else
-    // a resized window shows a crop of the old drawable.
-    gl.BindDrawFramebuffer(0);
-    glViewport(0, 0, windowW, windowH);
-    gl.ForgetViewport();
-    // Stretched over the whole client area, linearly unless the sizes match,
-    // as Direct3D 9 stretches a windowed Present; the window's rows run bottom-up.
-    glBlitNamedFramebuffer(backFbo, 0, 0, 0, w, h, 0, windowH, windowW, 0, GL_COLOR_BUFFER_BIT,
-                           (windowW == w && windowH == h) ? GL_NEAREST : GL_LINEAR);
-    gl.BindDrawFramebuffer(backFbo);
+    // Stretched over the whole client area, as Direct3D 9 stretches a
+    // windowed Present. The scissor test goes off for the copy.
+    GLBackend::PresentFrame(gl, frame, params.BackBufferWidth, params.BackBufferHeight, windowW, windowH);
+    renderStatesDirty = true;
     SDL_GL_SwapWindow(sdlWindow);
     return D3D_OK;
 }
@@ -413,7 +374,7 @@ HRESULT Device::EndScene()
     if (!inScene)
         return D3DERR_INVALIDCALL;
     inScene = false;
-    glFlush();
+    GLBackend::Flush();
     return D3D_OK;
 }
 
@@ -473,7 +434,7 @@ HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR 
         if (r <= l || b <= t)
             continue;
         gl.Scissor(l, t, r - l, b - t);
-        glClear(mask);
+        GLBackend::Clear(mask);
     }
     renderStatesDirty = true;
     return D3D_OK;

@@ -32,6 +32,8 @@ public:
     void ResourceCreated(D3DPOOL pool);
     // The application's last reference on a resource is gone.
     void ResourceReleased(D3DPOOL pool);
+    // A GL buffer is about to go: its name may come back for another one.
+    void BufferDeleted(GLuint name);
     // Binding the buffer for an upload costs nothing to the draw state: the
     // GL side uses direct-state access.
     static Device* Latest();
@@ -227,8 +229,7 @@ private:
     bool fullScreenApplied = false;
 
     GLStateCache gl;
-    GLuint backFbo = 0, backColor = 0, backDepth = 0;
-    GLuint presentedFbo = 0, presentedColor = 0;
+    GLBackend::FrameBuffers frame;
     GLuint vao = 0;
     GLuint samplers[kMaxStages] = {};
     FFShaderCache shaders;

@@ -62,7 +62,8 @@ template <typename Interface, typename Desc>
 Buffer<Interface, Desc>::~Buffer()
 {
     this->device->MakeCurrent();
-    glDeleteBuffers(1, &name);
+    this->device->BufferDeleted(name);
+    GLBackend::DeleteBuffer(name);
     free(data);
 }
 
@@ -72,9 +73,8 @@ bool Buffer<Interface, Desc>::Create()
     data = static_cast<uint8_t*>(calloc(desc.Size, 1));
     if (!data)
         return false;
-    glCreateBuffers(1, &name);
-    glNamedBufferData(name, desc.Size, data, (desc.Usage & D3DUSAGE_DYNAMIC) ? GL_STREAM_DRAW : GL_STATIC_DRAW);
-    return glGetError() == GL_NO_ERROR;
+    name = GLBackend::CreateBuffer(desc.Size, data, (desc.Usage & D3DUSAGE_DYNAMIC) != 0);
+    return name != 0;
 }
 
 template <typename Interface, typename Desc>
@@ -114,10 +114,9 @@ HRESULT Buffer<Interface, Desc>::Unlock()
     if (discardLock) {
         // A fresh store for the new contents: draws still reading the old
         // one keep it, and nothing waits.
-        glNamedBufferData(name, desc.Size, nullptr, GL_STREAM_DRAW);
-        glNamedBufferSubData(name, 0, desc.Size, data);
+        GLBackend::ReplaceBuffer(name, desc.Size, data);
     } else {
-        glNamedBufferSubData(name, lockOffset, lockSize, data + lockOffset);
+        GLBackend::WriteBuffer(name, lockOffset, lockSize, data + lockOffset);
     }
     return D3D_OK;
 }
@@ -151,19 +150,15 @@ TextureObject::TextureObject(Device* d, UINT w, UINT h, UINT l, DWORD u, D3DFORM
 TextureObject::~TextureObject()
 {
     device->MakeCurrent();
-    glDeleteTextures(1, &name);
+    GLBackend::DeleteTexture(name);
     free(lockData);
 }
 
 bool TextureObject::Create()
 {
-    glCreateTextures(GL_TEXTURE_2D, 1, &name);
-    glTextureStorage2D(name, levels, GL_RGBA8, width, height);
-    glTextureParameteri(name, GL_TEXTURE_MAX_LEVEL, levels - 1);
     // X8R8G8B8 samples with an opaque alpha whatever the bytes hold.
-    if (format == D3DFMT_X8R8G8B8)
-        glTextureParameteri(name, GL_TEXTURE_SWIZZLE_A, GL_ONE);
-    return glGetError() == GL_NO_ERROR;
+    name = GLBackend::CreateTexture(levels, width, height, format == D3DFMT_X8R8G8B8);
+    return name != 0;
 }
 
 HRESULT TextureObject::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)
@@ -207,19 +202,25 @@ HRESULT TextureObject::UnlockRect(UINT Level)
     D3DSURFACE_DESC desc = {};
     GetLevelDesc(Level, &desc);
     device->MakeCurrent();
-    // DWORD 0xAARRGGBB in memory is B, G, R, A.
-    glTextureSubImage2D(name, Level, 0, 0, desc.Width, desc.Height, GL_BGRA, GL_UNSIGNED_BYTE, lockData);
+    GLBackend::WriteTextureLevel(name, Level, desc.Width, desc.Height, lockData);
     free(lockData);
     lockData = nullptr;
     lockedLevel = -1;
     return D3D_OK;
 }
 
-void TextureObject::UploadLevel(UINT level, const void* pixels)
+HRESULT TextureObject::FillLevel(UINT level, const void* pixels)
 {
     D3DSURFACE_DESC desc = {};
-    if (GetLevelDesc(level, &desc) != D3D_OK)
-        return;
+    if (!pixels || GetLevelDesc(level, &desc) != D3D_OK)
+        return D3DERR_INVALIDCALL;
     device->MakeCurrent();
-    glTextureSubImage2D(name, level, 0, 0, desc.Width, desc.Height, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+    GLBackend::WriteTextureLevel(name, level, desc.Width, desc.Height, pixels);
+    return D3D_OK;
+}
+
+HRESULT QLD3D9_FillTextureLevel(IDirect3DTexture9* texture, UINT level, const void* pixels)
+{
+    // Every texture a device of the stand-in hands out is a TextureObject.
+    return texture ? static_cast<TextureObject*>(texture)->FillLevel(level, pixels) : D3DERR_INVALIDCALL;
 }

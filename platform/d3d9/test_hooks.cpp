@@ -14,11 +14,7 @@ bool Device::ReadPresented(std::vector<uint32_t>* pixels, uint32_t* width, uint3
     *height = params.BackBufferHeight;
     pixels->resize((size_t)*width * *height);
     // Row 0 of our framebuffers is the top row; BGRA bytes are 0xAARRGGBB.
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, presentedFbo);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, *width, *height, GL_BGRA, GL_UNSIGNED_BYTE, pixels->data());
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
-    return true;
+    return GLBackend::ReadColor(frame.presented, *width, *height, pixels->data());
 }
 
 bool Device::ReadWindow(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height)
@@ -29,16 +25,12 @@ bool Device::ReadWindow(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t
     *width = (uint32_t)w;
     *height = (uint32_t)h;
     pixels->resize((size_t)w * h);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, pixels->data());
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
+    bool read = GLBackend::ReadColor(0, w, h, pixels->data());
     // The window's rows run bottom-up.
     for (int y = 0; y < h / 2; ++y)
         std::swap_ranges(pixels->begin() + (size_t)y * w, pixels->begin() + (size_t)(y + 1) * w,
                          pixels->begin() + (size_t)(h - 1 - y) * w);
-    return true;
+    return read;
 }
 
 bool Device::ReadDepth(std::vector<float>* depth, uint32_t* width, uint32_t* height)
@@ -47,9 +39,7 @@ bool Device::ReadDepth(std::vector<float>* depth, uint32_t* width, uint32_t* hei
     *width = params.BackBufferWidth;
     *height = params.BackBufferHeight;
     depth->resize((size_t)*width * *height);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
-    glReadPixels(0, 0, *width, *height, GL_DEPTH_COMPONENT, GL_FLOAT, depth->data());
-    return true;
+    return GLBackend::ReadDepth(frame.back, *width, *height, depth->data());
 }
 
 bool Device::ReadStencil(std::vector<uint8_t>* stencil, uint32_t* width, uint32_t* height)
@@ -58,11 +48,7 @@ bool Device::ReadStencil(std::vector<uint8_t>* stencil, uint32_t* width, uint32_
     *width = params.BackBufferWidth;
     *height = params.BackBufferHeight;
     stencil->resize((size_t)*width * *height);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, *width, *height, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, stencil->data());
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    return true;
+    return GLBackend::ReadStencil(frame.back, *width, *height, stencil->data());
 }
 
 bool QLTest_ReadWindowFrame(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height)
