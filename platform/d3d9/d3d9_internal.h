@@ -172,3 +172,28 @@ private:
 
 // Largest number of mip levels of a width x height texture.
 UINT FullMipCount(UINT width, UINT height);
+
+// Hands a new object out once its GL side exists; otherwise releases it and
+// returns the failure (E_OUTOFMEMORY when there was no memory for it).
+template <typename Made, typename Interface>
+HRESULT HandOut(Made* made, HRESULT createFailure, Interface** out)
+{
+    if (!made)
+        return E_OUTOFMEMORY;
+    if (!made->Create()) {
+        made->Release();
+        return createFailure;
+    }
+    *out = made;
+    return D3D_OK;
+}
+
+// What a Get* call of a kind of object this device never holds hands out.
+template <typename Interface>
+HRESULT HandOutNothing(Interface** out)
+{
+    if (!out)
+        return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    return D3D_OK;
+}

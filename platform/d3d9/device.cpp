@@ -336,8 +336,7 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* pp)
 HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
                         const RGNDATA* pDirtyRegion)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::Present", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirect3DDevice9::Present"))
         return code;
     if (inScene)
         return D3DERR_INVALIDCALL;
@@ -360,8 +359,7 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
 
 HRESULT Device::BeginScene()
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::BeginScene", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirect3DDevice9::BeginScene"))
         return code;
     if (inScene)
         return D3DERR_INVALIDCALL;
@@ -380,8 +378,7 @@ HRESULT Device::EndScene()
 
 HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::Clear", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirect3DDevice9::Clear"))
         return code;
     if ((Flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !params.EnableAutoDepthStencil)
         return D3DERR_INVALIDCALL;
@@ -442,8 +439,7 @@ HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR 
 
 HRESULT Device::GetDeviceCaps(D3DCAPS9* pCaps)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::GetDeviceCaps", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirect3DDevice9::GetDeviceCaps"))
         return code;
     if (!pCaps)
         return D3DERR_INVALIDCALL;
@@ -452,8 +448,7 @@ HRESULT Device::GetDeviceCaps(D3DCAPS9* pCaps)
 
 HRESULT Device::ValidateDevice(DWORD* pNumPasses)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::ValidateDevice", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirect3DDevice9::ValidateDevice"))
         return code;
     if (!pNumPasses)
         return D3DERR_INVALIDCALL;

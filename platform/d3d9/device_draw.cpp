@@ -456,8 +456,7 @@ bool PrimitiveMode(D3DPRIMITIVETYPE type, UINT count, GLenum* mode, UINT* vertic
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::DrawPrimitive", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirect3DDevice9::DrawPrimitive"))
         return code;
     GLenum mode;
     UINT count;
@@ -479,8 +478,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, 
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT MinVertexIndex,
                                      UINT NumVertices, UINT startIndex, UINT primCount)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::DrawIndexedPrimitive", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirect3DDevice9::DrawIndexedPrimitive"))
         return code;
     GLenum mode;
     UINT count;

@@ -353,10 +353,7 @@ HRESULT Device::SetVertexShader(IDirect3DVertexShader9* pShader)
 
 HRESULT Device::GetVertexShader(IDirect3DVertexShader9** ppShader)
 {
-    if (!ppShader)
-        return D3DERR_INVALIDCALL;
-    *ppShader = nullptr;
-    return D3D_OK;
+    return HandOutNothing(ppShader);
 }
 
 HRESULT Device::SetPixelShader(IDirect3DPixelShader9* pShader)
@@ -366,70 +363,59 @@ HRESULT Device::SetPixelShader(IDirect3DPixelShader9* pShader)
 
 HRESULT Device::GetPixelShader(IDirect3DPixelShader9** ppShader)
 {
-    if (!ppShader)
-        return D3DERR_INVALIDCALL;
-    *ppShader = nullptr;
-    return D3D_OK;
+    return HandOutNothing(ppShader);
 }
+
+namespace {
+
+// The start every Create* call shares: a place for the result, emptied, and
+// the failure a test may have injected (S_OK when there is none).
+template <typename Interface>
+HRESULT StartCreate(const char* call, Interface** out)
+{
+    if (!out)
+        return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    return QLPlatform_InjectedCode(call);
+}
+
+// Scratch buffers are unusable by the device; managed ones cannot be dynamic.
+bool ValidBuffer(UINT length, DWORD usage, D3DPOOL pool, HANDLE* shared)
+{
+    return length != 0 && !shared && pool < D3DPOOL_SCRATCH && !(pool == D3DPOOL_MANAGED && (usage & D3DUSAGE_DYNAMIC));
+}
+
+}  // namespace
 
 HRESULT Device::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                                    IDirect3DVertexBuffer9** ppVertexBuffer, HANDLE* pSharedHandle)
 {
-    HRESULT code;
-    if (!ppVertexBuffer)
-        return D3DERR_INVALIDCALL;
-    *ppVertexBuffer = nullptr;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::CreateVertexBuffer", &code))
+    if (HRESULT code = StartCreate("IDirect3DDevice9::CreateVertexBuffer", ppVertexBuffer))
         return code;
-    if (Length == 0 || pSharedHandle || Pool == D3DPOOL_SCRATCH || Pool > D3DPOOL_SCRATCH ||
-        (Pool == D3DPOOL_MANAGED && (Usage & D3DUSAGE_DYNAMIC)))
+    if (!ValidBuffer(Length, Usage, Pool, pSharedHandle))
         return D3DERR_INVALIDCALL;
     MakeCurrent();
     D3DVERTEXBUFFER_DESC desc = {D3DFMT_VERTEXDATA, D3DRTYPE_VERTEXBUFFER, Usage, Pool, Length, FVF};
-    VertexBuffer* buffer = new (std::nothrow) VertexBuffer(this, desc);
-    if (!buffer)
-        return E_OUTOFMEMORY;
-    if (!buffer->Create()) {
-        buffer->Release();
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    *ppVertexBuffer = buffer;
-    return D3D_OK;
+    return HandOut(new (std::nothrow) VertexBuffer(this, desc), D3DERR_OUTOFVIDEOMEMORY, ppVertexBuffer);
 }
 
 HRESULT Device::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                   IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle)
 {
-    HRESULT code;
-    if (!ppIndexBuffer)
-        return D3DERR_INVALIDCALL;
-    *ppIndexBuffer = nullptr;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::CreateIndexBuffer", &code))
+    if (HRESULT code = StartCreate("IDirect3DDevice9::CreateIndexBuffer", ppIndexBuffer))
         return code;
-    if (Length == 0 || pSharedHandle || (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32) ||
-        Pool == D3DPOOL_SCRATCH || Pool > D3DPOOL_SCRATCH || (Pool == D3DPOOL_MANAGED && (Usage & D3DUSAGE_DYNAMIC)))
+    if (!ValidBuffer(Length, Usage, Pool, pSharedHandle) ||
+        (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32))
         return D3DERR_INVALIDCALL;
     MakeCurrent();
     D3DINDEXBUFFER_DESC desc = {Format, D3DRTYPE_INDEXBUFFER, Usage, Pool, Length};
-    IndexBuffer* buffer = new (std::nothrow) IndexBuffer(this, desc);
-    if (!buffer)
-        return E_OUTOFMEMORY;
-    if (!buffer->Create()) {
-        buffer->Release();
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    *ppIndexBuffer = buffer;
-    return D3D_OK;
+    return HandOut(new (std::nothrow) IndexBuffer(this, desc), D3DERR_OUTOFVIDEOMEMORY, ppIndexBuffer);
 }
 
 HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                               IDirect3DTexture9** ppTexture, HANDLE* pSharedHandle)
 {
-    HRESULT code;
-    if (!ppTexture)
-        return D3DERR_INVALIDCALL;
-    *ppTexture = nullptr;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::CreateTexture", &code))
+    if (HRESULT code = StartCreate("IDirect3DDevice9::CreateTexture", ppTexture))
         return code;
     if (Width == 0 || Height == 0 || Width > 8192 || Height > 8192 || pSharedHandle ||
         (Format != D3DFMT_A8R8G8B8 && Format != D3DFMT_X8R8G8B8) || Pool > D3DPOOL_SCRATCH ||
@@ -439,13 +425,6 @@ HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
     if (Levels == 0 || Levels > full)
         Levels = full;
     MakeCurrent();
-    TextureObject* texture = new (std::nothrow) TextureObject(this, Width, Height, Levels, Usage, Format, Pool);
-    if (!texture)
-        return E_OUTOFMEMORY;
-    if (!texture->Create()) {
-        texture->Release();
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    *ppTexture = texture;
-    return D3D_OK;
+    return HandOut(new (std::nothrow) TextureObject(this, Width, Height, Levels, Usage, Format, Pool),
+                   D3DERR_OUTOFVIDEOMEMORY, ppTexture);
 }

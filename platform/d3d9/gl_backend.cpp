@@ -219,21 +219,30 @@ void SetSampler(GLuint s, const SamplerParameters& p)
 
 namespace {
 
+// True when the shader or program built; otherwise logs GL's reason (and the
+// source, if given) and deletes it.
+bool Built(GLuint object, GLenum status, PFNGLGETSHADERIVPROC getStatus, PFNGLGETSHADERINFOLOGPROC getLog,
+           PFNGLDELETESHADERPROC erase, const char* what, const char* source)
+{
+    GLint ok = 0;
+    getStatus(object, status, &ok);
+    if (ok)
+        return true;
+    char log[2048] = {};
+    getLog(object, sizeof log, nullptr, log);
+    D3D9Debug("%s failed: %s\n%s", what, log, source ? source : "");
+    erase(object);
+    return false;
+}
+
 GLuint Compile(GLenum type, const char* text)
 {
     GLuint shader = glCreateShader(type);
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
-    GLint ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[2048] = {};
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        D3D9Debug("shader compile failed: %s\n%s", log, text);
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
+    return Built(shader, GL_COMPILE_STATUS, glGetShaderiv, glGetShaderInfoLog, glDeleteShader, "shader compile", text)
+               ? shader
+               : 0;
 }
 
 }  // namespace
@@ -253,16 +262,9 @@ GLuint BuildProgram(const char* vertexSource, const char* fragmentSource)
     glLinkProgram(program);
     glDeleteShader(vs);
     glDeleteShader(fs);
-    GLint ok = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        char log[2048] = {};
-        glGetProgramInfoLog(program, sizeof log, nullptr, log);
-        D3D9Debug("program link failed: %s", log);
-        glDeleteProgram(program);
-        return 0;
-    }
-    return program;
+    return Built(program, GL_LINK_STATUS, glGetProgramiv, glGetProgramInfoLog, glDeleteProgram, "program link", nullptr)
+               ? program
+               : 0;
 }
 
 void DeleteProgram(GLuint program)

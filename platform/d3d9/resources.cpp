@@ -80,13 +80,11 @@ bool Buffer<Interface, Desc>::Create()
 template <typename Interface, typename Desc>
 HRESULT Buffer<Interface, Desc>::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags)
 {
-    HRESULT code;
     if (!ppbData)
         return D3DERR_INVALIDCALL;
     *ppbData = nullptr;
-    if (QLPlatform_InjectedFailure(this->GetType() == D3DRTYPE_VERTEXBUFFER ? "IDirect3DVertexBuffer9::Lock"
-                                                                            : "IDirect3DIndexBuffer9::Lock",
-                                   &code))
+    if (HRESULT code = QLPlatform_InjectedCode(this->GetType() == D3DRTYPE_VERTEXBUFFER ? "IDirect3DVertexBuffer9::Lock"
+                                                                                          : "IDirect3DIndexBuffer9::Lock"))
         return code;
     // Offset and size 0 lock the whole buffer.
     if (SizeToLock == 0)

@@ -108,15 +108,8 @@ HRESULT Device::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT F
         return D3DERR_INVALIDCALL;
     if (!SurfaceFormat(Format))
         return D3DERR_NOTAVAILABLE;
-    SurfaceObject* surface = new (std::nothrow) SurfaceObject(this, Width, Height, Format, Pool, false);
-    if (!surface)
-        return E_OUTOFMEMORY;
-    if (!surface->Create()) {
-        surface->Release();
-        return E_OUTOFMEMORY;
-    }
-    *ppSurface = surface;
-    return D3D_OK;
+    return HandOut(new (std::nothrow) SurfaceObject(this, Width, Height, Format, Pool, false), E_OUTOFMEMORY,
+                   ppSurface);
 }
 
 HRESULT Device::GetRenderTargetData(IDirect3DSurface9* pRenderTarget, IDirect3DSurface9* pDestSurface)

@@ -88,8 +88,7 @@ void InputDevice::DropExclusive()
 
 HRESULT STDMETHODCALLTYPE InputDevice::Acquire()
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirectInputDevice8::Acquire", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirectInputDevice8::Acquire"))
         return code;
     if (!format)
         return DIERR_INVALIDPARAM;
@@ -173,8 +172,7 @@ void InputDevice::ReadJoystick(DIJOYSTATE* state) const
 
 HRESULT STDMETHODCALLTYPE InputDevice::GetDeviceState(DWORD size, LPVOID data)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirectInputDevice8::GetDeviceState", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirectInputDevice8::GetDeviceState"))
         return code;
     if (!data || !format || size != format->dwDataSize)
         return DIERR_INVALIDPARAM;
@@ -204,8 +202,7 @@ HRESULT STDMETHODCALLTYPE InputDevice::GetDeviceState(DWORD size, LPVOID data)
 
 HRESULT STDMETHODCALLTYPE InputDevice::SetDataFormat(LPCDIDATAFORMAT requested)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirectInputDevice8::SetDataFormat", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirectInputDevice8::SetDataFormat"))
         return code;
     if (!requested)
         return DIERR_INVALIDPARAM;
@@ -221,8 +218,7 @@ HRESULT STDMETHODCALLTYPE InputDevice::SetDataFormat(LPCDIDATAFORMAT requested)
 
 HRESULT STDMETHODCALLTYPE InputDevice::SetCooperativeLevel(HWND target, DWORD flags)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirectInputDevice8::SetCooperativeLevel", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirectInputDevice8::SetCooperativeLevel"))
         return code;
     bool exclusive = (flags & DISCL_EXCLUSIVE) != 0;
     bool foreground = (flags & DISCL_FOREGROUND) != 0;
@@ -243,8 +239,7 @@ HRESULT STDMETHODCALLTYPE InputDevice::SetCooperativeLevel(HWND target, DWORD fl
 
 HRESULT STDMETHODCALLTYPE InputDevice::Poll()
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirectInputDevice8::Poll", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirectInputDevice8::Poll"))
         return code;
     HRESULT readable = CheckReadable();
     if (FAILED(readable))

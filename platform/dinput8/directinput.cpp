@@ -57,8 +57,7 @@ public:
         *device = nullptr;
         if (outer)
             return DIERR_NOAGGREGATION;
-        HRESULT code;
-        if (QLPlatform_InjectedFailure("IDirectInput8::CreateDevice", &code))
+        if (HRESULT code = QLPlatform_InjectedCode("IDirectInput8::CreateDevice"))
             return code;
         DeviceKind kind;
         SDL_Joystick* joystick = nullptr;
@@ -90,8 +89,7 @@ public:
     HRESULT STDMETHODCALLTYPE EnumDevices(DWORD deviceType, LPDIENUMDEVICESCALLBACKA callback, LPVOID context,
                                           DWORD /*flags*/) override
     {
-        HRESULT code;
-        if (QLPlatform_InjectedFailure("IDirectInput8::EnumDevices", &code))
+        if (HRESULT code = QLPlatform_InjectedCode("IDirectInput8::EnumDevices"))
             return code;
         if (!callback || deviceType > DI8DEVCLASS_GAMECTRL)
             return DIERR_INVALIDPARAM;
@@ -124,8 +122,7 @@ HRESULT WINAPI DirectInput8Create(HINSTANCE instance, DWORD version, REFIID riid
     if (!out)
         return E_POINTER;
     *out = nullptr;
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("DirectInput8Create", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("DirectInput8Create"))
         return code;
     if (!instance)
         return DIERR_INVALIDPARAM;

@@ -197,35 +197,3 @@ TEST_F(BoundReferences, ResourcesReleasedWhileBoundStillDraw)
     EXPECT_EQ(0u, again->Release());
     EXPECT_EQ(deviceCount, CountOf(device));
 }
-
-TEST_F(BoundReferences, ANewResourceBoundAfterAReleasedOneIsTheOneDrawn)
-{
-    IDirect3DVertexBuffer9* vertices = Quad();
-    IDirect3DIndexBuffer9* first = Indices();
-    IDirect3DTexture9* red = SolidTexture(0x00FF0000);
-    ASSERT_TRUE(vertices && first && red);
-    device->SetStreamSource(0, vertices, 0, sizeof(TexturedVertex));
-    device->SetIndices(first);
-    device->SetTexture(0, red);
-    EXPECT_EQ(0x00FF0000u, DrawAndReadCentre(true));
-
-    // Unbound and released, the first ones end; their successors may reuse
-    // whatever names the driver gave them, and must still be the ones used.
-    device->SetIndices(nullptr);
-    device->SetTexture(0, nullptr);
-    EXPECT_EQ(0u, first->Release());
-    EXPECT_EQ(0u, red->Release());
-    IDirect3DIndexBuffer9* second = Indices();
-    IDirect3DTexture9* blue = SolidTexture(0x000000FF);
-    ASSERT_TRUE(second && blue);
-    device->SetIndices(second);
-    device->SetTexture(0, blue);
-    EXPECT_EQ(0x000000FFu, DrawAndReadCentre(true));
-
-    device->SetStreamSource(0, nullptr, 0, 0);
-    device->SetIndices(nullptr);
-    device->SetTexture(0, nullptr);
-    EXPECT_EQ(0u, vertices->Release());
-    EXPECT_EQ(0u, second->Release());
-    EXPECT_EQ(0u, blue->Release());
-}
