@@ -220,42 +220,51 @@ HRESULT Device::GetTexture(DWORD Stage, IDirect3DBaseTexture9** ppTexture)
     return D3D_OK;
 }
 
-HRESULT Device::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value)
+namespace {
+
+// The per-stage state tables: stage and type checked; a changed value marks
+// what depends on it.
+template <size_t Types>
+HRESULT SetStageState(DWORD (&table)[kMaxStages][Types], DWORD stage, DWORD type, DWORD value, bool* dirty)
 {
-    if (Stage >= kMaxStages || (DWORD)Type > D3DTSS_CONSTANT)
+    if (stage >= kMaxStages || type >= Types)
         return D3DERR_INVALIDCALL;
-    if (stageStates[Stage][Type] != Value) {
-        stageStates[Stage][Type] = Value;
-        shaderKeyDirty = true;
+    if (table[stage][type] != value) {
+        table[stage][type] = value;
+        *dirty = true;
     }
     return D3D_OK;
+}
+
+template <size_t Types>
+HRESULT GetStageState(const DWORD (&table)[kMaxStages][Types], DWORD stage, DWORD type, DWORD* value)
+{
+    if (stage >= kMaxStages || type >= Types || !value)
+        return D3DERR_INVALIDCALL;
+    *value = table[stage][type];
+    return D3D_OK;
+}
+
+}  // namespace
+
+HRESULT Device::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value)
+{
+    return SetStageState(stageStates, Stage, Type, Value, &shaderKeyDirty);
 }
 
 HRESULT Device::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue)
 {
-    if (Stage >= kMaxStages || (DWORD)Type > D3DTSS_CONSTANT || !pValue)
-        return D3DERR_INVALIDCALL;
-    *pValue = stageStates[Stage][Type];
-    return D3D_OK;
+    return GetStageState(stageStates, Stage, Type, pValue);
 }
 
 HRESULT Device::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value)
 {
-    if (Sampler >= kMaxStages || (DWORD)Type > D3DSAMP_DMAPOFFSET)
-        return D3DERR_INVALIDCALL;
-    if (samplerStates[Sampler][Type] != Value) {
-        samplerStates[Sampler][Type] = Value;
-        samplersDirty = true;
-    }
-    return D3D_OK;
+    return SetStageState(samplerStates, Sampler, Type, Value, &samplersDirty);
 }
 
 HRESULT Device::GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD* pValue)
 {
-    if (Sampler >= kMaxStages || (DWORD)Type > D3DSAMP_DMAPOFFSET || !pValue)
-        return D3DERR_INVALIDCALL;
-    *pValue = samplerStates[Sampler][Type];
-    return D3D_OK;
+    return GetStageState(samplerStates, Sampler, Type, pValue);
 }
 
 HRESULT Device::SetScissorRect(const RECT* pRect)
