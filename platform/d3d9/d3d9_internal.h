@@ -197,3 +197,13 @@ HRESULT HandOutNothing(Interface** out)
     *out = nullptr;
     return D3D_OK;
 }
+
+// What a Get* call of a plain value does.
+template <typename T>
+HRESULT CopyOut(const T& value, T* out)
+{
+    if (!out)
+        return D3DERR_INVALIDCALL;
+    *out = value;
+    return D3D_OK;
+}

@@ -115,10 +115,7 @@ HRESULT Device::SetViewport(const D3DVIEWPORT9* pViewport)
 
 HRESULT Device::GetViewport(D3DVIEWPORT9* pViewport)
 {
-    if (!pViewport)
-        return D3DERR_INVALIDCALL;
-    *pViewport = viewport;
-    return D3D_OK;
+    return CopyOut(viewport, pViewport);
 }
 
 HRESULT Device::SetMaterial(const D3DMATERIAL9* pMaterial)
@@ -134,10 +131,7 @@ HRESULT Device::SetMaterial(const D3DMATERIAL9* pMaterial)
 
 HRESULT Device::GetMaterial(D3DMATERIAL9* pMaterial)
 {
-    if (!pMaterial)
-        return D3DERR_INVALIDCALL;
-    *pMaterial = material;
-    return D3D_OK;
+    return CopyOut(material, pMaterial);
 }
 
 HRESULT Device::SetLight(DWORD Index, const D3DLIGHT9* pLight)
@@ -278,10 +272,7 @@ HRESULT Device::SetScissorRect(const RECT* pRect)
 
 HRESULT Device::GetScissorRect(RECT* pRect)
 {
-    if (!pRect)
-        return D3DERR_INVALIDCALL;
-    *pRect = scissorRect;
-    return D3D_OK;
+    return CopyOut(scissorRect, pRect);
 }
 
 HRESULT Device::SetFVF(DWORD FVF)
@@ -296,10 +287,7 @@ HRESULT Device::SetFVF(DWORD FVF)
 
 HRESULT Device::GetFVF(DWORD* pFVF)
 {
-    if (!pFVF)
-        return D3DERR_INVALIDCALL;
-    *pFVF = fvf;
-    return D3D_OK;
+    return CopyOut(fvf, pFVF);
 }
 
 HRESULT Device::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
