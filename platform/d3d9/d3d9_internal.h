@@ -3,53 +3,32 @@
 // itself is device.h.
 #pragma once
 
-#include <d3d9.h>
-#include <epoxy/gl.h>
+#include "common/com_object.h"
+#include "common/fault_injection.h"
+#include "d3dx_interface.h"
+#include "gl_backend.h"
 
-#include "win32/fault_injection.h"
+#include <d3d9.h>
 
 #include <stdint.h>
 
 class Device;
 
-// The stand-in's diagnostics: quiet unless QL_D3D9_DEBUG is set.
-void D3D9Debug(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-// Reference counting shared by every Direct3D object. Single-threaded, as
-// the engine is. The last Release deletes the object.
-template <typename Interface>
-class ComObject : public Interface {
-public:
-    virtual ~ComObject() = default;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
-    {
-        if (object)
-            *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refCount; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        if (refCount == 0)
-            return 0;
-        ULONG count = --refCount;
-        if (count == 0)
-            delete this;
-        return count;
-    }
-
-private:
-    ULONG refCount = 1;
-};
-
-// The parts of IDirect3DResource9 the stand-in has no use for, and the
-// device reference every resource holds (as in Direct3D 9: a live resource
-// keeps its device alive).
+// The parts of IDirect3DResource9 the stand-in has no use for, the device
+// reference every resource holds while the application does (as in
+// Direct3D 9: a live resource keeps its device alive), and the device's own
+// references on what is bound to it. A bound resource outlives the
+// application's last Release, as in Direct3D 9, whose Release counts leave
+// the bindings out: it ends when the device unbinds it or dies.
 template <typename Interface>
 class Resource : public ComObject<Interface> {
 public:
     Resource(Device* device, D3DPOOL pool);
     ~Resource() override;
+    // The device's references, taken by SetTexture, SetStreamSource and
+    // SetIndices and given back when the slot changes or the device ends.
+    void Bind() { ++bindings; }
+    void Unbind();
     HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9** ppDevice) override;
     HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, const void*, DWORD, DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, void*, DWORD*) override { return D3DERR_NOTFOUND; }
@@ -66,9 +45,16 @@ public:
     D3DPOOL Pool() const { return pool; }
 
 protected:
+    void LastReleased() override;
+    void Revived() override;
+
     Device* device;
     D3DPOOL pool;
     DWORD priority = 0;
+
+private:
+    int bindings = 0;
+    bool released = false;  // by the application, while still bound
 };
 
 // Vertex and index buffers: a system-memory copy that Lock hands out, and a
@@ -140,9 +126,8 @@ public:
     HRESULT STDMETHODCALLTYPE AddDirtyRect(const RECT*) override { return D3D_OK; }
 
     GLuint Name() const { return name; }
-    // Fills a whole level from 0xAARRGGBB pixels, whatever the pool: the
-    // texture loader's way into default-pool textures.
-    void UploadLevel(UINT level, const void* pixels);
+    // See QLD3D9_FillTextureLevel.
+    HRESULT FillLevel(UINT level, const void* pixels);
 
 private:
     UINT width, height, levels;
@@ -187,3 +172,38 @@ private:
 
 // Largest number of mip levels of a width x height texture.
 UINT FullMipCount(UINT width, UINT height);
+
+// Hands a new object out once its GL side exists; otherwise releases it and
+// returns the failure (E_OUTOFMEMORY when there was no memory for it).
+template <typename Made, typename Interface>
+HRESULT HandOut(Made* made, HRESULT createFailure, Interface** out)
+{
+    if (!made)
+        return E_OUTOFMEMORY;
+    if (!made->Create()) {
+        made->Release();
+        return createFailure;
+    }
+    *out = made;
+    return D3D_OK;
+}
+
+// What a Get* call of a kind of object this device never holds hands out.
+template <typename Interface>
+HRESULT HandOutNothing(Interface** out)
+{
+    if (!out)
+        return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    return D3D_OK;
+}
+
+// What a Get* call of a plain value does.
+template <typename T>
+HRESULT CopyOut(const T& value, T* out)
+{
+    if (!out)
+        return D3DERR_INVALIDCALL;
+    *out = value;
+    return D3D_OK;
+}

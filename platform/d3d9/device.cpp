@@ -77,22 +77,12 @@ bool Device::CreateContext()
         return false;
     }
     SDL_GL_MakeCurrent(sdlWindow, (SDL_GLContext)context);
-    if (epoxy_gl_version() < 45) {
-        D3D9Debug("OpenGL %d.%d is too old", epoxy_gl_version() / 10, epoxy_gl_version() % 10);
+    int version = GLBackend::ContextVersion();
+    if (version < 45) {
+        D3D9Debug("OpenGL %d.%d is too old", version / 10, version % 10);
         return false;
     }
-    // Direct3D's clip z runs 0..w. The shaders negate clip y, so row 0 of
-    // every framebuffer is Direct3D's top row and GL's tie rule for samples
-    // on an edge falls on the same top and left edges as Direct3D's.
-    glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
-    glCreateVertexArrays(1, &vao);
-    glBindVertexArray(vao);
-    glCreateSamplers(kMaxStages, samplers);
-    for (DWORD i = 0; i < kMaxStages; ++i)
-        gl.BindSampler(i, samplers[i]);
-    // With y negated, GL_CCW front faces are the triangles that run
-    // clockwise on the screen as Direct3D sees it.
-    gl.FrontFace(GL_CCW);
+    GLBackend::InitContext(gl, &vao, samplers, kMaxStages);
     return true;
 }
 
@@ -104,36 +94,12 @@ void Device::MakeCurrent()
 
 bool Device::CreateBackBuffer()
 {
-    UINT width = params.BackBufferWidth, height = params.BackBufferHeight;
-    glCreateFramebuffers(1, &backFbo);
-    glCreateRenderbuffers(1, &backColor);
-    glCreateRenderbuffers(1, &backDepth);
-    glNamedRenderbufferStorage(backColor, GL_RGBA8, width, height);
-    glNamedRenderbufferStorage(backDepth, GL_DEPTH24_STENCIL8, width, height);
-    glNamedFramebufferRenderbuffer(backFbo, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, backColor);
-    glNamedFramebufferRenderbuffer(backFbo, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, backDepth);
-    glCreateFramebuffers(1, &presentedFbo);
-    glCreateRenderbuffers(1, &presentedColor);
-    glNamedRenderbufferStorage(presentedColor, GL_RGBA8, width, height);
-    glNamedFramebufferRenderbuffer(presentedFbo, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, presentedColor);
-    if (glCheckNamedFramebufferStatus(backFbo, GL_DRAW_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
-        return false;
-    gl.BindDrawFramebuffer(backFbo);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
-    // The presented copy starts black, as a window does before its first frame.
-    static const float black[4] = {0, 0, 0, 1};
-    glClearNamedFramebufferfv(presentedFbo, GL_COLOR, 0, black);
-    return true;
+    return GLBackend::CreateFrameBuffers(gl, params.BackBufferWidth, params.BackBufferHeight, &frame);
 }
 
 void Device::DestroyBackBuffer()
 {
-    glDeleteFramebuffers(1, &backFbo);
-    glDeleteFramebuffers(1, &presentedFbo);
-    glDeleteRenderbuffers(1, &backColor);
-    glDeleteRenderbuffers(1, &backDepth);
-    glDeleteRenderbuffers(1, &presentedColor);
-    backFbo = presentedFbo = backColor = backDepth = presentedColor = 0;
+    GLBackend::DestroyFrameBuffers(&frame);
 }
 
 void Device::ApplyPresentParameters(bool initial)
@@ -183,10 +149,11 @@ Device::~Device()
         latestDevice = nullptr;
     if (context) {
         MakeCurrent();
+        // What is bound ends with the device, while its context still exists.
+        ReleaseBindings();
         shaders.Clear();
         DestroyBackBuffer();
-        glDeleteSamplers(kMaxStages, samplers);
-        glDeleteVertexArrays(1, &vao);
+        GLBackend::DestroyContextObjects(vao, samplers, kMaxStages);
         SDL_GL_MakeCurrent(sdlWindow, nullptr);
         SDL_GL_DeleteContext((SDL_GLContext)context);
     }
@@ -205,66 +172,90 @@ void Device::ResourceCreated(D3DPOOL pool)
         ++defaultPoolResources;
 }
 
-void Device::ResourceDestroyed(D3DPOOL pool, IUnknown* resource)
+void Device::ResourceReleased(D3DPOOL pool)
 {
-    // A bound resource that dies is unbound, never left dangling.
-    if (static_cast<IUnknown*>(stream) == resource) {
-        stream = nullptr;
-        vertexFormatDirty = true;
-    }
-    if (static_cast<IUnknown*>(indices) == resource) {
-        indices = nullptr;
-        vertexFormatDirty = true;
-    }
-    for (DWORD i = 0; i < kMaxStages; ++i)
-        if (static_cast<IUnknown*>(textures[i]) == resource) {
-            textures[i] = nullptr;
-            shaderKeyDirty = true;
-        }
     if (pool == D3DPOOL_DEFAULT)
         --defaultPoolResources;
     Release();
 }
+
+void Device::BufferDeleted(GLuint name)
+{
+    // GL drops a deleted buffer from the vertex array, so a buffer made
+    // later under the same name must be bound again.
+    if (appliedIndexBuffer == name)
+        appliedIndexBuffer = ~0u;
+}
+
+void Device::ReleaseBindings()
+{
+    for (DWORD i = 0; i < kMaxStages; ++i)
+        Rebind(&textures[i]);
+    Rebind(&stream);
+    Rebind(&indices);
+}
+
+namespace {
+
+// Direct3D 9's render-state defaults other than zero (ZENABLE follows the
+// present parameters).
+const struct {
+    D3DRENDERSTATETYPE state;
+    DWORD value;
+} kRenderStateDefaults[] = {
+    {D3DRS_FILLMODE, D3DFILL_SOLID},
+    {D3DRS_SHADEMODE, D3DSHADE_GOURAUD},
+    {D3DRS_ZWRITEENABLE, TRUE},
+    {D3DRS_LASTPIXEL, TRUE},
+    {D3DRS_SRCBLEND, D3DBLEND_ONE},
+    {D3DRS_DESTBLEND, D3DBLEND_ZERO},
+    {D3DRS_CULLMODE, D3DCULL_CCW},
+    {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
+    {D3DRS_ALPHAFUNC, D3DCMP_ALWAYS},
+    {D3DRS_FOGEND, 0x3F800000},  // 1.0f
+    {D3DRS_FOGDENSITY, 0x3F800000},  // 1.0f
+    {D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP},
+    {D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP},
+    {D3DRS_STENCILPASS, D3DSTENCILOP_KEEP},
+    {D3DRS_STENCILFUNC, D3DCMP_ALWAYS},
+    {D3DRS_STENCILMASK, 0xFFFFFFFF},
+    {D3DRS_STENCILWRITEMASK, 0xFFFFFFFF},
+    {D3DRS_TEXTUREFACTOR, 0xFFFFFFFF},
+    {D3DRS_CLIPPING, TRUE},
+    {D3DRS_LIGHTING, TRUE},
+    {D3DRS_COLORVERTEX, TRUE},
+    {D3DRS_LOCALVIEWER, TRUE},
+    {D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR1},
+    {D3DRS_SPECULARMATERIALSOURCE, D3DMCS_COLOR2},
+    {D3DRS_POINTSIZE, 0x3F800000},
+    {D3DRS_POINTSIZE_MIN, 0x3F800000},
+    {D3DRS_POINTSIZE_MAX, 0x42800000},  // 64.0f
+    {D3DRS_MULTISAMPLEANTIALIAS, TRUE},
+    {D3DRS_MULTISAMPLEMASK, 0xFFFFFFFF},
+    {D3DRS_COLORWRITEENABLE, 0xF},
+    {D3DRS_COLORWRITEENABLE1, 0xF},
+    {D3DRS_COLORWRITEENABLE2, 0xF},
+    {D3DRS_COLORWRITEENABLE3, 0xF},
+    {D3DRS_BLENDOP, D3DBLENDOP_ADD},
+    {D3DRS_BLENDOPALPHA, D3DBLENDOP_ADD},
+    {D3DRS_CCW_STENCILFAIL, D3DSTENCILOP_KEEP},
+    {D3DRS_CCW_STENCILZFAIL, D3DSTENCILOP_KEEP},
+    {D3DRS_CCW_STENCILPASS, D3DSTENCILOP_KEEP},
+    {D3DRS_CCW_STENCILFUNC, D3DCMP_ALWAYS},
+    {D3DRS_BLENDFACTOR, 0xFFFFFFFF},
+    {D3DRS_SRCBLENDALPHA, D3DBLEND_ONE},
+    {D3DRS_DESTBLENDALPHA, D3DBLEND_ZERO},
+};
+
+}  // namespace
 
 void Device::SetDefaultState()
 {
     memset(renderStates, 0, sizeof renderStates);
     DWORD* rs = renderStates;
     rs[D3DRS_ZENABLE] = params.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
-    rs[D3DRS_FILLMODE] = D3DFILL_SOLID;
-    rs[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
-    rs[D3DRS_ZWRITEENABLE] = TRUE;
-    rs[D3DRS_LASTPIXEL] = TRUE;
-    rs[D3DRS_SRCBLEND] = D3DBLEND_ONE;
-    rs[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
-    rs[D3DRS_CULLMODE] = D3DCULL_CCW;
-    rs[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
-    rs[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
-    rs[D3DRS_FOGEND] = 0x3F800000;      // 1.0f
-    rs[D3DRS_FOGDENSITY] = 0x3F800000;  // 1.0f
-    rs[D3DRS_STENCILFAIL] = rs[D3DRS_STENCILZFAIL] = rs[D3DRS_STENCILPASS] = D3DSTENCILOP_KEEP;
-    rs[D3DRS_STENCILFUNC] = D3DCMP_ALWAYS;
-    rs[D3DRS_STENCILMASK] = rs[D3DRS_STENCILWRITEMASK] = 0xFFFFFFFF;
-    rs[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFF;
-    rs[D3DRS_CLIPPING] = TRUE;
-    rs[D3DRS_LIGHTING] = TRUE;
-    rs[D3DRS_COLORVERTEX] = TRUE;
-    rs[D3DRS_LOCALVIEWER] = TRUE;
-    rs[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
-    rs[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
-    rs[D3DRS_POINTSIZE] = 0x3F800000;
-    rs[D3DRS_POINTSIZE_MIN] = 0x3F800000;
-    rs[D3DRS_POINTSIZE_MAX] = 0x42800000;  // 64.0f
-    rs[D3DRS_MULTISAMPLEANTIALIAS] = TRUE;
-    rs[D3DRS_MULTISAMPLEMASK] = 0xFFFFFFFF;
-    rs[D3DRS_COLORWRITEENABLE] = rs[D3DRS_COLORWRITEENABLE1] = rs[D3DRS_COLORWRITEENABLE2] =
-        rs[D3DRS_COLORWRITEENABLE3] = 0xF;
-    rs[D3DRS_BLENDOP] = rs[D3DRS_BLENDOPALPHA] = D3DBLENDOP_ADD;
-    rs[D3DRS_CCW_STENCILFAIL] = rs[D3DRS_CCW_STENCILZFAIL] = rs[D3DRS_CCW_STENCILPASS] = D3DSTENCILOP_KEEP;
-    rs[D3DRS_CCW_STENCILFUNC] = D3DCMP_ALWAYS;
-    rs[D3DRS_BLENDFACTOR] = 0xFFFFFFFF;
-    rs[D3DRS_SRCBLENDALPHA] = D3DBLEND_ONE;
-    rs[D3DRS_DESTBLENDALPHA] = D3DBLEND_ZERO;
+    for (const auto& entry : kRenderStateDefaults)
+        rs[entry.state] = entry.value;
     for (DWORD s = 0; s < kMaxStages; ++s) {
         DWORD* ts = stageStates[s];
         memset(ts, 0, sizeof stageStates[s]);
@@ -282,8 +273,8 @@ void Device::SetDefaultState()
         ss[D3DSAMP_MAGFILTER] = ss[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
         ss[D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
         ss[D3DSAMP_MAXANISOTROPY] = 1;
-        textures[s] = nullptr;
     }
+    ReleaseBindings();
     Identity(&world);
     Identity(&view);
     Identity(&projection);
@@ -294,9 +285,7 @@ void Device::SetDefaultState()
     viewport = D3DVIEWPORT9{0, 0, params.BackBufferWidth, params.BackBufferHeight, 0.0f, 1.0f};
     scissorRect = RECT{0, 0, (LONG)params.BackBufferWidth, (LONG)params.BackBufferHeight};
     fvf = 0;
-    stream = nullptr;
     streamOffset = streamStride = 0;
-    indices = nullptr;
     renderStatesDirty = shaderKeyDirty = vertexFormatDirty = samplersDirty = true;
     ++transformVersion;
     ++lightVersion;
@@ -369,8 +358,7 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* pp)
 HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
                         const RGNDATA* pDirtyRegion)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::Present", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirect3DDevice9::Present"))
         return code;
     if (inScene)
         return D3DERR_INVALIDCALL;
@@ -381,32 +369,19 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
     (void)hDestWindowOverride;
     (void)pDirtyRegion;
     MakeCurrent();
-    GLint w = params.BackBufferWidth, h = params.BackBufferHeight;
-    // Blits obey the scissor test; the frame is copied whole.
-    gl.Enable(GL_SCISSOR_TEST, false);
-    renderStatesDirty = true;
-    glBlitNamedFramebuffer(backFbo, presentedFbo, 0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     int windowW = 0, windowH = 0;
     SDL_GL_GetDrawableSize(sdlWindow, &windowW, &windowH);
-    // The window's GL drawable takes a new window size only when the driver
-    // looks again, and setting a viewport on it makes the driver look: else
-    // a resized window shows a crop of the old drawable.
-    gl.BindDrawFramebuffer(0);
-    glViewport(0, 0, windowW, windowH);
-    gl.ForgetViewport();
-    // Stretched over the whole client area, linearly unless the sizes match,
-    // as Direct3D 9 stretches a windowed Present; the window's rows run bottom-up.
-    glBlitNamedFramebuffer(backFbo, 0, 0, 0, w, h, 0, windowH, windowW, 0, GL_COLOR_BUFFER_BIT,
-                           (windowW == w && windowH == h) ? GL_NEAREST : GL_LINEAR);
-    gl.BindDrawFramebuffer(backFbo);
+    // Stretched over the whole client area, as Direct3D 9 stretches a
+    // windowed Present. The scissor test goes off for the copy.
+    GLBackend::PresentFrame(gl, frame, params.BackBufferWidth, params.BackBufferHeight, windowW, windowH);
+    renderStatesDirty = true;
     SDL_GL_SwapWindow(sdlWindow);
     return D3D_OK;
 }
 
 HRESULT Device::BeginScene()
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::BeginScene", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirect3DDevice9::BeginScene"))
         return code;
     if (inScene)
         return D3DERR_INVALIDCALL;
@@ -419,14 +394,13 @@ HRESULT Device::EndScene()
     if (!inScene)
         return D3DERR_INVALIDCALL;
     inScene = false;
-    glFlush();
+    GLBackend::Flush();
     return D3D_OK;
 }
 
 HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::Clear", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirect3DDevice9::Clear"))
         return code;
     if ((Flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !params.EnableAutoDepthStencil)
         return D3DERR_INVALIDCALL;
@@ -479,7 +453,7 @@ HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR 
         if (r <= l || b <= t)
             continue;
         gl.Scissor(l, t, r - l, b - t);
-        glClear(mask);
+        GLBackend::Clear(mask);
     }
     renderStatesDirty = true;
     return D3D_OK;
@@ -487,8 +461,7 @@ HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR 
 
 HRESULT Device::GetDeviceCaps(D3DCAPS9* pCaps)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::GetDeviceCaps", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirect3DDevice9::GetDeviceCaps"))
         return code;
     if (!pCaps)
         return D3DERR_INVALIDCALL;
@@ -497,8 +470,7 @@ HRESULT Device::GetDeviceCaps(D3DCAPS9* pCaps)
 
 HRESULT Device::ValidateDevice(DWORD* pNumPasses)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::ValidateDevice", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirect3DDevice9::ValidateDevice"))
         return code;
     if (!pNumPasses)
         return D3DERR_INVALIDCALL;

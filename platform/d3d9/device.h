@@ -30,7 +30,10 @@ public:
     // The resources' side of the contract.
     void MakeCurrent();
     void ResourceCreated(D3DPOOL pool);
-    void ResourceDestroyed(D3DPOOL pool, IUnknown* resource);
+    // The application's last reference on a resource is gone.
+    void ResourceReleased(D3DPOOL pool);
+    // A GL buffer is about to go: its name may come back for another one.
+    void BufferDeleted(GLuint name);
     // Binding the buffer for an upload costs nothing to the draw state: the
     // GL side uses direct-state access.
     static Device* Latest();
@@ -192,6 +195,19 @@ private:
     void DestroyBackBuffer();
     void ApplyPresentParameters(bool initial);
     void SetDefaultState();
+    // Binds a resource into a slot: the device's reference moves from the
+    // old resource to the new one.
+    template <typename T>
+    static void Rebind(T** slot, T* resource = nullptr)
+    {
+        if (resource)
+            resource->Bind();
+        T* old = *slot;
+        *slot = resource;
+        if (old)
+            old->Unbind();
+    }
+    void ReleaseBindings();
     bool Lost() const { return lost || notReset || forced != 0; }
     void UpdateLoss();
 
@@ -213,8 +229,7 @@ private:
     bool fullScreenApplied = false;
 
     GLStateCache gl;
-    GLuint backFbo = 0, backColor = 0, backDepth = 0;
-    GLuint presentedFbo = 0, presentedColor = 0;
+    GLBackend::FrameBuffers frame;
     GLuint vao = 0;
     GLuint samplers[kMaxStages] = {};
     FFShaderCache shaders;

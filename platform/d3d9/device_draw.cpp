@@ -193,19 +193,17 @@ void Device::ApplySamplers()
                 min = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
             else if (mipF >= D3DTEXF_LINEAR)
                 min = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
-            glSamplerParameteri(s, GL_TEXTURE_MIN_FILTER, min);
-            glSamplerParameteri(s, GL_TEXTURE_MAG_FILTER, magF >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
-            glSamplerParameteri(s, GL_TEXTURE_WRAP_S, AddressMode(ss[D3DSAMP_ADDRESSU]));
-            glSamplerParameteri(s, GL_TEXTURE_WRAP_T, AddressMode(ss[D3DSAMP_ADDRESSV]));
-            glSamplerParameteri(s, GL_TEXTURE_WRAP_R, AddressMode(ss[D3DSAMP_ADDRESSW]));
-            float border[4];
-            ToFloats(ss[D3DSAMP_BORDERCOLOR], border);
-            glSamplerParameterfv(s, GL_TEXTURE_BORDER_COLOR, border);
-            float bias;
-            memcpy(&bias, &ss[D3DSAMP_MIPMAPLODBIAS], sizeof bias);
-            glSamplerParameterf(s, GL_TEXTURE_LOD_BIAS, bias);
-            float aniso = minF == D3DTEXF_ANISOTROPIC ? (float)(ss[D3DSAMP_MAXANISOTROPY] ? ss[D3DSAMP_MAXANISOTROPY] : 1) : 1.0f;
-            glSamplerParameterf(s, GL_TEXTURE_MAX_ANISOTROPY, aniso);
+            GLBackend::SamplerParameters p;
+            p.minFilter = min;
+            p.magFilter = magF >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST;
+            p.wrapS = AddressMode(ss[D3DSAMP_ADDRESSU]);
+            p.wrapT = AddressMode(ss[D3DSAMP_ADDRESSV]);
+            p.wrapR = AddressMode(ss[D3DSAMP_ADDRESSW]);
+            ToFloats(ss[D3DSAMP_BORDERCOLOR], p.border);
+            memcpy(&p.lodBias, &ss[D3DSAMP_MIPMAPLODBIAS], sizeof p.lodBias);
+            p.maxAnisotropy =
+                minF == D3DTEXF_ANISOTROPIC ? (float)(ss[D3DSAMP_MAXANISOTROPY] ? ss[D3DSAMP_MAXANISOTROPY] : 1) : 1.0f;
+            GLBackend::SetSampler(s, p);
             memcpy(applied, ss, sizeof appliedSamplers[i]);
         }
         gl.BindTexture(i, textures[i] ? textures[i]->Name() : 0);
@@ -215,10 +213,10 @@ void Device::ApplySamplers()
 
 void Device::ApplyVertexFormat()
 {
-    glVertexArrayVertexBuffer(vao, 0, stream ? stream->Name() : 0, streamOffset, streamStride ? streamStride : 4);
+    GLBackend::SetVertexStream(vao, stream ? stream->Name() : 0, streamOffset, streamStride ? streamStride : 4);
     GLuint ib = indices ? indices->Name() : 0;
     if (ib != appliedIndexBuffer) {
-        glVertexArrayElementBuffer(vao, ib);
+        GLBackend::SetIndexBuffer(vao, ib);
         appliedIndexBuffer = ib;
     }
     if (fvf == appliedFvf)
@@ -226,14 +224,9 @@ void Device::ApplyVertexFormat()
     appliedFvf = fvf;
     GLuint offset = 0;
     auto attribute = [&](GLuint location, bool present, GLint size, GLenum type, bool normalized, GLuint bytes) {
-        if (!present) {
-            glDisableVertexArrayAttrib(vao, location);
-            return;
-        }
-        glEnableVertexArrayAttrib(vao, location);
-        glVertexArrayAttribFormat(vao, location, size, type, normalized, offset);
-        glVertexArrayAttribBinding(vao, location, 0);
-        offset += bytes;
+        GLBackend::SetAttribute(vao, location, present, size, type, normalized, offset);
+        if (present)
+            offset += bytes;
     };
     DWORD position = fvf & D3DFVF_POSITION_MASK;
     bool rhw = position == D3DFVF_XYZRHW || position == D3DFVF_XYZW;
@@ -370,40 +363,41 @@ void Device::ApplyUniforms(FFProgram& p)
     UpdateDerived();
     GLuint prog = p.program;
     if (p.transformVersion != transformVersion) {
-        glProgramUniformMatrix4fv(prog, p.worldViewProj, 1, GL_FALSE, worldViewProj);
-        glProgramUniformMatrix4fv(prog, p.worldView, 1, GL_FALSE, worldView);
-        glProgramUniformMatrix3fv(prog, p.normalMatrix, 1, GL_FALSE, normalMatrix);
+        GLBackend::SetUniformMatrix4(prog, p.worldViewProj, worldViewProj);
+        GLBackend::SetUniformMatrix4(prog, p.worldView, worldView);
+        GLBackend::SetUniformMatrix3(prog, p.normalMatrix, normalMatrix);
         p.transformVersion = transformVersion;
     }
     if (p.lightVersion != lightVersion) {
         if (p.lightDiffuse >= 0) {
-            glProgramUniform4fv(prog, p.lightDiffuse, 8, &lightDiffuse[0][0]);
-            glProgramUniform4fv(prog, p.lightSpecular, 8, &lightSpecular[0][0]);
-            glProgramUniform4fv(prog, p.lightAmbient, 8, &lightAmbient[0][0]);
-            glProgramUniform3fv(prog, p.lightPosition, 8, &lightPosition[0][0]);
-            glProgramUniform3fv(prog, p.lightDirection, 8, &lightDirection[0][0]);
-            glProgramUniform3fv(prog, p.lightAttenuation, 8, &lightAttenuation[0][0]);
-            glProgramUniform3fv(prog, p.lightSpot, 8, &lightSpot[0][0]);
-            glProgramUniform1fv(prog, p.lightRange, 8, lightRange);
+            GLBackend::SetUniform4(prog, p.lightDiffuse, 8, &lightDiffuse[0][0]);
+            GLBackend::SetUniform4(prog, p.lightSpecular, 8, &lightSpecular[0][0]);
+            GLBackend::SetUniform4(prog, p.lightAmbient, 8, &lightAmbient[0][0]);
+            GLBackend::SetUniform3(prog, p.lightPosition, 8, &lightPosition[0][0]);
+            GLBackend::SetUniform3(prog, p.lightDirection, 8, &lightDirection[0][0]);
+            GLBackend::SetUniform3(prog, p.lightAttenuation, 8, &lightAttenuation[0][0]);
+            GLBackend::SetUniform3(prog, p.lightSpot, 8, &lightSpot[0][0]);
+            GLBackend::SetUniform1(prog, p.lightRange, 8, lightRange);
         }
         p.lightVersion = lightVersion;
     }
     if (p.materialVersion != materialVersion) {
-        glProgramUniform4fv(prog, p.matDiffuse, 1, &material.Diffuse.r);
-        glProgramUniform4fv(prog, p.matAmbient, 1, &material.Ambient.r);
-        glProgramUniform4fv(prog, p.matSpecular, 1, &material.Specular.r);
-        glProgramUniform4fv(prog, p.matEmissive, 1, &material.Emissive.r);
-        glProgramUniform1f(prog, p.matPower, material.Power);
-        glProgramUniform4fv(prog, p.globalAmbient, 1, globalAmbient);
+        GLBackend::SetUniform4(prog, p.matDiffuse, 1, &material.Diffuse.r);
+        GLBackend::SetUniform4(prog, p.matAmbient, 1, &material.Ambient.r);
+        GLBackend::SetUniform4(prog, p.matSpecular, 1, &material.Specular.r);
+        GLBackend::SetUniform4(prog, p.matEmissive, 1, &material.Emissive.r);
+        GLBackend::SetUniform1(prog, p.matPower, 1, &material.Power);
+        GLBackend::SetUniform4(prog, p.globalAmbient, 1, globalAmbient);
         p.materialVersion = materialVersion;
     }
     if (p.miscVersion != miscVersion) {
         float factor[4];
         ToFloats(renderStates[D3DRS_TEXTUREFACTOR], factor);
-        glProgramUniform4fv(prog, p.textureFactor, 1, factor);
-        glProgramUniform1f(prog, p.alphaRef, (renderStates[D3DRS_ALPHAREF] & 0xFF) / 255.0f);
-        glProgramUniform4f(prog, p.viewport, (float)viewport.X, (float)viewport.Y, (float)viewport.Width,
-                           (float)viewport.Height);
+        GLBackend::SetUniform4(prog, p.textureFactor, 1, factor);
+        float alphaRef = (renderStates[D3DRS_ALPHAREF] & 0xFF) / 255.0f;
+        GLBackend::SetUniform1(prog, p.alphaRef, 1, &alphaRef);
+        float area[4] = {(float)viewport.X, (float)viewport.Y, (float)viewport.Width, (float)viewport.Height};
+        GLBackend::SetUniform4(prog, p.viewport, 1, area);
         p.miscVersion = miscVersion;
     }
 }
@@ -411,7 +405,13 @@ void Device::ApplyUniforms(FFProgram& p)
 bool Device::PrepareDraw()
 {
     MakeCurrent();
-    gl.BindDrawFramebuffer(backFbo);
+    if (!gl.Caching()) {
+        // No state cache: every draw sets all of its GL state again.
+        renderStatesDirty = shaderKeyDirty = vertexFormatDirty = samplersDirty = true;
+        samplersApplied = false;
+        appliedFvf = appliedIndexBuffer = ~0u;
+    }
+    gl.BindDrawFramebuffer(frame.back);
     if (renderStatesDirty) {
         ApplyRenderStates();
         renderStatesDirty = false;
@@ -456,8 +456,7 @@ bool PrimitiveMode(D3DPRIMITIVETYPE type, UINT count, GLenum* mode, UINT* vertic
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::DrawPrimitive", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirect3DDevice9::DrawPrimitive"))
         return code;
     GLenum mode;
     UINT count;
@@ -472,15 +471,14 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, 
         return D3D_OK;
     if (!PrepareDraw())
         return D3DERR_DRIVERINTERNALERROR;
-    glDrawArrays(mode, StartVertex, count);
+    GLBackend::DrawArrays(mode, StartVertex, count);
     return D3D_OK;
 }
 
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT MinVertexIndex,
                                      UINT NumVertices, UINT startIndex, UINT primCount)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::DrawIndexedPrimitive", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirect3DDevice9::DrawIndexedPrimitive"))
         return code;
     GLenum mode;
     UINT count;
@@ -500,8 +498,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVer
         return D3D_OK;
     if (!PrepareDraw())
         return D3DERR_DRIVERINTERNALERROR;
-    glDrawRangeElementsBaseVertex(mode, MinVertexIndex, MinVertexIndex + NumVertices - 1, count,
-                                  indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                                  (const void*)(uintptr_t)(startIndex * indexSize), BaseVertexIndex);
+    GLBackend::DrawElements(mode, MinVertexIndex, MinVertexIndex + NumVertices - 1, count, indexSize,
+                            (size_t)startIndex * indexSize, BaseVertexIndex);
     return D3D_OK;
 }

@@ -115,10 +115,7 @@ HRESULT Device::SetViewport(const D3DVIEWPORT9* pViewport)
 
 HRESULT Device::GetViewport(D3DVIEWPORT9* pViewport)
 {
-    if (!pViewport)
-        return D3DERR_INVALIDCALL;
-    *pViewport = viewport;
-    return D3D_OK;
+    return CopyOut(viewport, pViewport);
 }
 
 HRESULT Device::SetMaterial(const D3DMATERIAL9* pMaterial)
@@ -134,10 +131,7 @@ HRESULT Device::SetMaterial(const D3DMATERIAL9* pMaterial)
 
 HRESULT Device::GetMaterial(D3DMATERIAL9* pMaterial)
 {
-    if (!pMaterial)
-        return D3DERR_INVALIDCALL;
-    *pMaterial = material;
-    return D3D_OK;
+    return CopyOut(material, pMaterial);
 }
 
 HRESULT Device::SetLight(DWORD Index, const D3DLIGHT9* pLight)
@@ -205,7 +199,7 @@ HRESULT Device::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture)
         return D3D_OK;
     if ((textures[Stage] == nullptr) != (texture == nullptr))
         shaderKeyDirty = true;
-    textures[Stage] = texture;
+    Rebind(&textures[Stage], texture);
     samplersDirty = true;
     return D3D_OK;
 }
@@ -220,42 +214,51 @@ HRESULT Device::GetTexture(DWORD Stage, IDirect3DBaseTexture9** ppTexture)
     return D3D_OK;
 }
 
-HRESULT Device::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value)
+namespace {
+
+// The per-stage state tables: stage and type checked; a changed value marks
+// what depends on it.
+template <size_t Types>
+HRESULT SetStageState(DWORD (&table)[kMaxStages][Types], DWORD stage, DWORD type, DWORD value, bool* dirty)
 {
-    if (Stage >= kMaxStages || (DWORD)Type > D3DTSS_CONSTANT)
+    if (stage >= kMaxStages || type >= Types)
         return D3DERR_INVALIDCALL;
-    if (stageStates[Stage][Type] != Value) {
-        stageStates[Stage][Type] = Value;
-        shaderKeyDirty = true;
+    if (table[stage][type] != value) {
+        table[stage][type] = value;
+        *dirty = true;
     }
     return D3D_OK;
+}
+
+template <size_t Types>
+HRESULT GetStageState(const DWORD (&table)[kMaxStages][Types], DWORD stage, DWORD type, DWORD* value)
+{
+    if (stage >= kMaxStages || type >= Types || !value)
+        return D3DERR_INVALIDCALL;
+    *value = table[stage][type];
+    return D3D_OK;
+}
+
+}  // namespace
+
+HRESULT Device::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value)
+{
+    return SetStageState(stageStates, Stage, Type, Value, &shaderKeyDirty);
 }
 
 HRESULT Device::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue)
 {
-    if (Stage >= kMaxStages || (DWORD)Type > D3DTSS_CONSTANT || !pValue)
-        return D3DERR_INVALIDCALL;
-    *pValue = stageStates[Stage][Type];
-    return D3D_OK;
+    return GetStageState(stageStates, Stage, Type, pValue);
 }
 
 HRESULT Device::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value)
 {
-    if (Sampler >= kMaxStages || (DWORD)Type > D3DSAMP_DMAPOFFSET)
-        return D3DERR_INVALIDCALL;
-    if (samplerStates[Sampler][Type] != Value) {
-        samplerStates[Sampler][Type] = Value;
-        samplersDirty = true;
-    }
-    return D3D_OK;
+    return SetStageState(samplerStates, Sampler, Type, Value, &samplersDirty);
 }
 
 HRESULT Device::GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD* pValue)
 {
-    if (Sampler >= kMaxStages || (DWORD)Type > D3DSAMP_DMAPOFFSET || !pValue)
-        return D3DERR_INVALIDCALL;
-    *pValue = samplerStates[Sampler][Type];
-    return D3D_OK;
+    return GetStageState(samplerStates, Sampler, Type, pValue);
 }
 
 HRESULT Device::SetScissorRect(const RECT* pRect)
@@ -269,10 +272,7 @@ HRESULT Device::SetScissorRect(const RECT* pRect)
 
 HRESULT Device::GetScissorRect(RECT* pRect)
 {
-    if (!pRect)
-        return D3DERR_INVALIDCALL;
-    *pRect = scissorRect;
-    return D3D_OK;
+    return CopyOut(scissorRect, pRect);
 }
 
 HRESULT Device::SetFVF(DWORD FVF)
@@ -287,10 +287,7 @@ HRESULT Device::SetFVF(DWORD FVF)
 
 HRESULT Device::GetFVF(DWORD* pFVF)
 {
-    if (!pFVF)
-        return D3DERR_INVALIDCALL;
-    *pFVF = fvf;
-    return D3D_OK;
+    return CopyOut(fvf, pFVF);
 }
 
 HRESULT Device::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
@@ -303,7 +300,7 @@ HRESULT Device::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStre
         return D3D_OK;
     VertexBuffer* buffer = static_cast<VertexBuffer*>(pStreamData);
     if (stream != buffer || streamOffset != OffsetInBytes || streamStride != Stride) {
-        stream = buffer;
+        Rebind(&stream, buffer);
         streamOffset = OffsetInBytes;
         streamStride = Stride;
         vertexFormatDirty = true;
@@ -329,7 +326,7 @@ HRESULT Device::SetIndices(IDirect3DIndexBuffer9* pIndexData)
 {
     IndexBuffer* buffer = static_cast<IndexBuffer*>(pIndexData);
     if (indices != buffer) {
-        indices = buffer;
+        Rebind(&indices, buffer);
         vertexFormatDirty = true;
     }
     return D3D_OK;
@@ -353,10 +350,7 @@ HRESULT Device::SetVertexShader(IDirect3DVertexShader9* pShader)
 
 HRESULT Device::GetVertexShader(IDirect3DVertexShader9** ppShader)
 {
-    if (!ppShader)
-        return D3DERR_INVALIDCALL;
-    *ppShader = nullptr;
-    return D3D_OK;
+    return HandOutNothing(ppShader);
 }
 
 HRESULT Device::SetPixelShader(IDirect3DPixelShader9* pShader)
@@ -366,70 +360,59 @@ HRESULT Device::SetPixelShader(IDirect3DPixelShader9* pShader)
 
 HRESULT Device::GetPixelShader(IDirect3DPixelShader9** ppShader)
 {
-    if (!ppShader)
-        return D3DERR_INVALIDCALL;
-    *ppShader = nullptr;
-    return D3D_OK;
+    return HandOutNothing(ppShader);
 }
+
+namespace {
+
+// The start every Create* call shares: a place for the result, emptied, and
+// the failure a test may have injected (S_OK when there is none).
+template <typename Interface>
+HRESULT StartCreate(const char* call, Interface** out)
+{
+    if (!out)
+        return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    return QLPlatform_InjectedCode(call);
+}
+
+// Scratch buffers are unusable by the device; managed ones cannot be dynamic.
+bool ValidBuffer(UINT length, DWORD usage, D3DPOOL pool, HANDLE* shared)
+{
+    return length != 0 && !shared && pool < D3DPOOL_SCRATCH && !(pool == D3DPOOL_MANAGED && (usage & D3DUSAGE_DYNAMIC));
+}
+
+}  // namespace
 
 HRESULT Device::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                                    IDirect3DVertexBuffer9** ppVertexBuffer, HANDLE* pSharedHandle)
 {
-    HRESULT code;
-    if (!ppVertexBuffer)
-        return D3DERR_INVALIDCALL;
-    *ppVertexBuffer = nullptr;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::CreateVertexBuffer", &code))
+    if (HRESULT code = StartCreate("IDirect3DDevice9::CreateVertexBuffer", ppVertexBuffer))
         return code;
-    if (Length == 0 || pSharedHandle || Pool == D3DPOOL_SCRATCH || Pool > D3DPOOL_SCRATCH ||
-        (Pool == D3DPOOL_MANAGED && (Usage & D3DUSAGE_DYNAMIC)))
+    if (!ValidBuffer(Length, Usage, Pool, pSharedHandle))
         return D3DERR_INVALIDCALL;
     MakeCurrent();
     D3DVERTEXBUFFER_DESC desc = {D3DFMT_VERTEXDATA, D3DRTYPE_VERTEXBUFFER, Usage, Pool, Length, FVF};
-    VertexBuffer* buffer = new (std::nothrow) VertexBuffer(this, desc);
-    if (!buffer)
-        return E_OUTOFMEMORY;
-    if (!buffer->Create()) {
-        buffer->Release();
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    *ppVertexBuffer = buffer;
-    return D3D_OK;
+    return HandOut(new (std::nothrow) VertexBuffer(this, desc), D3DERR_OUTOFVIDEOMEMORY, ppVertexBuffer);
 }
 
 HRESULT Device::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                   IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle)
 {
-    HRESULT code;
-    if (!ppIndexBuffer)
-        return D3DERR_INVALIDCALL;
-    *ppIndexBuffer = nullptr;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::CreateIndexBuffer", &code))
+    if (HRESULT code = StartCreate("IDirect3DDevice9::CreateIndexBuffer", ppIndexBuffer))
         return code;
-    if (Length == 0 || pSharedHandle || (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32) ||
-        Pool == D3DPOOL_SCRATCH || Pool > D3DPOOL_SCRATCH || (Pool == D3DPOOL_MANAGED && (Usage & D3DUSAGE_DYNAMIC)))
+    if (!ValidBuffer(Length, Usage, Pool, pSharedHandle) ||
+        (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32))
         return D3DERR_INVALIDCALL;
     MakeCurrent();
     D3DINDEXBUFFER_DESC desc = {Format, D3DRTYPE_INDEXBUFFER, Usage, Pool, Length};
-    IndexBuffer* buffer = new (std::nothrow) IndexBuffer(this, desc);
-    if (!buffer)
-        return E_OUTOFMEMORY;
-    if (!buffer->Create()) {
-        buffer->Release();
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    *ppIndexBuffer = buffer;
-    return D3D_OK;
+    return HandOut(new (std::nothrow) IndexBuffer(this, desc), D3DERR_OUTOFVIDEOMEMORY, ppIndexBuffer);
 }
 
 HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                               IDirect3DTexture9** ppTexture, HANDLE* pSharedHandle)
 {
-    HRESULT code;
-    if (!ppTexture)
-        return D3DERR_INVALIDCALL;
-    *ppTexture = nullptr;
-    if (QLPlatform_InjectedFailure("IDirect3DDevice9::CreateTexture", &code))
+    if (HRESULT code = StartCreate("IDirect3DDevice9::CreateTexture", ppTexture))
         return code;
     if (Width == 0 || Height == 0 || Width > 8192 || Height > 8192 || pSharedHandle ||
         (Format != D3DFMT_A8R8G8B8 && Format != D3DFMT_X8R8G8B8) || Pool > D3DPOOL_SCRATCH ||
@@ -439,13 +422,6 @@ HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
     if (Levels == 0 || Levels > full)
         Levels = full;
     MakeCurrent();
-    TextureObject* texture = new (std::nothrow) TextureObject(this, Width, Height, Levels, Usage, Format, Pool);
-    if (!texture)
-        return E_OUTOFMEMORY;
-    if (!texture->Create()) {
-        texture->Release();
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    *ppTexture = texture;
-    return D3D_OK;
+    return HandOut(new (std::nothrow) TextureObject(this, Width, Height, Levels, Usage, Format, Pool),
+                   D3DERR_OUTOFVIDEOMEMORY, ppTexture);
 }

@@ -125,10 +125,7 @@ HRESULT Device::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration)
 }
 HRESULT Device::GetVertexDeclaration(IDirect3DVertexDeclaration9** declaration)
 {
-    if (!declaration)
-        return D3DERR_INVALIDCALL;
-    *declaration = nullptr;
-    return D3D_OK;
+    return HandOutNothing(declaration);
 }
 HRESULT Device::CreateVertexShader(const DWORD*, IDirect3DVertexShader9** shader)
 {

@@ -53,8 +53,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT Adapter, D3DDISPLAYMODE* pMode) override
     {
-        HRESULT code;
-        if (QLPlatform_InjectedFailure("IDirect3D9::GetAdapterDisplayMode", &code))
+        if (HRESULT code = QLPlatform_InjectedCode("IDirect3D9::GetAdapterDisplayMode"))
             return code;
         if (Adapter != 0 || !pMode)
             return D3DERR_INVALIDCALL;

@@ -241,75 +241,49 @@ std::string FragmentShader(const FFShaderKey& key)
     return s;
 }
 
-GLuint Compile(GLenum type, const std::string& source)
-{
-    GLuint shader = glCreateShader(type);
-    const char* text = source.c_str();
-    glShaderSource(shader, 1, &text, nullptr);
-    glCompileShader(shader);
-    GLint ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[2048] = {};
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        D3D9Debug("shader compile failed: %s\n%s", log, text);
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
+// The uniforms every generated program may have, and where FFProgram keeps
+// their locations.
+struct UniformSlot {
+    const char* name;
+    GLint FFProgram::*location;
+};
+const UniformSlot kUniforms[] = {
+    {"uWorldViewProj", &FFProgram::worldViewProj},
+    {"uWorldView", &FFProgram::worldView},
+    {"uNormalMatrix", &FFProgram::normalMatrix},
+    {"uViewport", &FFProgram::viewport},
+    {"uMatDiffuse", &FFProgram::matDiffuse},
+    {"uMatAmbient", &FFProgram::matAmbient},
+    {"uMatSpecular", &FFProgram::matSpecular},
+    {"uMatEmissive", &FFProgram::matEmissive},
+    {"uMatPower", &FFProgram::matPower},
+    {"uGlobalAmbient", &FFProgram::globalAmbient},
+    {"uLightDiffuse", &FFProgram::lightDiffuse},
+    {"uLightSpecular", &FFProgram::lightSpecular},
+    {"uLightAmbient", &FFProgram::lightAmbient},
+    {"uLightPosition", &FFProgram::lightPosition},
+    {"uLightDirection", &FFProgram::lightDirection},
+    {"uLightRange", &FFProgram::lightRange},
+    {"uLightAttenuation", &FFProgram::lightAttenuation},
+    {"uLightSpot", &FFProgram::lightSpot},
+    {"uTextureFactor", &FFProgram::textureFactor},
+    {"uAlphaRef", &FFProgram::alphaRef},
+};
 
 FFProgram* Build(const FFShaderKey& key)
 {
-    GLuint vs = Compile(GL_VERTEX_SHADER, VertexShader(key));
-    GLuint fs = Compile(GL_FRAGMENT_SHADER, FragmentShader(key));
-    if (!vs || !fs) {
-        glDeleteShader(vs);
-        glDeleteShader(fs);
+    GLuint program = GLBackend::BuildProgram(VertexShader(key).c_str(), FragmentShader(key).c_str());
+    if (!program)
         return nullptr;
-    }
-    GLuint program = glCreateProgram();
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
-    glLinkProgram(program);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        char log[2048] = {};
-        glGetProgramInfoLog(program, sizeof log, nullptr, log);
-        D3D9Debug("program link failed: %s", log);
-        glDeleteProgram(program);
-        return nullptr;
-    }
     FFProgram* p = new FFProgram;
     p->key = key;
     p->program = program;
-    p->worldViewProj = glGetUniformLocation(program, "uWorldViewProj");
-    p->worldView = glGetUniformLocation(program, "uWorldView");
-    p->normalMatrix = glGetUniformLocation(program, "uNormalMatrix");
-    p->viewport = glGetUniformLocation(program, "uViewport");
-    p->matDiffuse = glGetUniformLocation(program, "uMatDiffuse");
-    p->matAmbient = glGetUniformLocation(program, "uMatAmbient");
-    p->matSpecular = glGetUniformLocation(program, "uMatSpecular");
-    p->matEmissive = glGetUniformLocation(program, "uMatEmissive");
-    p->matPower = glGetUniformLocation(program, "uMatPower");
-    p->globalAmbient = glGetUniformLocation(program, "uGlobalAmbient");
-    p->lightDiffuse = glGetUniformLocation(program, "uLightDiffuse");
-    p->lightSpecular = glGetUniformLocation(program, "uLightSpecular");
-    p->lightAmbient = glGetUniformLocation(program, "uLightAmbient");
-    p->lightPosition = glGetUniformLocation(program, "uLightPosition");
-    p->lightDirection = glGetUniformLocation(program, "uLightDirection");
-    p->lightRange = glGetUniformLocation(program, "uLightRange");
-    p->lightAttenuation = glGetUniformLocation(program, "uLightAttenuation");
-    p->lightSpot = glGetUniformLocation(program, "uLightSpot");
-    p->textureFactor = glGetUniformLocation(program, "uTextureFactor");
-    p->alphaRef = glGetUniformLocation(program, "uAlphaRef");
+    for (const UniformSlot& uniform : kUniforms)
+        p->*uniform.location = GLBackend::UniformLocation(program, uniform.name);
     for (int i = 0; i < key.stageCount; ++i) {
-        GLint sampler = glGetUniformLocation(program, Format("uTex%d", i).c_str());
+        GLint sampler = GLBackend::UniformLocation(program, Format("uTex%d", i).c_str());
         if (sampler >= 0)
-            glProgramUniform1i(program, sampler, i);
+            GLBackend::SetUniformInt(program, sampler, i);
     }
     return p;
 }
@@ -324,7 +298,7 @@ FFShaderCache::~FFShaderCache()
 void FFShaderCache::Clear()
 {
     for (FFProgram* p : programs) {
-        glDeleteProgram(p->program);
+        GLBackend::DeleteProgram(p->program);
         delete p;
     }
     programs.clear();

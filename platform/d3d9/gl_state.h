@@ -6,6 +6,8 @@
 
 #include <stdint.h>
 
+#include <array>
+
 constexpr int kMaxTextureUnits = 8;
 
 struct GLStencilFace {
@@ -20,7 +22,11 @@ class GLStateCache {
 public:
     // The cache starts from a fresh context's defaults (viewport and scissor
     // unknown), so it must belong to exactly one context that nothing else
-    // changes.
+    // changes. QL_GL_STATE_CACHE=0 in the environment turns it off, for
+    // debugging: every call then reaches OpenGL.
+    GLStateCache();
+    bool Caching() const { return caching; }
+
     void Enable(GLenum cap, bool on);
     void DepthMask(bool on);
     void DepthFunc(GLenum func);
@@ -48,21 +54,32 @@ public:
 private:
     enum Cap { kDepthTest, kStencilTest, kBlend, kCullFace, kScissorTest, kCapCount };
     static int CapIndex(GLenum cap);
+    // Stores the wanted value; false when GL holds it already (and caching is on).
+    template <typename T>
+    bool Update(T& held, const T& wanted)
+    {
+        if (caching && held == wanted)
+            return false;
+        held = wanted;
+        return true;
+    }
 
+    bool caching = true;
     bool caps[kCapCount] = {};
     bool depthMask = true;
     GLenum depthFunc = GL_LESS;
-    float depthNear = 0.0f, depthFar = 1.0f;
+    std::array<float, 2> depthRange = {0.0f, 1.0f};
     GLStencilFace stencil[2];
-    GLenum blendSrc = GL_ONE, blendDst = GL_ZERO, blendSrcAlpha = GL_ONE, blendDstAlpha = GL_ZERO;
-    GLenum blendEqRgb = GL_FUNC_ADD, blendEqAlpha = GL_FUNC_ADD;
+    std::array<GLenum, 4> blendFunc = {GL_ONE, GL_ZERO, GL_ONE, GL_ZERO};
+    std::array<GLenum, 2> blendEquation = {GL_FUNC_ADD, GL_FUNC_ADD};
     uint32_t blendColor = 0;
     uint8_t colorMask = 0xF;
     GLenum cullFace = GL_BACK, frontFace = GL_CCW, polygonMode = GL_FILL;
-    GLint viewport[4] = {-1, -1, -1, -1}, scissor[4] = {-1, -1, -1, -1};
+    std::array<GLint, 4> viewport = {-1, -1, -1, -1}, scissor = {-1, -1, -1, -1};
     GLuint program = 0;
     GLuint textures[kMaxTextureUnits] = {}, samplers[kMaxTextureUnits] = {};
     GLuint drawFramebuffer = 0;
-    float clearColor[4] = {}, clearDepth = 1.0f;
+    std::array<float, 4> clearColor = {};
+    float clearDepth = 1.0f;
     GLint clearStencil = 0;
 };

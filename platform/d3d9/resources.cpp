@@ -11,9 +11,35 @@ Resource<Interface>::Resource(Device* d, D3DPOOL p) : device(d), pool(p)
 }
 
 template <typename Interface>
-Resource<Interface>::~Resource()
+Resource<Interface>::~Resource() = default;
+
+template <typename Interface>
+void Resource<Interface>::LastReleased()
 {
-    device->ResourceDestroyed(pool, this);
+    // The device reference goes last: giving it back may end the device,
+    // which unbinds (and so ends) this resource if it is still bound.
+    Device* owner = device;
+    D3DPOOL ownPool = pool;
+    if (bindings == 0)
+        delete this;
+    else
+        released = true;
+    owner->ResourceReleased(ownPool);
+}
+
+template <typename Interface>
+void Resource<Interface>::Revived()
+{
+    // GetTexture and its kind hand a released but bound resource back out.
+    released = false;
+    device->ResourceCreated(pool);
+}
+
+template <typename Interface>
+void Resource<Interface>::Unbind()
+{
+    if (--bindings == 0 && released)
+        delete this;
 }
 
 template <typename Interface>
@@ -36,7 +62,8 @@ template <typename Interface, typename Desc>
 Buffer<Interface, Desc>::~Buffer()
 {
     this->device->MakeCurrent();
-    glDeleteBuffers(1, &name);
+    this->device->BufferDeleted(name);
+    GLBackend::DeleteBuffer(name);
     free(data);
 }
 
@@ -46,21 +73,18 @@ bool Buffer<Interface, Desc>::Create()
     data = static_cast<uint8_t*>(calloc(desc.Size, 1));
     if (!data)
         return false;
-    glCreateBuffers(1, &name);
-    glNamedBufferData(name, desc.Size, data, (desc.Usage & D3DUSAGE_DYNAMIC) ? GL_STREAM_DRAW : GL_STATIC_DRAW);
-    return glGetError() == GL_NO_ERROR;
+    name = GLBackend::CreateBuffer(desc.Size, data, (desc.Usage & D3DUSAGE_DYNAMIC) != 0);
+    return name != 0;
 }
 
 template <typename Interface, typename Desc>
 HRESULT Buffer<Interface, Desc>::Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags)
 {
-    HRESULT code;
     if (!ppbData)
         return D3DERR_INVALIDCALL;
     *ppbData = nullptr;
-    if (QLPlatform_InjectedFailure(this->GetType() == D3DRTYPE_VERTEXBUFFER ? "IDirect3DVertexBuffer9::Lock"
-                                                                            : "IDirect3DIndexBuffer9::Lock",
-                                   &code))
+    if (HRESULT code = QLPlatform_InjectedCode(this->GetType() == D3DRTYPE_VERTEXBUFFER ? "IDirect3DVertexBuffer9::Lock"
+                                                                                          : "IDirect3DIndexBuffer9::Lock"))
         return code;
     // Offset and size 0 lock the whole buffer.
     if (SizeToLock == 0)
@@ -88,10 +112,9 @@ HRESULT Buffer<Interface, Desc>::Unlock()
     if (discardLock) {
         // A fresh store for the new contents: draws still reading the old
         // one keep it, and nothing waits.
-        glNamedBufferData(name, desc.Size, nullptr, GL_STREAM_DRAW);
-        glNamedBufferSubData(name, 0, desc.Size, data);
+        GLBackend::ReplaceBuffer(name, desc.Size, data);
     } else {
-        glNamedBufferSubData(name, lockOffset, lockSize, data + lockOffset);
+        GLBackend::WriteBuffer(name, lockOffset, lockSize, data + lockOffset);
     }
     return D3D_OK;
 }
@@ -125,19 +148,15 @@ TextureObject::TextureObject(Device* d, UINT w, UINT h, UINT l, DWORD u, D3DFORM
 TextureObject::~TextureObject()
 {
     device->MakeCurrent();
-    glDeleteTextures(1, &name);
+    GLBackend::DeleteTexture(name);
     free(lockData);
 }
 
 bool TextureObject::Create()
 {
-    glCreateTextures(GL_TEXTURE_2D, 1, &name);
-    glTextureStorage2D(name, levels, GL_RGBA8, width, height);
-    glTextureParameteri(name, GL_TEXTURE_MAX_LEVEL, levels - 1);
     // X8R8G8B8 samples with an opaque alpha whatever the bytes hold.
-    if (format == D3DFMT_X8R8G8B8)
-        glTextureParameteri(name, GL_TEXTURE_SWIZZLE_A, GL_ONE);
-    return glGetError() == GL_NO_ERROR;
+    name = GLBackend::CreateTexture(levels, width, height, format == D3DFMT_X8R8G8B8);
+    return name != 0;
 }
 
 HRESULT TextureObject::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc)
@@ -181,19 +200,25 @@ HRESULT TextureObject::UnlockRect(UINT Level)
     D3DSURFACE_DESC desc = {};
     GetLevelDesc(Level, &desc);
     device->MakeCurrent();
-    // DWORD 0xAARRGGBB in memory is B, G, R, A.
-    glTextureSubImage2D(name, Level, 0, 0, desc.Width, desc.Height, GL_BGRA, GL_UNSIGNED_BYTE, lockData);
+    GLBackend::WriteTextureLevel(name, Level, desc.Width, desc.Height, lockData);
     free(lockData);
     lockData = nullptr;
     lockedLevel = -1;
     return D3D_OK;
 }
 
-void TextureObject::UploadLevel(UINT level, const void* pixels)
+HRESULT TextureObject::FillLevel(UINT level, const void* pixels)
 {
     D3DSURFACE_DESC desc = {};
-    if (GetLevelDesc(level, &desc) != D3D_OK)
-        return;
+    if (!pixels || GetLevelDesc(level, &desc) != D3D_OK)
+        return D3DERR_INVALIDCALL;
     device->MakeCurrent();
-    glTextureSubImage2D(name, level, 0, 0, desc.Width, desc.Height, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+    GLBackend::WriteTextureLevel(name, level, desc.Width, desc.Height, pixels);
+    return D3D_OK;
+}
+
+HRESULT QLD3D9_FillTextureLevel(IDirect3DTexture9* texture, UINT level, const void* pixels)
+{
+    // Every texture a device of the stand-in hands out is a TextureObject.
+    return texture ? static_cast<TextureObject*>(texture)->FillLevel(level, pixels) : D3DERR_INVALIDCALL;
 }

@@ -108,15 +108,8 @@ HRESULT Device::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT F
         return D3DERR_INVALIDCALL;
     if (!SurfaceFormat(Format))
         return D3DERR_NOTAVAILABLE;
-    SurfaceObject* surface = new (std::nothrow) SurfaceObject(this, Width, Height, Format, Pool, false);
-    if (!surface)
-        return E_OUTOFMEMORY;
-    if (!surface->Create()) {
-        surface->Release();
-        return E_OUTOFMEMORY;
-    }
-    *ppSurface = surface;
-    return D3D_OK;
+    return HandOut(new (std::nothrow) SurfaceObject(this, Width, Height, Format, Pool, false), E_OUTOFMEMORY,
+                   ppSurface);
 }
 
 HRESULT Device::GetRenderTargetData(IDirect3DSurface9* pRenderTarget, IDirect3DSurface9* pDestSurface)
@@ -148,14 +141,12 @@ HRESULT Device::GetRenderTargetData(IDirect3DSurface9* pRenderTarget, IDirect3DS
         return D3DERR_DEVICELOST;
     MakeCurrent();
     // Row 0 of the back buffer is its top row; BGRA bytes are D3D's memory order.
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, (GLsizei)to.Width, (GLsizei)to.Height, GL_BGRA, GL_UNSIGNED_BYTE, dest->Bits());
+    bool read = GLBackend::ReadColor(frame.back, to.Width, to.Height, dest->Bits());
     if (from.Format == D3DFMT_X8R8G8B8) {
         // The X channel reads as opaque, whatever the blending left in GL's alpha.
         uint8_t* bits = dest->Bits();
         for (size_t i = 3; i < (size_t)to.Width * to.Height * 4; i += 4)
             bits[i] = 0xFF;
     }
-    return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_DRIVERINTERNALERROR;
+    return read ? D3D_OK : D3DERR_DRIVERINTERNALERROR;
 }

@@ -7,18 +7,36 @@
 
 #include <algorithm>
 
+namespace {
+
+// A whole back-buffer-sized read-back of one framebuffer.
+template <typename T, typename Out>
+bool ReadFrame(GLuint framebuffer, UINT width, UINT height, bool (*read)(GLuint, int, int, Out*),
+               std::vector<T>* out, uint32_t* outWidth, uint32_t* outHeight)
+{
+    *outWidth = width;
+    *outHeight = height;
+    out->resize((size_t)width * height);
+    return read(framebuffer, width, height, out->data());
+}
+
+// The hooks read from the device made last, if there is one.
+template <typename T>
+bool ReadLatest(bool (Device::*read)(std::vector<T>*, uint32_t*, uint32_t*), std::vector<T>* out, uint32_t* width,
+                uint32_t* height)
+{
+    Device* device = Device::Latest();
+    return device && out && width && height && (device->*read)(out, width, height);
+}
+
+}  // namespace
+
+// Row 0 of our framebuffers is the top row; BGRA bytes are 0xAARRGGBB.
 bool Device::ReadPresented(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height)
 {
     MakeCurrent();
-    *width = params.BackBufferWidth;
-    *height = params.BackBufferHeight;
-    pixels->resize((size_t)*width * *height);
-    // Row 0 of our framebuffers is the top row; BGRA bytes are 0xAARRGGBB.
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, presentedFbo);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, *width, *height, GL_BGRA, GL_UNSIGNED_BYTE, pixels->data());
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
-    return true;
+    return ReadFrame(frame.presented, params.BackBufferWidth, params.BackBufferHeight,
+                               GLBackend::ReadColor, pixels, width, height);
 }
 
 bool Device::ReadWindow(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height)
@@ -26,67 +44,46 @@ bool Device::ReadWindow(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t
     MakeCurrent();
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(sdlWindow, &w, &h);
-    *width = (uint32_t)w;
-    *height = (uint32_t)h;
-    pixels->resize((size_t)w * h);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, pixels->data());
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
+    bool read = ReadFrame(0, w, h, GLBackend::ReadColor, pixels, width, height);
     // The window's rows run bottom-up.
     for (int y = 0; y < h / 2; ++y)
         std::swap_ranges(pixels->begin() + (size_t)y * w, pixels->begin() + (size_t)(y + 1) * w,
                          pixels->begin() + (size_t)(h - 1 - y) * w);
-    return true;
+    return read;
 }
 
 bool Device::ReadDepth(std::vector<float>* depth, uint32_t* width, uint32_t* height)
 {
     MakeCurrent();
-    *width = params.BackBufferWidth;
-    *height = params.BackBufferHeight;
-    depth->resize((size_t)*width * *height);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
-    glReadPixels(0, 0, *width, *height, GL_DEPTH_COMPONENT, GL_FLOAT, depth->data());
-    return true;
+    return ReadFrame(frame.back, params.BackBufferWidth, params.BackBufferHeight, GLBackend::ReadDepth, depth, width,
+                     height);
 }
 
 bool Device::ReadStencil(std::vector<uint8_t>* stencil, uint32_t* width, uint32_t* height)
 {
     MakeCurrent();
-    *width = params.BackBufferWidth;
-    *height = params.BackBufferHeight;
-    stencil->resize((size_t)*width * *height);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, *width, *height, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, stencil->data());
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    return true;
+    return ReadFrame(frame.back, params.BackBufferWidth, params.BackBufferHeight, GLBackend::ReadStencil, stencil,
+                     width, height);
 }
 
 bool QLTest_ReadWindowFrame(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height)
 {
-    Device* device = Device::Latest();
-    return device && pixels && width && height && device->ReadWindow(pixels, width, height);
+    return ReadLatest(&Device::ReadWindow, pixels, width, height);
 }
 
 bool QLTest_ReadPresentedFrame(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height)
 {
-    Device* device = Device::Latest();
-    return device && pixels && width && height && device->ReadPresented(pixels, width, height);
+    return ReadLatest(&Device::ReadPresented, pixels, width, height);
 }
 
 bool QLTest_ReadDepthBuffer(std::vector<float>* depth, uint32_t* width, uint32_t* height)
 {
-    Device* device = Device::Latest();
-    return device && depth && width && height && device->ReadDepth(depth, width, height);
+    return ReadLatest(&Device::ReadDepth, depth, width, height);
 }
 
 bool QLTest_ReadStencilBuffer(std::vector<uint8_t>* stencil, uint32_t* width, uint32_t* height)
 {
-    Device* device = Device::Latest();
-    return device && stencil && width && height && device->ReadStencil(stencil, width, height);
+    return ReadLatest(&Device::ReadStencil, stencil, width, height);
 }
 
 void QLTest_ForceDeviceState(QLTestDeviceState state)

@@ -3,7 +3,7 @@
 // mip chain.
 #include <d3dx9.h>
 
-#include "d3d9/d3d9_internal.h"
+#include "d3d9/d3dx_interface.h"
 
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
@@ -174,7 +174,6 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pS
     HRESULT hr = pDevice->CreateTexture(width, height, levels, Usage, Format, Pool, &texture, nullptr);
     if (FAILED(hr))
         return hr;
-    TextureObject* target = static_cast<TextureObject*>(texture);
     std::vector<uint32_t> level, next;
     Scale(image, fileW, fileH, &level, width, height, PointFilter(Filter));
     UINT w = width, h = height;
@@ -183,7 +182,7 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pS
             Halve(level, w, h, &next, &w, &h, PointFilter(MipFilter));
             level.swap(next);
         }
-        target->UploadLevel(i, level.data());
+        QLD3D9_FillTextureLevel(texture, i, level.data());
     }
     if (pSrcInfo)
         *pSrcInfo = D3DXIMAGE_INFO{(UINT)fileW, (UINT)fileH, 1, 1, alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8,

@@ -3,15 +3,13 @@
 // change in between makes an acquired device lost.
 #include "dinput_internal.h"
 
-#include "win32/fault_injection.h"
+#include "common/fault_injection.h"
 #include "win32/window_internal.h"
 
 #include <map>
 #include <string.h>
 
 namespace {
-
-const GUID unknownIid = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 // Exclusive access per physical device: one holder at a time.
 std::map<int, InputDevice*>& ExclusiveHolders()
@@ -76,33 +74,6 @@ InputDevice::~InputDevice()
     owner->Release();
 }
 
-HRESULT STDMETHODCALLTYPE InputDevice::QueryInterface(REFIID riid, void** object)
-{
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (riid != unknownIid && riid != IID_IDirectInputDevice8A)
-        return E_NOINTERFACE;
-    AddRef();
-    *object = static_cast<IDirectInputDevice8A*>(this);
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE InputDevice::AddRef()
-{
-    return ++references;
-}
-
-ULONG STDMETHODCALLTYPE InputDevice::Release()
-{
-    if (references == 0)
-        return 0;
-    ULONG left = --references;
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 bool InputDevice::Unplugged() const
 {
     return kind == DeviceKind::Joystick && !SDL_JoystickGetAttached(joystick);
@@ -117,8 +88,7 @@ void InputDevice::DropExclusive()
 
 HRESULT STDMETHODCALLTYPE InputDevice::Acquire()
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirectInputDevice8::Acquire", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirectInputDevice8::Acquire"))
         return code;
     if (!format)
         return DIERR_INVALIDPARAM;
@@ -202,8 +172,7 @@ void InputDevice::ReadJoystick(DIJOYSTATE* state) const
 
 HRESULT STDMETHODCALLTYPE InputDevice::GetDeviceState(DWORD size, LPVOID data)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirectInputDevice8::GetDeviceState", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirectInputDevice8::GetDeviceState"))
         return code;
     if (!data || !format || size != format->dwDataSize)
         return DIERR_INVALIDPARAM;
@@ -233,8 +202,7 @@ HRESULT STDMETHODCALLTYPE InputDevice::GetDeviceState(DWORD size, LPVOID data)
 
 HRESULT STDMETHODCALLTYPE InputDevice::SetDataFormat(LPCDIDATAFORMAT requested)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirectInputDevice8::SetDataFormat", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirectInputDevice8::SetDataFormat"))
         return code;
     if (!requested)
         return DIERR_INVALIDPARAM;
@@ -250,8 +218,7 @@ HRESULT STDMETHODCALLTYPE InputDevice::SetDataFormat(LPCDIDATAFORMAT requested)
 
 HRESULT STDMETHODCALLTYPE InputDevice::SetCooperativeLevel(HWND target, DWORD flags)
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirectInputDevice8::SetCooperativeLevel", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirectInputDevice8::SetCooperativeLevel"))
         return code;
     bool exclusive = (flags & DISCL_EXCLUSIVE) != 0;
     bool foreground = (flags & DISCL_FOREGROUND) != 0;
@@ -272,8 +239,7 @@ HRESULT STDMETHODCALLTYPE InputDevice::SetCooperativeLevel(HWND target, DWORD fl
 
 HRESULT STDMETHODCALLTYPE InputDevice::Poll()
 {
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("IDirectInputDevice8::Poll", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("IDirectInputDevice8::Poll"))
         return code;
     HRESULT readable = CheckReadable();
     if (FAILED(readable))

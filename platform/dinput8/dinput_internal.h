@@ -4,6 +4,8 @@
 
 #include <dinput.h>
 
+#include "common/com_object.h"
+
 #include <SDL.h>
 
 class InputDevice;
@@ -31,14 +33,11 @@ enum class DeviceKind { Keyboard, Mouse, Joystick };
 
 // One IDirectInputDevice8A: a keyboard, a mouse or an opened SDL joystick.
 // Holds a reference on the DirectInput object that made it, as on Windows.
-class InputDevice final : public IDirectInputDevice8A {
+class InputDevice final : public ComObject<IDirectInputDevice8A> {
 public:
     InputDevice(IDirectInput8A* owner, DeviceKind kind, SDL_Joystick* joystick);
-    ~InputDevice();
+    ~InputDevice() override;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE Acquire() override;
     HRESULT STDMETHODCALLTYPE Unacquire() override;
     HRESULT STDMETHODCALLTYPE GetDeviceState(DWORD size, LPVOID data) override;
@@ -50,13 +49,13 @@ public:
     void AddMotion(LONG dx, LONG dy, LONG dz);
 
 private:
+    bool Answers(REFIID riid) const override { return riid == kIidUnknown || riid == IID_IDirectInputDevice8A; }
     bool Unplugged() const;
     // Whether the state may be read now; turns a focus loss into a lost device.
     HRESULT CheckReadable();
     void ReadJoystick(DIJOYSTATE* state) const;
     void DropExclusive();
 
-    ULONG references = 1;
     IDirectInput8A* owner;
     DeviceKind kind;
     SDL_Joystick* joystick;

@@ -1,7 +1,7 @@
 // DirectInput8Create and IDirectInput8A: device creation and enumeration.
 #include "dinput_internal.h"
 
-#include "win32/fault_injection.h"
+#include "common/fault_injection.h"
 
 #include <new>
 #include <string.h>
@@ -21,8 +21,6 @@ const DIDATAFORMAT c_dfDIJoystick = {sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFO
                                      sizeof(DIJOYSTATE), 0, nullptr};
 
 namespace {
-
-const GUID unknownIid = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 DIDEVICEINSTANCEA SystemInstance(REFGUID guid, DWORD type, const char* name)
 {
@@ -50,32 +48,8 @@ DIDEVICEINSTANCEA JoystickInstance(int index)
     return instance;
 }
 
-class DirectInput final : public IDirectInput8A {
+class DirectInput final : public ComObject<IDirectInput8A> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (riid != unknownIid && riid != IID_IDirectInput8A)
-            return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IDirectInput8A*>(this);
-        return S_OK;
-    }
-
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        if (references == 0)
-            return 0;
-        ULONG left = --references;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-
     HRESULT STDMETHODCALLTYPE CreateDevice(REFGUID guid, LPDIRECTINPUTDEVICE8A* device, LPUNKNOWN outer) override
     {
         if (!device)
@@ -83,8 +57,7 @@ public:
         *device = nullptr;
         if (outer)
             return DIERR_NOAGGREGATION;
-        HRESULT code;
-        if (QLPlatform_InjectedFailure("IDirectInput8::CreateDevice", &code))
+        if (HRESULT code = QLPlatform_InjectedCode("IDirectInput8::CreateDevice"))
             return code;
         DeviceKind kind;
         SDL_Joystick* joystick = nullptr;
@@ -116,8 +89,7 @@ public:
     HRESULT STDMETHODCALLTYPE EnumDevices(DWORD deviceType, LPDIENUMDEVICESCALLBACKA callback, LPVOID context,
                                           DWORD /*flags*/) override
     {
-        HRESULT code;
-        if (QLPlatform_InjectedFailure("IDirectInput8::EnumDevices", &code))
+        if (HRESULT code = QLPlatform_InjectedCode("IDirectInput8::EnumDevices"))
             return code;
         if (!callback || deviceType > DI8DEVCLASS_GAMECTRL)
             return DIERR_INVALIDPARAM;
@@ -140,7 +112,7 @@ public:
     }
 
 private:
-    ULONG references = 1;
+    bool Answers(REFIID riid) const override { return riid == kIidUnknown || riid == IID_IDirectInput8A; }
 };
 
 }  // namespace
@@ -150,8 +122,7 @@ HRESULT WINAPI DirectInput8Create(HINSTANCE instance, DWORD version, REFIID riid
     if (!out)
         return E_POINTER;
     *out = nullptr;
-    HRESULT code;
-    if (QLPlatform_InjectedFailure("DirectInput8Create", &code))
+    if (HRESULT code = QLPlatform_InjectedCode("DirectInput8Create"))
         return code;
     if (!instance)
         return DIERR_INVALIDPARAM;

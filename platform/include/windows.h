@@ -158,6 +158,17 @@ void WINAPI GetLocalTime(LPSYSTEMTIME time);
 typedef WORD ATOM;
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 
+// The memory macros, with the SDK's argument order (FillMemory takes the
+// length before the fill byte).
+#define RtlCopyMemory(Destination, Source, Length) memcpy((Destination), (Source), (Length))
+#define RtlMoveMemory(Destination, Source, Length) memmove((Destination), (Source), (Length))
+#define RtlFillMemory(Destination, Length, Fill) memset((Destination), (Fill), (Length))
+#define RtlZeroMemory(Destination, Length) memset((Destination), 0, (Length))
+#define CopyMemory RtlCopyMemory
+#define MoveMemory RtlMoveMemory
+#define FillMemory RtlFillMemory
+#define ZeroMemory RtlZeroMemory
+
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)(((WORD)(l)) | ((DWORD)((WORD)(h))) << 16))

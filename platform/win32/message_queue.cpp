@@ -1,6 +1,6 @@
 // The one message queue of the program's thread: posted messages and the
 // messages made from SDL events, in the order they happened.
-#include "fault_injection.h"
+#include "common/fault_injection.h"
 #include "window_internal.h"
 #include "window_registry.h"
 

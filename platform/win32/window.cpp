@@ -1,6 +1,6 @@
 // Window classes and windows over SDL windows. The SDL window is the client
 // area; the frame exists only in the rectangles, as AdjustWindowRectEx gives it.
-#include "fault_injection.h"
+#include "common/fault_injection.h"
 #include "window_internal.h"
 #include "window_registry.h"
 #include "x11_window.h"
