@@ -7,10 +7,12 @@
 # Resident memory is sampled every second, but it follows the window's size,
 # the toggles and what is in view (the rasteriser's per-frame memory), so it
 # is judged at checkpoints: every 2 minutes, and at the end, the window is
-# restored to its start size and left alone for a few seconds, and the lowest
-# sample of the next 3 seconds is kept. Growth is the lower of the last two
+# restored to its start size and left alone for 5 seconds, and the lowest
+# sample of the next 5 seconds is kept. Growth is the lower of the last two
 # checkpoints against the lower of the first two (the first after a minute;
 # one at each end where there are fewer than four).
+# The first minute presses every key and walks through every combination of
+# the display toggles, so what is built on first use exists by then.
 # Freed memory is given back to the system at once (large blocks mapped, the
 # heap trimmed), so the samples follow what the program holds.
 #   tests/soak/soak.sh sample [minutes] [build dir]   (30 minutes by default)
@@ -71,9 +73,26 @@ random_action() {
   esac
 }
 
+# The display toggles: every combination of them needs its own shader
+# programs, here and in the GL driver, built once on first use.
+toggles=(s x v p f F1)
+# All 64 combinations, one press a step in Gray-code order (step k flips the
+# toggle of k's lowest set bit), then F1 once more: back where it started.
+walk_toggles() {
+  local step bit
+  for ((step = 1; step < 64; step++)); do
+    bit=0
+    while (((step >> bit & 1) == 0)); do bit=$((bit + 1)); done
+    ql_press "${toggles[bit]}" 0.3
+    sleep 0.3
+  done
+  ql_press F1 0.3
+}
+
 warm_up() {
   local key
   for key in "${keys[@]}"; do ql_press "$key" 0.6; sleep 0.2; ql_press "$key" 0.6; done
+  walk_toggles
   xdotool windowsize --sync "$window" 900 650 >/dev/null 2>&1; sleep 1
   xdotool windowsize --sync "$window" 200 150 >/dev/null 2>&1; sleep 1
   xdotool windowminimize "$window"; sleep 1; ql_focus "$window"; sleep 1
