@@ -6,9 +6,10 @@
 # with the shutdown records, and exit code 0.
 # Resident memory is sampled every second, but it follows the window's size,
 # the toggles and what is in view (the rasteriser's per-frame memory), so it
-# is judged at checkpoints: every 2 minutes, and at the end, the window is
-# restored to its start size and left alone for 5 seconds, and the lowest
-# sample of the next 5 seconds is kept. Growth is the lower of the last two
+# is judged at checkpoints: after the first minute, every 3 minutes and at
+# the end, the window is restored to its start size and the camera to its
+# start view, and the lowest sample while the display toggles go through all
+# their combinations is kept. Growth is the lower of the last two
 # checkpoints against the lower of the first two (the first after a minute;
 # one at each end where there are fewer than four).
 # The first minute presses every key and walks through every combination of
@@ -99,19 +100,32 @@ warm_up() {
   [ -n "$other" ] && xdotool windowactivate "$other" >/dev/null 2>&1; sleep 1; ql_focus "$window"
 }
 
-# Restored at the start size, idle for 5 s, then the lowest resident size of
-# 5 s and the lowest live heap the probe saw meanwhile.
+# The lowest resident size while a command runs, sampled every 0.1 s.
+lowest_during() {
+  local samples=$work/samples.tmp sampler
+  (while :; do
+     awk '/^VmRSS:/ {print $2}' "/proc/$pid/status" 2>/dev/null
+     sleep 0.1
+   done >"$samples") &
+  sampler=$!
+  "$@"
+  kill "$sampler" 2>/dev/null
+  wait "$sampler" 2>/dev/null
+  sort -n "$samples" | head -n 1
+}
+
+# At the start size and the start view (Return puts the camera back), the
+# lowest resident size through every combination of the display toggles,
+# and the lowest live heap the probe saw meanwhile: a figure that does not
+# depend on the state the random actions left behind.
 checkpoint() {
-  local lowest="" rss from heap
+  local lowest from heap
   ql_focus "$window"
   xdotool windowsize --sync "$window" "$start_w" "$start_h" >/dev/null 2>&1
-  sleep 5
+  ql_press Return 0.3
+  sleep 3
   from=$(date +%s)
-  for _ in $(seq 50); do
-    rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status" 2>/dev/null)
-    [ -n "$rss" ] && { [ -z "$lowest" ] || [ "$rss" -lt "$lowest" ]; } && lowest=$rss
-    sleep 0.1
-  done
+  lowest=$(lowest_during walk_toggles)
   heap=$(awk -v from="$from" '$1 >= from && (min == "" || $2 < min) {min = $2} END {print min}' "$work/heap.txt" 2>/dev/null)
   [ -n "$lowest" ] && echo "$(($(date +%s) - start)) $lowest ${heap:--}" >>"$checkpoints"
 }
@@ -130,7 +144,7 @@ next=$((start + 60))
 while alive && [ "$(date +%s)" -lt "$end" ]; do
   if [ "$(date +%s)" -ge "$next" ]; then
     checkpoint
-    next=$((next + 120))
+    next=$((next + 180))
     continue
   fi
   random_action
