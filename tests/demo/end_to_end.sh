@@ -65,11 +65,7 @@ check "the animation ends after its cycle and the creature stands as before" \
 
 check_resizing "$window" "$title"
 
-ended() { ! kill -0 "$demo_pid" 2>/dev/null; }
-ql_focus "$window"
-press_until Escape ended
-status=0
-wait "$demo_pid" || status=$?
+end_with_escape "$window" "$demo_pid"
 ql_stop_window_manager
 log=$work/run/log.txt
 check "Escape ends the run with exit code 0" exit_code_is "$status" 0
@@ -164,10 +160,7 @@ first_moving() {
 check "Space sets the first creature of the crowd moving" hold_until space 20 first_moving
 check "the first creature's shadow moves with it" \
   at_least "$(differing "$shots/moving1.png" "$shots/moving2.png" "$creature_shadow_crop")" 200
-ql_focus "$window"
-hold_until Escape 30 ended
-status=0
-wait "$demo_pid" || status=$?
+end_with_escape "$window" "$demo_pid" 30
 ql_stop_window_manager
 check "the crowd's run ends with exit code 0" exit_code_is "$status" 0
 check "the crowd's log holds its loop, its release and the clean shutdown in order" log_in_order \

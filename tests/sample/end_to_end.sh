@@ -119,11 +119,7 @@ check "Enter brings back the start-up view after a drag" \
 
 check_resizing "$window" "Quarlight Sample"
 
-ended() { ! kill -0 "$sample_pid" 2>/dev/null; }
-ql_focus "$window"
-press_until Escape ended
-status=0
-wait "$sample_pid" || status=$?
+end_with_escape "$window" "$sample_pid"
 check "Escape ends the run with exit code 0" exit_code_is "$status" 0
 check "the Escape run's log holds start-up, loop and shutdown in order" log_in_order "$run1/log.txt" "${run_log_order[@]}"
 

@@ -164,3 +164,18 @@ check_resizing() {
   check "the picture fills the restored window" fills_window "$shot-restored.png"
 }
 same_size() { [ "$(identify -format "%wx%h" "$1")" = "$(identify -format "%wx%h" "$2")" ]; }
+
+# Escape in window $1 until process $2 has ended (pressed, or held up to $3
+# seconds where frames are slow); its exit code lands in $status.
+end_with_escape() {
+  local window=$1 pid=$2 hold=${3:-}
+  process_ended() { ! kill -0 "$pid" 2>/dev/null; }
+  ql_focus "$window"
+  if [ -n "$hold" ]; then
+    hold_until Escape "$hold" process_ended
+  else
+    press_until Escape process_ended
+  fi
+  status=0
+  wait "$pid" || status=$?
+}

@@ -79,10 +79,7 @@ saved() { [ -f "$work/keys/screenshot-001.png" ]; }
 check "F12 saves screenshot-001.png beside log.txt" press_until F12 saved
 check "the saved frame shows the model" at_least "$(model_pixels "$work/keys/screenshot-001.png")" 5000
 check "the log names the file" grep -q "Screenshot saved to screenshot-001.png" "$work/keys/log.txt"
-ended() { ! kill -0 "$viewer_pid" 2>/dev/null; }
-press_until Escape ended
-status=0
-wait "$viewer_pid" || status=$?
+end_with_escape "$window" "$viewer_pid"
 ql_stop_window_manager
 check "Escape ends the viewer with exit code 0" exit_code_is "$status" 0
 
