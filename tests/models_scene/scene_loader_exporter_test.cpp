@@ -43,3 +43,23 @@ TEST_F(SceneTest, ExporterStyleFilesLoadFromTheirFolderWithOneNameWarning)
                 << "a texture found beside the file";
     }
 }
+
+// The box's material is textured and the plinth's, drawn after it, is not:
+// the plinth must not be drawn with the box's texture still bound.
+TEST_F(SceneTest, AnUntexturedMaterialDrawsWithNoTextureBound)
+{
+    std::filesystem::create_directories(folder);
+    ASSERT_TRUE(writer3ds::SaveExporterStyleFiles(folder));
+    ModelScene* model = nullptr;
+    ASSERT_EQ(S_OK, Create("3ds", std::string(folder) + "/exported_floats.3ds", &model)) << NewLog();
+    const ModelSceneMeta* meta = model->Meta();
+    ASSERT_EQ(2u, meta->materialCount);
+    ASSERT_NE(nullptr, meta->textures[0]) << "the box's texture, found beside the file";
+    ASSERT_EQ(nullptr, meta->textures[1]);
+    ASSERT_EQ(S_OK, model->Render()) << NewLog();
+    IDirect3DBaseTexture9* bound = nullptr;
+    ASSERT_EQ(S_OK, graphics->GetDevice()->GetTexture(0, &bound));
+    EXPECT_EQ(nullptr, bound) << "the plinth, drawn last, has no texture";
+    if (bound)
+        bound->Release();
+}
