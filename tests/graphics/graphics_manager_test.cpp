@@ -223,6 +223,23 @@ TEST_F(GraphicsTest, ShutdownReportsLeftoverResources)
     EXPECT_EQ(std::string::npos, log.find("Graphics Engine correctly shutdown"));
 }
 
+// A device reference the application kept is reported, and the device ends
+// all the same: the test hooks find no live device afterwards.
+TEST_F(GraphicsTest, ShutdownReportsAndEndsADeviceReferenceLeftBehind)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    std::vector<float> depth;
+    uint32_t width = 0, height = 0;
+    ASSERT_TRUE(QLTest_ReadDepthBuffer(&depth, &width, &height)) << "the hooks see the live device";
+    graphics->GetDevice()->AddRef();
+    graphics->Release();
+    graphics = nullptr;
+    std::string log = NewLog();
+    EXPECT_NE(std::string::npos, log.find("Warning : \"d3dDevice9 Interface (count==1) !\"")) << log;
+    EXPECT_EQ(std::string::npos, log.find("Graphics Engine correctly shutdown"));
+    EXPECT_FALSE(QLTest_ReadDepthBuffer(&depth, &width, &height)) << "the device outlived its manager";
+}
+
 TEST_F(GraphicsTest, CleanShutdownSaysSoOnce)
 {
     ASSERT_EQ(S_OK, StartDevice());
