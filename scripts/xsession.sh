@@ -3,14 +3,22 @@
 # Sourced by scripts/run-sample and the sample's end-to-end test.
 
 # Openbox gives the window focus and a close button that wmctrl can press.
+# An X server resets when its last client leaves, and a window manager that
+# connects during the reset fails at once: it is started again.
 ql_start_window_manager() {
-  openbox >/dev/null 2>&1 &
+  QL_WM_LOG=$(mktemp)
+  openbox >"$QL_WM_LOG" 2>&1 &
   QL_WM_PID=$!
-  for _ in $(seq 50); do
+  for _ in $(seq 150); do
     wmctrl -m >/dev/null 2>&1 && return 0
+    if ! kill -0 "$QL_WM_PID" 2>/dev/null; then
+      openbox >>"$QL_WM_LOG" 2>&1 &
+      QL_WM_PID=$!
+    fi
     sleep 0.1
   done
-  echo "xsession: the window manager did not start" >&2
+  echo "xsession: the window manager did not start within 15 s; it said:" >&2
+  cat "$QL_WM_LOG" >&2
   return 1
 }
 
