@@ -4,14 +4,21 @@
 # and focus changes. Then Escape. Checks that resident memory grows by at most
 # 1 MiB after the first minute, that the log holds no Error record and ends
 # with the shutdown records, and exit code 0.
-# Resident memory is sampled every second, but it follows the window's size,
-# the toggles and what is in view (the rasteriser's per-frame memory), so it
-# is judged at checkpoints: after the first minute, every 3 minutes and at
-# the end, the window is restored to its start size and the camera to its
-# start view, and the lowest sample while the display toggles go through all
-# their combinations is kept. Growth is the lower of the last two
-# checkpoints against the lower of the first two (the first after a minute;
-# one at each end where there are fewer than four).
+# Resident memory is read once a second, but it follows the window's size,
+# the toggles and what is in view, so it is judged at checkpoints: after the
+# first minute, every 3 minutes and at the end, the window is restored to its
+# start size and the camera to its start view, and the lowest reading while
+# the display toggles go through all their combinations is kept. Growth is
+# the lower of the last two checkpoints against the lower of the first two
+# (the first after a minute; one at each end where there are fewer than four).
+# Where a C compiler is at hand, a probe inside the program takes the
+# readings at frame ends, once the GL driver has finished the frame, so no
+# frame in flight is counted; otherwise they are taken from outside every
+# 0.1 s. The software GL driver keeps each finished frame's binning memory
+# until it reuses that frame's slot, and takes more slots the more frames it
+# has in flight, so its memory follows the machine's load. It is made to
+# rasterise in the program's own thread (LP_NUM_THREADS=0, unless set): one
+# frame's worth is left, and the figure is the program's own.
 # The first minute presses every key and walks through every combination of
 # the display toggles, so what is built on first use exists by then.
 # Freed memory is given back to the system at once (large blocks mapped, the
@@ -29,6 +36,7 @@ case "$which" in
 esac
 build=$(cd "${3:-$root/build}" && pwd)
 
+export LP_NUM_THREADS=${LP_NUM_THREADS:-0}
 if [ "${QL_SOAK_INSIDE:-}" != 1 ]; then
   QL_SOAK_INSIDE=1 SDL_VIDEODRIVER=x11 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$which" "$minutes" "$build"
 fi
@@ -45,10 +53,10 @@ ql_start_window_manager || exit 1
 # A second window to hand the focus to.
 xmessage -geometry 200x60+800+10 "soak" >/dev/null 2>&1 &
 other_pid=$!
-# The heap probe, where a C compiler is at hand, tells the program's live heap
-# from the rest of its resident memory.
+# The probe, where a C compiler is at hand, reads resident memory and the
+# live heap at frame ends.
 probe=()
-cc -O2 -shared -fPIC -o "$work/heap_probe.so" "$root/tests/soak/heap_probe.c" -lpthread 2>/dev/null &&
+cc -O2 -shared -fPIC -o "$work/heap_probe.so" "$root/tests/soak/heap_probe.c" -ldl 2>/dev/null &&
   probe=(env LD_PRELOAD="$work/heap_probe.so" QL_HEAP_PROBE="$work/heap.txt")
 (cd "$work" && GLIBC_TUNABLES=glibc.malloc.mmap_threshold=65536:glibc.malloc.trim_threshold=131072:glibc.malloc.arena_max=2 \
   exec "${probe[@]}" "$build/$program" >output.txt 2>&1) &
@@ -114,19 +122,30 @@ lowest_during() {
   sort -n "$samples" | head -n 1
 }
 
+# The lowest of a column of the probe's frame-end readings since a time.
+lowest_probed() {  # lowest_probed <from> <column>
+  awk -v from="$1" -v column="$2" '$1 >= from && (min == "" || $column < min) {min = $column} END {print min}' \
+    "$work/heap.txt" 2>/dev/null
+}
+
 # At the start size and the start view (Return puts the camera back), the
 # lowest resident size through every combination of the display toggles,
-# and the lowest live heap the probe saw meanwhile: a figure that does not
-# depend on the state the random actions left behind.
+# and the lowest live heap meanwhile: a figure that does not depend on the
+# state the random actions left behind.
 checkpoint() {
-  local lowest from heap
+  local lowest from heap=
   ql_focus "$window"
   xdotool windowsize --sync "$window" "$start_w" "$start_h" >/dev/null 2>&1
   ql_press Return 0.3
   sleep 3
   from=$(date +%s)
-  lowest=$(lowest_during walk_toggles)
-  heap=$(awk -v from="$from" '$1 >= from && (min == "" || $2 < min) {min = $2} END {print min}' "$work/heap.txt" 2>/dev/null)
+  if [ ${#probe[@]} -gt 0 ]; then
+    walk_toggles
+    lowest=$(lowest_probed "$from" 2)
+    heap=$(lowest_probed "$from" 3)
+  else
+    lowest=$(lowest_during walk_toggles)
+  fi
   [ -n "$lowest" ] && echo "$(($(date +%s) - start)) $lowest ${heap:--}" >>"$checkpoints"
 }
 
