@@ -62,7 +62,7 @@ cc -O2 -shared -fPIC -o "$work/heap_probe.so" "$root/tests/soak/heap_probe.c" -l
 # A sanitized build reports as the test suites do; its allocator keeps freed
 # blocks back to catch late uses, so there its memory is not judged.
 sanitized=0
-ldd "$build/$program" 2>/dev/null | grep -q libasan && sanitized=1
+case "$(ldd "$build/$program" 2>/dev/null)" in *libasan*) sanitized=1 ;; esac
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 (cd "$work" && GLIBC_TUNABLES=glibc.malloc.mmap_threshold=65536:glibc.malloc.trim_threshold=131072:glibc.malloc.arena_max=2 \
