@@ -74,6 +74,32 @@ ql_focus "$window"
 read -r start_w start_h < <(xdotool getwindowgeometry --shell "$window" | awk -F= '/WIDTH|HEIGHT/ {printf "%s ", $2}')
 
 alive() { kill -0 "$pid" 2>/dev/null; }
+# Brings the window back and gives it the focus. Mapping it restores it where
+# activation alone may not, on a loaded machine, and it would stay minimised.
+restore() {
+  xdotool windowmap "$window" >/dev/null 2>&1
+  ql_focus "$window"
+}
+
+# Whether the program presented a frame in the last 2 s, as the probe saw.
+# Without the focus it waits for messages and draws nothing.
+presenting() {
+  local last
+  last=$(tail -n 1 "$work/heap.txt" 2>/dev/null | cut -d' ' -f1)
+  [ -n "$last" ] && [ $(($(date +%s) - last)) -le 2 ]
+}
+
+# restore, again until frames come (up to 5 times) where the probe can tell.
+restore_drawing() {
+  local attempt
+  for attempt in 1 2 3 4 5; do
+    restore
+    [ ${#probe[@]} -eq 0 ] && return 0
+    sleep 2
+    presenting && return 0
+  done
+  return 1
+}
 
 keys=(s l x v p f F1 space Shift_L Control_L Up Down Left Right Prior Next Return KP_Enter a 1)
 random_action() {
@@ -82,8 +108,8 @@ random_action() {
     4 | 5) xdotool mousemove --window "$window" $((RANDOM % 800)) $((RANDOM % 600)) ;;
     6) xdotool click $((RANDOM % 3 + 1)) ;;
     7) xdotool windowsize "$window" $((RANDOM % 700 + 200)) $((RANDOM % 500 + 150)) ;;
-    8) xdotool windowminimize "$window"; sleep "0.$((RANDOM % 9 + 1))"; ql_focus "$window" ;;
-    9) [ -n "$other" ] && xdotool windowactivate "$other" >/dev/null 2>&1; sleep "0.$((RANDOM % 9 + 1))"; ql_focus "$window" ;;
+    8) xdotool windowminimize "$window"; sleep "0.$((RANDOM % 9 + 1))"; restore ;;
+    9) [ -n "$other" ] && xdotool windowactivate "$other" >/dev/null 2>&1; sleep "0.$((RANDOM % 9 + 1))"; restore ;;
     10) xdotool windowmove "$window" $((RANDOM % 300)) $((RANDOM % 200)) ;;
     *) sleep 0.3 ;;
   esac
@@ -111,8 +137,8 @@ warm_up() {
   walk_toggles
   xdotool windowsize --sync "$window" 900 650 >/dev/null 2>&1; sleep 1
   xdotool windowsize --sync "$window" 200 150 >/dev/null 2>&1; sleep 1
-  xdotool windowminimize "$window"; sleep 1; ql_focus "$window"; sleep 1
-  [ -n "$other" ] && xdotool windowactivate "$other" >/dev/null 2>&1; sleep 1; ql_focus "$window"
+  xdotool windowminimize "$window"; sleep 1; restore; sleep 1
+  [ -n "$other" ] && xdotool windowactivate "$other" >/dev/null 2>&1; sleep 1; restore
 }
 
 # The lowest resident size while a command runs, sampled every 0.1 s.
@@ -141,10 +167,11 @@ lowest_probed() {  # lowest_probed <from> <column>
 # state the random actions left behind.
 checkpoint() {
   local lowest from heap=
-  ql_focus "$window"
+  restore_drawing
   xdotool windowsize --sync "$window" "$start_w" "$start_h" >/dev/null 2>&1
   ql_press Return 0.3
   sleep 3
+  restore_drawing
   from=$(date +%s)
   if [ ${#probe[@]} -gt 0 ]; then
     walk_toggles
@@ -153,7 +180,11 @@ checkpoint() {
   else
     lowest=$(lowest_during walk_toggles)
   fi
-  [ -n "$lowest" ] && echo "$(($(date +%s) - start)) $lowest ${heap:--}" >>"$checkpoints"
+  if [ -n "$lowest" ]; then
+    echo "$(($(date +%s) - start)) $lowest ${heap:--}" >>"$checkpoints"
+  else
+    echo "soak: no reading at the checkpoint at $(($(date +%s) - start)) s: no frame was presented" >&2
+  fi
 }
 
 start=$(date +%s)
@@ -185,7 +216,7 @@ kill "$sampler" 2>/dev/null
 if [ "$crashed" = 0 ]; then
   xdotool windowsize "$window" "$start_w" "$start_h" >/dev/null 2>&1
   for _ in 1 2 3 4 5 6; do
-    ql_focus "$window"
+    restore
     ql_press Escape 0.4
     sleep 1
     alive || break
