@@ -2,6 +2,8 @@
 // observed through the skinned vertex positions the shadow pass reads.
 #include "skel_model_support.h"
 
+#include <limits>
+
 namespace {
 
 using Animations = SkelModelTest;
@@ -15,10 +17,14 @@ TEST_F(Animations, RefusesBadArgumentsAndChangesNothing)
     } cases[] = {{5, 1.0f, "Too big id of Anim"},
                  {0xFFFFFFFFu, 1.0f, "Too big id of Anim"},
                  {0, 0.0f, "Null or Negative Weight"},
-                 {0, -1.0f, "Null or Negative Weight"}};
+                 {0, -1.0f, "Null or Negative Weight"},
+                 // Not finite: blended with another animation, either would
+                 // turn every shared bone's weight into NaN.
+                 {0, std::numeric_limits<float>::infinity(), "Null or Negative Weight"},
+                 {0, std::numeric_limits<float>::quiet_NaN(), "Null or Negative Weight"}};
     for (const Case& c : cases) {
         logMark.Reset();
-        EXPECT_EQ(QLE_SUBFUNCTION, model->AddAnimation(c.animation, c.weight)) << c.record;
+        EXPECT_EQ(QLE_SUBFUNCTION, model->AddAnimation(c.animation, c.weight)) << c.record << ", weight " << c.weight;
         EXPECT_THAT(NewLog(), HasSubstr(c.record));
         EXPECT_THAT(NewLog(), HasSubstr("ModelSkel::AddAnimation()"));
     }

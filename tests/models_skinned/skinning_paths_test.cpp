@@ -5,8 +5,11 @@
 
 #include "support/allocation_failure.h"
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -232,6 +235,29 @@ TEST_F(SkinningPaths, TheSwitchRefusesOnlyPathsThisMachineLacks)
     EXPECT_TRUE(SelectSkinningPath(SkinningPath::Scalar));
     EXPECT_FALSE(SelectSkinningPath(SkinningPath::Count));
     EXPECT_EQ(SkinningPath::Scalar, SelectedSkinningPath());
+}
+
+// QL_SKINNING names the path; one this machine lacks, or an unknown name,
+// leaves the fastest available path, so a suite run for each path passes
+// on any processor.
+TEST_F(SkinningPaths, TheEnvironmentNamesThePathOrLeavesTheFastest)
+{
+    const char* asked = getenv("QL_SKINNING");
+    const std::string restore = asked ? asked : "";
+    unsetenv("QL_SKINNING");
+    const SkinningPath fastest = DefaultSkinningPath();
+    EXPECT_EQ(AvailablePaths().back(), fastest);
+    for (uint32_t p = 0; p < (uint32_t)SkinningPath::Count; ++p) {
+        SkinningPath path = (SkinningPath)p;
+        setenv("QL_SKINNING", SkinningPathName(path), 1);
+        EXPECT_EQ(SkinningPathAvailable(path) ? path : fastest, DefaultSkinningPath()) << SkinningPathName(path);
+    }
+    setenv("QL_SKINNING", "avx512", 1);
+    EXPECT_EQ(fastest, DefaultSkinningPath());
+    if (asked)
+        setenv("QL_SKINNING", restore.c_str(), 1);
+    else
+        unsetenv("QL_SKINNING");
 }
 
 // Bone 1 keyed away from its bind place by (0, 2, 1): positions follow,

@@ -9,6 +9,7 @@
 #include "graphics/qlgraphres.h"
 #include "qltrace.h"
 
+#include <float.h>
 #include <string.h>
 
 #include <new>
@@ -116,7 +117,9 @@ HRESULT ModelSkel::AddAnimation(uint32_t animation, float weight)
 {
     TraceContext trace(this, "AddAnimation()");
     QL_TRY(trace, "Too big id of Anim", animation < meta->data.animations.Count() ? S_OK : E_FAIL);
-    QL_TRY(trace, "Null or Negative Weight", weight > 0.0f ? S_OK : E_FAIL);
+    // Not finite is refused too: an infinite weight makes the blend's
+    // normalised weights NaN.
+    QL_TRY(trace, "Null or Negative Weight", weight > 0.0f && weight <= FLT_MAX ? S_OK : E_FAIL);
     if (IsAnimationActive(animation)) {
         for (uint32_t r = 0; r < requests.Count(); ++r)
             if (requests.Get(r)->animation == animation)

@@ -11,7 +11,8 @@
 // One bone's transform from bind space to the animated model space, as the
 // columns of a 3 x 4 matrix (x, y and z axes, then the translation), each
 // padded to four floats with a zero so a column is one vector load. All
-// bones of a model sit in one flat array of these.
+// bones of a model sit in one flat array of these, 16-byte aligned only: a
+// read of two columns at once must be an unaligned one.
 struct alignas(16) SkinMatrix {
     float column[4][4];
 };

@@ -4,11 +4,14 @@
 //
 // Per vertex the bones' matrices are blended by weight (a multiply-add per
 // column and influence), then the blended matrix moves the bind position and
-// normal once. The normal is scaled by a reciprocal square root refined by
-// one Newton step (relative error near 1e-7). Positions and normals are
-// stored with overlapping unaligned stores, front to back, each store's
-// spare lane overwritten by the next one; the last vertex is stored exactly
-// so nothing is written past either array.
+// normal once. The normal is divided by its length as the scalar path's
+// D3DXVec3Normalize does, so tiny and huge normals come out the same there
+// too. (A reciprocal square root estimate reads a denormal squared length
+// as 0 and an infinite one as NaN; masks mending that cost a third of the
+// kernel's time where we measured, the exact divide nothing measurable.)
+// Positions and normals are stored with overlapping unaligned stores, front
+// to back, each store's spare lane overwritten by the next one; the last
+// vertex is stored exactly so nothing is written past either array.
 #include "skinkernels.h"
 
 #include <immintrin.h>
@@ -19,17 +22,31 @@
 
 namespace {
 
-// The vertex's normal scaled to unit length; a zero normal stays zero.
-inline __m128 NormalizeSse2(__m128 normal)
+// The squared length in every lane, summed in the scalar path's order.
+inline __m128 SquaredLength(__m128 normal)
 {
     __m128 square = _mm_mul_ps(normal, normal);
     __m128 sum = _mm_add_ps(square, _mm_shuffle_ps(square, square, _MM_SHUFFLE(2, 3, 0, 1)));
-    sum = _mm_add_ps(sum, _mm_shuffle_ps(sum, sum, _MM_SHUFFLE(1, 0, 3, 2)));
-    __m128 estimate = _mm_rsqrt_ps(sum);
-    __m128 halfSum = _mm_mul_ps(sum, _mm_set1_ps(0.5f));
-    __m128 step = _mm_sub_ps(_mm_set1_ps(1.5f), _mm_mul_ps(_mm_mul_ps(halfSum, estimate), estimate));
-    __m128 inverseLength = _mm_mul_ps(estimate, step);
-    return _mm_and_ps(_mm_cmpgt_ps(sum, _mm_setzero_ps()), _mm_mul_ps(normal, inverseLength));
+    return _mm_add_ps(sum, _mm_shuffle_ps(sum, sum, _MM_SHUFFLE(1, 0, 3, 2)));
+}
+
+// The normal divided by its length; zero for a zero length, as in D3DX.
+// An infinite length (the squares overflowed) gives zero by itself, NaN
+// stays NaN.
+inline __m128 Normalize(__m128 normal)
+{
+    __m128 sum = SquaredLength(normal);
+    __m128 divided = _mm_div_ps(normal, _mm_sqrt_ps(sum));
+    return _mm_and_ps(_mm_cmpneq_ps(sum, _mm_setzero_ps()), divided);
+}
+
+// Extends the box by a position. The position goes first: minps and maxps
+// return their second operand when either is NaN, so a NaN position leaves
+// the box as it was, as the scalar path's comparisons do.
+inline void ExtendBox(__m128 position, __m128& minimum, __m128& maximum)
+{
+    minimum = _mm_min_ps(position, minimum);
+    maximum = _mm_max_ps(position, maximum);
 }
 
 // Stores vertex i: position and normal to the vertex data, position to the
@@ -82,15 +99,16 @@ void SkinSse2(SkinJob& job)
                                      _mm_add_ps(_mm_mul_ps(c2, QL_SPLAT(p, 2)), c3));
         __m128 normal = _mm_add_ps(_mm_add_ps(_mm_mul_ps(c0, QL_SPLAT(n, 0)), _mm_mul_ps(c1, QL_SPLAT(n, 1))),
                                    _mm_mul_ps(c2, QL_SPLAT(n, 2)));
-        minimum = _mm_min_ps(minimum, position);
-        maximum = _mm_max_ps(maximum, position);
-        StoreVertex(position, NormalizeSse2(normal), out, kept, i + 1 == count);
+        ExtendBox(position, minimum, maximum);
+        StoreVertex(position, Normalize(normal), out, kept, i + 1 == count);
     }
     StoreBox(job, minimum, maximum);
 }
 
 // Two columns a 256-bit register: (x axis | y axis) and (z axis |
-// translation), so a blend step is two fused multiply-adds.
+// translation), so a blend step is two fused multiply-adds. The loads are
+// unaligned ones: a bone matrix is only 16-byte aligned. Compilers fold
+// them into the multiply-adds, which never required alignment.
 __attribute__((target("avx2,fma"))) void SkinAvx2Fma(SkinJob& job)
 {
     const SkinStreamVertex* vertex = job.stream->vertices.Data();
@@ -100,7 +118,6 @@ __attribute__((target("avx2,fma"))) void SkinAvx2Fma(SkinJob& job)
     const __m256i pickZ = _mm256_set1_epi32(2);
     const __m256 oneHigh = _mm256_setr_ps(0, 0, 0, 0, 1, 1, 1, 1);
     const __m256 zero = _mm256_setzero_ps();
-    const __m128 half = _mm_set1_ps(0.5f), threeHalves = _mm_set1_ps(1.5f);
     __m128 minimum = _mm_set1_ps(1e38f), maximum = _mm_set1_ps(-1e38f);
     float* out = job.vertexData;
     float* kept = job.positions;
@@ -109,8 +126,8 @@ __attribute__((target("avx2,fma"))) void SkinAvx2Fma(SkinJob& job)
         for (uint32_t k = vertex->influenceCount; k > 0; --k, ++influence) {
             const float* columns = job.bones[influence->bone].column[0];
             __m256 weight = _mm256_broadcast_ss(&influence->weight);
-            xy = _mm256_fmadd_ps(weight, _mm256_load_ps(columns), xy);
-            zt = _mm256_fmadd_ps(weight, _mm256_load_ps(columns + 8), zt);
+            xy = _mm256_fmadd_ps(weight, _mm256_loadu_ps(columns), xy);
+            zt = _mm256_fmadd_ps(weight, _mm256_loadu_ps(columns + 8), zt);
         }
         // Only lanes 0 to 2 are picked, so the undefined upper half is unused.
         __m256 p = _mm256_castps128_ps256(_mm_load_ps(vertex->position));
@@ -122,16 +139,8 @@ __attribute__((target("avx2,fma"))) void SkinAvx2Fma(SkinJob& job)
         __m128 position = _mm_add_ps(_mm256_castps256_ps128(movedP), _mm256_extractf128_ps(movedP, 1));
         __m128 normal = _mm_add_ps(_mm256_castps256_ps128(movedN), _mm256_extractf128_ps(movedN, 1));
 
-        __m128 square = _mm_mul_ps(normal, normal);
-        __m128 sum = _mm_add_ps(square, _mm_shuffle_ps(square, square, _MM_SHUFFLE(2, 3, 0, 1)));
-        sum = _mm_add_ps(sum, _mm_shuffle_ps(sum, sum, _MM_SHUFFLE(1, 0, 3, 2)));
-        __m128 estimate = _mm_rsqrt_ps(sum);
-        __m128 step = _mm_fnmadd_ps(_mm_mul_ps(_mm_mul_ps(sum, half), estimate), estimate, threeHalves);
-        __m128 scale = _mm_and_ps(_mm_cmpgt_ps(sum, _mm_setzero_ps()), _mm_mul_ps(estimate, step));
-
-        minimum = _mm_min_ps(minimum, position);
-        maximum = _mm_max_ps(maximum, position);
-        StoreVertex(position, _mm_mul_ps(normal, scale), out, kept, i + 1 == count);
+        ExtendBox(position, minimum, maximum);
+        StoreVertex(position, Normalize(normal), out, kept, i + 1 == count);
     }
     StoreBox(job, minimum, maximum);
 }
