@@ -87,8 +87,7 @@ HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slo
         build(nullptr, 0);
     }
     if (!shadowVB || total > shadowVB->GetCount()) {
-        QL_ASSERT(trace, total <= 0xFFFFFFFFu / 2);
-        QL_TRY(trace, "-", GrowShadowBuffer((uint32_t)total > 0 ? (uint32_t)total : kShadowVerticesPerEdge));
+        QL_TRY(trace, "-", GrowShadowBuffer(total > 0 ? total : kShadowVerticesPerEdge));
         if (FAILED(shadowVB->Lock(&data, nullptr)))
             return S_OK;
         build(static_cast<D3DXVECTOR3*>(data), shadowVB->GetCount());
