@@ -124,7 +124,7 @@ HRESULT QLGraphics::SetStencilShadow(bool enable)
             if ((*vertexBuffers.Get(i))->GetCount() > largest)
                 largest = (*vertexBuffers.Get(i))->GetCount();
         if (largest > 0 && !shadowVB)
-            QL_TRY(trace, "-", GrowShadowBuffer(6 * largest));
+            QL_TRY(trace, "-", GrowShadowBuffer(6 * uint64_t(largest)));
         if (lighting) {
             if (device)
                 for (DWORD i = 0; i < 8; ++i)
@@ -159,6 +159,10 @@ HRESULT QLGraphics::RemoveGeometry(IGeometry* geometry)
     TraceContext trace(this, "RemoveGeometry()");
     QL_REQUIRE_ARG(trace, geometry);
     QL_TRY(trace, "GeometryToRemove not found", geometries.Remove(geometry));
+    // Every entry goes: a geometry registered twice calls this once, from
+    // its destructor, and no frame may reach it afterwards.
+    while (SUCCEEDED(geometries.Remove(geometry))) {
+    }
     return S_OK;
 }
 
@@ -168,16 +172,23 @@ HRESULT QLGraphics::UpdateAndRender(float elapsedSeconds)
     QL_REQUIRE_ARG(trace, elapsedSeconds >= 0.0f);
     if (!device || inFrame)
         return S_FALSE;
-    if (screenModeChanged)
-        QL_TRY(trace, "-", UpdateScreenMode());
+    // The device first: a lost one can be neither reset nor drawn to, and a
+    // pending mode change waits for it.
     HRESULT level = device->TestCooperativeLevel();
     if (level == D3DERR_DEVICELOST) {
         QL_LOG(trace, TraceWarning, "Device Lost");
         return S_FALSE;
     }
-    if (level == D3DERR_DEVICENOTRESET) {
+    if (level == D3DERR_DEVICENOTRESET)
         QL_LOG(trace, TraceWarning, "Device To Reset");
-        QL_TRY(trace, "-", UpdateScreenMode());
+    if (level == D3DERR_DEVICENOTRESET || screenModeChanged) {
+        const HRESULT update = UpdateScreenMode();
+        QL_TRY(trace, "-", update);
+        // Lost again at the reset.
+        if (update == S_FALSE) {
+            QL_LOG(trace, TraceWarning, "Device Lost");
+            return S_FALSE;
+        }
     }
 
     inFrame = true;

@@ -146,9 +146,9 @@ HRESULT QLGraphics::SetScreenMode(const ScreenMode* mode)
     presentParams.AutoDepthStencilFormat = D3DFMT_D24S8;
 
     if (device) {
-        // Result ignored by design: UpdateScreenMode has reported its own
-        // failure, and the capabilities below are read from the device as it is.
-        UpdateScreenMode();
+        // A failed change is tried again by the next frame; S_FALSE: it waits
+        // for the next frame already (one being drawn, or the device lost).
+        QL_TRY(trace, "-", UpdateScreenMode());
     } else {
         // A windowed back buffer the size of the window, as every later
         // update makes it: one of another size is stretched, and blurs.
@@ -224,6 +224,8 @@ HRESULT QLGraphics::UpdateScreenMode()
     }
     if (!device)
         return S_OK;
+    // Until every step below has succeeded, the next frame tries again.
+    screenModeChanged = true;
 
     for (uint32_t i = 0; i < vertexBuffers.Count(); ++i)
         if ((*vertexBuffers.Get(i))->IsDynamic())
@@ -236,12 +238,14 @@ HRESULT QLGraphics::UpdateScreenMode()
     BindingCache::Clear();
 
     D3DPRESENT_PARAMETERS parameters = presentParams;
-    QL_TRY(trace, "IDirect3DDevice9::Reset() failed !", device->Reset(&parameters));
+    const HRESULT reset = device->Reset(&parameters);
+    // Lost again since the frame asked: the frames wait for it, as for any loss.
+    if (reset == D3DERR_DEVICELOST)
+        return S_FALSE;
+    QL_TRY(trace, "IDirect3DDevice9::Reset() failed !", reset);
     if (FAILED(RecreateResources()))
         return QLE_SUBFUNCTION;
-    // Result ignored by design: the default states are applied as far as the
-    // device takes them; the capabilities read below is the checked step.
-    SetRenderMode();
+    QL_TRY(trace, "-", SetRenderMode());
     QL_TRY(trace, "IDirect3DDevice9::GetDeviceCaps() failed !", device->GetDeviceCaps(&caps));
     screenModeChanged = false;
     return S_OK;
@@ -283,17 +287,26 @@ HRESULT QLGraphics::SetRenderMode()
     TraceContext trace(this, "SetRenderMode()");
     if (!device)
         return S_FALSE;
-    QL_TRY(trace, "IDirect3DDevice9::SetRenderState() failed !", device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE));
-    QL_TRY(trace, "IDirect3DDevice9::SetRenderState() failed !", device->SetRenderState(D3DRS_ZENABLE, TRUE));
+    // Every state is applied whatever failed before it: a device left
+    // without its lights or projection draws every later frame wrong. What
+    // failed is reported, and fails the whole.
+    bool failed = FAILED(QL_CHECK(trace, "IDirect3DDevice9::SetRenderState() failed !",
+                                  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE)));
+    failed |= FAILED(QL_CHECK(trace, "IDirect3DDevice9::SetRenderState() failed !",
+                              device->SetRenderState(D3DRS_ZENABLE, TRUE)));
     // Its result is ignored on purpose, as SetCamera's below: both re-apply
     // values that were checked when they were set.
     SetLightning(lighting, ambient);
-    for (LightSlot& slot : lights) {
-        if (!slot.enabled)
+    // The slots go back on the device as they are, lighting on or off (the
+    // stencil-shadow passes set their lights themselves); a slot is never
+    // freed here.
+    for (const LightSlot& slot : lights) {
+        if (!slot.enabled || stencilShadow)
             continue;
-        slot.enabled = false;
-        D3DLIGHT9 light = slot.light;
-        QL_TRY(trace, "-", SetLight(slot.index, true, &light));
+        failed |= FAILED(QL_CHECK(trace, "IDirect3DDevice9::LightEnable() failed !",
+                                  device->LightEnable((DWORD)slot.index, TRUE)));
+        failed |= FAILED(QL_CHECK(trace, "IDirect3DDevice9::SetLight() failed !",
+                                  device->SetLight((DWORD)slot.index, &slot.light)));
     }
     device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
     device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
@@ -304,7 +317,9 @@ HRESULT QLGraphics::SetRenderMode()
     SetCamera(&cameraEye, &cameraAt, &cameraUp);
     D3DXMATRIX projection;
     InfiniteProjection(&projection);
-    return device->SetTransform(D3DTS_PROJECTION, &projection);
+    failed |= FAILED(QL_CHECK(trace, "IDirect3DDevice9::SetTransform() failed !",
+                              device->SetTransform(D3DTS_PROJECTION, &projection)));
+    return failed ? QLE_SUBFUNCTION : S_OK;
 }
 
 QLGraphics::~QLGraphics()

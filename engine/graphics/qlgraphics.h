@@ -80,7 +80,7 @@ private:
     HRESULT UpdateAndDrawModels(float elapsedSeconds);
     HRESULT DrawOverlays();
     void DisableDeviceLights();
-    HRESULT GrowShadowBuffer(uint32_t vertexCount);
+    HRESULT GrowShadowBuffer(uint64_t vertexCount);
     void ReleaseLeftovers();
     HRESULT BuildAndDrawVolume(TraceContext& trace, const LightSlot& slot, IModel* model);
     HRESULT DrawVolumeIntoStencil(UINT triangles, bool capped);

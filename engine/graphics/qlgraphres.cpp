@@ -11,6 +11,7 @@
 #include <string.h>
 
 #include <new>
+#include <utility>
 
 // Process-wide by design, not per manager: the last objects bound through
 // Active, so a resource bound again by the next model costs no device call.
@@ -95,6 +96,9 @@ HRESULT VB::Active(uint32_t stream)
 {
     TraceContext trace(this, "Active()");
     QL_TRY(trace, "Multi-Stream use in FixedPipeline", stream != 0 && fvf != 0 ? E_INVALIDARG : S_OK);
+    // No buffer (not made again after a reset): nothing to bind, and never
+    // taken for the one bound.
+    QL_ASSERT(trace, buffer);
     if (BindingCache::vertexBuffer == buffer)
         return S_FALSE;
     BindingCache::vertexBuffer = buffer;
@@ -220,6 +224,7 @@ void IB::ReleaseBuffer()
 HRESULT IB::Active()
 {
     TraceContext trace(this, "Active()");
+    QL_ASSERT(trace, buffer);
     if (BindingCache::indexBuffer == buffer)
         return S_FALSE;
     BindingCache::indexBuffer = buffer;
@@ -315,27 +320,36 @@ HRESULT QLGraphics::CreateVB(DWORD fvf, uint32_t count, bool dynamic, VB** out)
     QL_ASSERT(trace, device);
     Owned<VB> buffer = MakeOwned<VB>(this, fvf, count, dynamic);
     QL_REQUIRE_MEMORY(trace, buffer);
+    // A byte size beyond 32 bits would wrap into a small buffer that every
+    // write of count vertices overruns.
+    QL_REQUIRE_ARG(trace, uint64_t(count) * buffer->Stride() <= 0xFFFFFFFFu);
     // Dynamic buffers wait for a lock that asks for positions: the shadow
     // buffer and the font's never do.
     if (!dynamic)
         QL_TRY(trace, "Not Enough Memory", buffer->AllocatePositions());
     QL_TRY(trace, "IDirect3DDevice9::CreateVertexBuffer() failed", buffer->CreateBuffer());
-    if (!creatingShadowVB && (!shadowVB || shadowVB->GetCount() < 6 * count) &&
-        FAILED(GrowShadowBuffer(6 * count)))
-        return QLE_SUBFUNCTION;
+    // A shadow buffer that cannot grow now does not fail this buffer: it
+    // stays as it was, and the volumes grow it when they need more.
+    if (!creatingShadowVB && (!shadowVB || shadowVB->GetCount() < 6 * uint64_t(count)))
+        GrowShadowBuffer(6 * uint64_t(count));
     QL_REQUIRE_MEMORY(trace, SUCCEEDED(vertexBuffers.Add(buffer.Get())));
     *out = buffer.Detach();
     return S_OK;
 }
 
-// The shared shadow buffer: six vertices per vertex of the largest buffer.
-HRESULT QLGraphics::GrowShadowBuffer(uint32_t vertexCount)
+// The shared shadow buffer: six vertices per vertex of the largest buffer,
+// or what a volume needs. The new buffer is made beside the old one, which
+// stays when it cannot be made.
+HRESULT QLGraphics::GrowShadowBuffer(uint64_t vertexCount)
 {
     TraceContext trace(this, "CreateVB()");
+    QL_REQUIRE_ARG(trace, vertexCount <= 0xFFFFFFFFu);
+    Owned<VB> grown;
     creatingShadowVB = true;
-    HRESULT result = CreateVB(D3DFVF_XYZ, vertexCount, true, shadowVB.Receive());
+    HRESULT result = CreateVB(D3DFVF_XYZ, (uint32_t)vertexCount, true, grown.Receive());
     creatingShadowVB = false;
     QL_TRY(trace, "-", result);
+    shadowVB = std::move(grown);
     return S_OK;
 }
 
@@ -344,6 +358,8 @@ HRESULT QLGraphics::CreateIB(uint32_t count, bool dynamic, IB** out)
     TraceContext trace(this, "CreateIB()");
     QL_REQUIRE_ARG(trace, out);
     QL_ASSERT(trace, device);
+    // 16-bit indices: a byte size beyond 32 bits would wrap.
+    QL_REQUIRE_ARG(trace, uint64_t(count) * sizeof(WORD) <= 0xFFFFFFFFu);
     Owned<IB> buffer = MakeOwned<IB>(this, count, dynamic);
     QL_REQUIRE_MEMORY(trace, buffer);
     QL_TRY(trace, "Not Enough Memory", buffer->AllocateCopies());

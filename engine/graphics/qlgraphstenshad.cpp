@@ -65,15 +65,16 @@ HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slo
     D3DXVECTOR3 low, high;
     const bool capped = shadowOptions.capsWhereNeeded && infos.vertices->PositionBounds(&low, &high) &&
                         VolumeMayReachNearPlane(NearPlaneOf(eye, at, up), worldLight, world, low, high);
+    const float start = capped ? CappedVolumeStart(worldLight, eye, world, low, high) : 1.0f;
 
     // Built straight into the buffer; a volume that does not fit (more
     // extruded edges than the buffer was sized for) grows it and is built
     // again, so nothing is ever written past the buffer.
     uint64_t sides = 0, total = 0;
     auto build = [&](D3DXVECTOR3* out, uint32_t capacity) {
-        sides = BuildShadowVolume(mesh, light, out, capacity, capped ? kCappedVolumeStart : 1.0f);
+        sides = BuildShadowVolume(mesh, light, out, capacity, start);
         const uint32_t rest = sides < capacity ? uint32_t(capacity - sides) : 0;
-        total = sides + (capped ? BuildShadowCaps(mesh, light, rest ? out + sides : nullptr, rest) : 0);
+        total = sides + (capped ? BuildShadowCaps(mesh, light, rest ? out + sides : nullptr, rest, start) : 0);
     };
     void* data = nullptr;
     if (shadowVB) {
@@ -86,8 +87,7 @@ HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slo
         build(nullptr, 0);
     }
     if (!shadowVB || total > shadowVB->GetCount()) {
-        QL_ASSERT(trace, total <= 0xFFFFFFFFu / 2);
-        QL_TRY(trace, "-", GrowShadowBuffer((uint32_t)total > 0 ? (uint32_t)total : kShadowVerticesPerEdge));
+        QL_TRY(trace, "-", GrowShadowBuffer(total > 0 ? total : kShadowVerticesPerEdge));
         if (FAILED(shadowVB->Lock(&data, nullptr)))
             return S_OK;
         build(static_cast<D3DXVECTOR3*>(data), shadowVB->GetCount());

@@ -1,5 +1,6 @@
 #include "shadowreach.h"
 
+#include <float.h>
 #include <math.h>
 
 void InfiniteProjection(D3DXMATRIX* out)
@@ -17,8 +18,7 @@ NearPlane NearPlaneOf(const D3DXVECTOR3& eye, const D3DXVECTOR3& at, const D3DXV
     D3DXVec3Cross(&right, &up, &forward);
     D3DXVec3Normalize(&right, &right);
     D3DXVec3Cross(&top, &forward, &right);
-    // A little wider than the screen, for the rasteriser's rounding.
-    const float halfHeight = kNearPlane * tanf(kFieldOfView / 2.0f) * 1.01f;
+    const float halfHeight = kNearPlane * tanf(kFieldOfView / 2.0f) * kNearPlaneMargin;
     const float halfWidth = halfHeight * kAspectRatio;
     const D3DXVECTOR3 centre = eye + forward * kNearPlane;
     NearPlane plane;
@@ -88,4 +88,22 @@ bool VolumeMayReachNearPlane(const NearPlane& nearPlane, const D3DXVECTOR3& ligh
             return false;
     }
     return true;
+}
+
+float CappedVolumeStart(const D3DXVECTOR3& light, const D3DXVECTOR3& eye, const D3DXMATRIX& world,
+                        const D3DXVECTOR3& low, const D3DXVECTOR3& high)
+{
+    float fromLight = 0.0f, fromEye = 0.0f;
+    for (int i = 0; i < 8; ++i) {
+        const D3DXVECTOR3 corner(i & 1 ? high.x : low.x, i & 2 ? high.y : low.y, i & 4 ? high.z : low.z);
+        D3DXVECTOR3 placed;
+        D3DXVec3TransformCoord(&placed, &corner, &world);
+        const D3DXVECTOR3 toLight = placed - light, toEye = placed - eye;
+        fromLight = fmaxf(fromLight, D3DXVec3Length(&toLight));
+        fromEye = fmaxf(fromEye, D3DXVec3Length(&toEye));
+    }
+    if (!(fromLight > fromEye))
+        return kCappedVolumeStart;
+    // A few steps of rounding at least, so the start stays past the mesh.
+    return 1.0f + fmaxf((kCappedVolumeStart - 1.0f) * fromEye / fromLight, 4.0f * FLT_EPSILON);
 }

@@ -3,6 +3,8 @@
 // volume's far end. Pure functions over plain data.
 #pragma once
 
+#include "shadowvolume.h"
+
 #include <d3dx9.h>
 
 // The frame's projection: vertical field of view, aspect (4/3 whatever the
@@ -19,7 +21,9 @@ const float kFarSliver = 1.0e-6f;
 void InfiniteProjection(D3DXMATRIX* out);
 
 // The corners of the near-plane rectangle in world space, for a camera
-// looking from eye to at.
+// looking from eye to at: the screen's rectangle made kNearPlaneMargin times
+// as wide and as high, for the rasteriser's rounding.
+const float kNearPlaneMargin = 1.01f;
 struct NearPlane {
     D3DXVECTOR3 corners[4];  // around the rectangle
 };
@@ -32,3 +36,13 @@ NearPlane NearPlaneOf(const D3DXVECTOR3& eye, const D3DXVECTOR3& at, const D3DXV
 // of the pyramid from the light to the rectangle.
 bool VolumeMayReachNearPlane(const NearPlane& nearPlane, const D3DXVECTOR3& light, const D3DXMATRIX& world,
                              const D3DXVECTOR3& low, const D3DXVECTOR3& high);
+
+// Where a capped volume starts (BuildShadowVolume's start) for a model whose
+// positions lie in the model-space box [low, high], placed by world: a hair
+// past the mesh, kCappedVolumeStart of the way from the light, but never
+// farther past the mesh than that fraction of the eye's distance to it. A
+// start relative to the light's distance alone would put the caps of a light
+// thousands of units away as many units past the mesh, and the shadow next
+// to the caster would fall outside its volume.
+float CappedVolumeStart(const D3DXVECTOR3& light, const D3DXVECTOR3& eye, const D3DXMATRIX& world,
+                        const D3DXVECTOR3& low, const D3DXVECTOR3& high);

@@ -10,6 +10,7 @@ namespace {
 struct Failure {
     HRESULT code;
     int remaining;  // < 0: until cleared
+    int skip;       // calls that still go through first
 };
 
 std::map<std::string, Failure>& Failures()
@@ -22,8 +23,13 @@ std::map<std::string, Failure>& Failures()
 
 void QLTest_FailCall(const char* name, HRESULT code, int count)
 {
+    QLTest_FailCallAfter(name, 0, code, count);
+}
+
+void QLTest_FailCallAfter(const char* name, int skip, HRESULT code, int count)
+{
     if (name && count != 0)
-        Failures()[name] = Failure{code, count};
+        Failures()[name] = Failure{code, count, skip > 0 ? skip : 0};
 }
 
 void QLTest_ClearFailures()
@@ -39,6 +45,10 @@ bool QLPlatform_InjectedFailure(const char* name, HRESULT* code)
     auto found = failures.find(name);
     if (found == failures.end())
         return false;
+    if (found->second.skip > 0) {
+        --found->second.skip;
+        return false;
+    }
     if (code)
         *code = found->second.code;
     if (found->second.remaining > 0 && --found->second.remaining == 0)

@@ -15,6 +15,9 @@ std::string QLTest_TakeDebugOutput();
 // "IDirect3D9::CreateDevice", "IDirect3DDevice9::Present", "RegisterClassExA",
 // "IDirectInputDevice8::Acquire", "GetMessageA" (returns -1), ...
 void QLTest_FailCall(const char* name, HRESULT code, int count = 1);
+// The same after the next `skip` calls of it have gone through: fails one
+// step of an operation that makes the same call several times.
+void QLTest_FailCallAfter(const char* name, int skip, HRESULT code, int count = 1);
 void QLTest_ClearFailures();
 
 // Window events, pushed into SDL's event queue as the window system would

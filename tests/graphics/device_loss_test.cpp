@@ -151,3 +151,21 @@ TEST_F(DeviceLossTest, HundredLossesAtRandomPointsOfRandomFrames)
     RecordProperty("frames_compared", compared);
     RecordProperty("frames_lost", lost + 100);
 }
+
+// A mode change pending when the device goes waits for the device as the
+// frame does, also when the device goes again at the reset, and the first
+// frame after the reset has the new size.
+TEST_F(DeviceLossTest, PendingModeChangeWaitsForTheDevice)
+{
+    ResizeClientArea(640, 480);
+    models[0]->onUpdate = [](IGraphics* graphics) { return graphics->UpdateScreenMode(); };
+    ASSERT_EQ(800u, Frame().width) << "the change waits for the next frame";
+    StayLost();
+    ExpectLostFrame();
+    QLTest_ForceDeviceState(QLTEST_DEVICE_NOTRESET);
+    QLTest_FailCall("IDirect3DDevice9::Reset", D3DERR_DEVICELOST);
+    ExpectLostFrame();
+    const Picture after = Frame();
+    EXPECT_EQ(640u, after.width);
+    EXPECT_EQ(480u, after.height);
+}

@@ -211,7 +211,8 @@ TEST_F(ShadowTest, DebugDrawingsLeaveTheStencilResult)
 }
 
 // A model whose volume needs more room than the shadow buffer was sized for
-// (every edge open, few vertices) gets a bigger buffer, never an overrun.
+// (every edge open, few vertices) gets a bigger buffer, never an overrun. A
+// growth the device refuses fails that frame and keeps the buffer there was.
 TEST_F(ShadowTest, VolumeLargerThanTheShadowBufferGrowsIt)
 {
     // Seven points and the seven lines of the Fano plane: 21 edges, none shared.
@@ -225,6 +226,9 @@ TEST_F(ShadowTest, VolumeLargerThanTheShadowBufferGrowsIt)
     EXPECT_EQ(42u, Manager()->ShadowBufferCapacity());
     D3DLIGHT9 light = PointLight(D3DXVECTOR3(0.0f, 40.0f, 0.0f), kSceneLight);
     ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
+    QLTest_FailCall("IDirect3DDevice9::CreateVertexBuffer", E_OUTOFMEMORY);
+    EXPECT_EQ(E_FAIL, graphics->UpdateAndRender(0.02f));
+    EXPECT_EQ(42u, Manager()->ShadowBufferCapacity());
     Frame();
     EXPECT_GE(Manager()->ShadowBufferCapacity(), 126u);
     EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.02f)) << "the grown buffer serves the next frames";

@@ -219,6 +219,70 @@ TEST_F(FrameTest, ProjectionStaysFourThirdsAfterAResize)
     }
 }
 
+// A reset with lighting off keeps the projection, the camera and the light
+// slots: the scene stays in place, and the light shines again once lighting
+// is back on.
+TEST_F(FrameTest, ResetWithLightingOffKeepsTheViewAndTheLights)
+{
+    const D3DXVECTOR3 centre(25.0f, 0.0f, 10.0f);
+    AddModel(MakeSphere(centre, 3.0f, 12, 8), "sphere");
+    D3DLIGHT9 light = PointLight(D3DXVECTOR3(25.0f, 30.0f, 10.0f), kSceneLight);
+    ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
+    const Picture lit = Frame();
+    ASSERT_EQ(S_OK, graphics->SetLightning(false, kAmbient));
+    const Picture unlit = Frame();
+    ASSERT_EQ(S_OK, graphics->UpdateScreenMode());
+    const Picture afterReset = Frame();
+    EXPECT_TRUE(afterReset.pixels == unlit.pixels) << "the sphere where it was";
+    ASSERT_EQ(S_OK, graphics->SetLightning(true, kAmbient));
+    EXPECT_TRUE(Frame().pixels == lit.pixels) << "the light back on";
+}
+
+// A degenerate camera (no up direction, or the eye on its target) is refused
+// and the camera stays as it was, on the device too.
+TEST_F(FrameTest, DegenerateCameraIsRefusedAndTheCameraStays)
+{
+    AddPlane();
+    const Picture before = Frame();
+    const D3DXVECTOR3 eye(1.0f, 2.0f, 3.0f), target(4.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f), none(0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(QLE_SUBFUNCTION, graphics->SetCamera(&eye, &target, &none));
+    EXPECT_EQ(QLE_SUBFUNCTION, graphics->SetCamera(&eye, &eye, &up));
+    EXPECT_EQ(2u, Count(NewLog(), ErrorRecord("QLGraphics::SetCamera()", E_INVALIDARG, "Invalid Call/Param")));
+    D3DXVECTOR3 keptEye, keptAt, keptUp;
+    ASSERT_EQ(S_OK, graphics->GetCamera(&keptEye, &keptAt, &keptUp));
+    EXPECT_TRUE(keptEye == cameraEye && keptAt == cameraAt && keptUp == up);
+    EXPECT_TRUE(Frame().pixels == before.pixels);
+}
+
+// The registry keeps the order of registration through removals. A geometry
+// registered twice is drawn twice, and its one RemoveGeometry (as its
+// destructor makes) takes every entry, so no frame reaches it once it is
+// gone; removing what is not registered is reported.
+TEST_F(FrameTest, RegistryKeepsItsOrderAndRemovesEveryEntryOfAGeometry)
+{
+    CallLog calls;
+    AddPlane();
+    TestModel* box = AddModel(MakeBox(D3DXVECTOR3(-5, 0, -5), D3DXVECTOR3(5, 10, 5)), "box");
+    AddModel(MakeSphere(D3DXVECTOR3(20, 5, 0), 4.0f, 12, 8), "sphere");
+    ASSERT_EQ(3u, models.size());
+    for (TestModel* model : models)
+        model->calls = &calls;
+    ASSERT_EQ(S_OK, graphics->AddGeometry(box));
+    Frame();
+    EXPECT_EQ((CallLog{"update plane", "render plane", "update box", "render box", "update sphere", "render sphere",
+                       "update box", "render box"}),
+              calls);
+
+    ASSERT_EQ(S_OK, graphics->RemoveGeometry(box));
+    box->removeOnDestroy = false;
+    calls.clear();
+    Frame();
+    EXPECT_EQ((CallLog{"update plane", "render plane", "update sphere", "render sphere"}), calls);
+    EXPECT_EQ(QLE_SUBFUNCTION, graphics->RemoveGeometry(box));
+    EXPECT_NE(std::string::npos,
+              NewLog().find(ErrorRecord("QLGraphics::RemoveGeometry()", E_FAIL, "GeometryToRemove not found")));
+}
+
 // A geometry left registered is released until destroyed at shutdown; one
 // that does not unregister itself earns the second warning.
 TEST_F(FrameTest, GeometriesLeftAliveAreReportedAtShutdown)

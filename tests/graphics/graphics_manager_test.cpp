@@ -2,6 +2,7 @@
 
 #include "graphics/qlgraphres.h"
 
+#include "support/allocation_failure.h"
 #include "support/file_bytes.h"
 
 #include <stdio.h>
@@ -26,6 +27,16 @@ void FillIndices(IB* buffer, const WORD* values, size_t count)
     memcpy(data, values, count * sizeof(WORD));
     memcpy(kept, values, count * sizeof(WORD));
     ASSERT_EQ(S_OK, buffer->Unlock());
+}
+
+// A 4 x 2 uncompressed 32-bit TGA of one colour, under data/.
+void WriteDataTexture(const char* name)
+{
+    mkdir("data", 0755);
+    const unsigned char tga[] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 2, 0, 32, 8,
+                                 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255,
+                                 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255};
+    ASSERT_TRUE(WriteFileBytes((std::string("data/") + name).c_str(), tga, sizeof tga));
 }
 
 }  // namespace
@@ -214,11 +225,7 @@ TEST_F(GraphicsTest, LostDeviceSkipsFramesThenResetKeepsResources)
 TEST_F(GraphicsTest, ResetReloadsTexturesFromTheirPaths)
 {
     ASSERT_EQ(S_OK, StartDevice());
-    mkdir("data", 0755);
-    const unsigned char tga[] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 2, 0, 32, 8,
-                                 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255,
-                                 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255};
-    ASSERT_TRUE(WriteFileBytes("data/reset_me.tga", tga, sizeof tga));
+    ASSERT_NO_FATAL_FAILURE(WriteDataTexture("reset_me.tga"));
     Texture* texture = nullptr;
     ASSERT_EQ(S_OK, graphics->CreateTexture("reset_me.tga", &texture));
     QLTest_ForceDeviceState(QLTEST_DEVICE_NOTRESET);
@@ -235,6 +242,114 @@ TEST_F(GraphicsTest, ResetReloadsTexturesFromTheirPaths)
     EXPECT_EQ(QLE_SUBFUNCTION, graphics->UpdateAndRender(0.01f));
     EXPECT_NE(std::string::npos, NewLog().find("Msg : 'Texture './data/reset_me.tga' : loading failed'"));
     texture->Release();
+}
+
+// A mode change the device refuses is reported, and the next frame makes it.
+TEST_F(GraphicsTest, RefusedModeChangeIsReportedAndMadeByTheNextFrame)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    ResizeClientArea(500, 400);
+    QLTest_FailCall("IDirect3DDevice9::Reset", D3DERR_INVALIDCALL);
+    EXPECT_EQ(QLE_SUBFUNCTION, StartDevice());
+    EXPECT_NE(std::string::npos, NewLog().find(CallFailure(D3DERR_INVALIDCALL, "IDirect3DDevice9::Reset() failed !")));
+    EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
+    std::vector<uint32_t> pixels;
+    uint32_t width = 0, height = 0;
+    ASSERT_TRUE(QLTest_ReadPresentedFrame(&pixels, &width, &height));
+    EXPECT_EQ(500u, width);
+    EXPECT_EQ(400u, height);
+}
+
+// A resource the device would not make again after a good reset fails the
+// mode change, is never taken for bound meanwhile, and is made again by the
+// next frame, though the device itself needs no reset.
+TEST_F(GraphicsTest, ResourceNotRemadeAfterAResetFailsTheModeChangeAndIsRemadeNextFrame)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    ASSERT_NO_FATAL_FAILURE(WriteDataTexture("remade.tga"));
+    VB* vertices = nullptr;
+    IB* indices = nullptr;
+    Texture* texture = nullptr;
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, true, &vertices));
+    ASSERT_EQ(S_OK, graphics->CreateIB(3, false, &indices));
+    ASSERT_EQ(S_OK, graphics->CreateTexture("remade.tga", &texture));
+    const WORD values[3] = {4, 5, 6};
+    ASSERT_NO_FATAL_FAILURE(FillIndices(indices, values, 3));
+    const struct {
+        const char* call;
+        const char* record;
+    } refusals[] = {{"IDirect3DDevice9::CreateVertexBuffer", "IDirect3DDevice9::CreateVertexBuffer() failed"},
+                    {"IDirect3DDevice9::CreateIndexBuffer", "IDirect3DDevice9::CreateIndexBuffer() failed"},
+                    {"IDirect3DDevice9::CreateTexture", "Texture './data/remade.tga' : loading failed"}};
+    for (const auto& refusal : refusals) {
+        SCOPED_TRACE(refusal.call);
+        QLTest_FailCall(refusal.call, E_OUTOFMEMORY);
+        EXPECT_EQ(QLE_SUBFUNCTION, StartDevice());
+        EXPECT_NE(std::string::npos, NewLog().find(CallFailure(E_OUTOFMEMORY, refusal.record)));
+        if (!vertices->Buffer()) {
+            EXPECT_EQ(QLE_SUBFUNCTION, vertices->Active(0)) << "no buffer to bind";
+        }
+        if (!indices->Buffer()) {
+            EXPECT_EQ(QLE_SUBFUNCTION, indices->Active()) << "no buffer to bind";
+        }
+        EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
+        EXPECT_NE(nullptr, vertices->Buffer());
+        EXPECT_NE(nullptr, indices->Buffer());
+        EXPECT_NE(nullptr, texture->Direct3DTexture());
+        EXPECT_EQ(S_OK, indices->Active());
+    }
+    texture->Release();
+    indices->Release();
+    vertices->Release();
+}
+
+// The shared shadow buffer grows with the largest vertex buffer; when it
+// cannot, it stays as it was, and the buffer asked for is made all the same.
+TEST_F(GraphicsTest, ShadowBufferThatCannotGrowStaysAndTheBufferIsMade)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    VB* small = nullptr;
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 10, false, &small));
+    ASSERT_EQ(60u, Manager()->ShadowBufferCapacity());
+    // The new buffer's creation goes through, the shadow buffer's fails.
+    QLTest_FailCallAfter("IDirect3DDevice9::CreateVertexBuffer", 1, E_OUTOFMEMORY);
+    VB* large = nullptr;
+    EXPECT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 100, false, &large));
+    ASSERT_NE(nullptr, large);
+    EXPECT_NE(nullptr, large->Buffer());
+    EXPECT_EQ(60u, Manager()->ShadowBufferCapacity());
+    large->Release();
+    small->Release();
+}
+
+// Byte sizes that do not fit in 32 bits are refused before anything is made:
+// wrapped, they would give small buffers that the positions, the indices and
+// the volumes written through them overrun. Allocations of a gigabyte or more
+// are refused meanwhile, so a size that got through fails on memory instead.
+TEST_F(GraphicsTest, BufferSizesBeyondFourGigabytesAreRefused)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    FailNothrowAllocations(1000, size_t(1) << 30);
+    const uint32_t wrappingVertices = 0x15555556u;  // x 12 bytes = 4 GB + 8
+    for (bool dynamic : {true, false}) {
+        SCOPED_TRACE(dynamic ? "dynamic" : "static");
+        VB* vertices = nullptr;
+        EXPECT_EQ(QLE_SUBFUNCTION, graphics->CreateVB(D3DFVF_XYZ, wrappingVertices, dynamic, &vertices));
+        EXPECT_EQ(nullptr, vertices);
+        if (vertices)
+            vertices->Release();
+    }
+    IB* indices = nullptr;
+    EXPECT_EQ(QLE_SUBFUNCTION, graphics->CreateIB(0x80000001u, false, &indices));  // x 2 bytes = 4 GB + 2
+    EXPECT_EQ(nullptr, indices);
+    if (indices)
+        indices->Release();
+    EXPECT_EQ(0, RefusedAllocations()) << "refused for their size, not for the memory";
+    FailNothrowAllocations(0, 0);
+    const std::string log = NewLog();
+    EXPECT_NE(std::string::npos, log.find(ErrorRecord("QLGraphics::CreateVB()", E_INVALIDARG, "Invalid Call/Param")));
+    EXPECT_NE(std::string::npos, log.find(ErrorRecord("QLGraphics::CreateIB()", E_INVALIDARG, "Invalid Call/Param")));
+    EXPECT_EQ(0u, Manager()->ShadowBufferCapacity()) << "no shadow buffer for a refused buffer";
 }
 
 TEST_F(GraphicsTest, ShutdownReportsLeftoverResources)
