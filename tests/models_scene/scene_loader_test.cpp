@@ -99,6 +99,22 @@ TEST_F(SceneTest, FaceNamedByTwoGroupsIsDrawnOnceByTheFirst)
     EXPECT_EQ(6u, meta->materials[1].indexCount);
 }
 
+TEST_F(SceneTest, FaceNamedFirstByAMissingMaterialIsDrawnByTheNextGroup)
+{
+    Scene scene;
+    scene.materials = {Red(), Blue()};
+    Mesh mesh = Quad("mesh", 0);
+    mesh.groups = {{"missing", {1, 0}}, {"red", {1}}, {"blue", {1, 0}}};
+    scene.meshes = {mesh};
+    ModelScene* model = Load(scene);
+    ASSERT_NE(nullptr, model);
+    // Face 1 goes to red, the first group with a material; face 0 to blue.
+    EXPECT_EQ((std::vector<WORD>{0, 2, 3, 0, 1, 2}), KeptIndices(model));
+    const ModelSceneMeta* meta = model->Meta();
+    EXPECT_EQ(3u, meta->materials[0].indexCount);
+    EXPECT_EQ(3u, meta->materials[1].indexCount);
+}
+
 TEST_F(SceneTest, FileWithoutMaterialsDrawsWithTheDefaultMaterial)
 {
     Scene scene;

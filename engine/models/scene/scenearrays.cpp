@@ -109,6 +109,8 @@ struct ReadState {
     HRESULT CountPass();
     HRESULT FillPass();
     HRESULT SortByMaterial();
+    // The first material of `name`, or NO_MATERIAL.
+    uint32_t MaterialNamed(const char* name) const;
 };
 
 HRESULT ReadState::ReadMaterials()
@@ -220,6 +222,7 @@ HRESULT ReadState::FillPass()
         if (mesh->groupCount == 0) {
             GroupEntry& whole = entries[entry++];
             memcpy(whole.name, materialNames[0], NAME_SIZE);
+            whole.material = 0;
             whole.firstFace = entryFace;
             whole.faceCount = mesh->faceCount;
             for (uint32_t k = 0; k < mesh->faceCount; k++)
@@ -229,14 +232,17 @@ HRESULT ReadState::FillPass()
             const MaterialGroup& group = mesh->groups[g];
             GroupEntry& to = entries[entry++];
             CopyName(to.name, group.name);
+            to.material = MaterialNamed(to.name);
             to.firstFace = entryFace;
             for (uint32_t k = 0; k < group.faceCount; k++) {
                 if (group.faces[k] >= mesh->faceCount)
                     return Fail(SCENE_FAULT_BAD_GROUP_FACE);
                 // A face named again, by this group or a later one, stays
-                // with the first: drawn and extruded once.
+                // with the first group that draws it: drawn and extruded
+                // once. A group of a missing material draws nothing, so it
+                // takes no face from a later group.
                 uint32_t face = faceBase + group.faces[k];
-                if (!grouped[face]) {
+                if (to.material != NO_MATERIAL && !grouped[face]) {
                     grouped[face] = true;
                     entryFaces[entryFace++] = face;
                 }
@@ -251,20 +257,22 @@ HRESULT ReadState::FillPass()
     return S_OK;
 }
 
+uint32_t ReadState::MaterialNamed(const char* name) const
+{
+    for (uint32_t j = 0; j < out->materialCount; j++)
+        if (strcmp(name, materialNames[j]) == 0)
+            return j;
+    return NO_MATERIAL;
+}
+
 // Each entry goes to the first material of its name; an entry naming no
-// material draws nothing. The index list is sized from what matched.
+// material holds no face. The index list is sized from what matched.
 HRESULT ReadState::SortByMaterial()
 {
     uint64_t matched = 0;
-    for (uint32_t e = 0; e < entryCount; e++) {
-        GroupEntry& entry = entries[e];
-        entry.material = NO_MATERIAL;
-        for (uint32_t j = 0; j < out->materialCount && entry.material == NO_MATERIAL; j++)
-            if (strcmp(entry.name, materialNames[j]) == 0)
-                entry.material = j;
-        if (entry.material != NO_MATERIAL)
-            matched += 3ull * entry.faceCount;
-    }
+    for (uint32_t e = 0; e < entryCount; e++)
+        if (entries[e].material != NO_MATERIAL)
+            matched += 3ull * entries[e].faceCount;
     out->indices = new (std::nothrow) WORD[matched ? matched : 1];
     if (!out->indices)
         return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
