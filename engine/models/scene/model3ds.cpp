@@ -125,6 +125,21 @@ void WarnLongNames(const TraceContext& trace)
     ClearReaderLongNames();
 }
 
+// A chunk cut at its parent's end may have lost data (a mesh's faces, a
+// material's map), so say where the file went wrong.
+void WarnCutChunks(const TraceContext& trace)
+{
+    const ReaderCutNote& note = ReaderCutChunks;
+    if (note.count == 0)
+        return;
+    char first[64];
+    snprintf(first, sizeof first, "0x%04X at byte %u", (unsigned)note.firstId, (unsigned)note.firstPosition);
+    QL_LOG(trace, TraceWarning,
+           EngineString() + note.count + " chunk(s) longer than their parent, read up to its end; the first: " +
+               first);
+    ClearReaderCutChunks();
+}
+
 }  // namespace
 
 HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics)
@@ -139,6 +154,7 @@ HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics)
     SceneDatabase* database = nullptr;
     SceneArrays arrays = {};
     ClearReaderLongNames();
+    ClearReaderCutChunks();
     ChunkFile* file = OpenChunkFile(fileName.Chars(), "r");
     if (FAILED(Print3DSErrors()))
         result = E_FAIL;
@@ -177,6 +193,7 @@ HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics)
     }
 
     WarnLongNames(trace);
+    WarnCutChunks(trace);
     QL_CHECK(trace, ("Error while loading the Model " + fileName).Chars(), result);
     FreeSceneArrays(&arrays);
     FreeSceneDatabase(&database);

@@ -59,6 +59,18 @@ struct ReaderNameNote {
 extern ReaderNameNote ReaderLongNames;
 void ClearReaderLongNames();
 
+// A chunk whose length runs past its parent's end is read up to that end,
+// so it is its parent's last child. Not an error either (such files load in
+// other readers): the reader notes them in ReaderCutChunks for the loader's
+// Warning record.
+struct ReaderCutNote {
+    uint32_t count;          // chunks cut; 0: none
+    uint32_t firstId;        // the first one's id
+    uint32_t firstPosition;  // and the offset of its header in the file
+};
+extern ReaderCutNote ReaderCutChunks;
+void ClearReaderCutChunks();
+
 struct ReaderErrorEntry {
     int32_t code;
     const char* text;
