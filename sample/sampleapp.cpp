@@ -138,7 +138,8 @@ HRESULT DrawSampleFrame(SampleEngine& engine, FrameCounters& counters, LoopFailu
         counters.lastRateUpdate = now;
         counters.framesSinceRate = 0;
     }
-    font->AddText2D(FrameRateText(counters.frameRate), 0xFFFFFF00, 0x77000000, 20, 0, 0, 1.0f, 0.0f);
+    counters.rateText = FrameRateText(counters.frameRate);
+    font->AddText2D(counters.rateText, 0xFFFFFF00, 0x77000000, 20, 0, 0, 1.0f, 0.0f);
 
     D3DXVECTOR3 lightPosition = engine.light.Position;
     const SampleProgram& program = engine.program ? *engine.program : DefaultSampleProgram();

@@ -86,6 +86,8 @@ struct FrameCounters {
     double startTime = 0.0;
     double lastRateUpdate = 0.0;
     double previousFrame = 0.0;
+    // The rate as the last frame showed it: "FPS=" and four more characters.
+    EngineString rateText;
 };
 
 // The step of the loop that failed and its code, for the shutdown report.

@@ -20,6 +20,9 @@ public:
     HRESULT Init(ICore* core, HINSTANCE instance, HWND window) override;
     HRESULT AcquireDevices(bool acquire) override;
 
+    // The DirectInput object (no reference added); null before Init.
+    IDirectInput8A* DirectInput() const { return directInput; }
+
 private:
     static BOOL CALLBACK CreateFirstJoystick(LPCDIDEVICEINSTANCEA device, LPVOID context);
     HRESULT CreateDevices(uint32_t bits, int32_t* created);

@@ -220,6 +220,96 @@ TEST_F(CoreTest, WindowKeepsItsSmallestTrackingSizeAndRestoresTheStoredRect)
     EXPECT_EQ(328, after.right - after.left);
 }
 
+TEST_F(CoreTest, ManagerWhoseInitFailsStaysAttachedAndIsReported)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCore());
+    QLTest_FailCall("DirectInput8Create", DIERR_OUTOFMEMORY);
+    IInput* input = nullptr;
+    EXPECT_EQ(QLE_SUBFUNCTION, core->CreateInput(&input));
+    EXPECT_EQ(nullptr, input);
+    EXPECT_NE(nullptr, static_cast<QLCore*>(core)->Input()) << "still attached";
+    EXPECT_NE(std::string::npos,
+              NewLog().find(ErrorRecord("QLCore::CreateInput()", QLE_SUBFUNCTION, "Input manager initialisation failed !")));
+    QLTest_FailCall("Direct3DCreate9", E_FAIL);
+    IGraphics* graphics = nullptr;
+    EXPECT_EQ(QLE_SUBFUNCTION, core->CreateGraphics(&graphics));
+    EXPECT_EQ(nullptr, graphics);
+    EXPECT_NE(nullptr, static_cast<QLCore*>(core)->Graphics());
+    EXPECT_NE(std::string::npos, NewLog().find(ErrorRecord("QLCore::CreateGraphics()", QLE_SUBFUNCTION,
+                                                           "Graphic manager initialisation failed !")));
+    // Each manager holds the core; the core's own reference is the last.
+    HWND window = Window();
+    ASSERT_EQ(3, core->AddRef() - 1);
+    while (core->Release() > 0) {
+    }
+    core = nullptr;
+    std::string log = NewLog();
+    EXPECT_NE(std::string::npos, log.find("Error : \"IGraphics not detached ! nRef=1\"")) << log;
+    EXPECT_NE(std::string::npos, log.find("Error : \"IInput not detached ! nRef=1\"")) << log;
+    EndCore(nullptr, window);
+}
+
+TEST_F(CoreTest, FailedScreenModeUpdateAfterAMoveEndsTheRun)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCore());
+    IGraphics* graphics = nullptr;
+    ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
+    ScreenMode mode = {1, 320, 240, 16, 24, 8};
+    ASSERT_EQ(S_OK, graphics->SetScreenMode(&mode));
+    // A move the device follows runs on.
+    QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::Moved, 40, 50);
+    ASSERT_EQ(S_OK, core->Update());
+    EXPECT_TRUE(core->IsRunning());
+    QLTest_FailCall("IDirect3DDevice9::Reset", D3DERR_DEVICELOST);
+    QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::Moved, 60, 70);
+    ASSERT_EQ(S_OK, core->Update());
+    EXPECT_FALSE(core->IsRunning());
+    EXPECT_NE(std::string::npos, NewLog().find(ErrorRecord("QLGraphics::UpdateScreenMode()", D3DERR_DEVICELOST,
+                                                            "IDirect3DDevice9::Reset() failed !")));
+    graphics->Release();
+}
+
+TEST_F(CoreTest, MinimisingLetsGoOfTheInputDevices)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCore());
+    int pad = QLTest_AttachJoystick("pad", 2, 4, 0);
+    ASSERT_GE(pad, 0);
+    IInput* input = nullptr;
+    ASSERT_EQ(S_OK, core->CreateInput(&input));
+    int32_t created = 0;
+    ASSERT_EQ(S_OK, input->UseDevices(InputJoystick, &created));
+    ASSERT_EQ(InputJoystick, (uint32_t)created);
+
+    // A second handle on the controller, wanting it exclusively: it gets it
+    // only once the manager's joystick has been unacquired.
+    IDirectInput8A* directInput = nullptr;
+    ASSERT_EQ(DI_OK, DirectInput8Create(GetModuleHandleA(nullptr), 0x0800, IID_IDirectInput8A,
+                                        reinterpret_cast<void**>(&directInput), nullptr));
+    GUID controller = {};
+    directInput->EnumDevices(
+        DI8DEVCLASS_GAMECTRL,
+        [](LPCDIDEVICEINSTANCEA device, LPVOID context) -> BOOL {
+            *static_cast<GUID*>(context) = device->guidInstance;
+            return DIENUM_STOP;
+        },
+        &controller, DIEDFL_ATTACHEDONLY);
+    IDirectInputDevice8A* other = nullptr;
+    ASSERT_EQ(DI_OK, directInput->CreateDevice(controller, &other, nullptr));
+    ASSERT_EQ(DI_OK, other->SetDataFormat(&c_dfDIJoystick));
+    ASSERT_EQ(DI_OK, other->SetCooperativeLevel(Window(), DISCL_EXCLUSIVE | DISCL_BACKGROUND));
+    EXPECT_EQ(DIERR_OTHERAPPHASPRIO, other->Acquire()) << "the manager holds it";
+
+    QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::Minimized);
+    PumpMessages(100);
+    EXPECT_FALSE(core->IsActive());
+    EXPECT_EQ(DI_OK, other->Acquire());
+
+    other->Release();
+    directInput->Release();
+    input->Release();
+    QLTest_DetachJoystick(pad);
+}
+
 TEST(Timer, RunsForwardInSeconds)
 {
     double first = Timer();

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <regex>
+#include <sstream>
 #include <stdlib.h>
 
 namespace {
@@ -144,4 +147,32 @@ TEST_F(LogAcrossRuns, RecordSurvivesACrashRightAfterIt)
         },
         "");
     EXPECT_NE(std::string::npos, ReadLog().find("Msg : 'about to crash'"));
+}
+
+TEST_F(LogAcrossRuns, UnopenableLogFileLeavesTheConsoleAndIsTriedAgain)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::absolute("unopenable_log");
+    fs::remove_all(folder);
+    // A folder of that name cannot be opened as the log.
+    ASSERT_TRUE(fs::create_directories(folder / "log.txt"));
+    EXPECT_EXIT(
+        {
+            fs::current_path(folder);
+            if (!freopen("console.txt", "w", stdout))
+                exit(2);
+            QL_LOG(TraceContext("main()"), TraceInfo, "no file yet");
+            fs::remove("log.txt");
+            QL_LOG(TraceContext("main()"), TraceInfo, "file again");
+            exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    auto contents = [&](const char* name) {
+        std::ifstream file(folder / name);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    };
+    EXPECT_EQ("[main()] no file yet\n[main()] file again\n", contents("console.txt"));
+    EXPECT_EQ("[main()] file again\n", contents("log.txt"));
 }

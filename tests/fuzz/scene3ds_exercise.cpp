@@ -51,6 +51,13 @@ SceneExercise ExerciseSceneLoad(const char* path)
                 if (isfinite(length))
                     Require(length == 0.0f || fabsf(length - 1.0f) < 1e-3f);
             }
+            // Copies for other tilings keep every index inside the grown vertex arrays.
+            if (SUCCEEDED(ApplyMapTiling(&arrays))) {
+                Require(arrays.vertexCount <= 0xFFFF && arrays.vertexCount >= arrays.fileVertexCount);
+                for (uint32_t i = 0; i < arrays.indexCount; i++)
+                    Require(arrays.indices[i] < arrays.vertexCount);
+                Require(arrays.vertexCount == arrays.fileVertexCount || arrays.texCoords);
+            }
             result = {true, arrays.vertexCount, arrays.indexCount, arrays.materialCount};
         }
     }

@@ -1,10 +1,12 @@
 #include "core/icore.h"
 #include "core/qlcore.h"
 #include "input/iinput.h"
+#include "input/qlinput.h"
 
 #include <qlplatform_test.h>
 
 #include "support/core_fixture.h"
+#include "support/error_record.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +31,33 @@ protected:
         CoreFixture::TearDown();
     }
 
+    // A controller attached and taken by the manager as its joystick.
+    void UseJoystick()
+    {
+        pad = QLTest_AttachJoystick("pad", 2, 4, 0);
+        ASSERT_GE(pad, 0);
+        int32_t created = 0;
+        ASSERT_EQ(S_OK, input->UseDevices(InputJoystick, &created));
+        ASSERT_EQ(InputJoystick, (uint32_t)created);
+    }
+
     IInput* input = nullptr;
+    int pad = -1;
+};
+
+// Releases the manager before the controller goes, as an application would.
+class JoystickTest : public InputTest {
+protected:
+    void TearDown() override
+    {
+        QLTest_ClearFailures();
+        if (input)
+            input->Release();
+        input = nullptr;
+        if (pad >= 0)
+            QLTest_DetachJoystick(pad);
+        InputTest::TearDown();
+    }
 };
 
 }  // namespace
@@ -117,4 +145,104 @@ TEST_F(InputTest, ShutdownReportsACleanDirectInput)
     input->Release();
     input = nullptr;
     EXPECT_NE(std::string::npos, NewLog().find("[QLInput::Destructor()] Input Engine correctly shutdown\n"));
+}
+
+TEST_F(InputTest, MouseDeniedOnReacquireIsReportedUnlikeTheKeyboard)
+{
+    ASSERT_EQ(S_OK, input->UseDevices(InputMouse, nullptr));
+    input->AcquireDevices(false);
+    QLTest_FailCall("IDirectInputDevice8::Acquire", E_ACCESSDENIED, -1);
+    DIMOUSESTATE mouse = {};
+    mouse.lX = 77;
+    EXPECT_EQ(QLE_SUBFUNCTION, input->GetMouseState(&mouse));
+    EXPECT_EQ(77, mouse.lX) << "nothing written to the caller's state";
+    EXPECT_NE(std::string::npos, NewLog().find(ErrorRecord("QLInput::GetMouseState()", E_ACCESSDENIED, "-")));
+}
+
+TEST_F(InputTest, EachDeviceThatCannotBeMadeIsNamed)
+{
+    const struct {
+        uint32_t bit;
+        const char* call;
+        const char* message;
+    } devices[] = {
+        {InputKeyboard, "IDirectInput8::CreateDevice", "IDirectInput8::CreateDevice() failed for the Keyboard !"},
+        {InputMouse, "IDirectInput8::CreateDevice", "IDirectInput8::CreateDevice() failed for the Mouse !"},
+        {InputJoystick, "IDirectInput8::EnumDevices", "IDirectInput8::CreateDevice() failed for the Joystick !"},
+    };
+    for (const auto& device : devices) {
+        SCOPED_TRACE(device.message);
+        QLTest_FailCall(device.call, DIERR_OUTOFMEMORY);
+        EXPECT_EQ(QLE_SUBFUNCTION, input->UseDevices(device.bit, nullptr));
+        EXPECT_NE(std::string::npos,
+                  NewLog().find(ErrorRecord("QLInput::UseDevices()", DIERR_OUTOFMEMORY, device.message)));
+        logMark.Reset();
+    }
+}
+
+TEST_F(JoystickTest, ControllerThatCannotBeMadeIsSkippedQuietly)
+{
+    pad = QLTest_AttachJoystick("pad", 2, 4, 0);
+    ASSERT_GE(pad, 0);
+    QLTest_FailCall("IDirectInput8::CreateDevice", DIERR_OUTOFMEMORY);
+    int32_t created = -1;
+    EXPECT_EQ(S_OK, input->UseDevices(InputJoystick, &created));
+    EXPECT_EQ(0, created);
+    EXPECT_EQ("", NewLog());
+}
+
+TEST_F(JoystickTest, LostOrUnacquiredControllerIsTakenBackAndRead)
+{
+    ASSERT_NO_FATAL_FAILURE(UseJoystick());
+    QLTest_SetJoystickAxis(pad, 0, 32767);
+    for (HRESULT lost : {DIERR_INPUTLOST, DIERR_NOTACQUIRED}) {
+        SCOPED_TRACE(lost);
+        QLTest_FailCall("IDirectInputDevice8::Poll", lost);
+        DIJOYSTATE state = {};
+        EXPECT_EQ("", LogAppendedBy([&] { EXPECT_EQ(S_OK, input->GetJoystickState(&state)); }));
+        EXPECT_GT(state.lX, 60000) << "read after the second poll";
+    }
+    // Still lost at the second poll: that one is reported.
+    QLTest_FailCall("IDirectInputDevice8::Poll", DIERR_INPUTLOST, 2);
+    DIJOYSTATE state = {};
+    EXPECT_EQ(QLE_SUBFUNCTION, input->GetJoystickState(&state));
+    EXPECT_NE(std::string::npos,
+              NewLog().find(ErrorRecord("QLInput::GetJoystickState()", DIERR_INPUTLOST, "-")));
+}
+
+TEST_F(JoystickTest, FailedReadIsAcquiredAgainForTheNextOne)
+{
+    ASSERT_NO_FATAL_FAILURE(UseJoystick());
+    QLTest_SetJoystickAxis(pad, 0, 32767);
+    QLTest_FailCall("IDirectInputDevice8::GetDeviceState", DIERR_INPUTLOST);
+    DIJOYSTATE state = {};
+    state.lX = 5;
+    EXPECT_EQ("", LogAppendedBy([&] { EXPECT_EQ(S_FALSE, input->GetJoystickState(&state)); }));
+    EXPECT_EQ(5, state.lX) << "the state is not read again";
+    EXPECT_EQ(S_OK, input->GetJoystickState(&state));
+    EXPECT_GT(state.lX, 60000);
+
+    // A read that fails and cannot take the controller back is reported.
+    QLTest_FailCall("IDirectInputDevice8::GetDeviceState", DIERR_INPUTLOST);
+    QLTest_FailCall("IDirectInputDevice8::Acquire", DIERR_OTHERAPPHASPRIO);
+    EXPECT_EQ(QLE_SUBFUNCTION, input->GetJoystickState(&state));
+    EXPECT_NE(std::string::npos,
+              NewLog().find(ErrorRecord("QLInput::GetJoystickState()", DIERR_OTHERAPPHASPRIO, "-")));
+}
+
+TEST_F(InputTest, ShutdownWarnsOfDirectInputStillHeldAndLetsItGo)
+{
+    ASSERT_EQ(S_OK, input->UseDevices(InputKeyboard | InputMouse, nullptr));
+    // Two references the manager does not know of; its shutdown gives them back.
+    IDirectInput8A* directInput = static_cast<QLInput*>(input)->DirectInput();
+    ASSERT_NE(nullptr, directInput);
+    directInput->AddRef();
+    directInput->AddRef();
+    input->Release();
+    input = nullptr;
+    std::string log = NewLog();
+    EXPECT_NE(std::string::npos,
+              log.find("[QLInput::Destructor()] Warning : \"QLInput: DirectInput8 Interface (count = 2 ) !\"\n"))
+        << log;
+    EXPECT_EQ(std::string::npos, log.find("Input Engine correctly shutdown")) << log;
 }

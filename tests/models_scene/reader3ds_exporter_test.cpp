@@ -100,6 +100,15 @@ TEST_F(Reader3ds, ExporterStyleFilesLoadAndTheirBrokenCopiesFail)
     }
     for (const writer3ds::StyledFile& broken : writer3ds::BrokenExporterStyleFiles()) {
         SCOPED_TRACE(broken.name);
-        EXPECT_GT(ExerciseReader(Write(broken.bytes, broken.name).c_str()).errors, 0u);
+        ClearReaderCutChunks();
+        ExerciseCounts counts = ExerciseReader(Write(broken.bytes, broken.name).c_str());
+        // A chunk running past its parent is cut at the parent's end and
+        // noted, not refused.
+        if (broken.name == "broken_chunk_past_parent.3ds") {
+            EXPECT_EQ(0u, counts.errors);
+            EXPECT_EQ(1u, ReaderCutChunks.count);
+        } else {
+            EXPECT_GT(counts.errors, 0u);
+        }
     }
 }

@@ -24,6 +24,7 @@ void Reader3ds::SetUp()
 {
     ClearReaderErrors();
     ClearReaderLongNames();
+    ClearReaderCutChunks();
 }
 
 void Reader3ds::TearDown()

@@ -78,10 +78,11 @@ const Case CASES[] = {
      NONE},
     {"child length 3", [] { Layout l = Build(); l.w.PatchU32(l.points + 2, 3); return l.w.Data(); }, TREE_ERROR,
      NONE},
+    // Cut at the parent's end (see ChunkPastItsParentIsCutAtTheParentsEnd).
     {"child past its parent",
-     [] { Layout l = Build(); l.w.PatchU32(l.points + 2, 0x10000); return l.w.Data(); }, TREE_ERROR, NONE},
+     [] { Layout l = Build(); l.w.PatchU32(l.points + 2, 0x10000); return l.w.Data(); }, NONE, NONE},
     {"huge child length",
-     [] { Layout l = Build(); l.w.PatchU32(l.object + 2, 0xFFFFFFFF); return l.w.Data(); }, TREE_ERROR, NONE},
+     [] { Layout l = Build(); l.w.PatchU32(l.object + 2, 0xFFFFFFFF); return l.w.Data(); }, NONE, NONE},
     {"trailing bytes shorter than a header",
      [] {
          Layout l = Build();
@@ -204,4 +205,44 @@ TEST_F(Reader3ds, PendingErrorStopsTheFetches)
     EXPECT_EQ(std::vector<int32_t>{ERR_READING_FILE}, PendingCodes());
     ClearReaderErrors();
     EXPECT_EQ(1u, CountMeshes(database));
+}
+
+TEST_F(Reader3ds, ChunkPastItsParentIsCutAtTheParentsEnd)
+{
+    // The points run past their mesh: cut there, they swallow the faces
+    // that followed them, and the file still reads.
+    Layout l = Build();
+    l.w.PatchU32(l.points + 2, 0x10000);
+    Read(l.w.Data());
+    EXPECT_EQ(NONE, TakeErrors());
+    EXPECT_EQ(1u, ReaderCutChunks.count);
+    EXPECT_EQ(0x4110u, ReaderCutChunks.firstId);
+    EXPECT_EQ(l.points, ReaderCutChunks.firstPosition);
+    ASSERT_EQ(1u, CountMeshes(database));
+    FetchMesh(database, 0, &mesh);
+    EXPECT_EQ(NONE, TakeErrors());
+    ASSERT_EQ(3, mesh->vertexCount);
+    EXPECT_FLOAT_EQ(8, mesh->points[2].z);
+    EXPECT_EQ(0, mesh->faceCount);
+    Close();
+
+    // A container cut at its parent's end still gives the children inside
+    // it; every cut is counted and the first is named.
+    l = Build();
+    l.w.PatchU32(l.object + 2, 0xFFFFFFFF);
+    l.w.PatchU32(l.points + 2, 0x10000);
+    ClearReaderCutChunks();
+    Read(l.w.Data());
+    EXPECT_EQ(NONE, TakeErrors());
+    EXPECT_EQ(2u, ReaderCutChunks.count);
+    EXPECT_EQ(0x4000u, ReaderCutChunks.firstId);
+    EXPECT_EQ(l.object, ReaderCutChunks.firstPosition);
+    ASSERT_EQ(1u, CountMeshes(database));
+    FetchMesh(database, 0, &mesh);
+    EXPECT_STREQ("rock", mesh->name);
+    EXPECT_EQ(3, mesh->vertexCount);
+    ASSERT_EQ(1u, CountMaterials(database));
+    EXPECT_EQ(NONE, TakeErrors());
+    ClearReaderCutChunks();
+    EXPECT_EQ(0u, ReaderCutChunks.count);
 }

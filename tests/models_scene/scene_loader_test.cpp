@@ -99,6 +99,22 @@ TEST_F(SceneTest, FaceNamedByTwoGroupsIsDrawnOnceByTheFirst)
     EXPECT_EQ(6u, meta->materials[1].indexCount);
 }
 
+TEST_F(SceneTest, FaceNamedFirstByAMissingMaterialIsDrawnByTheNextGroup)
+{
+    Scene scene;
+    scene.materials = {Red(), Blue()};
+    Mesh mesh = Quad("mesh", 0);
+    mesh.groups = {{"missing", {1, 0}}, {"red", {1}}, {"blue", {1, 0}}};
+    scene.meshes = {mesh};
+    ModelScene* model = Load(scene);
+    ASSERT_NE(nullptr, model);
+    // Face 1 goes to red, the first group with a material; face 0 to blue.
+    EXPECT_EQ((std::vector<WORD>{0, 2, 3, 0, 1, 2}), KeptIndices(model));
+    const ModelSceneMeta* meta = model->Meta();
+    EXPECT_EQ(3u, meta->materials[0].indexCount);
+    EXPECT_EQ(3u, meta->materials[1].indexCount);
+}
+
 TEST_F(SceneTest, FileWithoutMaterialsDrawsWithTheDefaultMaterial)
 {
     Scene scene;
@@ -220,6 +236,31 @@ TEST_F(SceneTest, MissingFileReportsTheReaderError)
     Scene scene;
     scene.meshes = {Quad("m", 0)};
     EXPECT_NE(nullptr, Load(scene));
+}
+
+TEST_F(SceneTest, ChunkPastItsParentLoadsWithAWarning)
+{
+    // The first object's length runs past the editor chunk: cut there, it
+    // swallows the second object, and the file loads with what is left.
+    writer3ds::ChunkWriter w;
+    w.Begin(0x4D4D), w.Begin(0x3D3D);
+    writer3ds::WriteMaterial(w, Red());
+    size_t first = w.Size();
+    writer3ds::WriteMesh(w, Quad("kept", 0));
+    writer3ds::WriteMesh(w, Quad("swallowed", 1));
+    w.End(), w.End();
+    w.PatchU32(first + 2, 0x7FFFFFFF);
+    std::string path = Save(w.Data());
+    ModelScene* model = nullptr;
+    ASSERT_EQ(S_OK, Create("3ds", path, &model)) << NewLog();
+    std::string log = NewLog();
+    EXPECT_NE(std::string::npos, log.find("1 materials for 1 meshes with 2 tris & 4 verts")) << log;
+    EXPECT_NE(std::string::npos,
+              log.find("Warning : \"1 chunk(s) longer than their parent, read up to its end; the first: 0x4000 at "
+                       "byte " +
+                       std::to_string(first) + "\""))
+        << log;
+    EXPECT_EQ(6u, model->Meta()->materials[0].indexCount);
 }
 
 // Damaged files the reader accepts but the loader must refuse, before it

@@ -136,7 +136,15 @@ TEST_F(WindowTest, SetWindowPosMovesAndSizesTheOuterRectangle)
     // A programmatic move and resize is no user's: WM_MOVE then WM_SIZE, as
     // Windows sends them, and the SDL events it causes add nothing.
     DrainMessages();
-    EXPECT_EQ(ReceivedKinds(), (std::vector<UINT>{WM_MOVE, WM_SIZE}));
+    ASSERT_EQ(ReceivedKinds(), (std::vector<UINT>{WM_MOVE, WM_SIZE}));
+    // WM_MOVE carries the client area's screen position, x low and y high;
+    // WM_SIZE its width and height.
+    const ReceivedMessage& move = ReceivedMessages()[0];
+    EXPECT_EQ(30 - frame.left, (LONG)(short)LOWORD(move.lParam));
+    EXPECT_EQ(40 - frame.top, (LONG)(short)HIWORD(move.lParam));
+    const ReceivedMessage& size = ReceivedMessages()[1];
+    EXPECT_EQ(client.right, (LONG)LOWORD(size.lParam));
+    EXPECT_EQ(client.bottom, (LONG)HIWORD(size.lParam));
 }
 
 TEST_F(WindowTest, DesktopHasTheScreenSize)

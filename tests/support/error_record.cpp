@@ -22,6 +22,10 @@ const char* ExpectedName(HRESULT code)
         {QLE_SUBFUNCTION, "QLE_SUBFUNCTION"},
         {D3DERR_INVALIDCALL, "D3DERR_INVALIDCALL"},
         {D3DERR_NOTAVAILABLE, "D3DERR_NOTAVAILABLE"},
+        {D3DERR_DEVICELOST, "D3DERR_DEVICELOST"},
+        {(HRESULT)0x80070005, "E_ACCESSDENIED"},
+        {(HRESULT)0x8007000C, "ERROR_INVALID_ACCESS & DIERR_NOTACQUIRED"},
+        {(HRESULT)0x8007001E, "ERROR_READ_FAULT & DIERR_INPUTLOST"},
     };
     for (const auto& entry : names)
         if (entry.code == code)

@@ -62,6 +62,12 @@ check "and the log's records on the terminal" grep -q "ERR_OPENING_FILE" "$work/
 for model in "$work"/models/broken_*.3ds; do
   status=0
   (cd "$work/run" && exec "$viewer" "$model" --frames 5 >broken.out 2>broken.err) || status=$?
+  if [ "$(basename "$model")" = broken_chunk_past_parent.3ds ]; then
+    # A chunk running past its parent is read up to the parent's end.
+    check "the file with a chunk past its parent is shown, with a warning" \
+      eval '[ "$status" = 0 ] && grep -q "longer than their parent" "$work/run/broken.out"'
+    continue
+  fi
   check "the broken file $(basename "$model") ends with exit code 1 and its records" \
     eval '[ "$status" = 1 ] && grep -q "3DSError(s)" "$work/run/broken.err"'
 done

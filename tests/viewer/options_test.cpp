@@ -90,3 +90,28 @@ TEST(ViewerOptions, BadArgumentsAreRefusedWithTheirName)
         EXPECT_NE(std::string::npos, error.find(c.named)) << error;
     }
 }
+
+TEST(ViewerOptions, SizeTakesEachLimitAndRefusesOnePast)
+{
+    struct Case {
+        const char* size;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"64x64", true},     {"8192x8192", true}, {"64x8192", true},   {"8192x64", true},
+        {"63x600", false},   {"800x63", false},   {"8193x600", false}, {"800x8193", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        ViewerOptions options;
+        std::string error;
+        ParseOutcome outcome = Parse({"m.3ds", "--size", c.size}, options, error);
+        if (!c.taken) {
+            EXPECT_EQ(ParseOutcome::Bad, outcome);
+            EXPECT_NE(std::string::npos, error.find("--size")) << error;
+            continue;
+        }
+        ASSERT_EQ(ParseOutcome::Run, outcome) << error;
+        EXPECT_EQ(c.size, std::to_string(options.width) + "x" + std::to_string(options.height));
+    }
+}

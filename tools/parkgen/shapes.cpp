@@ -1,5 +1,6 @@
 #include "shapes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -7,11 +8,16 @@ namespace park {
 
 namespace {
 
-uint16_t AddPoint(Mesh& mesh, Vec3 p)
+// Units of an object's surface one repeat of its map covers (the 64 x 64
+// maps then have a texel of a quarter unit).
+const float OBJECT_TILE = 16;
+
+uint16_t AddPoint(Mesh& mesh, Vec3 p, float u, float v)
 {
     if (mesh.points.size() >= 0xFFFF)
         throw std::runtime_error("mesh " + mesh.name + " has too many vertices");
     mesh.points.push_back(p);
+    mesh.texCoords.push_back({u, v});
     return (uint16_t)(mesh.points.size() - 1);
 }
 
@@ -34,25 +40,39 @@ writer3ds::FaceGroup& Group(Mesh& mesh, const std::string& material)
 
 }  // namespace
 
+// Texture coordinates need no seam, which would split the ring's vertices
+// (and open the shadow connectivity there): u runs up the map and back down
+// around the axis, so the far side shows it mirrored; v follows the profile.
 void Lathe(Mesh& mesh, const std::string& material, const Profile& profile, int segments, const Placement& at)
 {
     const size_t rings = profile.points.size();
+    float widest = 0;
+    for (auto [radius, height] : profile.points)
+        widest = std::max(widest, radius * at.scaleXY);
+    const float repeats = std::max(1.0f, std::round((float)M_PI * widest / OBJECT_TILE));
     std::vector<std::vector<uint16_t>> index(rings);
+    float along = 0;
     for (size_t i = 0; i < rings; i++) {
         auto [radius, height] = profile.points[i];
+        if (i > 0) {
+            auto [lastRadius, lastHeight] = profile.points[i - 1];
+            along += std::hypot((radius - lastRadius) * at.scaleXY, (height - lastHeight) * at.scaleZ);
+        }
+        float v = along / OBJECT_TILE;
         Vec3 axis = {at.origin[0], at.origin[1], at.origin[2] + height * at.scaleZ};
         if (radius == 0) {
-            index[i].assign(segments, AddPoint(mesh, axis));
+            index[i].assign(segments, AddPoint(mesh, axis, 0, v));
             continue;
         }
         for (int j = 0; j < segments; j++) {
             double angle = 2 * M_PI * j / segments;
-            index[i].push_back(AddPoint(mesh, {axis[0] + (float)(radius * at.scaleXY * cos(angle)),
-                                               axis[1] + (float)(radius * at.scaleXY * sin(angle)), axis[2]}));
+            float u = repeats * (1 - std::fabs(2.0f * j / segments - 1));
+            index[i].push_back(AddPoint(mesh,
+                                        {axis[0] + (float)(radius * at.scaleXY * cos(angle)),
+                                         axis[1] + (float)(radius * at.scaleXY * sin(angle)), axis[2]},
+                                        u, v));
         }
     }
-    if (mesh.texCoords.size() < mesh.points.size())
-        mesh.texCoords.resize(mesh.points.size(), {0, 0});
     writer3ds::FaceGroup& group = Group(mesh, material);
     size_t spans = profile.loop ? rings : rings - 1;
     for (size_t i = 0; i < spans; i++) {
@@ -75,10 +95,11 @@ void Box(Mesh& mesh, const std::string& material, Vec3 low, Vec3 high, float ang
         float x = (i & 1 ? high[0] : low[0]) - cx;
         float y = (i & 2 ? high[1] : low[1]) - cy;
         float z = i & 4 ? high[2] : low[2];
-        corner[i] = AddPoint(mesh, {cx + x * c - y * s, cy + x * s + y * c, z});
+        // The corners are shared by three faces: (x + z, y + z) spans every
+        // face with no seam, slanted on the faces across x and y.
+        corner[i] = AddPoint(mesh, {cx + x * c - y * s, cy + x * s + y * c, z}, (x + z) / OBJECT_TILE,
+                             (y + z) / OBJECT_TILE);
     }
-    if (mesh.texCoords.size() < mesh.points.size())
-        mesh.texCoords.resize(mesh.points.size(), {0, 0});
     // Corner i has x from bit 0, y from bit 1, z from bit 2; each quad runs
     // counter-clockwise seen from outside.
     static const int QUADS[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
@@ -97,8 +118,7 @@ void Grid(Mesh& mesh, float x0, float y0, float x1, float y1, int cells,
     for (int j = 0; j <= cells; j++) {
         for (int i = 0; i <= cells; i++) {
             float u = (float)i / cells, v = (float)j / cells;
-            AddPoint(mesh, {x0 + (x1 - x0) * u, y0 + (y1 - y0) * v, 0});
-            mesh.texCoords.push_back({u * 8, v * 8});
+            AddPoint(mesh, {x0 + (x1 - x0) * u, y0 + (y1 - y0) * v, 0}, u * 8, v * 8);
         }
     }
     auto at = [&](int i, int j) { return (uint16_t)(base + j * (cells + 1) + i); };

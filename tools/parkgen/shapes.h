@@ -1,6 +1,7 @@
 // Closed triangle shapes for the park, built into writer3ds meshes in 3D
 // Studio axes (z up), wound counter-clockwise seen from outside. Each call
-// appends its vertices and one face group to the mesh.
+// appends its vertices, with texture coordinates, and one face group to the
+// mesh.
 #pragma once
 
 #include "writer3ds.h"

@@ -195,10 +195,14 @@ void WriteMaterial(ChunkWriter& writer, const Material& material)
         writer.End();
         if (material.mapParameters) {
             writer.Begin(0xA351);
-            writer.U16(0x0010);  // summed-area filtering, tiled
+            writer.U16(material.mapTiling);
             writer.End();
-            FloatLeaf(writer, 0xA354, 2.0f);
-            FloatLeaf(writer, 0xA356, 3.0f);
+            FloatLeaf(writer, 0xA354, material.mapScale[0]);
+            FloatLeaf(writer, 0xA356, material.mapScale[1]);
+            if (material.mapOffset[0] != 0.0f || material.mapOffset[1] != 0.0f) {
+                FloatLeaf(writer, 0xA358, material.mapOffset[0]);
+                FloatLeaf(writer, 0xA35A, material.mapOffset[1]);
+            }
         }
         writer.End();
     }

@@ -61,8 +61,12 @@ struct Material {
     // Written when not negative, as exporters do for every material.
     int16_t transparencyPercent = -1;
     int16_t selfIllumPercent = -1;
-    // The map's tiling flags and u and v scale, written when set.
+    // The map's tiling flags, u and v scale and (when not zero) u and v
+    // offset, written when set.
     bool mapParameters = false;
+    uint16_t mapTiling = 0x0020;  // summed-area filtering, tiled
+    std::array<float, 2> mapScale{2.0f, 3.0f};
+    std::array<float, 2> mapOffset{0.0f, 0.0f};
 };
 
 struct FaceGroup {

@@ -46,6 +46,9 @@ EngineString FaultText(const SceneArrays& arrays)
         return "The mesh " + mesh + " has a material group naming a face it does not have";
     case SCENE_FAULT_MESH_CHANGED:
         return "The mesh " + mesh + " read differently the second time";
+    case SCENE_FAULT_TEXCOORD_COUNT:
+        return "The mesh " + mesh + " has " + arrays.faultCounts[0] + " texture coordinates for its " +
+               arrays.faultCounts[1] + " vertices";
     default:
         return "";
     }
@@ -61,12 +64,16 @@ EngineString Corner(const char* name, const D3DXVECTOR3& v)
 // Fills the device buffers and the kept copies; the index buffer's unlock
 // builds the shadow connectivity. A model whose triangles all name missing
 // materials still gets one degenerate triangle, as a buffer cannot be empty;
-// no material draws it and it casts no shadow.
+// no material draws it and it casts no shadow. Vertices carry texture
+// coordinates after the normal only when the arrays have them.
 HRESULT FillBuffers(ModelSceneMeta* meta, IGraphics* graphics, const SceneArrays& arrays)
 {
     TraceContext trace("ModelSceneMeta::Load3DS()");
     uint32_t indexCount = arrays.indexCount ? arrays.indexCount : 3;
-    HRESULT result = graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, arrays.vertexCount, false, &meta->vertexBuffer);
+    const D3DXVECTOR2* texCoords = arrays.texCoords;
+    DWORD fvf = D3DFVF_XYZ | D3DFVF_NORMAL | (texCoords ? D3DFVF_TEX1 : 0);
+    uint32_t floats = texCoords ? 8 : 6;
+    HRESULT result = graphics->CreateVB(fvf, arrays.vertexCount, false, &meta->vertexBuffer);
     if (SUCCEEDED(result))
         result = graphics->CreateIB(indexCount, false, &meta->indexBuffer);
     if (FAILED(result))
@@ -74,9 +81,11 @@ HRESULT FillBuffers(ModelSceneMeta* meta, IGraphics* graphics, const SceneArrays
 
     result = Refill<D3DXVECTOR3>(meta->vertexBuffer, [&](void* data, D3DXVECTOR3* positions) {
         float* vertex = static_cast<float*>(data);
-        for (uint32_t v = 0; v < arrays.vertexCount; v++, vertex += 6) {
+        for (uint32_t v = 0; v < arrays.vertexCount; v++, vertex += floats) {
             memcpy(vertex, &arrays.positions[v], sizeof(D3DXVECTOR3));
             memcpy(vertex + 3, &arrays.normals[v], sizeof(D3DXVECTOR3));
+            if (texCoords)
+                memcpy(vertex + 6, &texCoords[v], sizeof(D3DXVECTOR2));
             if (positions)
                 positions[v] = arrays.positions[v];
         }
@@ -125,6 +134,37 @@ void WarnLongNames(const TraceContext& trace)
     ClearReaderLongNames();
 }
 
+// A chunk cut at its parent's end may have lost data (a mesh's faces, a
+// material's map), so say where the file went wrong.
+void WarnCutChunks(const TraceContext& trace)
+{
+    const ReaderCutNote& note = ReaderCutChunks;
+    if (note.count == 0)
+        return;
+    char first[64];
+    snprintf(first, sizeof first, "0x%04X at byte %u", (unsigned)note.firstId, (unsigned)note.firstPosition);
+    QL_LOG(trace, TraceWarning,
+           EngineString() + note.count + " chunk(s) longer than their parent, read up to its end; the first: " +
+               first);
+    ClearReaderCutChunks();
+}
+
+// Map options the drawing leaves out: the map is drawn tiled instead.
+void WarnIgnoredTiling(const TraceContext& trace, const SceneArrays& arrays)
+{
+    uint16_t bits = arrays.ignoredTiling;
+    if (!bits)
+        return;
+    EngineString options;
+    if (bits & MAP_TILING_MIRROR)
+        options += "mirrored";
+    if (bits & (MAP_TILING_DECAL | MAP_TILING_NO_TILE))
+        options += options.IsEmpty() ? "decal" : " or decal";
+    QL_LOG(trace, TraceWarning,
+           "Texture maps marked " + options + " are drawn tiled, the first in material '" +
+               arrays.ignoredTilingMaterial + "'");
+}
+
 }  // namespace
 
 HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics)
@@ -139,6 +179,7 @@ HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics)
     SceneDatabase* database = nullptr;
     SceneArrays arrays = {};
     ClearReaderLongNames();
+    ClearReaderCutChunks();
     ChunkFile* file = OpenChunkFile(fileName.Chars(), "r");
     if (FAILED(Print3DSErrors()))
         result = E_FAIL;
@@ -159,24 +200,32 @@ HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics)
             QL_LOG(trace, TraceError, fault);
     }
     if (SUCCEEDED(result)) {
+        ComputeSceneNormals(arrays.positions, arrays.vertexCount, arrays.indices, arrays.indexCount, arrays.normals);
+        result = ApplyMapTiling(&arrays);
+        EngineString fault = FaultText(arrays);
+        if (!fault.IsEmpty())
+            QL_LOG(trace, TraceError, fault);
+    }
+    if (SUCCEEDED(result)) {
         materials = arrays.materials;
         materialCount = arrays.materialCount;
         arrays.materials = nullptr;
         boxMin = arrays.boxMin;
         boxMax = arrays.boxMax;
-        ComputeSceneNormals(arrays.positions, arrays.vertexCount, arrays.indices, arrays.indexCount, arrays.normals);
+        WarnIgnoredTiling(trace, arrays);
         result = FillBuffers(this, graphics, arrays);
     }
     if (SUCCEEDED(result)) {
         QL_LOG(trace, TraceInfo, "Infos of the 3DS model : " + fileName);
         QL_LOG(trace, TraceInfo,
                EngineString() + materialCount + " materials for " + arrays.meshCount + " meshes with " +
-                   arrays.faceCount + " tris & " + arrays.vertexCount + " verts");
+                   arrays.faceCount + " tris & " + arrays.fileVertexCount + " verts");
         QL_LOG(trace, TraceInfo, Corner("vMin", boxMin) + " - " + Corner("vMax", boxMax));
         result = LoadTextures(this, graphics);
     }
 
     WarnLongNames(trace);
+    WarnCutChunks(trace);
     QL_CHECK(trace, ("Error while loading the Model " + fileName).Chars(), result);
     FreeSceneArrays(&arrays);
     FreeSceneDatabase(&database);

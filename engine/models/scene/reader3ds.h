@@ -59,6 +59,18 @@ struct ReaderNameNote {
 extern ReaderNameNote ReaderLongNames;
 void ClearReaderLongNames();
 
+// A chunk whose length runs past its parent's end is read up to that end,
+// so it is its parent's last child. Not an error either (such files load in
+// other readers): the reader notes them in ReaderCutChunks for the loader's
+// Warning record.
+struct ReaderCutNote {
+    uint32_t count;          // chunks cut; 0: none
+    uint32_t firstId;        // the first one's id
+    uint32_t firstPosition;  // and the offset of its header in the file
+};
+extern ReaderCutNote ReaderCutChunks;
+void ClearReaderCutChunks();
+
 struct ReaderErrorEntry {
     int32_t code;
     const char* text;
@@ -143,13 +155,20 @@ struct ColorF {
     float r, g, b;
 };
 
+// Bits of TextureMap::tiling, as 3D Studio writes them.
+const uint16_t MAP_TILING_DECAL = 0x0001;
+const uint16_t MAP_TILING_MIRROR = 0x0002;
+const uint16_t MAP_TILING_NEGATIVE = 0x0008;
+const uint16_t MAP_TILING_NO_TILE = 0x0010;
+const uint16_t MAP_TILING_SUMMED_AREA = 0x0020;
+
 struct TextureMap {
     char name[READER_NAME_LENGTH + 1];
     float strength;
-    uint16_t tiling;
+    uint16_t tiling;  // MAP_TILING_ bits; 0: tiled
     float blur;
-    float scale[2];
-    float offset[2];
+    float scale[2];   // u and v; 1 when the file gives none
+    float offset[2];  // u and v, added after the scale
     float rotation;
     ColorF tint1, tint2, tintR, tintG, tintB;
 };

@@ -107,3 +107,18 @@ void NoteLongName(const char* kept, uint32_t length, uint32_t limit)
     if (length > limit)
         ReaderLongNames.cut = true;
 }
+
+ReaderCutNote ReaderCutChunks = {};
+
+void ClearReaderCutChunks()
+{
+    ReaderCutChunks = {};
+}
+
+void NoteCutChunk(uint32_t id, uint32_t position)
+{
+    if (ReaderCutChunks.count++ == 0) {
+        ReaderCutChunks.firstId = id;
+        ReaderCutChunks.firstPosition = position;
+    }
+}

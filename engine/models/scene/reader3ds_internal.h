@@ -79,6 +79,9 @@ struct ChunkCursor {
 // (cut to `limit` characters when longer).
 void NoteLongName(const char* kept, uint32_t length, uint32_t limit);
 
+// Notes a chunk whose length ran past its parent's end.
+void NoteCutChunk(uint32_t id, uint32_t position);
+
 // The body of `node` (after its header) on its own file, made current.
 bool OpenBody(const ChunkNode* node, ChunkCursor& cursor);
 

@@ -25,6 +25,9 @@ void ResetMaterial(MaterialRecord* material)
     memset(material, 0, sizeof(MaterialRecord));
     material->wireSize = 1.0f;
     material->shading = 3;
+    // A map without scale chunks is drawn once per unit of its coordinates.
+    for (TextureMap& map : material->maps)
+        map.scale[0] = map.scale[1] = 1.0f;
 }
 
 bool ReadColor24(ChunkNode* node, ColorF& color)

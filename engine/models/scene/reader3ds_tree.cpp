@@ -95,8 +95,10 @@ bool ReadChildren(ChunkNode* parent, ChunkCursor cursor, int depth)
         if (length - 6 > cursor.Left()) {
             if (extended)
                 return true;
-            PushReaderError(ERR_INVALID_CHUNK);
-            return false;
+            // A wrong length in one chunk need not lose the file: the chunk
+            // ends where its parent does.
+            NoteCutChunk(id, position);
+            length = 6 + cursor.Left();
         }
         ChunkNode* node = (ChunkNode*)calloc(1, sizeof(ChunkNode));
         if (!node) {

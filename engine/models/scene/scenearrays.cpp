@@ -73,6 +73,8 @@ struct ReadState {
     ReaderCheck check;
     SceneArrays* out;
     char (*materialNames)[NAME_SIZE] = nullptr;
+    SceneMapTiling* tilings = nullptr;  // handed to out when coordinates are carried
+    bool anyMap = false;
     // Every mesh, fetched once by the count pass and kept for the fill pass:
     // fetching reads the mesh from the file again.
     MeshRecord** meshes = nullptr;
@@ -88,6 +90,7 @@ struct ReadState {
     ~ReadState()
     {
         delete[] materialNames;
+        delete[] tilings;
         for (uint32_t i = 0; i < fetched; i++)
             FreeMeshRecord(&meshes[i]);
         delete[] meshes;
@@ -109,6 +112,8 @@ struct ReadState {
     HRESULT CountPass();
     HRESULT FillPass();
     HRESULT SortByMaterial();
+    // The first material of `name`, or NO_MATERIAL.
+    uint32_t MaterialNamed(const char* name) const;
 };
 
 HRESULT ReadState::ReadMaterials()
@@ -119,7 +124,8 @@ HRESULT ReadState::ReadMaterials()
     uint32_t kept = count ? count : 1;
     out->materials = new (std::nothrow) SceneMaterial[kept]();
     materialNames = new (std::nothrow) char[kept][NAME_SIZE]();
-    if (!out->materials || !materialNames)
+    tilings = new (std::nothrow) SceneMapTiling[kept]();
+    if (!out->materials || !materialNames || !tilings)
         return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
     out->materialCount = kept;
     if (count == 0) {
@@ -140,7 +146,16 @@ HRESULT ReadState::ReadMaterials()
         to.material.Specular = Opaque(material->specular);
         to.material.Emissive = {0, 0, 0, 0};
         to.material.Power = material->shininess;
-        snprintf(to.textureMap, sizeof to.textureMap, "%s", material->maps[MAP_TEXTURE1].name);
+        const TextureMap& map = material->maps[MAP_TEXTURE1];
+        snprintf(to.textureMap, sizeof to.textureMap, "%s", map.name);
+        if (!to.textureMap[0])
+            continue;
+        anyMap = true;
+        tilings[i] = {{map.scale[0], map.scale[1]}, {map.offset[0], map.offset[1]}};
+        uint16_t ignored = map.tiling & (MAP_TILING_MIRROR | MAP_TILING_DECAL | MAP_TILING_NO_TILE);
+        if (ignored && !out->ignoredTiling)
+            snprintf(out->ignoredTilingMaterial, sizeof out->ignoredTilingMaterial, "%s", material->name);
+        out->ignoredTiling |= ignored;
     }
     return S_OK;
 }
@@ -151,6 +166,7 @@ HRESULT ReadState::CountPass()
     if (ReaderFailed())
         return Fail(SCENE_FAULT_READER);
     uint64_t vertices = 0, faces = 0, entryTotal = 0, entryFaceTotal = 0;
+    bool anyCoordinates = false;
     meshes = new (std::nothrow) MeshRecord*[out->meshCount ? out->meshCount : 1]();
     if (!meshes)
         return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
@@ -164,6 +180,7 @@ HRESULT ReadState::CountPass()
             return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
         vertices += mesh->vertexCount;
         faces += mesh->faceCount;
+        anyCoordinates = anyCoordinates || mesh->texCoordCount;
         if (mesh->groupCount == 0) {
             entryTotal++;
             entryFaceTotal += mesh->faceCount;
@@ -179,7 +196,7 @@ HRESULT ReadState::CountPass()
     // file's size, which the reader has already read through.
     if (faces > 0x3FFFFFFF || entryFaceTotal > 0x3FFFFFFF || entryTotal > 0x3FFFFFFF)
         return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
-    out->vertexCount = (uint32_t)vertices;
+    out->vertexCount = out->fileVertexCount = (uint32_t)vertices;
     out->faceCount = (uint32_t)faces;
     entryCount = (uint32_t)entryTotal;
     entryFaceCount = (uint32_t)entryFaceTotal;
@@ -192,6 +209,15 @@ HRESULT ReadState::CountPass()
     grouped = new (std::nothrow) bool[faces ? faces : 1]();
     if (!out->positions || !out->normals || !fileIndices || !entries || !entryFaces || !grouped)
         return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
+    // Coordinates are carried only where a map can use them: other models
+    // keep their vertices as they were.
+    if (anyCoordinates && anyMap) {
+        out->texCoords = new (std::nothrow) D3DXVECTOR2[vertices ? vertices : 1]();
+        if (!out->texCoords)
+            return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
+        out->tilings = tilings;
+        tilings = nullptr;
+    }
     return S_OK;
 }
 
@@ -208,6 +234,15 @@ HRESULT ReadState::FillPass()
             out->positions[vertexBase + k] = p;
             Widen(&out->boxMin, &out->boxMax, p);
         }
+        if (out->texCoords && mesh->texCoordCount) {
+            if (mesh->texCoordCount != mesh->vertexCount) {
+                out->faultCounts[0] = mesh->texCoordCount;
+                out->faultCounts[1] = mesh->vertexCount;
+                return Fail(SCENE_FAULT_TEXCOORD_COUNT);
+            }
+            for (uint32_t k = 0; k < mesh->vertexCount; k++)
+                out->texCoords[vertexBase + k] = D3DXVECTOR2(mesh->texCoords[k].u, mesh->texCoords[k].v);
+        }
         for (uint32_t k = 0; k < mesh->faceCount; k++) {
             const Face3ds& face = mesh->faces[k];
             if (face.a >= mesh->vertexCount || face.b >= mesh->vertexCount || face.c >= mesh->vertexCount)
@@ -220,6 +255,7 @@ HRESULT ReadState::FillPass()
         if (mesh->groupCount == 0) {
             GroupEntry& whole = entries[entry++];
             memcpy(whole.name, materialNames[0], NAME_SIZE);
+            whole.material = 0;
             whole.firstFace = entryFace;
             whole.faceCount = mesh->faceCount;
             for (uint32_t k = 0; k < mesh->faceCount; k++)
@@ -229,14 +265,17 @@ HRESULT ReadState::FillPass()
             const MaterialGroup& group = mesh->groups[g];
             GroupEntry& to = entries[entry++];
             CopyName(to.name, group.name);
+            to.material = MaterialNamed(to.name);
             to.firstFace = entryFace;
             for (uint32_t k = 0; k < group.faceCount; k++) {
                 if (group.faces[k] >= mesh->faceCount)
                     return Fail(SCENE_FAULT_BAD_GROUP_FACE);
                 // A face named again, by this group or a later one, stays
-                // with the first: drawn and extruded once.
+                // with the first group that draws it: drawn and extruded
+                // once. A group of a missing material draws nothing, so it
+                // takes no face from a later group.
                 uint32_t face = faceBase + group.faces[k];
-                if (!grouped[face]) {
+                if (to.material != NO_MATERIAL && !grouped[face]) {
                     grouped[face] = true;
                     entryFaces[entryFace++] = face;
                 }
@@ -251,20 +290,22 @@ HRESULT ReadState::FillPass()
     return S_OK;
 }
 
+uint32_t ReadState::MaterialNamed(const char* name) const
+{
+    for (uint32_t j = 0; j < out->materialCount; j++)
+        if (strcmp(name, materialNames[j]) == 0)
+            return j;
+    return NO_MATERIAL;
+}
+
 // Each entry goes to the first material of its name; an entry naming no
-// material draws nothing. The index list is sized from what matched.
+// material holds no face. The index list is sized from what matched.
 HRESULT ReadState::SortByMaterial()
 {
     uint64_t matched = 0;
-    for (uint32_t e = 0; e < entryCount; e++) {
-        GroupEntry& entry = entries[e];
-        entry.material = NO_MATERIAL;
-        for (uint32_t j = 0; j < out->materialCount && entry.material == NO_MATERIAL; j++)
-            if (strcmp(entry.name, materialNames[j]) == 0)
-                entry.material = j;
-        if (entry.material != NO_MATERIAL)
-            matched += 3ull * entry.faceCount;
-    }
+    for (uint32_t e = 0; e < entryCount; e++)
+        if (entries[e].material != NO_MATERIAL)
+            matched += 3ull * entries[e].faceCount;
     out->indices = new (std::nothrow) WORD[matched ? matched : 1];
     if (!out->indices)
         return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
@@ -344,8 +385,12 @@ void FreeSceneArrays(SceneArrays* arrays)
     delete[] arrays->normals;
     delete[] arrays->indices;
     delete[] arrays->materials;
+    delete[] arrays->texCoords;
+    delete[] arrays->tilings;
+    arrays->texCoords = nullptr;
+    arrays->tilings = nullptr;
     arrays->positions = arrays->normals = nullptr;
     arrays->indices = nullptr;
     arrays->materials = nullptr;
-    arrays->indexCount = arrays->materialCount = arrays->vertexCount = 0;
+    arrays->indexCount = arrays->materialCount = arrays->vertexCount = arrays->fileVertexCount = 0;
 }

@@ -21,6 +21,14 @@ enum SceneFault {
     SCENE_FAULT_BAD_CORNER,      // a face names a vertex its mesh does not have
     SCENE_FAULT_BAD_GROUP_FACE,  // a material group names a face its mesh does not have
     SCENE_FAULT_MESH_CHANGED,    // a mesh read twice came back different
+    SCENE_FAULT_TEXCOORD_COUNT,  // a mesh's texture coordinates are not one per vertex
+};
+
+// A texture map's tiling, applied to the coordinates of its material's
+// triangles: (u, v) becomes (u scale[0] + offset[0], v scale[1] + offset[1]).
+struct SceneMapTiling {
+    float scale[2];
+    float offset[2];
 };
 
 // The name the loader gives the one material of a file without any.
@@ -32,8 +40,14 @@ struct SceneArrays {
     uint32_t meshCount;
     uint32_t faceCount;    // faces of the file, whether drawn or not
     uint32_t vertexCount;  // at most 0xFFFF after a successful read
+    uint32_t fileVertexCount;  // the file's; vertexCount adds ApplyMapTiling's copies
     D3DXVECTOR3* positions;  // engine axes: a file point (x, y, z) is (x, z, y)
     D3DXVECTOR3* normals;    // zero until ComputeSceneNormals
+    // One per vertex when the file gives coordinates (0x4140) and a material
+    // has a texture map; null otherwise, and the vertices carry none. As
+    // read (a mesh without coordinates gives (0, 0)) until ApplyMapTiling.
+    D3DXVECTOR2* texCoords;
+    SceneMapTiling* tilings;  // one per material, beside texCoords
     // Material-sorted triangle list holding only the faces that a group of a
     // defined material names (a face named twice is there twice).
     WORD* indices;
@@ -43,6 +57,11 @@ struct SceneArrays {
     D3DXVECTOR3 boxMin, boxMax;  // (1e38, ...) and its negation while no vertex
     SceneFault fault;
     char faultMesh[256];  // the mesh a bad corner or group face was found in
+    uint32_t faultCounts[2];  // a bad coordinate count: coordinates, vertices
+    // MAP_TILING_ bits that texture maps ask for and drawing does not do
+    // (mirror, decal), and the first material asking.
+    uint16_t ignoredTiling;
+    char ignoredTilingMaterial[256];
 };
 
 // Called after every reader call; a failure ends the read with E_FAIL. The
@@ -60,5 +79,14 @@ HRESULT ReadSceneArrays(SceneDatabase* database, ReaderCheck check, SceneArrays*
 // vertexCount (ReadSceneArrays guarantees it).
 void ComputeSceneNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, const WORD* indices,
                          uint32_t indexCount, D3DXVECTOR3* normals);
+
+// Applies each textured material's tiling to the coordinates of its
+// triangles and turns them to Direct3D's v axis (3D Studio's v runs up the
+// image). A vertex shared by textured materials of different tilings is
+// copied (position, normal) for each further tiling and those triangles are
+// pointed at the copy; the copies count towards the 0xFFFF limit. Run after
+// ComputeSceneNormals so a copy keeps its vertex's normal. Nothing to do
+// without texCoords. S_OK, E_FAIL (too many vertices) or E_OUTOFMEMORY.
+HRESULT ApplyMapTiling(SceneArrays* arrays);
 
 void FreeSceneArrays(SceneArrays* arrays);

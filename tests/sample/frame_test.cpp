@@ -1,0 +1,141 @@
+// One frame of the sample's main loop, without the loop: the light's steps,
+// the frame-rate text and the scene time, on a clock the test sets.
+#include "sampleapp.h"
+#include "samplestate.h"
+#include "controls.h"
+
+#include "core/qlcore.h"
+
+#include "support/engine_test_support.h"
+#include "support/stub_model.h"
+
+#include <qlplatform_test.h>
+
+#include <gtest/gtest.h>
+
+#include <math.h>
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+double fakeNow = 0.0;
+double FakeClock()
+{
+    return fakeNow;
+}
+
+// Steps of 1/128 s from 1024 s add up exactly: three are under the light's
+// 25 ms, four over it.
+constexpr double base = 1024.0;
+constexpr double tick = 1.0 / 128.0;
+
+// Registered with the graphics manager: the scene time each frame gives it.
+class ClockedGeometry final : public StubGeometry<ClockedGeometry> {
+public:
+    QL_TYPE_NAME("ClockedGeometry")
+    HRESULT Update(float elapsed) override
+    {
+        elapsedTimes.push_back(elapsed);
+        return S_OK;
+    }
+
+    std::vector<float> elapsedTimes;
+};
+
+class SampleFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QLTest_ClearFailures();
+        ResetSampleState();
+        ResetControls();
+        SampleClock = FakeClock;
+        fakeNow = base;
+        const char* source = getenv("QL_SOURCE_DIR");
+        fontFile = std::string(source ? source : "..") + "/data/lucida_console_512.tga";
+        program.sceneFile = nullptr;
+        program.fontFile = fontFile.c_str();
+        program.width = 320;
+        program.height = 240;
+        ASSERT_EQ(S_OK, StartSample(engine, program));
+        window = static_cast<QLCore*>(engine.core)->Window();
+        ASSERT_EQ(S_OK, engine.graphics->AddGeometry(&clocked));
+        StartFrameCounters(counters);
+    }
+
+    void TearDown() override
+    {
+        SampleClock = Timer;
+        if (engine.graphics)
+            engine.graphics->RemoveGeometry(&clocked);
+        ReleaseSample(engine);
+        EndCore(nullptr, window);
+    }
+
+    // One frame at `now`.
+    void Frame(double now)
+    {
+        fakeNow = now;
+        LoopFailure failure;
+        ASSERT_EQ(S_OK, DrawSampleFrame(engine, counters, &failure));
+    }
+
+    std::string fontFile;
+    SampleProgram program;
+    SampleEngine engine;
+    HWND window = nullptr;
+    FrameCounters counters;
+    ClockedGeometry clocked;
+};
+
+}  // namespace
+
+TEST_F(SampleFrameTest, LightStepsOnceAtMostPer25Milliseconds)
+{
+    // The first frame steps at once; then every fourth frame, the first
+    // more than 25 ms after the last step.
+    for (int k = 1; k <= 13; ++k) {
+        SCOPED_TRACE(k);
+        ASSERT_NO_FATAL_FAILURE(Frame(base + k * tick));
+        float angle = 0.03f * (float)((k - 1) / 4 + 1);
+        EXPECT_NEAR(angle, Sample.lightAngle, 1e-5f);
+        const D3DVECTOR& position = engine.light.Position;
+        EXPECT_NEAR(150.0f * sinf(angle), position.x, 1e-3f);
+        EXPECT_NEAR(150.0f, position.y, 1e-3f);
+        EXPECT_NEAR(150.0f * cosf(angle), position.z, 1e-3f);
+    }
+    // A long pause is still one step.
+    ASSERT_NO_FATAL_FAILURE(Frame(base + 2.0));
+    EXPECT_NEAR(0.03f * 5, Sample.lightAngle, 1e-5f);
+}
+
+TEST_F(SampleFrameTest, RateReadsZeroUntilASecondHasPassed)
+{
+    for (int k = 1; k < 128; ++k) {
+        ASSERT_NO_FATAL_FAILURE(Frame(base + k * tick));
+        ASSERT_EQ(std::string("FPS=0.00"), counters.rateText.Chars()) << "frame " << k;
+    }
+    // 128 frames in the second.
+    ASSERT_NO_FATAL_FAILURE(Frame(base + 1.0));
+    EXPECT_EQ(std::string("FPS=128."), counters.rateText.Chars());
+    // The next second starts its own count: 2 frames in it.
+    ASSERT_NO_FATAL_FAILURE(Frame(base + 1.5));
+    EXPECT_EQ(std::string("FPS=128."), counters.rateText.Chars());
+    ASSERT_NO_FATAL_FAILURE(Frame(base + 2.0));
+    EXPECT_EQ(std::string("FPS=2.00"), counters.rateText.Chars());
+}
+
+TEST_F(SampleFrameTest, SceneRunsAtFourFifthsOfRealTime)
+{
+    ASSERT_NO_FATAL_FAILURE(Frame(base + tick));
+    ASSERT_NO_FATAL_FAILURE(Frame(base + 0.5));
+    ASSERT_NO_FATAL_FAILURE(Frame(base + 0.5));
+    ASSERT_EQ(3u, clocked.elapsedTimes.size());
+    EXPECT_FLOAT_EQ(0.8f * (float)tick, clocked.elapsedTimes[0]);
+    EXPECT_FLOAT_EQ(0.8f * (float)(0.5 - tick), clocked.elapsedTimes[1]);
+    EXPECT_EQ(0.0f, clocked.elapsedTimes[2]);
+    EXPECT_EQ(3u, counters.framesRendered);
+}
