@@ -204,6 +204,9 @@ int main(int argc, char** argv)
     bool held = startup.Hold();
     int result = RunSample(viewer);
     std::string startupRecords = startup.Release();
+    // A run that ended before its first frame has not passed them on yet.
+    if (result != -1)
+        fputs(startupRecords.c_str(), stdout);
     if (result == 0)
         return 0;
     if (result != -1) {
