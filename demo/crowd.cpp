@@ -24,10 +24,16 @@ const D3DXVECTOR3 creaturePosition(0.0f, 0.0f, -95.0f);
 
 // The clones' grid: rows from the first creature's row northwards, columns
 // across the park, clear of the fountain and of the first creature's
-// neighbourhood, so that it stands apart in front with room to spin.
-constexpr int gridColumns = 7;
-constexpr float gridSpacing = 45.0f;
+// neighbourhood, so that it stands apart in front with room to spin. Small
+// crowds take seven columns; larger ones the park's whole width, then
+// tighter spacing, so that every clone stands on the park.
+constexpr int narrowColumns = 7;
+constexpr float widestSpacing = 45.0f;
+constexpr float spacingStep = 0.5f;
 constexpr float fountainClearance = 60.0f;
+// The first creature's room: a clone is at least this far from it across,
+// or this far behind it.
+constexpr float firstClearance = 67.5f;
 
 constexpr uint32_t idleAnimation = 0, waveAnimation = 3;
 constexpr float idleWeight = 1.0f, waveWeight = 3.0f;
@@ -37,22 +43,52 @@ uint32_t crowdSize = 1;
 IModel** clones = nullptr;  // crowdSize - 1 of them
 uint32_t cloneCount = 0;
 
-// The grid slot of clone `index` (0 is the first clone), skipping the first
-// creature's slot and those beside and behind it, and the fountain.
-D3DXVECTOR3 ClonePosition(uint32_t index)
+bool ClearOfOthers(const D3DXVECTOR3& at)
 {
-    for (uint32_t slot = 0, found = 0;; ++slot) {
-        int column = (int)(slot % gridColumns) - gridColumns / 2;
-        int row = (int)(slot / gridColumns);
-        D3DXVECTOR3 at(column * gridSpacing, 0.0f, creaturePosition.z + row * gridSpacing);
-        bool nearFirst = column >= -1 && column <= 1 && row <= 1;
-        bool inFountain = at.x * at.x + at.z * at.z < fountainClearance * fountainClearance;
-        if (nearFirst || inFountain)
-            continue;
-        if (found++ == index)
-            return at;
-    }
+    bool nearFirst = fabsf(at.x - creaturePosition.x) < firstClearance && at.z - creaturePosition.z < firstClearance;
+    bool inFountain = at.x * at.x + at.z * at.z < fountainClearance * fountainClearance;
+    return !nearFirst && !inFountain;
 }
+
+// The free slots of a grid with `halfColumns` columns each side of the
+// middle one, `spacing` apart, on rows up to the park's far edge; at most
+// `wanted` of them, into `slots` when it is not null.
+uint32_t GridSlots(int halfColumns, float spacing, uint32_t wanted, D3DXVECTOR3* slots)
+{
+    uint32_t found = 0;
+    for (int row = 0; found < wanted; ++row) {
+        float z = creaturePosition.z + row * spacing;
+        if (z > parkEdge)
+            break;
+        for (int column = -halfColumns; column <= halfColumns && found < wanted; ++column) {
+            D3DXVECTOR3 at(column * spacing, 0.0f, z);
+            if (!ClearOfOthers(at))
+                continue;
+            if (slots)
+                slots[found] = at;
+            ++found;
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+uint32_t CrowdPositions(uint32_t clones, D3DXVECTOR3* positions)
+{
+    if (clones == 0)
+        return 0;
+    for (float spacing = widestSpacing; spacing > spacingStep; spacing -= spacingStep) {
+        if (spacing == widestSpacing && GridSlots(narrowColumns / 2, spacing, clones, nullptr) == clones)
+            return GridSlots(narrowColumns / 2, spacing, clones, positions);
+        int widest = (int)(parkEdge / spacing);
+        if (GridSlots(widest, spacing, clones, nullptr) == clones)
+            return GridSlots(widest, spacing, clones, positions);
+    }
+    return 0;
+}
+
+namespace {
 
 // The model's base matrix, scaled and moved to `position`.
 HRESULT Place(IModel* model, const D3DXMATRIX& base, const D3DXVECTOR3& position)
@@ -103,11 +139,13 @@ HRESULT CreateCrowd(SampleEngine& engine)
 
     clones = new (std::nothrow) IModel*[crowdSize - 1];
     QL_REQUIRE_MEMORY(trace, clones);
+    D3DXVECTOR3 positions[maximumCrowd];
+    QL_ASSERT(trace, CrowdPositions(crowdSize - 1, positions) == crowdSize - 1);
     for (uint32_t c = 0; c + 1 < crowdSize; ++c) {
         IGeometry* clone = nullptr;
         QL_TRY(trace, "-", model->Clone(&clone));
         clones[cloneCount++] = static_cast<IModel*>(clone);
-        QL_TRY(trace, "-", Place(clones[c], base, ClonePosition(c)));
+        QL_TRY(trace, "-", Place(clones[c], base, positions[c]));
         // Spread evenly over the cycle by the golden ratio's fraction.
         float phase = shortestCycle * fmodf(0.618034f * (float)(c + 1), 1.0f);
         Loop(clones[c]);

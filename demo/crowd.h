@@ -22,3 +22,12 @@ IModel* CrowdCreature(const SampleEngine& engine, uint32_t index);
 
 // The largest crowd the option accepts.
 constexpr uint32_t maximumCrowd = 1024;
+
+// The park's ground reaches 400 units from its middle each way; a creature
+// stands at most this far out, so all of it is on the park.
+constexpr float parkEdge = 370.0f;
+
+// Where `clones` clones of the first creature stand (y is the ground),
+// written into `positions`; returns how many were placed, `clones` for any
+// crowd up to maximumCrowd.
+uint32_t CrowdPositions(uint32_t clones, D3DXVECTOR3* positions);

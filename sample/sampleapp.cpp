@@ -31,12 +31,13 @@ constexpr float sceneSpeed = 0.8f;
 // Nine blank lines put the banner under the help text.
 const char bannerLead[] = "\n\n\n\n\n\n\n\n\n";
 
-// "%f" of the rate after "FPS=", cut to eight characters.
+// The whole rate with two decimals: a cut would drop the digits of rates
+// from 1000 up.
 EngineString FrameRateText(float rate)
 {
-    char number[64];
-    snprintf(number, sizeof number, "%f", rate);
-    return (EngineString("FPS=") + number).SubString(0, 8);
+    char text[64];
+    snprintf(text, sizeof text, "FPS=%.2f", rate);
+    return text;
 }
 
 }  // namespace
@@ -129,7 +130,8 @@ HRESULT DrawSampleFrame(SampleEngine& engine, FrameCounters& counters, LoopFailu
         const SampleProgram& program = engine.program ? *engine.program : DefaultSampleProgram();
         font->AddText2D(EngineString(bannerLead) + program.banner, 0xFFFFFF00, 0, 15, 5, 300, 1.0f, 0.0f);
     }
-    font->AddText2DScaled("x", 0x55FFFF00, 0x77FFDDFF, 0.1f, 0.45f, 0.45f, 1.0f, 0.0f);
+    if (!engine.program || engine.program->centreMarker)
+        font->AddText2DScaled("x", 0x55FFFF00, 0x77FFDDFF, 0.1f, 0.45f, 0.45f, 1.0f, 0.0f);
 
     ++counters.framesSinceRate;
     double now = SampleClock();
@@ -228,8 +230,12 @@ int RunSample(const SampleProgram& program)
             break;
         if (FAILED(DrawSampleFrame(engine, counters, &failure)))
             break;
-        if (SaveRequestedScreenshot(screenshots, program.screenshotFile) && program.screenshotFile) {
-            screenshotSaved = true;
+        // A run for one screenshot ends with its attempt, saved or not; with
+        // screenshots off there is nothing to wait for.
+        bool attempted = screenshots.requested;
+        bool saved = SaveRequestedScreenshot(screenshots, program.screenshotFile);
+        if (program.screenshotFile && (attempted || counters.framesRendered > screenshotFrame)) {
+            screenshotSaved = saved;
             break;
         }
         if (program.frameLimit && counters.framesRendered >= program.frameLimit)

@@ -46,6 +46,9 @@ struct SampleProgram {
     // The light circles at this height, this far from the vertical axis.
     float lightHeight = 150.0f;
     float lightRadius = 150.0f;
+    // The translucent "x" over the middle of the window, where the park's
+    // fountain is; a program whose middle is its model leaves it out.
+    bool centreMarker = true;
 
     // The run ends after this many frames; 0: when the user ends it.
     uint32_t frameLimit = 0;
@@ -86,7 +89,7 @@ struct FrameCounters {
     double startTime = 0.0;
     double lastRateUpdate = 0.0;
     double previousFrame = 0.0;
-    // The rate as the last frame showed it: "FPS=" and four more characters.
+    // The rate as the last frame showed it: "FPS=" and the rate with two decimals.
     EngineString rateText;
 };
 

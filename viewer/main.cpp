@@ -2,10 +2,15 @@
 // with the sample's camera, light, shadows, font and controls. The model is
 // scaled and moved into the view the sample's camera starts with.
 #include "viewerframing.h"
+#include "viewerground.h"
+#include "viewerhelp.h"
+#include "viewermessages.h"
 #include "vieweroptions.h"
+#include "vieweroutput.h"
 
 #include "sampleapp.h"
 
+#include "models/skinned/modelskel.h"
 #include "qltrace.h"
 
 #include <stdio.h>
@@ -14,6 +19,13 @@
 namespace {
 
 ViewerOptions options;
+SampleProgram viewer;
+// The start-up's records, passed on once it has succeeded.
+HeldOutput startup;
+Ground ground;
+bool groundKeyWasDown = false;
+// Set by the start-up when it knows better than the log why it failed.
+std::string failureCause;
 
 // The part of the scene the sample's start-up camera shows whole: the
 // sphere the model is fitted into, and the light's circle above it.
@@ -30,13 +42,20 @@ float FitRadius()
     return aspect < 4.0f / 3.0f ? viewRadius * aspect * 0.75f : viewRadius;
 }
 
-HRESULT Frame(IModel* model, const D3DXMATRIX& orientation)
+// Fits the model into the view and lays the ground under it.
+HRESULT Frame(SampleEngine& engine, IModel* model, const D3DXMATRIX& orientation)
 {
     TraceContext trace("FrameModel()");
     D3DXVECTOR3 low, high;
     QL_TRY(trace, "-", model->GetBoundingBox(&low, &high));
     D3DXMATRIX world = FrameModel(low, high, orientation, viewCentre, FitRadius());
     QL_TRY(trace, "-", model->SetMatrix(world));
+    D3DXVECTOR3 worldLow, worldHigh;
+    if (!TransformBox(low, high, world, worldLow, worldHigh))
+        worldLow = worldHigh = viewCentre;
+    // Wide enough for the shadows the circling light casts; a ground that
+    // cannot be made costs only the ground.
+    CreateGround(engine.core, GroundUnder(worldLow, worldHigh, 3.0f * viewRadius), ground);
     return S_OK;
 }
 
@@ -56,7 +75,7 @@ HRESULT FrameScene(SampleEngine& engine)
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
     // The "3ds" type always makes a model.
-    return Frame(static_cast<IModel*>(engine.scene), identity);
+    return Frame(engine, static_cast<IModel*>(engine.scene), identity);
 }
 
 HRESULT CreateSkinned(SampleEngine& engine)
@@ -78,13 +97,42 @@ HRESULT CreateSkinned(SampleEngine& engine)
         D3DXMatrixRotationX(&back, 1.5707964f);
         D3DXMatrixMultiply(&orientation, &back, &orientation);
     }
-    if (options.animate)
+    if (options.animate) {
+        // The "cal3d" type always makes a ModelSkel.
+        uint32_t count = static_cast<ModelSkel*>(model)->Meta()->data.animations.Count();
+        if (options.animation >= count) {
+            failureCause =
+                AnimationRangeProblem(options.file, options.animation, count, AnimationNames(options.file));
+            QL_TRY(trace, "No such animation", E_INVALIDARG);
+        }
         QL_TRY(trace, "-", model->AddAnimation(options.animation, 1.0f));
-    return Frame(model, orientation);
+    }
+    return Frame(engine, model, orientation);
+}
+
+void ReleaseModels(SampleEngine& engine)
+{
+    ReleaseGround(engine.graphics, ground);
+}
+
+// G shows or hides the ground, once per press.
+void WatchGroundKey(SampleEngine& engine)
+{
+    BYTE keys[256];
+    if (FAILED(engine.input->GetKeyboardState(keys)))
+        return;
+    bool down = (keys[DIK_G] & 0x80) != 0;
+    if (down && !groundKeyWasDown)
+        ShowGround(engine.graphics, ground, !ground.shown);
+    groundKeyWasDown = down;
+    viewer.extraHelp = ViewerHelp(ground.model != nullptr, ground.shown);
 }
 
 HRESULT BeforeFrame(SampleEngine& engine)
 {
+    if (startup.IsHolding())
+        fputs(startup.Release().c_str(), stdout);
+    WatchGroundKey(engine);
     if (IDirect3DDevice9* device = engine.graphics->GetDevice()) {
         // The fitting scale stretches the normals; lighting needs them unit length.
         device->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
@@ -114,29 +162,6 @@ std::string FontFile(const char* program)
     return std::string("./") + fontName;
 }
 
-// The failure records of log.txt (Error and Warning, each with its source
-// line), for the terminal.
-void PrintLogFailures()
-{
-    FILE* log = fopen("log.txt", "r");
-    if (!log) {
-        fprintf(stderr, "quarlight-view: no log.txt was written\n");
-        return;
-    }
-    char line[4096];
-    bool inRecord = false;
-    while (fgets(line, sizeof line, log)) {
-        std::string text = line;
-        if (text.find("] Error : ") != std::string::npos || text.find("] Warning : ") != std::string::npos)
-            inRecord = true;
-        if (inRecord)
-            fputs(line, stderr);
-        if (inRecord && text.compare(0, 3, "At ") == 0)
-            inRecord = false;
-    }
-    fclose(log);
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -155,7 +180,6 @@ int main(int argc, char** argv)
 
     std::string title = "Quarlight Viewer - " + options.file;
     std::string font = FontFile(argv[0]);
-    SampleProgram viewer;
     viewer.title = title.c_str();
     viewer.banner = "Quarlight Engine - model viewer";
     viewer.width = options.width;
@@ -165,6 +189,10 @@ int main(int argc, char** argv)
     viewer.frameLimit = options.frames;
     viewer.screenshotFile = options.screenshot.empty() ? nullptr : options.screenshot.c_str();
     viewer.beforeFrame = BeforeFrame;
+    viewer.releaseModels = ReleaseModels;
+    viewer.extraHelp = ViewerHelp(false, false);
+    // The middle of the view is the model's.
+    viewer.centreMarker = false;
     if (options.kind == ModelKind::Scene3ds) {
         viewer.sceneFile = options.file.c_str();
         viewer.createModels = FrameScene;
@@ -173,14 +201,26 @@ int main(int argc, char** argv)
         viewer.createModels = CreateSkinned;
     }
 
+    bool held = startup.Hold();
     int result = RunSample(viewer);
+    std::string startupRecords = startup.Release();
+    // A run that ended before its first frame has not passed them on yet.
+    if (result != -1)
+        fputs(startupRecords.c_str(), stdout);
     if (result == 0)
         return 0;
-    PrintLogFailures();
-    if (result == -1)
-        fprintf(stderr, "quarlight-view: %s could not be shown; the records above are from log.txt\n",
-                options.file.c_str());
-    else
-        fprintf(stderr, "quarlight-view: the screenshot %s could not be saved\n", options.screenshot.c_str());
+    if (result != -1) {
+        fprintf(stderr, "quarlight-view: %s\n", ScreenshotProblem(options.screenshot).c_str());
+        return 1;
+    }
+    std::string cause = failureCause.empty() ? LoadProblem(options.file, options.kind) : failureCause;
+    if (cause.empty())
+        cause = options.file + " could not be shown";
+    if (held) {
+        fprintf(stderr, "quarlight-view: %s\n%s", cause.c_str(), FailureRecords(startupRecords).c_str());
+    } else {
+        // The records went to the terminal as they came.
+        fprintf(stderr, "quarlight-view: %s (the records above say more)\n", cause.c_str());
+    }
     return 1;
 }

@@ -3,21 +3,29 @@
 #include <float.h>
 #include <math.h>
 
+bool TransformBox(const D3DXVECTOR3& low, const D3DXVECTOR3& high, const D3DXMATRIX& matrix,
+                  D3DXVECTOR3& movedLow, D3DXVECTOR3& movedHigh)
+{
+    movedLow = D3DXVECTOR3(FLT_MAX, FLT_MAX, FLT_MAX);
+    movedHigh = D3DXVECTOR3(-FLT_MAX, -FLT_MAX, -FLT_MAX);
+    if (!(low.x <= high.x && low.y <= high.y && low.z <= high.z))
+        return false;
+    for (int corner = 0; corner < 8; corner++) {
+        D3DXVECTOR3 point((corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y, (corner & 4) ? high.z : low.z);
+        D3DXVECTOR4 moved;
+        D3DXVec3Transform(&moved, &point, &matrix);
+        movedLow = D3DXVECTOR3(fminf(movedLow.x, moved.x), fminf(movedLow.y, moved.y), fminf(movedLow.z, moved.z));
+        movedHigh =
+            D3DXVECTOR3(fmaxf(movedHigh.x, moved.x), fmaxf(movedHigh.y, moved.y), fmaxf(movedHigh.z, moved.z));
+    }
+    return true;
+}
+
 D3DXMATRIX FrameModel(const D3DXVECTOR3& low, const D3DXVECTOR3& high, const D3DXMATRIX& orientation,
                       const D3DXVECTOR3& centre, float radius)
 {
-    D3DXVECTOR3 orientedLow(FLT_MAX, FLT_MAX, FLT_MAX);
-    D3DXVECTOR3 orientedHigh(-FLT_MAX, -FLT_MAX, -FLT_MAX);
-    bool empty = !(low.x <= high.x && low.y <= high.y && low.z <= high.z);
-    for (int corner = 0; corner < 8 && !empty; corner++) {
-        D3DXVECTOR3 point((corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y, (corner & 4) ? high.z : low.z);
-        D3DXVECTOR4 moved;
-        D3DXVec3Transform(&moved, &point, &orientation);
-        orientedLow = D3DXVECTOR3(fminf(orientedLow.x, moved.x), fminf(orientedLow.y, moved.y),
-                                  fminf(orientedLow.z, moved.z));
-        orientedHigh = D3DXVECTOR3(fmaxf(orientedHigh.x, moved.x), fmaxf(orientedHigh.y, moved.y),
-                                   fmaxf(orientedHigh.z, moved.z));
-    }
+    D3DXVECTOR3 orientedLow, orientedHigh;
+    bool empty = !TransformBox(low, high, orientation, orientedLow, orientedHigh);
     D3DXVECTOR3 middle(0, 0, 0);
     float scale = 1.0f;
     if (!empty) {

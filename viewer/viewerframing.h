@@ -10,3 +10,8 @@
 // `radius`. A box with no extent (a point, or no vertex at all) is only moved.
 D3DXMATRIX FrameModel(const D3DXVECTOR3& low, const D3DXVECTOR3& high, const D3DXMATRIX& orientation,
                       const D3DXVECTOR3& centre, float radius);
+
+// The box around [low, high] moved by `matrix`; false (and an empty box)
+// when [low, high] holds no point.
+bool TransformBox(const D3DXVECTOR3& low, const D3DXVECTOR3& high, const D3DXMATRIX& matrix,
+                  D3DXVECTOR3& movedLow, D3DXVECTOR3& movedHigh);

@@ -18,8 +18,10 @@ const char usage[] =
     "  --screenshot F   save a frame after the first few as the PNG file F, then quit\n"
     "  --help           this text\n"
     "\n"
-    "Keys: arrows and left mouse button move the camera, F1 help, F12 screenshot,\n"
-    "Escape quits. Exit code 0, 1 when the model cannot be shown, 2 on a bad argument.\n";
+    "Keys: arrows and left mouse button move the camera, Enter or the right button\n"
+    "go back to the start-up view, G shows or hides the ground under the model,\n"
+    "F1 help, F12 screenshot, Escape quits. Exit code 0, 1 when the model cannot\n"
+    "be shown or the screenshot cannot be saved, 2 on a bad argument.\n";
 
 // A whole decimal number from 1 (or 0 when `zero`) to `limit`.
 bool ParseNumber(const char* text, uint32_t limit, bool zero, uint32_t& value)

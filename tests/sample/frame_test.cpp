@@ -120,12 +120,42 @@ TEST_F(SampleFrameTest, RateReadsZeroUntilASecondHasPassed)
     }
     // 128 frames in the second.
     ASSERT_NO_FATAL_FAILURE(Frame(base + 1.0));
-    EXPECT_EQ(std::string("FPS=128."), counters.rateText.Chars());
+    EXPECT_EQ(std::string("FPS=128.00"), counters.rateText.Chars());
     // The next second starts its own count: 2 frames in it.
     ASSERT_NO_FATAL_FAILURE(Frame(base + 1.5));
-    EXPECT_EQ(std::string("FPS=128."), counters.rateText.Chars());
+    EXPECT_EQ(std::string("FPS=128.00"), counters.rateText.Chars());
     ASSERT_NO_FATAL_FAILURE(Frame(base + 2.0));
     EXPECT_EQ(std::string("FPS=2.00"), counters.rateText.Chars());
+}
+
+TEST_F(SampleFrameTest, RatesFromAThousandUpAreShownWhole)
+{
+    // 2048 frames in the second, then 3 in a third of a second.
+    for (int k = 1; k <= 2048; ++k)
+        ASSERT_NO_FATAL_FAILURE(Frame(base + k / 2048.0));
+    EXPECT_EQ(std::string("FPS=2048.00"), counters.rateText.Chars());
+    ASSERT_NO_FATAL_FAILURE(Frame(base + 1.0 + 1.0 / 3));
+    ASSERT_NO_FATAL_FAILURE(Frame(base + 1.0 + 2.0 / 3));
+    ASSERT_NO_FATAL_FAILURE(Frame(base + 2.5));
+    EXPECT_EQ(std::string("FPS=2.00"), counters.rateText.Chars());
+}
+
+TEST_F(SampleFrameTest, CentreMarkerIsLeftOutOnRequest)
+{
+    // Nothing but the marker covers the middle of this scene-less frame.
+    auto middle = [] {
+        std::vector<uint32_t> pixels;
+        uint32_t width = 0, height = 0;
+        EXPECT_TRUE(QLTest_ReadPresentedFrame(&pixels, &width, &height));
+        return pixels.empty() ? 0u : pixels[(height / 2) * width + width / 2] & 0xFFFFFF;
+    };
+    ASSERT_NO_FATAL_FAILURE(Frame(base + tick));
+    uint32_t marked = middle();
+    program.centreMarker = false;
+    ASSERT_NO_FATAL_FAILURE(Frame(base + 2 * tick));
+    uint32_t plain = middle();
+    EXPECT_EQ(0x000050u, plain) << std::hex << plain << ": the clear colour";
+    EXPECT_NE(plain, marked) << "the sample's own frame has the marker";
 }
 
 TEST_F(SampleFrameTest, SceneRunsAtFourFifthsOfRealTime)
@@ -138,4 +168,36 @@ TEST_F(SampleFrameTest, SceneRunsAtFourFifthsOfRealTime)
     EXPECT_FLOAT_EQ(0.8f * (float)(0.5 - tick), clocked.elapsedTimes[1]);
     EXPECT_EQ(0.0f, clocked.elapsedTimes[2]);
     EXPECT_EQ(3u, counters.framesRendered);
+}
+
+namespace {
+
+uint32_t framesBegun = 0;
+HWND runWindow = nullptr;
+HRESULT CountFrame(SampleEngine& engine)
+{
+    ++framesBegun;
+    runWindow = static_cast<QLCore*>(engine.core)->Window();
+    return S_OK;
+}
+
+}  // namespace
+
+TEST(SampleRun, AScreenshotThatCannotBeWrittenEndsTheRun)
+{
+    const char* source = getenv("QL_SOURCE_DIR");
+    std::string font = std::string(source ? source : "..") + "/data/lucida_console_512.tga";
+    SampleProgram program;
+    program.sceneFile = nullptr;
+    program.fontFile = font.c_str();
+    program.width = 160;
+    program.height = 120;
+    program.screenshotFile = "no_such_folder/shot.png";
+    program.beforeFrame = CountFrame;
+    // The limit only keeps a run that goes on from running for ever.
+    program.frameLimit = 60;
+    framesBegun = 0;
+    EXPECT_EQ(1, RunSample(program));
+    EndCore(nullptr, runWindow);
+    EXPECT_EQ(6u, framesBegun) << "the run ends with the frame of its one attempt";
 }

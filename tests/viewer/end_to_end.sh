@@ -4,7 +4,8 @@
 # in a --screenshot picture; F12 in a real window saves a numbered PNG beside
 # log.txt; a bad argument and a missing or broken file end with their codes.
 #   end_to_end.sh <quarlight-view> <exporter3ds> <source tree> <work directory>
-# Run it under xvfb-run; CTest does.
+# The viewer's ground, its G key and the first line a failure prints are
+# checked too. Run it under xvfb-run; CTest does.
 set -uo pipefail
 viewer=$1
 exporter=$2
@@ -50,6 +51,19 @@ for model in "$work"/models/exported_*.3ds; do
   check "the exporter-style file $name shows its model" shows_model "$name" "../models/$name.3ds"
 done
 check "a portrait window still shows the park" shows_model portrait "$source_dir/data/park.3ds" --size 600x800
+# A model with no ground of its own stands on the viewer's: the bottom of
+# the view, below the model, is the ground, not the background.
+ground_crop="800x60+0+540"
+ground_shown() { at_least "$(model_pixels "$1" "$ground_crop")" 40000; }
+ground_hidden() { at_most "$(model_pixels "$1" "$ground_crop")" 2000; }
+check "the model without a ground stands on the viewer's ground" ground_shown "$shots/exported_floats.png"
+# Its shadow falls on that ground: the ground's own grey in ambient light
+# alone, beside the lit ground.
+shadow_on_ground() {
+  at_least "$(colour_pixels "$1" "800x200+0+400" "#63635F" 2%)" 1000 &&
+    at_least "$(colour_pixels "$1" "$ground_crop" "#A8A8A3" 3%)" 20000
+}
+check "and casts its shadow onto it" shadow_on_ground "$shots/exported_floats.png"
 
 status=0
 (cd "$work/run" && exec "$viewer" --size 12 park.3ds >bad.out 2>bad.err) || status=$?
@@ -59,6 +73,36 @@ status=0
 (cd "$work/run" && exec "$viewer" no_such_model.3ds --frames 5 >missing.out 2>missing.err) || status=$?
 check "a missing file ends with exit code 1" exit_code_is "$status" 1
 check "and the log's records on the terminal" grep -q "ERR_OPENING_FILE" "$work/run/missing.err"
+first_error_is() {  # first_error_is <name> <line>: the first line of <name>.err
+  [ "$(head -n 1 "$work/run/$1.err")" = "$2" ] || { echo "  first line: $(head -n 1 "$work/run/$1.err")" >&2; return 1; }
+}
+check "its first line names the cause" \
+  first_error_is missing "quarlight-view: cannot open no_such_model.3ds: No such file or directory"
+check "each record shows once, on standard error alone" eval \
+  '[ "$(cat "$work/run/missing.out" "$work/run/missing.err" | grep -c "ERR_OPENING_FILE")" = 1 ] &&
+   ! grep -q "Create Core Engine" "$work/run/missing.out" "$work/run/missing.err"'
+mkdir -p "$work/run/folder.3ds"
+: >"$work/run/empty.3ds"
+echo "solid cube" >"$work/run/text.3ds"
+for problem in "folder.3ds:is a directory" "empty.3ds:is empty" "text.3ds:is not a 3D Studio file"; do
+  file=${problem%%:*}
+  status=0
+  (cd "$work/run" && exec "$viewer" "$file" --frames 5 >"$file.out" 2>"$file.err") || status=$?
+  check "$file ends with exit code 1, its first line saying it ${problem#*:}" eval \
+    '[ "$status" = 1 ] && first_error_is "$file" "quarlight-view: $file ${problem#*:}"'
+done
+status=0
+(cd "$work/run" && exec "$viewer" ../data/creature.cfg --anim 8 --frames 5 >anim.out 2>anim.err) || status=$?
+check "--anim past the last animation ends with exit code 1" exit_code_is "$status" 1
+check "and says the range and the animations' names" first_error_is anim \
+  "quarlight-view: --anim 8: ../data/creature.cfg has 8 animations, 0 to 7 (0 idle, 1 walk, 2 run, 3 wave, 4 jump, 5 wag, 6 spin, 7 look)"
+status=0
+(cd "$work/run" && exec timeout 120 "$viewer" "$source_dir/data/park.3ds" --screenshot /no/such/dir/x.png \
+  >unwritable.out 2>unwritable.err) || status=$?
+check "a screenshot that cannot be written ends the run with exit code 1" exit_code_is "$status" 1
+check "and one line on standard error that says why" eval \
+  '[ "$(wc -l <"$work/run/unwritable.err")" = 1 ] &&
+   first_error_is unwritable "quarlight-view: cannot write the screenshot /no/such/dir/x.png: No such file or directory"'
 for model in "$work"/models/broken_*.3ds; do
   status=0
   (cd "$work/run" && exec "$viewer" "$model" --frames 5 >broken.out 2>broken.err) || status=$?
@@ -85,6 +129,10 @@ saved() { [ -f "$work/keys/screenshot-001.png" ]; }
 check "F12 saves screenshot-001.png beside log.txt" press_until F12 saved
 check "the saved frame shows the model" at_least "$(model_pixels "$work/keys/screenshot-001.png")" 5000
 check "the log names the file" grep -q "Screenshot saved to screenshot-001.png" "$work/keys/log.txt"
+without_ground() { ql_shot "$window" "$shots/no-ground.png" && ground_hidden "$shots/no-ground.png"; }
+with_ground() { ql_shot "$window" "$shots/ground-again.png" && ground_shown "$shots/ground-again.png"; }
+check "G hides the ground" press_until g without_ground
+check "and G shows it again" press_until g with_ground
 end_with_escape "$window" "$viewer_pid"
 ql_stop_window_manager
 check "Escape ends the viewer with exit code 0" exit_code_is "$status" 0
