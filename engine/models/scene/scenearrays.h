@@ -35,7 +35,8 @@ struct SceneArrays {
     D3DXVECTOR3* positions;  // engine axes: a file point (x, y, z) is (x, z, y)
     D3DXVECTOR3* normals;    // zero until ComputeSceneNormals
     // Material-sorted triangle list holding only the faces that a group of a
-    // defined material names (a face named twice is there twice).
+    // defined material names; a face named by two such groups is there once,
+    // with the first.
     WORD* indices;
     uint32_t indexCount;
     SceneMaterial* materials;  // at least one after a successful read
