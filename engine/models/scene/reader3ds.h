@@ -60,9 +60,9 @@ extern ReaderNameNote ReaderLongNames;
 void ClearReaderLongNames();
 
 // A chunk whose length runs past its parent's end is read up to that end,
-// so it is its parent's last child. Not an error either (such files load in
-// other readers): the reader notes them in ReaderCutChunks for the loader's
-// Warning record.
+// so it is its parent's last child. Not an error either, as one wrong length
+// need not lose the file: the reader notes such chunks in ReaderCutChunks
+// for the loader's Warning record.
 struct ReaderCutNote {
     uint32_t count;          // chunks cut; 0: none
     uint32_t firstId;        // the first one's id

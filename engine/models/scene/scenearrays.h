@@ -49,7 +49,8 @@ struct SceneArrays {
     D3DXVECTOR2* texCoords;
     SceneMapTiling* tilings;  // one per material, beside texCoords
     // Material-sorted triangle list holding only the faces that a group of a
-    // defined material names (a face named twice is there twice).
+    // defined material names; a face named by two such groups is there once,
+    // with the first.
     WORD* indices;
     uint32_t indexCount;
     SceneMaterial* materials;  // at least one after a successful read
