@@ -55,6 +55,8 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatr
 {
     if (!pMatrix)
         return D3DERR_INVALIDCALL;
+    if (HRESULT code = QLPlatform_InjectedCode("IDirect3DDevice9::SetTransform"))
+        return code;
     D3DMATRIX* target = nullptr;
     if (State == D3DTS_WORLD)
         target = &world;

@@ -6,6 +6,7 @@
 #include "support/file_bytes.h"
 
 #include <stdio.h>
+#include <string.h>
 #include <sys/stat.h>
 
 namespace {
@@ -258,6 +259,26 @@ TEST_F(GraphicsTest, RefusedModeChangeIsReportedAndMadeByTheNextFrame)
     ASSERT_TRUE(QLTest_ReadPresentedFrame(&pixels, &width, &height));
     EXPECT_EQ(500u, width);
     EXPECT_EQ(400u, height);
+}
+
+// A state the device refuses while the mode changes fails the change too,
+// and the next frame makes it again: the projection is back on the device.
+TEST_F(GraphicsTest, StateRefusedDuringAModeChangeFailsItAndTheNextFrameSetsIt)
+{
+    ASSERT_EQ(S_OK, StartDevice());
+    IDirect3DDevice9* device = graphics->GetDevice();
+    D3DMATRIX projection, cleared = {};
+    ASSERT_EQ(S_OK, device->GetTransform(D3DTS_PROJECTION, &projection));
+    ASSERT_EQ(S_OK, device->SetTransform(D3DTS_PROJECTION, &cleared));
+    // The world, view and projection matrices, in the order the change sets them.
+    QLTest_FailCall("IDirect3DDevice9::SetTransform", D3DERR_INVALIDCALL, 3);
+    EXPECT_EQ(QLE_SUBFUNCTION, StartDevice());
+    EXPECT_NE(std::string::npos,
+              NewLog().find(CallFailure(D3DERR_INVALIDCALL, "IDirect3DDevice9::SetTransform() failed !")));
+    EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
+    D3DMATRIX restored;
+    ASSERT_EQ(S_OK, device->GetTransform(D3DTS_PROJECTION, &restored));
+    EXPECT_EQ(0, memcmp(&projection, &restored, sizeof projection));
 }
 
 // A resource the device would not make again after a good reset fails the
