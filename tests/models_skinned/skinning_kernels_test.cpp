@@ -3,6 +3,8 @@
 // vector alignment, and outputs fenced by markers for small vertex counts.
 #include "models/skinned/skinning.h"
 
+#include "support/skinning_paths.h"
+
 #include <gtest/gtest.h>
 
 #include <stdint.h>
@@ -19,15 +21,6 @@
 namespace {
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
-
-std::vector<SkinningPath> AvailablePaths()
-{
-    std::vector<SkinningPath> paths;
-    for (uint32_t p = 0; p < (uint32_t)SkinningPath::Count; ++p)
-        if (SkinningPathAvailable((SkinningPath)p))
-            paths.push_back((SkinningPath)p);
-    return paths;
-}
 
 struct TestVertex {
     SkelVector position, normal;
@@ -204,7 +197,7 @@ TEST(SkinningKernels, ReadBonesAtEveryVectorAlignment)
     Pass reference = SkinPass(SkinningPath::Scalar, skin, aligned.Get());
     for (size_t offset : {0, 16, 32, 48}) {
         PlacedBones placed(bones, offset);
-        for (SkinningPath path : AvailablePaths())
+        for (SkinningPath path : AvailableSkinningPaths())
             EXPECT_TRUE(MatchesReference(reference, SkinPass(path, skin, placed.Get()), skin.vertices.Count(), 1e-4f))
                 << SkinningPathName(path) << ", bones " << offset << " bytes past a 64-byte boundary";
     }
@@ -242,7 +235,7 @@ TEST(SkinningKernels, ExtremeWeightsAndPositionsGiveTheReferenceResults)
     }
     EXPECT_TRUE(std::isnan(reference.vertexData[6 * 5 + 5]));
 
-    for (SkinningPath path : AvailablePaths())
+    for (SkinningPath path : AvailableSkinningPaths())
         EXPECT_TRUE(MatchesReference(reference, SkinPass(path, skin, bones.Get()), skin.vertices.Count()))
             << SkinningPathName(path);
 }
@@ -261,7 +254,7 @@ TEST(SkinningKernels, NaNPositionsNeverEnterTheBox)
     MemorySkin skin(vertices);
     PlacedBones bones({Moved(0, 0, 0)}, 0);
     const float minimum[3] = {-2, -4, -6}, maximum[3] = {5, 1, 8};
-    for (SkinningPath path : AvailablePaths()) {
+    for (SkinningPath path : AvailableSkinningPaths()) {
         Pass pass = SkinPass(path, skin, bones.Get());
         for (int axis = 0; axis < 3; ++axis) {
             EXPECT_EQ(minimum[axis], pass.minimum[axis]) << SkinningPathName(path) << " axis " << axis;
@@ -283,7 +276,7 @@ TEST(SkinningKernels, WriteOnlyTheirOwnOutputsForAnyVertexCount)
             vertices.push_back({{(float)v, 1, 2}, {0, 1, 0}, {{(int32_t)(v % 2), 1}}});
         MemorySkin skin(vertices);
         Pass reference = SkinPass(SkinningPath::Scalar, skin, placed.Get());
-        for (SkinningPath path : AvailablePaths())
+        for (SkinningPath path : AvailableSkinningPaths())
             EXPECT_TRUE(MatchesReference(reference, SkinPass(path, skin, placed.Get()), count))
                 << SkinningPathName(path) << ", " << count << " vertices";
         if (count == 0) {

@@ -4,6 +4,7 @@
 #include "skel_model_support.h"
 
 #include "support/allocation_failure.h"
+#include "support/skinning_paths.h"
 
 #include <stdlib.h>
 
@@ -35,15 +36,6 @@ PassOutput SkinOn(SkinningPath path, const ModelSkelMeta& meta)
     std::copy(job.minimum, job.minimum + 3, out.minimum);
     std::copy(job.maximum, job.maximum + 3, out.maximum);
     return out;
-}
-
-std::vector<SkinningPath> AvailablePaths()
-{
-    std::vector<SkinningPath> paths;
-    for (uint32_t p = 0; p < (uint32_t)SkinningPath::Count; ++p)
-        if (SkinningPathAvailable((SkinningPath)p))
-            paths.push_back((SkinningPath)p);
-    return paths;
 }
 
 // Every value of `actual` within `tolerance` of `expected`; names the first
@@ -171,7 +163,7 @@ protected:
 
 TEST_F(SkinningPaths, EveryPathMatchesTheScalarReferenceOnRandomSkeletonsAndPoses)
 {
-    std::vector<SkinningPath> paths = AvailablePaths();
+    std::vector<SkinningPath> paths = AvailableSkinningPaths();
     ASSERT_GE(paths.size(), 1u);
     EXPECT_EQ(SkinningPath::Scalar, paths[0]);
     std::mt19937 random(17);
@@ -246,7 +238,7 @@ TEST_F(SkinningPaths, TheEnvironmentNamesThePathOrLeavesTheFastest)
     const std::string restore = asked ? asked : "";
     unsetenv("QL_SKINNING");
     const SkinningPath fastest = DefaultSkinningPath();
-    EXPECT_EQ(AvailablePaths().back(), fastest);
+    EXPECT_EQ(AvailableSkinningPaths().back(), fastest);
     for (uint32_t p = 0; p < (uint32_t)SkinningPath::Count; ++p) {
         SkinningPath path = (SkinningPath)p;
         setenv("QL_SKINNING", SkinningPathName(path), 1);
@@ -268,7 +260,7 @@ TEST_F(SkinningPaths, TranslationsMovePositionsButNeverNormals)
     ASSERT_EQ(S_OK, model->Update(1.0f));
     ASSERT_THAT(Skinned(1), Near(1, 2, 1));
     const ModelSkelMeta& meta = *static_cast<ModelSkel*>(model)->Meta();
-    for (SkinningPath path : AvailablePaths()) {
+    for (SkinningPath path : AvailableSkinningPaths()) {
         PassOutput skinned = SkinOn(path, meta);
         for (uint32_t v = 0; v < 5; ++v) {
             const float* normal = &skinned.vertexData[6 * v + 3];

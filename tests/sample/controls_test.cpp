@@ -10,6 +10,7 @@
 
 #include "support/engine_test_support.h"
 #include "support/stub_model.h"
+#include "support/test_clock.h"
 
 #include <qlplatform_test.h>
 
@@ -22,12 +23,6 @@
 #include <vector>
 
 namespace {
-
-double fakeNow = 0.0;
-double FakeClock()
-{
-    return fakeNow;
-}
 
 // Steps of 1/32 s from 1024 s add up exactly, so no step lands a rounding
 // error away from the 25 ms boundary.
@@ -60,8 +55,8 @@ protected:
         ResetSampleState();
         ResetControls();
         Sample.target = StartTarget();
-        SampleClock = FakeClock;
-        fakeNow = base;
+        SampleClock = TestClock::Now;
+        TestClock::now = base;
         ASSERT_EQ(S_OK, CreateCore(&core));
         ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Sample", 320, 240));
         ASSERT_EQ(S_OK, core->Update());
@@ -86,13 +81,13 @@ protected:
     // One processing step at `now`, with the help text as the main loop starts it.
     HRESULT Step(double now, IModel* model = nullptr)
     {
-        fakeNow = now;
+        TestClock::now = now;
         Sample.helpText = "Controls :";
         return InputProcess(input, graphics, model);
     }
 
     // One step at the next tick.
-    HRESULT Next(IModel* model = nullptr) { return Step(fakeNow + tick, model); }
+    HRESULT Next(IModel* model = nullptr) { return Step(TestClock::now + tick, model); }
 
     D3DXVECTOR3 View() const { return Sample.target - Sample.eye; }
 
@@ -152,10 +147,10 @@ TEST_F(ControlsTest, EachToggleWaitsForItsFirstStepThenFlipsAtMostTwiceASecond)
         EXPECT_EQ(test.initial, *test.flag);
         ASSERT_EQ(S_OK, Next());
         EXPECT_EQ(!test.initial, *test.flag) << "held into the next step, it flips";
-        double flipped = fakeNow;
-        while (fakeNow + tick <= flipped + 0.5) {
+        double flipped = TestClock::now;
+        while (TestClock::now + tick <= flipped + 0.5) {
             ASSERT_EQ(S_OK, Next());
-            EXPECT_EQ(!test.initial, *test.flag) << "locked for half a second, at +" << fakeNow - flipped;
+            EXPECT_EQ(!test.initial, *test.flag) << "locked for half a second, at +" << TestClock::now - flipped;
         }
         ASSERT_EQ(S_OK, Next());
         EXPECT_EQ(test.initial, *test.flag) << "flips again once the lock has passed";
@@ -298,7 +293,7 @@ TEST_F(ControlsTest, MouseTurnsByAFixedAngleOnlyWithTheLeftButton)
     for (int i = 0; i < 2; ++i) {
         ResetControls();
         Sample.target = StartTarget();
-        fakeNow += 1.0;
+        TestClock::now += 1.0;
         QLTest_InjectMouseButton(0, true);
         QLTest_InjectMouseMotion(amounts[i], 0);
         ASSERT_EQ(S_OK, Next());
@@ -325,7 +320,7 @@ TEST_F(ControlsTest, PageUpAlwaysPitchesUp)
         ResetControls();
         ResetSampleState();
         Sample.target = StartTarget();
-        fakeNow += 1.0;
+        TestClock::now += 1.0;
         QLTest_InjectKey(DIK_PRIOR, pitch.pageUp);
         QLTest_InjectMouseButton(0, true);
         QLTest_InjectMouseMotion(0, pitch.dy);

@@ -8,6 +8,7 @@
 
 #include "support/engine_test_support.h"
 #include "support/stub_model.h"
+#include "support/test_clock.h"
 
 #include <qlplatform_test.h>
 
@@ -20,12 +21,6 @@
 #include <vector>
 
 namespace {
-
-double fakeNow = 0.0;
-double FakeClock()
-{
-    return fakeNow;
-}
 
 // Steps of 1/128 s from 1024 s add up exactly: three are under the light's
 // 25 ms, four over it.
@@ -52,8 +47,8 @@ protected:
         QLTest_ClearFailures();
         ResetSampleState();
         ResetControls();
-        SampleClock = FakeClock;
-        fakeNow = base;
+        SampleClock = TestClock::Now;
+        TestClock::now = base;
         const char* source = getenv("QL_SOURCE_DIR");
         fontFile = std::string(source ? source : "..") + "/data/lucida_console_512.tga";
         program.sceneFile = nullptr;
@@ -78,7 +73,7 @@ protected:
     // One frame at `now`.
     void Frame(double now)
     {
-        fakeNow = now;
+        TestClock::now = now;
         LoopFailure failure;
         ASSERT_EQ(S_OK, DrawSampleFrame(engine, counters, &failure));
     }
