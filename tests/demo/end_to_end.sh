@@ -120,11 +120,13 @@ check "the crowd stands in the park in red cloth" \
 # Three shots, frames apart: frames may be so slow that two poses of the
 # looping wave a frame apart look alike, so "moves" takes the largest change
 # of the three pairs and "stands still" the largest too.
-shoot still1
-sleep 1.2
-shoot_new_frame still2 still1
-sleep 0.7
-shoot_new_frame still3 still2
+shoot_still_series() {
+  shoot still1
+  sleep 1.2
+  shoot_new_frame still2 still1
+  sleep 0.7
+  shoot_new_frame still3 still2
+}
 largest_change() {  # largest_change <crop>
   local a b c
   a=$(differing "$shots/still1.png" "$shots/still2.png" "$1")
@@ -132,11 +134,23 @@ largest_change() {  # largest_change <crop>
   c=$(differing "$shots/still1.png" "$shots/still3.png" "$1")
   printf '%s\n' "$a" "$b" "$c" | sort -n | tail -n 1
 }
-first_moved=$(largest_change "$creature_body_crop")
-clone_moved=$(largest_change "$clone_body_crop")
-echo "  changed pixels: first creature $first_moved, its neighbour $clone_moved"
 # The clones' shadows may fall on the first creature, so it must change far
-# less than the clone, not nothing at all.
+# less than the clone, not nothing at all. A series that a stalled frame
+# spoilt is shot again, up to three times; a first creature that moves with
+# the clones fails every series.
+own_poses() {
+  local series
+  for series in 1 2 3; do
+    shoot_still_series
+    first_moved=$(largest_change "$creature_body_crop")
+    clone_moved=$(largest_change "$clone_body_crop")
+    echo "  changed pixels: first creature $first_moved, its neighbour $clone_moved"
+    [ "$clone_moved" -ge 300 ] && [ "$((first_moved * 5))" -le "$clone_moved" ] &&
+      [ "$(largest_change "$creature_shadow_crop")" -le 20 ] && return 0
+  done
+  return 1
+}
+own_poses || true  # judged by the checks below, on the last series
 check "each creature keeps its own pose: the first stands still while a clone waves" \
   test "$clone_moved" -ge 300 -a "$((first_moved * 5))" -le "$clone_moved"
 
