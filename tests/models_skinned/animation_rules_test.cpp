@@ -64,6 +64,16 @@ TEST_F(Animations, WeightsOneAndThreeBlendAsAQuarterAndThreeQuarters)
     EXPECT_THAT(Skinned(4), Near(0, 1, 5));
 }
 
+// Weights whose sum passes the float range still blend by their ratio.
+TEST_F(Animations, WeightsSummingPastTheFloatRangeBlendByTheirRatio)
+{
+    ASSERT_EQ(S_OK, model->AddAnimation(0, 1e38f));
+    ASSERT_EQ(S_OK, model->AddAnimation(1, 3e38f));
+    ASSERT_EQ(S_OK, model->Update(0.1f));
+    EXPECT_THAT(Skinned(1), Near(1, 0, 3.25f));
+    EXPECT_THAT(Skinned(4), Near(0, 1, 5));
+}
+
 TEST_F(Animations, ASecondStartQueuesOneContinuationAndAThirdChangesNothing)
 {
     ASSERT_EQ(S_OK, model->AddAnimation(0, 1.0f));

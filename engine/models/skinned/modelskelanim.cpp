@@ -173,12 +173,14 @@ void ModelSkel::ExpireAnimations(float elapsedSeconds)
     }
     requests.Clear();
 
-    float sum = 0.0f;
+    // Summed in double: finite weights near the float range's top would
+    // overflow a float sum and blend every bone to nothing.
+    double sum = 0.0;
     for (uint32_t p = 0; p < playing.Count(); ++p)
         sum += playing.Get(p)->weight;
     for (uint32_t p = 0; p < playing.Count(); ++p) {
         ActiveAnimation* entry = playing.Get(p);
-        entry->normalizedWeight = sum > 0.0f ? entry->weight * (1.0f / sum) : entry->weight;
+        entry->normalizedWeight = sum > 0.0 ? (float)(entry->weight / sum) : entry->weight;
     }
 }
 
