@@ -101,6 +101,28 @@ TEST_F(SceneTexture, VerticesCarryCoordinatesOnlyWhenAMapCanUseThem)
     EXPECT_EQ(1.0f, v[8 + 7]);
 }
 
+// A map the file gives no coordinates for would show one texel on every
+// face: the material is drawn in its own colour, and the load says why.
+TEST_F(SceneTexture, MapsWithoutCoordinatesAreDrawnInTheirMaterialsColours)
+{
+    Scene scene;
+    scene.materials = {Mapped("mapped")};
+    scene.meshes = {Quad("q")};
+    scene.meshes[0].texCoords.clear();
+    ModelScene* model = Load(scene);
+    ASSERT_NE(nullptr, model);
+    EXPECT_EQ(24u, model->Meta()->vertexBuffer->Stride());
+    ASSERT_EQ(1u, model->Meta()->textureCount);
+    EXPECT_EQ(nullptr, model->Meta()->textures[0]);
+    std::string log = NewLog();
+    const std::string warning = "no texture coordinates (the first map: 'quarters.tga')";
+    EXPECT_NE(std::string::npos, log.find(warning)) << log;
+    EXPECT_EQ(log.find(warning), log.rfind(warning)) << "one warning per load";
+
+    scene.materials[0].textureMap = "missing.tga";
+    EXPECT_TRUE(FAILED(Create("3ds", Save(scene)))) << "a missing map still fails the load";
+}
+
 // Two materials of different tilings share two vertices of a quad; a third
 // material asks for a mirrored map and a fourth for a decal.
 TEST_F(SceneTexture, EachMaterialsTilingAndOffsetReachItsOwnTriangles)

@@ -165,6 +165,28 @@ void WarnIgnoredTiling(const TraceContext& trace, const SceneArrays& arrays)
                arrays.ignoredTilingMaterial + "'");
 }
 
+// A file that maps materials but gives no texture coordinates: every mapped
+// face would show one texel's colour, so those materials are drawn in their
+// own colours. The textures were still made, so a missing map fails the load
+// as it always has.
+void DropMapsWithoutCoordinates(const TraceContext& trace, ModelSceneMeta* meta)
+{
+    const char* first = nullptr;
+    for (uint32_t j = 0; j < meta->textureCount; j++) {
+        if (!meta->textures[j])
+            continue;
+        if (!first)
+            first = meta->materials[j].textureMap;
+        meta->textures[j]->Release();
+        meta->textures[j] = nullptr;
+    }
+    if (first)
+        QL_LOG(trace, TraceWarning,
+               EngineString("Texture maps drawn in their materials' colours: the file gives no texture coordinates "
+                            "(the first map: '") +
+                   first + "')");
+}
+
 }  // namespace
 
 HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics)
@@ -222,6 +244,8 @@ HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics)
                    arrays.faceCount + " tris & " + arrays.fileVertexCount + " verts");
         QL_LOG(trace, TraceInfo, Corner("vMin", boxMin) + " - " + Corner("vMax", boxMax));
         result = LoadTextures(this, graphics);
+        if (SUCCEEDED(result) && !arrays.texCoords)
+            DropMapsWithoutCoordinates(trace, this);
     }
 
     WarnLongNames(trace);
