@@ -84,6 +84,7 @@ HRESULT StartSample(SampleEngine& engine, const SampleProgram& program)
         QL_LOG(trace, TraceInfo, "IInput failed to create all devices");
 
     QL_LOG(trace, TraceInfo, "Create Geometries...");
+    engine.core->AllowMissingTextures(program.missingTexturesAllowed);
     if (program.sceneFile) {
         STARTUP_STEP(engine.core->CreateObject("3ds", program.sceneFile, &engine.scene));
         D3DXMATRIX identity;

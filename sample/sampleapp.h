@@ -49,6 +49,9 @@ struct SampleProgram {
     // The translucent "x" over the middle of the window, where the park's
     // fountain is; a program whose middle is its model leaves it out.
     bool centreMarker = true;
+    // The sample's park has every map it names; a viewer of users' files
+    // shows a model whose map files are missing, those materials untextured.
+    bool missingTexturesAllowed = false;
 
     // The run ends after this many frames; 0: when the user ends it.
     uint32_t frameLimit = 0;

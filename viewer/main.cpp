@@ -193,6 +193,7 @@ int main(int argc, char** argv)
     viewer.extraHelp = ViewerHelp(false, false);
     // The middle of the view is the model's.
     viewer.centreMarker = false;
+    viewer.missingTexturesAllowed = true;
     if (options.kind == ModelKind::Scene3ds) {
         viewer.sceneFile = options.file.c_str();
         viewer.createModels = FrameScene;

@@ -60,6 +60,11 @@ struct ICore : IEngineObject {
     // "Invalid Call/Param" for null; for any other object E_FAIL after the
     // Error record "Unknow manager : <type>" ("DetachManager()").
     virtual HRESULT DetachManager(IEngineObject* manager) = 0;
+    // Off by default: a 3DS model whose texture map cannot be made fails to
+    // load. On, a map whose file is missing leaves its materials untextured,
+    // with one Warning per missing file naming it, for the models created
+    // after the call. Nothing logged.
+    virtual void AllowMissingTextures(bool allowed) = 0;
 };
 
 // Makes the core with one reference in *out. "Invalid Call/Param" for a null

@@ -30,7 +30,15 @@ constexpr LONG smallestStoredWidth = 320;
 constexpr LONG smallestStoredHeight = 240;
 
 using GeometryFactory = HRESULT (*)(const EngineString& type, const EngineString& command, IGraphics* graphics,
-                                    IGeometry** out);
+                                    const SceneLoadOptions& options, IGeometry** out);
+
+// Only scene models take load options.
+template <HRESULT (*Create)(const EngineString&, const EngineString&, IGraphics*, IGeometry**)>
+HRESULT WithoutOptions(const EngineString& type, const EngineString& command, IGraphics* graphics,
+                       const SceneLoadOptions&, IGeometry** out)
+{
+    return Create(type, command, graphics, out);
+}
 
 // Type names in the order they are compared; a null factory is a type whose
 // class this build does not have, and behaves as an unknown type.
@@ -39,11 +47,11 @@ struct FactoryEntry {
     GeometryFactory factory;
 };
 const FactoryEntry factories[] = {
-    {"cal3d", CreateModelSkel},
-    {"md5", CreateModelSkel},
+    {"cal3d", WithoutOptions<CreateModelSkel>},
+    {"md5", WithoutOptions<CreateModelSkel>},
     {"3ds", CreateModelScene},
     {"d3map", CreateModelScene},
-    {"font", CreateFont},
+    {"font", WithoutOptions<CreateFont>},
 };
 
 EngineString LocalDateAndTime()
@@ -210,11 +218,13 @@ HRESULT QLCore::CreateObject(const EngineString& type, const EngineString& comma
     QL_ASSERT(trace, graphics);
     graphics->AddRef();
 
+    SceneLoadOptions options;
+    options.missingTexturesAllowed = missingTexturesAllowed;
     HRESULT result = E_INVALIDARG;
     for (const FactoryEntry& entry : factories) {
         if (type == entry.type) {
             if (entry.factory)
-                result = entry.factory(type, command, graphics, out);
+                result = entry.factory(type, command, graphics, options, out);
             break;
         }
     }
@@ -230,6 +240,11 @@ HRESULT QLCore::CreateObject(const EngineString& type, const EngineString& comma
     QL_LOG(trace, TraceError, "Type : '" + type + "'; Command : '" + command + "'");
     graphics->Release();
     return result;
+}
+
+void QLCore::AllowMissingTextures(bool allowed)
+{
+    missingTexturesAllowed = allowed;
 }
 
 int32_t QLCore::StoreWindowRect()

@@ -25,6 +25,7 @@ public:
     int32_t StoreWindowRect() override;
     int32_t RestoreWindowRect() override;
     HRESULT DetachManager(IEngineObject* manager) override;
+    void AllowMissingTextures(bool allowed) override;
 
     IGraphics* Graphics() const { return graphics; }
     IInput* Input() const { return input; }
@@ -38,6 +39,7 @@ private:
     EngineString title;
     EngineString className;
     RECT windowRect = {0, 0, 0, 0};
+    bool missingTexturesAllowed = false;
 };
 
 // Process-wide state the window procedure shares with the core.

@@ -3,8 +3,11 @@
 // whose faces each show the quarter of the map their coordinates select.
 #include "scene_fixture.h"
 
+#include "support/engine_log.h"
+
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -121,6 +124,48 @@ TEST_F(SceneTexture, MapsWithoutCoordinatesAreDrawnInTheirMaterialsColours)
 
     scene.materials[0].textureMap = "missing.tga";
     EXPECT_TRUE(FAILED(Create("3ds", Save(scene)))) << "a missing map still fails the load";
+}
+
+// Map files a user's model names but does not ship: strict by default; with
+// the core's leave, those materials load untextured, each missing file named
+// once. A map that is there but unreadable still fails the load.
+TEST_F(SceneTexture, MissingMapFilesLeaveTheirMaterialsUntexturedWhenTheCoreAllows)
+{
+    std::remove("gone.tga");
+    std::remove("elsewhere.tga");
+    Scene scene;
+    Material gone = Mapped("gone"), again = Mapped("again"), other = Mapped("other");
+    gone.textureMap = again.textureMap = "gone.tga";
+    other.textureMap = "elsewhere.tga";
+    scene.materials = {gone, again, other, Mapped("present")};
+    Mesh quad = Quad("q"), second = Quad("r");
+    quad.groups = {{"gone", {0}}, {"again", {1}}};
+    second.groups = {{"other", {0}}, {"present", {1}}};
+    scene.meshes = {quad, second};
+    EXPECT_TRUE(FAILED(Create("3ds", Save(scene)))) << "strict by default";
+    LogMark allowed;
+
+    core->AllowMissingTextures(true);
+    ModelScene* model = Load(scene);
+    ASSERT_NE(nullptr, model);
+    const ModelSceneMeta* meta = model->Meta();
+    ASSERT_EQ(4u, meta->textureCount);
+    EXPECT_EQ(nullptr, meta->textures[0]);
+    EXPECT_EQ(nullptr, meta->textures[1]);
+    EXPECT_EQ(nullptr, meta->textures[2]);
+    EXPECT_NE(nullptr, meta->textures[3]);
+    std::string log = allowed.Since();
+    for (const char* file : {"gone.tga", "elsewhere.tga"}) {
+        const std::string warning = std::string("Warning : \"Texture '") + file + "' not found";
+        EXPECT_NE(std::string::npos, log.find(warning)) << log;
+        EXPECT_EQ(log.find(warning), log.rfind(warning)) << "one warning per missing file";
+    }
+    EXPECT_EQ(std::string::npos, log.find("Error")) << log;
+
+    const uint8_t unreadable[] = {1, 2, 3};
+    ASSERT_TRUE(WriteFileBytes("gone.tga", unreadable, sizeof unreadable));
+    EXPECT_TRUE(FAILED(Create("3ds", Save(scene)))) << "a map that is there must load";
+    std::remove("gone.tga");
 }
 
 // Two materials of different tilings share two vertices of a quad; a third

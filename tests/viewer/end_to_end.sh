@@ -50,6 +50,13 @@ for model in "$work"/models/exported_*.3ds; do
   name=$(basename "$model" .3ds)
   check "the exporter-style file $name shows its model" shows_model "$name" "../models/$name.3ds"
 done
+# A downloaded model often comes without its maps: shown, those materials
+# untextured, and the log names each missing file.
+mkdir -p "$work/bare"
+cp "$work/models/exported_floats.3ds" "$work/bare/"
+check "a model whose texture file is missing is shown" shows_model bare "../bare/exported_floats.3ds"
+check "and the log names the missing file" \
+  grep -q "Warning : \"Texture 'checker_texture_with_a_long_name.tga' not found" "$work/run/log.txt"
 check "a portrait window still shows the park" shows_model portrait "$source_dir/data/park.3ds" --size 600x800
 # A model with no ground of its own stands on the viewer's: the bottom of
 # the view, below the model, is the ground, not the background.

@@ -103,7 +103,24 @@ HRESULT FillBuffers(ModelSceneMeta* meta, IGraphics* graphics, const SceneArrays
     });
 }
 
-HRESULT LoadTextures(ModelSceneMeta* meta, IGraphics* graphics)
+bool FileOpens(const EngineString& path)
+{
+    File probe;
+    return SUCCEEDED(probe.OpenSilently(path, "rb"));
+}
+
+// True when an earlier material maps the same file: a missing file is
+// reported once.
+bool MappedBefore(const ModelSceneMeta* meta, uint32_t material)
+{
+    for (uint32_t j = 0; j < material; j++)
+        if (strcmp(meta->materials[j].textureMap, meta->materials[material].textureMap) == 0)
+            return true;
+    return false;
+}
+
+HRESULT LoadTextures(const TraceContext& trace, ModelSceneMeta* meta, IGraphics* graphics,
+                     const SceneLoadOptions& options)
 {
     meta->textures = new (std::nothrow) Texture*[meta->materialCount]();
     if (!meta->textures)
@@ -113,7 +130,13 @@ HRESULT LoadTextures(ModelSceneMeta* meta, IGraphics* graphics)
         const char* map = meta->materials[j].textureMap;
         if (!map[0])
             continue;
-        HRESULT result = graphics->CreateTexture(FindBeside(map, meta->fileName), &meta->textures[j]);
+        EngineString path = FindBeside(map, meta->fileName);
+        if (options.missingTexturesAllowed && !FileOpens(path)) {
+            if (!MappedBefore(meta, j))
+                QL_LOG(trace, TraceWarning, "Texture '" + path + "' not found: its materials are drawn untextured");
+            continue;
+        }
+        HRESULT result = graphics->CreateTexture(path, &meta->textures[j]);
         if (FAILED(result))
             return result;
     }
@@ -189,7 +212,7 @@ void DropMapsWithoutCoordinates(const TraceContext& trace, ModelSceneMeta* meta)
 
 }  // namespace
 
-HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics)
+HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics, const SceneLoadOptions& options)
 {
     TraceContext trace("ModelSceneMeta::Load3DS()");
     QL_REQUIRE_ARG(trace, graphics);
@@ -243,7 +266,7 @@ HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics)
                EngineString() + materialCount + " materials for " + arrays.meshCount + " meshes with " +
                    arrays.faceCount + " tris & " + arrays.fileVertexCount + " verts");
         QL_LOG(trace, TraceInfo, Corner("vMin", boxMin) + " - " + Corner("vMax", boxMax));
-        result = LoadTextures(this, graphics);
+        result = LoadTextures(trace, this, graphics, options);
         if (SUCCEEDED(result) && !arrays.texCoords)
             DropMapsWithoutCoordinates(trace, this);
     }

@@ -32,9 +32,15 @@ ModelSceneMeta::~ModelSceneMeta()
 HRESULT CreateModelScene(const EngineString& type, const EngineString& command, IGraphics* graphics,
                          IGeometry** out)
 {
+    return CreateModelScene(type, command, graphics, SceneLoadOptions(), out);
+}
+
+HRESULT CreateModelScene(const EngineString& type, const EngineString& command, IGraphics* graphics,
+                         const SceneLoadOptions& options, IGeometry** out)
+{
     TraceContext trace("CreateModelScene()");
     return CreateGeometry<ModelScene>(trace, QL_HERE, type == "3ds" || type == "d3map", out,
-                                      [&](ModelScene& model) { return model.Init(type, command, graphics); });
+                                      [&](ModelScene& model) { return model.Init(type, command, graphics, options); });
 }
 
 ModelScene::ModelScene()
@@ -57,14 +63,15 @@ ModelScene::~ModelScene()
     }
 }
 
-HRESULT ModelScene::Init(const EngineString& type, const EngineString& command, IGraphics* manager)
+HRESULT ModelScene::Init(const EngineString& type, const EngineString& command, IGraphics* manager,
+                         const SceneLoadOptions& options)
 {
     TraceContext trace(this, "Init()");
     QL_REQUIRE_ARG(trace, manager);
     meta = new (std::nothrow) ModelSceneMeta();
     QL_REQUIRE_MEMORY(trace, meta);
     EngineString message = type + "<" + command + "> : Loading failed";
-    HRESULT result = type == "3ds" ? meta->Load3DS(command, manager) : meta->LoadD3Map(command, manager);
+    HRESULT result = type == "3ds" ? meta->Load3DS(command, manager, options) : meta->LoadD3Map(command, manager);
     QL_TRY(trace, message.Chars(), result);
     world = meta->initialMatrix;
     graphics = manager;

@@ -15,6 +15,15 @@
 
 #include <stdint.h>
 
+// How strictly a scene model loads. By default a texture map that cannot be
+// made fails the load.
+struct SceneLoadOptions {
+    // A map whose file is missing leaves its material untextured, with one
+    // Warning per missing file naming it; a file that is there but unreadable
+    // still fails the load.
+    bool missingTexturesAllowed = false;
+};
+
 // The shared data of a scene model, owned by the instance that created it;
 // every clone adds a reference. Destroys its graphic resources with itself.
 class ModelSceneMeta final : public SharedData<ModelSceneMeta> {
@@ -23,7 +32,7 @@ public:
 
     // Both loaders record what they created in the meta even when they fail;
     // it is released with the meta.
-    HRESULT Load3DS(const EngineString& fileName, IGraphics* graphics);
+    HRESULT Load3DS(const EngineString& fileName, IGraphics* graphics, const SceneLoadOptions& options = {});
     HRESULT LoadD3Map(const EngineString& fileName, IGraphics* graphics);
 
     EngineString type = "NO_TYPE";
@@ -61,7 +70,8 @@ public:
     ModelScene();
     ~ModelScene();
     // Loads the shared data; the graphics reference is the instance's once this succeeds.
-    HRESULT Init(const EngineString& type, const EngineString& command, IGraphics* graphics);
+    HRESULT Init(const EngineString& type, const EngineString& command, IGraphics* graphics,
+                 const SceneLoadOptions& options = {});
     // The shared data, for inspection; no reference is added.
     const ModelSceneMeta* Meta() const { return meta; }
 
@@ -76,3 +86,6 @@ private:
 // reference the new model keeps.
 HRESULT CreateModelScene(const EngineString& type, const EngineString& command, IGraphics* graphics,
                          IGeometry** out);
+// The same, loading as `options` say.
+HRESULT CreateModelScene(const EngineString& type, const EngineString& command, IGraphics* graphics,
+                         const SceneLoadOptions& options, IGeometry** out);
