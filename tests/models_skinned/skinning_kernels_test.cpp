@@ -110,16 +110,8 @@ Pass SkinPass(SkinningPath path, const MemorySkin& skin, const SkinMatrix* bones
 {
     uint32_t count = skin.vertices.Count();
     Pass pass{FencedArray(6 * count), FencedArray(3 * count), {}, {}};
-    SkinJob job;
-    job.bones = bones;
-    job.skinVertices = &skin.vertices;
-    job.skinInfluences = &skin.influences;
-    job.stream = &skin.stream;
-    job.vertexData = pass.vertexData.Data();
-    job.positions = pass.positions.Data();
-    SkinVerticesOn(path, job);
-    std::copy(job.minimum, job.minimum + 3, pass.minimum);
-    std::copy(job.maximum, job.maximum + 3, pass.maximum);
+    RunSkinPass(path, bones, skin.vertices, skin.influences, skin.stream, pass.vertexData.Data(),
+                pass.positions.Data(), pass.minimum, pass.maximum);
     return pass;
 }
 

@@ -25,16 +25,8 @@ PassOutput SkinOn(SkinningPath path, const ModelSkelMeta& meta)
 {
     uint32_t count = meta.data.vertices.Count();
     PassOutput out{std::vector<float>(6 * count), std::vector<float>(3 * count), {}, {}};
-    SkinJob job;
-    job.bones = SkinMatrices();
-    job.skinVertices = &meta.data.vertices;
-    job.skinInfluences = &meta.data.influences;
-    job.stream = &meta.skin;
-    job.vertexData = out.vertexData.data();
-    job.positions = out.positions.data();
-    SkinVerticesOn(path, job);
-    std::copy(job.minimum, job.minimum + 3, out.minimum);
-    std::copy(job.maximum, job.maximum + 3, out.maximum);
+    RunSkinPass(path, SkinMatrices(), meta.data.vertices, meta.data.influences, meta.skin, out.vertexData.data(),
+                out.positions.data(), out.minimum, out.maximum);
     return out;
 }
 
