@@ -131,6 +131,7 @@ HRESULT ReadState::ReadMaterials()
     if (count == 0) {
         SetDefaultMaterial(&out->materials[0]);
         CopyName(materialNames[0], SCENE_DEFAULT_MATERIAL);
+        snprintf(out->materials[0].name, sizeof out->materials[0].name, "%s", SCENE_DEFAULT_MATERIAL);
         return S_OK;
     }
     for (uint32_t i = 0; i < count; i++) {
@@ -141,6 +142,7 @@ HRESULT ReadState::ReadMaterials()
             return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
         SceneMaterial& to = out->materials[i];
         CopyName(materialNames[i], material->name);
+        snprintf(to.name, sizeof to.name, "%s", material->name);
         to.material.Diffuse = Opaque(material->diffuse);
         to.material.Ambient = Opaque(material->ambient);
         to.material.Specular = Opaque(material->specular);

@@ -10,6 +10,7 @@
 const uint32_t SCENE_MAP_NAME_LENGTH = 255;
 
 struct SceneMaterial {
+    char name[SCENE_MAP_NAME_LENGTH + 1];         // as the file names it, for listings
     D3DMATERIAL9 material;                        // handed to SetMaterial unchanged
     char textureMap[SCENE_MAP_NAME_LENGTH + 1];  // empty: no texture map
     uint32_t startIndex;                          // first index of the material's run

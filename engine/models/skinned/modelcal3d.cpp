@@ -371,6 +371,8 @@ HRESULT ReadConfiguration(const TraceContext& context, File& config, const Engin
         } else if (ConfigKeyIs(line, "animation")) {
             Animation* animation = data->animations.Append();
             result = animation ? LoadCal3DAnimation(part, animation) : E_OUTOFMEMORY;
+            if (animation)
+                animation->name = value;
             *failureLine = __LINE__;
         } else if (ConfigKeyIs(line, "mesh")) {
             SkelArray<Cal3DSubmesh> mesh;

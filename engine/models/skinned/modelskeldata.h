@@ -58,6 +58,7 @@ struct Track {
 };
 
 struct Animation {
+    EngineString name;   // as the model's files name it, for choosing and listing
     float duration = 0;  // seconds, at least 0
     SkelArray<Track> tracks;
     SkelArray<Keyframe> keys;  // all tracks' keys, one track after the other

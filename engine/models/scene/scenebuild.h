@@ -1,0 +1,24 @@
+// What every scene reader does once its arrays are filled: the device
+// buffers and the textures of a scene model's shared data. Shared by the 3DS
+// loader and the importers of other formats.
+#pragma once
+
+#include "modelscene.h"
+#include "scenearrays.h"
+
+#include "qltrace.h"
+
+// Makes the vertex and index buffers from `arrays` and keeps the copies the
+// shadow pass reads; the index buffer's unlock builds the shadow
+// connectivity. A model whose triangles all name missing materials still gets
+// one degenerate triangle, as a buffer cannot be empty; no material draws it
+// and it casts no shadow. Vertices carry texture coordinates after the normal
+// only when the arrays have them.
+HRESULT FillSceneBuffers(ModelSceneMeta* meta, IGraphics* graphics, const SceneArrays& arrays);
+
+// One texture per material with a map, the map found beside the model's
+// file. A map that cannot be made fails the load, unless `options` allow a
+// missing file: its materials are then drawn untextured, with one Warning per
+// missing file.
+HRESULT LoadSceneTextures(const TraceContext& trace, ModelSceneMeta* meta, IGraphics* graphics,
+                          const SceneLoadOptions& options);
