@@ -182,10 +182,7 @@ void ReleaseSample(SampleEngine& engine)
     ReleaseHeld(engine.font);
     ReleaseHeld(engine.graphics);
     ReleaseHeld(engine.input);
-    if (engine.core) {
-        while (engine.core->Release() != 0) {
-        }
-    }
+    ReleaseUntilDestroyed(engine.core);
     engine = SampleEngine();
 }
 

@@ -89,8 +89,7 @@ HRESULT AttachManager(const TraceContext& trace, ICore* core, Manager*& slot, Ma
 void ReleaseLeftover(const TraceContext& trace, IEngineObject* leftover, const char* kind)
 {
     QL_LOG(trace, TraceError, EngineString(kind) + " not detached ! nRef=" + (uint32_t)(leftover->AddRef() - 1));
-    while (leftover->Release() != 0) {
-    }
+    ReleaseUntilDestroyed(leftover);
 }
 
 }  // namespace

@@ -16,6 +16,12 @@
 //
 // Inside an implementation, an Owned (owned.h) holds a reference across the
 // error paths until Detach hands it out.
+//
+// Releasing until destroyed (ReleaseUntilDestroyed, below) breaks that
+// bookkeeping on purpose, so only an owner ending an object's life uses it:
+// the application's end, which releases the core and with it whatever the
+// managers still hold, a manager destroying what the application left alive
+// (after reporting it), and a test's teardown.
 #pragma once
 
 #include "enginestring.h"
@@ -82,3 +88,13 @@ using SharedData = RefCounted<Self, ISharedData, 1>;
         static const EngineString type(name); \
         return type;                          \
     }
+
+// Releases `object` (null: nothing) until its count reaches 0, which destroys
+// it. It reports nothing: a caller that finds leftovers reports them first.
+template <typename Object>
+void ReleaseUntilDestroyed(Object* object)
+{
+    if (object)
+        while (object->Release() != 0) {
+        }
+}

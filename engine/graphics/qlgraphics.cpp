@@ -29,8 +29,7 @@ bool ReleaseLast(const TraceContext& trace, Interface*& object, const char* name
     ULONG count = object->Release();
     if (count != 0) {
         QL_LOG(trace, TraceWarning, EngineString(name) + " (count==" + (uint32_t)count + ") !");
-        while (object->Release() != 0) {
-        }
+        ReleaseUntilDestroyed(object);
     }
     object = nullptr;
     return count == 0;
@@ -46,8 +45,7 @@ void ReleaseLeftoverList(const TraceContext& trace, EngineList<Resource*>& list,
     QL_LOG(trace, TraceWarning, EngineString() + list.Count() + " " + kind + "(s) not released !");
     while (list.Count() > 0) {
         Resource* leftover = *list.Get(list.Count() - 1);
-        while (leftover->Release() != 0) {
-        }
+        ReleaseUntilDestroyed(leftover);
     }
 }
 
@@ -333,8 +331,7 @@ QLGraphics::~QLGraphics()
             if (i >= geometries.Count())
                 continue;
             IGeometry* geometry = *geometries.Get(i);
-            while (geometry->Release() != 0) {
-            }
+            ReleaseUntilDestroyed(geometry);
         }
         if (geometries.Count() > 0)
             QL_LOG(trace, TraceWarning,

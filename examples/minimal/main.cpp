@@ -45,9 +45,7 @@ int main(int argc, char** argv)
         scene->Release();
     if (graphics)
         graphics->Release();
-    if (core)
-        while (core->Release() != 0) {
-        }
+    ReleaseUntilDestroyed(core);
     if (FAILED(result)) {
         fprintf(stderr, "minimal: failed (0x%08X), see log.txt\n", (unsigned)result);
         return 1;

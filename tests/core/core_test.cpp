@@ -240,8 +240,7 @@ TEST_F(CoreTest, ManagerWhoseInitFailsStaysAttachedAndIsReported)
     // Each manager holds the core; the core's own reference is the last.
     HWND window = Window();
     ASSERT_EQ(3, core->AddRef() - 1);
-    while (core->Release() > 0) {
-    }
+    ReleaseUntilDestroyed(core);
     core = nullptr;
     std::string log = NewLog();
     EXPECT_NE(std::string::npos, log.find("Error : \"IGraphics not detached ! nRef=1\"")) << log;

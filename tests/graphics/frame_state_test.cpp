@@ -298,8 +298,7 @@ TEST_F(FrameTest, GeometriesLeftAliveAreReportedAtShutdown)
         bool destroyed = false;
         leaked->destroyed = &destroyed;
         leaked->removeOnDestroy = unregisters;
-        while (graphics->Release() != 0) {
-        }
+        ReleaseUntilDestroyed(graphics);
         graphics = nullptr;
         EXPECT_TRUE(destroyed);
         std::string log = NewLog();

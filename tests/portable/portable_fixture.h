@@ -30,8 +30,7 @@ protected:
     // Releases the core the way the sample ends; the log then holds its last record.
     void ShutDown()
     {
-        while (core->Release() != 0) {
-        }
+        ReleaseUntilDestroyed(core);
         core = nullptr;
     }
 

@@ -6,9 +6,7 @@ void EndCore(ICore* core, HWND window)
 {
     if (core && !window)
         window = static_cast<QLCore*>(core)->Window();
-    if (core)
-        while (core->Release() != 0) {
-        }
+    ReleaseUntilDestroyed(core);
     if (window)
         DestroyWindow(window);
     UnregisterClassA("Quarlight", nullptr);
