@@ -74,7 +74,6 @@ private:
     HRESULT LogCapabilities();
     HRESULT RecreateResources();
     void UseClientSize();
-    HRESULT DrawFrame(float elapsedSeconds);
     HRESULT DrawStandardLayout(float elapsedSeconds);
     HRESULT DrawStencilShadowLayout(float elapsedSeconds);
     HRESULT UpdateAndDrawModels(float elapsedSeconds);

@@ -120,7 +120,6 @@ HRESULT ModelScene::Render()
 
 HRESULT ModelScene::SendCommand(uint32_t, uint32_t)
 {
-    TraceContext trace(this, "SendCommand()");
     return S_FALSE;
 }
 
