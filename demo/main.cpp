@@ -6,6 +6,8 @@
 
 #include "sampleapp.h"
 
+#include <d3dx9.h>
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -15,9 +17,12 @@ namespace {
 const char demoHelp[] = "\n'Space' to make the creature spin\n'Shift' or 'Ctrl' to make it jump"
                         "\nStart with '--crowd N' for N creatures";
 
-const char usage[] = "Usage: skinned-demo [--crowd N]\n"
+const char usage[] = "Usage: skinned-demo [--crowd N] [--still-light DEGREES]\n"
                      "  --crowd N   N creatures (1 to 1024, default 1): the one the keys animate and\n"
-                     "              N - 1 clones on a grid in the park, each looping its own animations\n";
+                     "              N - 1 clones on a grid in the park, each looping its own animations\n"
+                     "  --still-light DEGREES\n"
+                     "              the light stands still from the start, DEGREES (-360 to 360) round\n"
+                     "              its circle from behind the fountain; L sets it circling\n";
 
 // The number after --crowd; 0 when it is not a whole number in range.
 uint32_t CrowdArgument(const char* text)
@@ -29,26 +34,41 @@ uint32_t CrowdArgument(const char* text)
     return (uint32_t)value;
 }
 
+// The angle after --still-light in radians; false when it is not a number of degrees in range.
+bool StillLightArgument(const char* text, float* radians)
+{
+    char* end = nullptr;
+    double degrees = strtod(text, &end);
+    if (end == text || *end != '\0' || !(degrees >= -360.0 && degrees <= 360.0))
+        return false;
+    *radians = D3DXToRadian((float)degrees);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    SampleProgram demo;
     for (int a = 1; a < argc; ++a) {
-        uint32_t creatures = 0;
-        if (strcmp(argv[a], "--crowd") == 0 && a + 1 < argc)
-            creatures = CrowdArgument(argv[++a]);
-        else if (strcmp(argv[a], "--help") == 0) {
+        bool understood = false;
+        if (strcmp(argv[a], "--crowd") == 0 && a + 1 < argc) {
+            uint32_t creatures = CrowdArgument(argv[++a]);
+            understood = creatures != 0;
+            SetCrowdSize(creatures);
+        } else if (strcmp(argv[a], "--still-light") == 0 && a + 1 < argc) {
+            understood = StillLightArgument(argv[++a], &demo.lightStartAngle);
+            demo.lightStill = true;
+        } else if (strcmp(argv[a], "--help") == 0) {
             fputs(usage, stdout);
             return 0;
         }
-        if (creatures == 0) {
+        if (!understood) {
             fprintf(stderr, "skinned-demo: bad argument '%s'\n%s", argv[a], usage);
             return 2;
         }
-        SetCrowdSize(creatures);
     }
 
-    SampleProgram demo;
     demo.title = "Quarlight Skinned Demo";
     demo.banner = "Quarlight Engine - skinned model demo";
     demo.extraHelp = demoHelp;

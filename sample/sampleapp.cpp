@@ -75,6 +75,8 @@ HRESULT StartSample(SampleEngine& engine, const SampleProgram& program)
     STARTUP_STEP(engine.graphics->SetLightning(true, globalAmbient));
     STARTUP_STEP(engine.graphics->SetStencilShadow(Sample.stencilShadow));
     engine.light = SampleSettings::Light();
+    Sample.lightAngle = program.lightStartAngle;
+    Sample.lightMoving = !program.lightStill;
 
     QL_LOG(trace, TraceInfo, "Create Input Engine...");
     STARTUP_STEP(engine.core->CreateInput(&engine.input));
@@ -146,12 +148,13 @@ HRESULT DrawSampleFrame(SampleEngine& engine, FrameCounters& counters, LoopFailu
 
     D3DXVECTOR3 lightPosition = engine.light.Position;
     const SampleProgram& program = engine.program ? *engine.program : DefaultSampleProgram();
-    if (Sample.lightMoving) {
-        // The light turns in fixed steps of rendered time, whatever the frame rate.
-        if (Sample.lastLightStep + lightStepSeconds < now) {
-            Sample.lastLightStep = now;
-            Sample.lightAngle += lightStepAngle;
-        }
+    // The light turns in fixed steps of rendered time, whatever the frame
+    // rate; a light that starts still is placed once, by the first frame.
+    if (Sample.lightMoving && Sample.lastLightStep + lightStepSeconds < now) {
+        Sample.lastLightStep = now;
+        Sample.lightAngle += lightStepAngle;
+    }
+    if (Sample.lightMoving || counters.framesRendered == 0) {
         lightPosition = D3DXVECTOR3(program.lightRadius * sinf(Sample.lightAngle), program.lightHeight,
                                     program.lightRadius * cosf(Sample.lightAngle));
         engine.light.Position = lightPosition;

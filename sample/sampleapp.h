@@ -46,6 +46,11 @@ struct SampleProgram {
     // The light circles at this height, this far from the vertical axis.
     float lightHeight = 150.0f;
     float lightRadius = 150.0f;
+    // Where on its circle the light starts, in radians from the side facing
+    // the camera's back; with lightStill it stays there, as after L on the
+    // first frame, for checks that need its shadows in one known place.
+    float lightStartAngle = 0.0f;
+    bool lightStill = false;
     // The translucent "x" over the middle of the window, where the park's
     // fountain is; a program whose middle is its model leaves it out.
     bool centreMarker = true;

@@ -107,6 +107,36 @@ TEST_F(SampleFrameTest, LightStepsOnceAtMostPer25Milliseconds)
     EXPECT_NEAR(0.03f * 5, Sample.lightAngle, 1e-5f);
 }
 
+// A program whose light starts still at a chosen angle.
+class StillLightFrameTest : public SampleFrameTest {
+protected:
+    void SetUp() override
+    {
+        program.lightStartAngle = 1.0f;
+        program.lightStill = true;
+        SampleFrameTest::SetUp();
+    }
+};
+
+TEST_F(StillLightFrameTest, LightIsPlacedByTheFirstFrameAndStaysUntilLSetsItCircling)
+{
+    for (int k = 1; k <= 9; ++k) {
+        SCOPED_TRACE(k);
+        ASSERT_NO_FATAL_FAILURE(Frame(base + k * tick));
+        const D3DVECTOR& position = engine.light.Position;
+        EXPECT_NEAR(150.0f * sinf(1.0f), position.x, 1e-3f);
+        EXPECT_NEAR(150.0f, position.y, 1e-3f);
+        EXPECT_NEAR(150.0f * cosf(1.0f), position.z, 1e-3f);
+    }
+    D3DLIGHT9 onDevice = {};
+    ASSERT_EQ(D3D_OK, engine.graphics->GetDevice()->GetLight(0, &onDevice));
+    EXPECT_NEAR(150.0f * sinf(1.0f), onDevice.Position.x, 1e-3f);
+    // Circling again, it goes on from where it stood.
+    Sample.lightMoving = true;
+    ASSERT_NO_FATAL_FAILURE(Frame(base + 10 * tick));
+    EXPECT_NEAR(1.03f, Sample.lightAngle, 1e-5f);
+}
+
 TEST_F(SampleFrameTest, RateReadsZeroUntilASecondHasPassed)
 {
     for (int k = 1; k < 128; ++k) {
