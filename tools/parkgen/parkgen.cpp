@@ -1,4 +1,6 @@
-// Generates the sample's park: data/park.3ds and the textures it names.
+// Generates the sample's park: data/park.3ds and the textures it names; with
+// --big, bigpark.3ds instead: the same park planted densely, past 65 535
+// vertices, for the frame benches and the big-model checks.
 // The scene is laid out for the sample's start-up camera, which looks from
 // 400 units south and 300 up at the fountain in the middle, while the light
 // circles the fountain 150 units out and 150 up: everything stays below the
@@ -9,6 +11,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
 #include <stdexcept>
 #include <string>
@@ -153,6 +156,27 @@ Mesh FlowerBed(int n, float x, float y)
     return LathedMesh("bed", n, x, y, {{"flowers", bed, 40}});
 }
 
+// Where the lamp posts stand: eight round the ring, then `perSide` more on
+// each side of each avenue, 80 units apart (3D Studio axes).
+std::vector<std::pair<float, float>> LampPosts(int perSide)
+{
+    std::vector<std::pair<float, float>> posts;
+    for (int i = 0; i < 8; i++) {
+        double angle = M_PI / 8 + i * M_PI / 4;
+        posts.push_back({(float)(84 * std::cos(angle)), (float)(84 * std::sin(angle))});
+    }
+    for (int k = 1; k <= perSide; k++) {
+        float d = 84 + 80 * k;
+        for (float side : {-1.0f, 1.0f}) {
+            posts.push_back({side * 16, d});
+            posts.push_back({side * 16, -d});
+            posts.push_back({d, side * 16});
+            posts.push_back({-d, side * 16});
+        }
+    }
+    return posts;
+}
+
 std::vector<Material> Materials()
 {
     return {
@@ -189,7 +213,18 @@ bool WriteTextures(const std::string& folder)
     return true;
 }
 
-Scene Park()
+// How densely the park is planted.
+struct Planting {
+    int trees;
+    float treeSpacing;    // at least this far apart
+    int avenueLamps;      // per avenue side, beyond the eight round the ring
+    int avenueBenches;    // per avenue side, beyond the eight at the ring
+};
+
+const Planting SAMPLE_PARK{20, 55, 0, 0};
+const Planting BIG_PARK{118, 33, 4, 3};
+
+Scene Park(const Planting& planting)
 {
     Scene scene;
     scene.materials = Materials();
@@ -203,15 +238,17 @@ Scene Park()
         state = state * 1664525u + 1013904223u;
         return (float)((state >> 8) % 10000) / 10000.0f;
     };
+    bool big = planting.trees > SAMPLE_PARK.trees;
+    float spanX = big ? 740 : 640, spanY = big ? 740 : 540, southY = big ? -370 : -210;
     std::vector<std::pair<float, float>> trees;
-    for (int tries = 0; trees.size() < 20 && tries < 10000; tries++) {
-        float x = -320 + 640 * next(), y = -210 + 540 * next();
+    for (int tries = 0; (int)trees.size() < planting.trees && tries < 100000; tries++) {
+        float x = -spanX / 2 + spanX * next(), y = southY + spanY * next();
         float r = std::sqrt(x * x + y * y);
         if (r < RING_OUTER + 35 || std::fabs(x) < 35 || std::fabs(y) < 35)
             continue;
         bool crowded = false;
         for (auto [tx, ty] : trees)
-            crowded = crowded || std::hypot(tx - x, ty - y) < 55;
+            crowded = crowded || std::hypot(tx - x, ty - y) < planting.treeSpacing;
         if (!crowded)
             trees.push_back({x, y});
     }
@@ -220,43 +257,89 @@ Scene Park()
             Tree((int)i + 1, trees[i].first, trees[i].second, i % 4 == 3, 0.85f + 0.3f * next()));
 
     const float half = (float)M_PI / 2;
-    const struct {
+    struct Seat {
         float x, y, angle;
-    } benches[] = {{-20, 115, half}, {20, 115, -half}, {-20, -115, half}, {20, -115, -half},
-                   {115, 20, (float)M_PI}, {115, -20, 0}, {-115, 20, (float)M_PI}, {-115, -20, 0}};
-    int n = 1;
-    for (const auto& b : benches)
-        scene.meshes.push_back(Bench(n++, b.x, b.y, b.angle));
-    for (int i = 0; i < 8; i++) {
-        double angle = M_PI / 8 + i * M_PI / 4;
-        scene.meshes.push_back(Lamp(i + 1, (float)(84 * std::cos(angle)), (float)(84 * std::sin(angle))));
+    };
+    std::vector<Seat> benches{{-20, 115, half}, {20, 115, -half}, {-20, -115, half}, {20, -115, -half},
+                              {115, 20, (float)M_PI}, {115, -20, 0}, {-115, 20, (float)M_PI}, {-115, -20, 0}};
+    // Along the four avenues, both sides, facing the path.
+    for (int k = 1; k <= planting.avenueBenches; k++) {
+        float d = 115 + 70 * k;
+        for (float side : {-1.0f, 1.0f}) {
+            benches.push_back({side * 20, d, -side * half});
+            benches.push_back({side * 20, -d, -side * half});
+            benches.push_back({d, side * 20, side > 0 ? (float)M_PI : 0});
+            benches.push_back({-d, side * 20, side > 0 ? (float)M_PI : 0});
+        }
     }
+    int n = 1;
+    for (const Seat& b : benches)
+        scene.meshes.push_back(Bench(n++, b.x, b.y, b.angle));
+    n = 1;
+    for (const auto& [x, y] : LampPosts(planting.avenueLamps))
+        scene.meshes.push_back(Lamp(n++, x, y));
     n = 1;
     for (float x : {-150.0f, 150.0f})
         for (float y : {-150.0f, 150.0f})
             scene.meshes.push_back(FlowerBed(n++, x, y));
+    if (big)
+        for (float x : {-300.0f, 300.0f})
+            for (float y : {-300.0f, 300.0f})
+                scene.meshes.push_back(FlowerBed(n++, x, y));
     return scene;
 }
 
 }  // namespace
 
+const char usage[] = "usage: parkgen [--big] [--lamps N] [data folder]\n"
+                     "  --big      bigpark.3ds: the park planted densely (about 110 000 triangles)\n"
+                     "  --lamps N  also print the first N lamp posts' lights (1 to 4): x y z range,\n"
+                     "             in the engine's axes (x east, y up, z north)\n";
+
 int main(int argc, char** argv)
 {
-    std::string folder = argc > 1 ? argv[1] : "data";
+    std::string folder = "data";
+    bool big = false;
+    int lamps = 0;
+    for (int a = 1; a < argc; a++) {
+        std::string argument = argv[a];
+        if (argument == "--big") {
+            big = true;
+        } else if (argument == "--lamps" && a + 1 < argc) {
+            lamps = atoi(argv[++a]);
+            if (lamps < 1 || lamps > 4) {
+                fputs(usage, stderr);
+                return 2;
+            }
+        } else if (argument[0] == '-') {
+            fputs(usage, stderr);
+            return 2;
+        } else {
+            folder = argument;
+        }
+    }
+    const char* file = big ? "bigpark.3ds" : "park.3ds";
     try {
-        Scene scene = Park();
+        Scene scene = Park(big ? BIG_PARK : SAMPLE_PARK);
         size_t vertices = 0, faces = 0;
         for (const Mesh& mesh : scene.meshes) {
             vertices += mesh.points.size();
             faces += mesh.faces.size();
         }
-        if (vertices >= 0xFFFF || faces < 20000 || faces > 50000)
-            throw std::runtime_error("the park has " + std::to_string(faces) + " triangles and " +
+        bool sized = big ? faces > 100000 && faces < 120000
+                         : vertices < 0xFFFF && faces >= 20000 && faces <= 50000;
+        if (!sized)
+            throw std::runtime_error(std::string(file) + " has " + std::to_string(faces) + " triangles and " +
                                      std::to_string(vertices) + " vertices");
-        if (!writer3ds::SaveScene(scene, folder + "/park.3ds") || !WriteTextures(folder))
+        if (!writer3ds::SaveScene(scene, folder + "/" + file) || !WriteTextures(folder))
             throw std::runtime_error("cannot write into " + folder);
-        printf("park.3ds: %zu meshes, %zu materials, %zu triangles, %zu vertices\n", scene.meshes.size(),
+        printf("%s: %zu meshes, %zu materials, %zu triangles, %zu vertices\n", file, scene.meshes.size(),
                scene.materials.size(), faces, vertices);
+        // A light just over each lamp's head (66.5 up; inside it, the head
+        // would shadow everything): 3D Studio's (x, y, z) is the engine's (x, z, y).
+        std::vector<std::pair<float, float>> posts = LampPosts(big ? BIG_PARK.avenueLamps : 0);
+        for (int i = 0; i < lamps; i++)
+            printf("light %.1f %.1f %.1f %.1f\n", posts[i].first, 72.0f, posts[i].second, 120.0f);
     } catch (const std::exception& error) {
         fprintf(stderr, "parkgen: %s\n", error.what());
         return 1;
