@@ -4,6 +4,11 @@
 
 #include "support/allocation_failure.h"
 
+#include <math.h>
+
+#include <array>
+#include <set>
+
 using writer3ds::Mesh;
 using writer3ds::Scene;
 
@@ -66,7 +71,10 @@ TEST_F(SceneTest, AnswersTheGeometryCalls)
     ShadowInfos infos = {};
     ASSERT_EQ(S_OK, model->GetShadowInfos(&infos));
     EXPECT_EQ(model->Meta()->vertexBuffer, infos.vertices);
-    EXPECT_EQ(model->Meta()->indexBuffer, infos.indices);
+    // The shadow pass reads the triangles part by part, from its own buffer.
+    EXPECT_EQ(model->Meta()->shadowIndexBuffer, infos.indices);
+    EXPECT_NE(model->Meta()->indexBuffer, infos.indices);
+    EXPECT_EQ(1u, infos.partCount);
     D3DXMATRIX world;
     ASSERT_EQ(S_OK, model->GetMatrix(&world));
     EXPECT_EQ(1.0f, world._11 * world._22 * world._33 * world._44);
@@ -157,4 +165,63 @@ TEST_F(SceneTest, FailingDrawEndsTheRenderWithItsRecord)
                                    "IDirect3DDevice9::DrawIndexedPrimitive() failed")))
         << log;
     EXPECT_EQ(S_OK, model->Render()) << "the next frame draws again";
+}
+
+// Each mesh that draws is one part: its box and longest edge from its own
+// triangles, its triangles together in the shadow buffer, whatever the
+// material order scatters them to in the drawn one. A mesh whose only
+// material is missing draws nothing and is no part.
+TEST_F(SceneTest, EachDrawnMeshIsOnePartWithItsBoxAndItsTriangles)
+{
+    Scene scene;
+    scene.materials = {{"red", {200, 0, 0}, {200, 0, 0}, {0, 0, 0}, 0, ""},
+                       {"blue", {0, 0, 200}, {0, 0, 200}, {0, 0, 0}, 0, ""}};
+    Mesh two;
+    two.name = "two";
+    two.points = {{0, 0, 0}, {4, 0, 0}, {4, 3, 0}, {0, 3, 0}, {0, 0, 9}};
+    two.faces = {{0, 1, 2}, {0, 2, 3}, {0, 1, 4}};
+    two.groups = {{"blue", {0, 2}}, {"red", {1}}};
+    Mesh ghost = Tile().meshes[0];
+    ghost.name = "ghost";
+    ghost.groups = {{"missing", {0, 1}}};
+    Mesh one = Tile().meshes[0];
+    one.name = "one";
+    for (auto& p : one.points)
+        p[2] = 50;
+    one.groups = {{"red", {0, 1}}};
+    scene.meshes = {two, ghost, one};
+    ModelScene* model = Load(scene);
+    ASSERT_NE(nullptr, model);
+    ShadowInfos infos = {};
+    ASSERT_EQ(S_OK, model->GetShadowInfos(&infos));
+    ASSERT_EQ(2u, infos.partCount);
+    const ShadowPart& first = infos.parts[0];
+    const ShadowPart& second = infos.parts[1];
+    EXPECT_EQ(0u, first.firstTriangle);
+    EXPECT_EQ(3u, first.triangleCount);
+    EXPECT_EQ(3u, second.firstTriangle);
+    EXPECT_EQ(2u, second.triangleCount);
+    // Engine axes: a file point (x, y, z) is (x, z, y).
+    EXPECT_EQ(D3DXVECTOR3(0, 0, 0), first.low);
+    EXPECT_EQ(D3DXVECTOR3(4, 9, 3), first.high);
+    EXPECT_EQ(D3DXVECTOR3(-10, 50, -10), second.low);
+    EXPECT_EQ(D3DXVECTOR3(10, 50, 10), second.high);
+    EXPECT_FLOAT_EQ(sqrtf(16 + 81), first.longestEdge);
+    EXPECT_FLOAT_EQ(sqrtf(800), second.longestEdge);
+    // The same triangles as the drawn buffer, part by part.
+    const WORD* shadow = infos.indices->Indices();
+    const WORD* drawn = model->Meta()->indexBuffer->Indices();
+    ASSERT_EQ(15u, infos.indices->GetCount());
+    ASSERT_EQ(15u, model->Meta()->indexBuffer->GetCount());
+    std::multiset<std::array<WORD, 3>> shadowTriangles, drawnTriangles;
+    for (uint32_t t = 0; t < 5; ++t) {
+        shadowTriangles.insert({shadow[3 * t], shadow[3 * t + 1], shadow[3 * t + 2]});
+        drawnTriangles.insert({drawn[3 * t], drawn[3 * t + 1], drawn[3 * t + 2]});
+        const uint32_t mesh = t < 3 ? 0 : 2;
+        const WORD firstVertex = mesh == 0 ? 0 : 9;
+        for (int k = 0; k < 3; ++k)
+            EXPECT_TRUE(shadow[3 * t + k] >= firstVertex && shadow[3 * t + k] < firstVertex + (mesh == 0 ? 5 : 4))
+                << "triangle " << t;
+    }
+    EXPECT_TRUE(shadowTriangles == drawnTriangles);
 }
