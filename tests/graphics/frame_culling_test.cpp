@@ -105,7 +105,7 @@ TEST_F(CullingTest, OnlyTheObjectsWhoseVolumesMayReachTheEyeAreCapped)
 TEST_F(CullingTest, ACasterBehindTheCameraStillShadowsWhatIsInView)
 {
     RayCastScene scene;
-    scene.meshes = {MakePlane(kPlaneHalf * 2, 0.0f, 24), Cube(D3DXVECTOR3(-6, 0, -75), D3DXVECTOR3(6, 12, -68))};
+    scene.meshes = {MakePlane(kPlaneHalf * 2, 0.0f, 8), Cube(D3DXVECTOR3(-6, 0, -75), D3DXVECTOR3(6, 12, -68))};
     scene.light = D3DXVECTOR3(0, 16, -110);
     scene.eye = D3DXVECTOR3(0, 20, -60);
     scene.at = D3DXVECTOR3(0, 0, 20);
@@ -142,11 +142,13 @@ TEST_F(CullingTest, ObjectsOutOfViewAndBeyondTheRangeChangeNothing)
 
 // Lighting is per vertex: a plane of two by two cells, its middle vertex
 // within a small range, is lit across its four triangles, far beyond the
-// range's sphere. The scissor must not cut that light off.
-TEST_F(CullingTest, TheScissorNeverCutsALitPixel)
+// range's sphere. The scissor must not cut that light off, nor leave out
+// the shadow a box just beyond the range throws on it.
+TEST_F(CullingTest, TheScissorAndTheRangeNeverCutALitPixelOrAShadow)
 {
     RayCastScene scene;
-    scene.meshes = {MakePlane(kPlaneHalf, 0.0f, 2), Cube(D3DXVECTOR3(-2, 0, -2), D3DXVECTOR3(2, 3, 2))};
+    scene.meshes = {MakePlane(kPlaneHalf, 0.0f, 2), Cube(D3DXVECTOR3(-2, 0, -2), D3DXVECTOR3(2, 3, 2)),
+                    Cube(D3DXVECTOR3(13, 0, -8), D3DXVECTOR3(16, 3, -4))};
     scene.light = D3DXVECTOR3(0, 8, -6);
     scene.eye = cameraEye;
     scene.at = cameraAt;
