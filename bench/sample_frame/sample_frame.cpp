@@ -3,6 +3,9 @@
 // light held still. Side by side, in interleaved rounds:
 //   - the frame the old way (every volume counted in front of the scene,
 //     two one-sided draws) against the new way, from the start-up camera;
+//   - the new frame against the frame without culling, scissor and range,
+//     its caps decided for the whole park at once, from the start-up camera
+//     and from inside the fountain's shadow;
 //   - the new frame with the camera inside the fountain's shadow against
 //     the start-up camera;
 //   - standard lighting, for scale.
@@ -34,6 +37,7 @@ struct Setting {
     bool oldWay;
     bool eyeInShadow;
     std::vector<double> medians;  // per round, ms per frame
+    bool unculled = false;  // no culling, caps decided per model
 };
 
 // The light held where it starts its circle, at angle 0: (0, 150, 150).
@@ -50,7 +54,9 @@ HRESULT Prepare(SampleEngine& engine, const Setting& s)
         return result;
     ShadowVolumeOptions options;
     options.capsWhereNeeded = options.twoSidedStencil = !s.oldWay;
+    options.capsPerObject = !s.unculled;
     static_cast<QLGraphics*>(engine.graphics)->SetShadowVolumeOptions(options);
+    static_cast<QLGraphics*>(engine.graphics)->SetCulling(!s.unculled);
     const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
     const D3DXVECTOR3 eye = s.eyeInShadow ? kShadedEye : StartEye();
     const D3DXVECTOR3 target = s.eyeInShadow ? kShadedTarget : StartTarget();
@@ -116,6 +122,8 @@ int main(int argc, char** argv)
         {"new frame", true, false, false, {}},
         {"new frame, eye in the fountain's shadow", true, false, true, {}},
         {"standard lighting", false, false, false, {}},
+        {"frame unculled, caps per model", true, false, false, {}, true},
+        {"unculled, eye in the fountain's shadow", true, false, true, {}, true},
     };
     int status = 0;
     for (int round = 0; round < rounds && status == 0; ++round)
@@ -138,6 +146,8 @@ int main(int argc, char** argv)
                         *std::max_element(s.medians.begin(), s.medians.end()));
         PrintRatio("new / old frame", settings[1], settings[0]);
         PrintRatio("eye in shadow / outside, new frame", settings[2], settings[1]);
+        PrintRatio("new / unculled frame", settings[1], settings[4]);
+        PrintRatio("new / unculled, eye in shadow", settings[2], settings[5]);
     }
     ReleaseSample(engine);
     return status;

@@ -109,10 +109,12 @@ TEST_F(ParkRender, CullingChangesNoPixel)
         {"start-up", D3DXVECTOR3(0, 300, -400), D3DXVECTOR3(0, 50, 0), false},
         {"in the fountain's shadow", D3DXVECTOR3(0, 12, -32), D3DXVECTOR3(0, 0, -150), true},
         {"over a lawn", D3DXVECTOR3(-200, 40, 100), D3DXVECTOR3(-300, 0, 250), true},
+        {"over a lawn, standard lighting", D3DXVECTOR3(-200, 40, 100), D3DXVECTOR3(-300, 0, 250), true},
     };
     const D3DXVECTOR3 up(0, 1, 0);
     for (const auto& v : views) {
         SCOPED_TRACE(v.name);
+        ASSERT_TRUE(SUCCEEDED(graphics->SetStencilShadow(&v != &views[3])));
         ASSERT_EQ(S_OK, graphics->SetCamera(&v.eye, &v.at, &up));
         std::vector<uint32_t> frames[2];
         FrameStatistics statistics[2];
@@ -133,6 +135,7 @@ TEST_F(ParkRender, CullingChangesNoPixel)
             EXPECT_LT(statistics[1].objectsDrawn, statistics[1].objectsInScene / 2);
         }
         EXPECT_LE(statistics[1].volumesCapped, statistics[0].volumesCapped);
+        EXPECT_LE(statistics[1].volumesDrawn, statistics[0].volumesDrawn);
     }
     manager->SetCulling(true);
 }
