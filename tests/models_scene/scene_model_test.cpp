@@ -225,3 +225,51 @@ TEST_F(SceneTest, EachDrawnMeshIsOnePartWithItsBoxAndItsTriangles)
     }
     EXPECT_TRUE(shadowTriangles == drawnTriangles);
 }
+
+// Three tiles of one material, one after another in its run of indices:
+// with the middle one's flag cleared, the draws of the other two leave it
+// out, though they are merged into one draw when all three show.
+TEST_F(SceneTest, RenderPartsDrawsOnlyTheFlaggedParts)
+{
+    Scene scene;
+    scene.materials = {{"red", {255, 0, 0}, {0, 0, 0}, {0, 0, 0}, 0, ""}};
+    for (int i = 0; i < 3; i++) {
+        Mesh tile = Tile().meshes[0];
+        tile.name = "tile" + std::to_string(i);
+        for (auto& p : tile.points)
+            p[0] += 30.0f * (i - 1);
+        tile.groups = {{"red", {0, 1}}};
+        scene.meshes.push_back(tile);
+    }
+    ModelScene* model = Load(scene);
+    ASSERT_NE(nullptr, model);
+    const D3DXVECTOR3 eye(0, 100, 0), at(0, 0, 0), up(0, 0, 1);
+    ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
+    IDirect3DDevice9* device = graphics->GetDevice();
+    auto drawn = [&](const bool* visible) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        device->BeginScene();
+        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        device->SetRenderState(D3DRS_LIGHTING, TRUE);
+        device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+        EXPECT_EQ(S_OK, model->RenderParts(visible));
+        device->EndScene();
+        device->Present(nullptr, nullptr, nullptr, nullptr);
+        std::vector<uint32_t> pixels;
+        uint32_t width = 0, height = 0;
+        EXPECT_TRUE(QLTest_ReadPresentedFrame(&pixels, &width, &height));
+        // The tiles' middles, 30 units apart at 100 units from the eye.
+        std::string shown;
+        for (float x : {-30.0f, 0.0f, 30.0f}) {
+            const float column = (1.0f + x / (100.0f * tanf(0.3926991f) * 4.0f / 3.0f)) * 0.5f * float(width);
+            const uint32_t pixel = pixels[size_t(height / 2) * width + size_t(column)];
+            shown += (pixel & 0xFF0000) > 0x800000 ? "R" : ".";
+        }
+        return shown;
+    };
+    const bool all[3] = {true, true, true}, outer[3] = {true, false, true}, last[3] = {false, false, true};
+    EXPECT_EQ("RRR", drawn(all));
+    EXPECT_EQ("R.R", drawn(outer));
+    EXPECT_EQ("..R", drawn(last));
+    EXPECT_EQ("RRR", drawn(nullptr));
+}

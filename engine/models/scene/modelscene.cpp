@@ -134,8 +134,9 @@ HRESULT ModelScene::RenderParts(const bool* visible)
     const SceneRun* runs = meta->runs;
     const uint32_t count = meta->runCount;
     auto shown = [&](uint32_t r) { return visible[runs[r].mesh]; };
+    // Drawn with the run before it, in one draw.
     auto joins = [&](uint32_t r) {
-        return r > 0 && shown(r - 1) && runs[r - 1].material == runs[r].material &&
+        return r > 0 && shown(r) && shown(r - 1) && runs[r - 1].material == runs[r].material &&
                runs[r - 1].startIndex + runs[r - 1].indexCount == runs[r].startIndex;
     };
     return DrawModel(trace, QL_HERE, graphics, world, vertices, meta->indexBuffer, count, validationPending,
