@@ -97,24 +97,31 @@ TEST_F(ParkRender, FountainShadowFallsAwayFromTheLight)
 // volumes near the eye, and the frame stays the same.
 TEST_F(ParkRender, CullingChangesNoPixel)
 {
-    ASSERT_EQ(S_OK, graphics->SetStencilShadow(true));
-    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0, 150, 150), 0.7f, 1000.0f);
-    ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
     QLGraphics* manager = static_cast<QLGraphics*>(graphics);
+    const D3DXVECTOR3 sampleLight(0, 150, 150), lamp(80.4f, 52, 33.3f);
     const struct {
         const char* name;
         D3DXVECTOR3 eye, at;
         bool culls;  // some object is out of view
+        bool shadows;
+        D3DXVECTOR3 light;
+        float range;
     } views[] = {
-        {"start-up", D3DXVECTOR3(0, 300, -400), D3DXVECTOR3(0, 50, 0), false},
-        {"in the fountain's shadow", D3DXVECTOR3(0, 12, -32), D3DXVECTOR3(0, 0, -150), true},
-        {"over a lawn", D3DXVECTOR3(-200, 40, 100), D3DXVECTOR3(-300, 0, 250), true},
-        {"over a lawn, standard lighting", D3DXVECTOR3(-200, 40, 100), D3DXVECTOR3(-300, 0, 250), true},
+        {"start-up", D3DXVECTOR3(0, 300, -400), D3DXVECTOR3(0, 50, 0), false, true, sampleLight, 1000.0f},
+        {"in the fountain's shadow", D3DXVECTOR3(0, 12, -32), D3DXVECTOR3(0, 0, -150), true, true, sampleLight,
+         1000.0f},
+        {"over a lawn", D3DXVECTOR3(-200, 40, 100), D3DXVECTOR3(-300, 0, 250), true, true, sampleLight, 1000.0f},
+        {"over a lawn, standard lighting", D3DXVECTOR3(-200, 40, 100), D3DXVECTOR3(-300, 0, 250), true, false,
+         sampleLight, 1000.0f},
+        // A street lamp's range over a lamp post: most objects neither lit nor casting.
+        {"start-up, lamp light", D3DXVECTOR3(0, 300, -400), D3DXVECTOR3(0, 50, 0), false, true, lamp, 120.0f},
     };
     const D3DXVECTOR3 up(0, 1, 0);
     for (const auto& v : views) {
         SCOPED_TRACE(v.name);
-        ASSERT_TRUE(SUCCEEDED(graphics->SetStencilShadow(&v != &views[3])));
+        ASSERT_TRUE(SUCCEEDED(graphics->SetStencilShadow(v.shadows)));
+        D3DLIGHT9 light = PointLight(v.light, 0.7f, v.range);
+        ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
         ASSERT_EQ(S_OK, graphics->SetCamera(&v.eye, &v.at, &up));
         std::vector<uint32_t> frames[2];
         FrameStatistics statistics[2];
@@ -136,6 +143,9 @@ TEST_F(ParkRender, CullingChangesNoPixel)
         }
         EXPECT_LE(statistics[1].volumesCapped, statistics[0].volumesCapped);
         EXPECT_LE(statistics[1].volumesDrawn, statistics[0].volumesDrawn);
+        if (v.range < 1000.0f) {
+            EXPECT_LE(statistics[1].volumesDrawn, statistics[0].volumesDrawn / 2);
+        }
     }
     manager->SetCulling(true);
 }
