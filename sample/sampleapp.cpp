@@ -8,6 +8,7 @@
 #include "screenshot.h"
 
 #include "graphics/imodel.h"
+#include "graphics/qlgraphics.h"
 #include "text/font.h"
 
 #include "samplesettings.h"
@@ -28,8 +29,8 @@ constexpr uint32_t screenshotFrame = 5;
 // The scene runs slower than real time.
 constexpr float sceneSpeed = 0.8f;
 
-// Nine blank lines put the banner under the help text.
-const char bannerLead[] = "\n\n\n\n\n\n\n\n\n";
+// Ten blank lines put the banner under the help text.
+const char bannerLead[] = "\n\n\n\n\n\n\n\n\n\n";
 
 // The whole rate with two decimals: a cut would drop the digits of rates
 // from 1000 up.
@@ -37,6 +38,15 @@ EngineString FrameRateText(float rate)
 {
     char text[64];
     snprintf(text, sizeof text, "FPS=%.2f", rate);
+    return text;
+}
+
+// Objects are the models' parts; volumes count every light's.
+EngineString FrameStatisticsText(const FrameStatistics& drawn)
+{
+    char text[96];
+    snprintf(text, sizeof text, "\nObjects drawn : %u / %u, shadow volumes : %u", (unsigned)drawn.objectsDrawn,
+             (unsigned)drawn.objectsInScene, (unsigned)drawn.volumesDrawn);
     return text;
 }
 
@@ -127,8 +137,10 @@ HRESULT DrawSampleFrame(SampleEngine& engine, FrameCounters& counters, LoopFailu
 {
     Font* font = engine.font;
     // Text results are not checked: a refused text costs only that text.
-    font->AddText2D(Sample.help ? Sample.helpText : EngineString("Press 'F1' for the help"), 0xFFFFFFFF, 0, 16, 5,
-                    25, 1.0f, 0.0f);
+    counters.statisticsText =
+        FrameStatisticsText(static_cast<QLGraphics*>(engine.graphics)->LastFrameStatistics());
+    font->AddText2D(Sample.help ? Sample.helpText + counters.statisticsText : EngineString("Press 'F1' for the help"),
+                    0xFFFFFFFF, 0, 16, 5, 25, 1.0f, 0.0f);
     if (Sample.help) {
         const SampleProgram& program = engine.program ? *engine.program : DefaultSampleProgram();
         font->AddText2D(EngineString(bannerLead) + program.banner, 0xFFFFFF00, 0, 15, 5, 300, 1.0f, 0.0f);

@@ -99,6 +99,8 @@ struct FrameCounters {
     double previousFrame = 0.0;
     // The rate as the last frame showed it: "FPS=" and the rate with two decimals.
     EngineString rateText;
+    // The help's line on what the graphics manager drew in the frame before.
+    EngineString statisticsText;
 };
 
 // The step of the loop that failed and its code, for the shutdown report.

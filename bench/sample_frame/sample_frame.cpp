@@ -3,6 +3,10 @@
 // light held still. Side by side, in interleaved rounds:
 //   - the frame the old way (every volume counted in front of the scene,
 //     two one-sided draws) against the new way, from the start-up camera;
+//   - the new frame against the frame without culling, scissor and range,
+//     its caps decided for the whole park at once, from the start-up camera
+//     from inside the fountain's shadow, and with the light of range 120
+//     over a lamp post;
 //   - the new frame with the camera inside the fountain's shadow against
 //     the start-up camera;
 //   - standard lighting, for scale.
@@ -34,6 +38,8 @@ struct Setting {
     bool oldWay;
     bool eyeInShadow;
     std::vector<double> medians;  // per round, ms per frame
+    bool unculled = false;  // no culling, caps decided per model
+    bool lamp = false;      // the light of range 120 at a lamp post instead
 };
 
 // The light held where it starts its circle, at angle 0: (0, 150, 150).
@@ -41,6 +47,11 @@ struct Setting {
 // axis, 12 up: the eye looks away from the light, over the shaded basin.
 const D3DXVECTOR3 kLight(0.0f, 150.0f, 150.0f);
 const D3DXVECTOR3 kShadedEye(0.0f, 12.0f, -32.0f), kShadedTarget(0.0f, 0.0f, -150.0f);
+// Beside the first of the park's lamp posts (84 units out at 22.5 degrees),
+// under its head, with the range of a street lamp: culling by range and
+// scissor.
+const D3DXVECTOR3 kLamp(80.4f, 52.0f, 33.3f);
+const float kLampRange = 120.0f;
 
 HRESULT Prepare(SampleEngine& engine, const Setting& s)
 {
@@ -50,7 +61,15 @@ HRESULT Prepare(SampleEngine& engine, const Setting& s)
         return result;
     ShadowVolumeOptions options;
     options.capsWhereNeeded = options.twoSidedStencil = !s.oldWay;
+    options.capsPerObject = !s.unculled;
     static_cast<QLGraphics*>(engine.graphics)->SetShadowVolumeOptions(options);
+    static_cast<QLGraphics*>(engine.graphics)->SetCulling(!s.unculled);
+    D3DLIGHT9 light = engine.light;
+    light.Position = s.lamp ? kLamp : kLight;
+    light.Range = s.lamp ? kLampRange : engine.light.Range;
+    result = engine.graphics->SetLight(0, true, &light);
+    if (FAILED(result))
+        return result;
     const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
     const D3DXVECTOR3 eye = s.eyeInShadow ? kShadedEye : StartEye();
     const D3DXVECTOR3 target = s.eyeInShadow ? kShadedTarget : StartTarget();
@@ -116,6 +135,10 @@ int main(int argc, char** argv)
         {"new frame", true, false, false, {}},
         {"new frame, eye in the fountain's shadow", true, false, true, {}},
         {"standard lighting", false, false, false, {}},
+        {"frame unculled, caps per model", true, false, false, {}, true},
+        {"unculled, eye in the fountain's shadow", true, false, true, {}, true},
+        {"new frame, lamp light", true, false, false, {}, false, true},
+        {"unculled, lamp light", true, false, false, {}, true, true},
     };
     int status = 0;
     for (int round = 0; round < rounds && status == 0; ++round)
@@ -138,6 +161,9 @@ int main(int argc, char** argv)
                         *std::max_element(s.medians.begin(), s.medians.end()));
         PrintRatio("new / old frame", settings[1], settings[0]);
         PrintRatio("eye in shadow / outside, new frame", settings[2], settings[1]);
+        PrintRatio("new / unculled frame", settings[1], settings[4]);
+        PrintRatio("new / unculled, eye in shadow", settings[2], settings[5]);
+        PrintRatio("new / unculled, lamp light", settings[6], settings[7]);
     }
     ReleaseSample(engine);
     return status;

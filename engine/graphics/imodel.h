@@ -6,10 +6,25 @@
 class VB;
 class IB;
 
+// One object of a model, culled and shadowed on its own: a run of the
+// shadow index buffer's triangles that shares no vertex with the other
+// parts, and the model-space box around the positions they name. longestEdge
+// bounds how far a triangle reaches from any of its corners.
+struct ShadowPart {
+    uint32_t firstTriangle;
+    uint32_t triangleCount;
+    D3DXVECTOR3 low, high;
+    float longestEdge;
+};
+
 // The buffers a model's shadow volume is built from, owned by the model.
 struct ShadowInfos {
     VB* vertices;  // kept model-space positions of every vertex
     IB* indices;   // kept 16-bit triangle list with its connectivity
+    // The model's objects, in triangle order; null: the whole mesh is one
+    // part, boxed by the kept positions (a skinned model's last pose).
+    const ShadowPart* parts = nullptr;
+    uint32_t partCount = 0;
 };
 
 struct IModel : IGeometry {
@@ -26,4 +41,7 @@ struct IModel : IGeometry {
     virtual HRESULT GetMatrix(D3DXMATRIX* world) = 0;
     // E_FAIL, silently, for a null out. No references are added.
     virtual HRESULT GetShadowInfos(ShadowInfos* out) = 0;
+    // Render with only the parts of GetShadowInfos whose flag is set drawn
+    // (null: all of them); a model of one part draws it whole.
+    virtual HRESULT RenderParts(const bool* visible) = 0;
 };

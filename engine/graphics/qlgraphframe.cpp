@@ -192,17 +192,24 @@ HRESULT QLGraphics::UpdateAndRender(float elapsedSeconds)
     }
 
     inFrame = true;
+    frustum = ViewFrustumOf(eye, at, up);
+    statistics = FrameStatistics();
     HRESULT result = device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, frameBackground, 1.0f, 0);
     if (SUCCEEDED(result)) {
         result = device->BeginScene();
         if (SUCCEEDED(result)) {
             result = stencilShadow ? DrawStencilShadowLayout(elapsedSeconds) : DrawStandardLayout(elapsedSeconds);
+            // A light pass that failed leaves its scissor on.
+            if (reach.limited)
+                device->SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
+            reach = LightReach();
             device->EndScene();
             if (SUCCEEDED(result))
                 result = device->Present(nullptr, nullptr, nullptr, nullptr);
         }
     }
     inFrame = false;
+    lastStatistics = statistics;
     // Lost in the middle of the frame (a full-screen device losing the focus
     // at Present): the next frames wait for the device and reset it.
     if (result == D3DERR_DEVICELOST) {
@@ -284,8 +291,18 @@ HRESULT QLGraphics::DrawStencilShadowLayout(float elapsedSeconds)
     for (const LightSlot& slot : lights) {
         if (!slot.enabled)
             continue;
+        // Nothing on screen within the light's range: it adds nothing.
+        reach = ReachOf(slot);
+        if (!reach.lightsAnything)
+            continue;
         D3DLIGHT9 direct = WithoutColour(slot.light, false);
         device->SetLight(0, &direct);
+        // The scissor also bounds the stencil clear: outside it this light
+        // neither counts nor lights.
+        if (reach.limited) {
+            device->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+            device->SetScissorRect(&reach.scissor);
+        }
         result = device->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0);
         if (FAILED(result))
             return result;
@@ -304,13 +321,13 @@ HRESULT QLGraphics::DrawStencilShadowLayout(float elapsedSeconds)
         device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
         if (DrawShadowVolume)
             device->SetRenderState(D3DRS_AMBIENT, 0);
-        if (AmbientOnly)
-            continue;
-        for (uint32_t i = 0; i < geometries.Count(); ++i) {
+        for (uint32_t i = 0; i < geometries.Count() && !AmbientOnly; ++i) {
             IGeometry* geometry = *geometries.Get(i);
-            if (geometry->IsModel() && FAILED(result = geometry->Render()))
+            if (geometry->IsModel() && FAILED(result = RenderCulled(geometry, &reach)))
                 return result;
         }
+        if (reach.limited)
+            device->SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
     }
 
     device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
@@ -326,7 +343,7 @@ HRESULT QLGraphics::UpdateAndDrawModels(float elapsedSeconds)
         IGeometry* geometry = *geometries.Get(i);
         HRESULT result = geometry->Update(elapsedSeconds);
         if (SUCCEEDED(result) && geometry->IsModel())
-            result = geometry->Render();
+            result = RenderCulled(geometry, nullptr);
         if (FAILED(result))
             return result;
     }

@@ -323,6 +323,9 @@ HRESULT QLGraphics::SetRenderMode()
 QLGraphics::~QLGraphics()
 {
     TraceContext trace(this, "Destructor()");
+    delete[] partFlags;
+    delete[] partPlans;
+    delete[] partStarts;
     bool clean = geometries.Count() == 0;
     if (geometries.Count() > 0) {
         QL_LOG(trace, TraceWarning,

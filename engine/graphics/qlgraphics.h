@@ -3,6 +3,8 @@
 
 #include "igraphics.h"
 #include "qlgraphres.h"
+#include "imodel.h"
+#include "viewcull.h"
 
 #include "enginelist.h"
 #include "owned.h"
@@ -20,6 +22,16 @@ class TraceContext;
 struct ShadowVolumeOptions {
     bool capsWhereNeeded = true;  // z-fail with caps for volumes that may reach the eye
     bool twoSidedStencil = true;  // one draw per volume where the device can
+    bool capsPerObject = true;    // decided per part of a model, not for the whole model
+};
+
+// What the last frame drew. Objects are the parts of the models
+// (ShadowPart); a model without parts counts as one.
+struct FrameStatistics {
+    uint32_t objectsInScene = 0;
+    uint32_t objectsDrawn = 0;  // by the ambient pass (the standard layout's model pass)
+    uint32_t volumesDrawn = 0;  // over every light
+    uint32_t volumesCapped = 0;  // of those, closed with caps and counted behind the scene
 };
 
 struct LightSlot {
@@ -62,6 +74,11 @@ public:
     HRESULT GenAndRenderShadVol(const LightSlot& slot, IGeometry* geometry);
     void SetShadowVolumeOptions(const ShadowVolumeOptions& options);
     bool UsesTwoSidedStencil() const;
+    // Culling against the view, the point lights' ranges and their scissor
+    // rectangles; on by default. Off, every pass draws every object and
+    // every volume, whole screen: the frame must come out the same.
+    void SetCulling(bool enable) { culling = enable; }
+    const FrameStatistics& LastFrameStatistics() const { return lastStatistics; }
 
     // The resources' side.
     uint32_t ShadowBufferCapacity() const { return shadowVB ? shadowVB->GetCount() : 0; }
@@ -82,9 +99,38 @@ private:
     HRESULT GrowShadowBuffer(uint64_t vertexCount);
     void ReleaseLeftovers();
     HRESULT BuildAndDrawVolume(TraceContext& trace, const LightSlot& slot, IModel* model);
-    HRESULT DrawVolumeIntoStencil(UINT triangles, bool capped);
+    HRESULT DrawVolumeIntoStencil(UINT firstVertex, UINT triangles, bool capped);
     HRESULT DrawSilhouetteLines(UINT sideTriangles);
     void LeaveShadowVolumeStates();
+
+    // A model's parts as the culling sees them: boxed false when the model
+    // gives no shadow data or no box (it is then drawn whole, never culled).
+    struct PartsView {
+        ShadowInfos infos;  // null buffers when the model gives none
+        const ShadowPart* parts;
+        uint32_t count;
+        bool boxed;
+        ShadowPart whole;
+        D3DXMATRIX world;
+    };
+    void ViewParts(IModel* model, PartsView* view);
+    // Where one light's lit pass can add light this frame, when culling may
+    // rely on its range (a point light, no debug drawing of volumes).
+    struct LightReach {
+        bool limited = false;
+        bool lightsAnything = true;
+        D3DXVECTOR3 position{0.0f, 0.0f, 0.0f};
+        float range = 0.0f;
+        float castReach = 0.0f;  // a caster farther than this throws no visible shadow
+        RECT scissor = {0, 0, 0, 0};
+    };
+    LightReach ReachOf(const LightSlot& slot);
+    // Render with the parts outside the view (and, for a lit pass, beyond
+    // the light's range) left out.
+    HRESULT RenderCulled(IGeometry* geometry, const LightReach* reach);
+    // Room for count parts in the scratch arrays below; false when it
+    // cannot be had (the model is then drawn and cast whole).
+    bool GrowPartScratch(uint32_t count);
 
     ICore* core = nullptr;
     EngineList<IGeometry*> geometries;
@@ -107,6 +153,14 @@ private:
     D3DXVECTOR3 eye{0.0f, 0.0f, -1.0f};
     D3DXVECTOR3 at{0.0f, 0.0f, 0.0f};
     D3DXVECTOR3 up{0.0f, 1.0f, 0.0f};
+    bool culling = true;
+    ViewFrustum frustum = {};  // of the frame being drawn
+    LightReach reach;          // of the light pass being drawn
+    FrameStatistics statistics, lastStatistics;
+    bool* partFlags = nullptr;      // visible parts of the model being drawn
+    uint8_t* partPlans = nullptr;   // per part of a volume: 0 not cast, 1 depth-pass, 2 capped
+    float* partStarts = nullptr;    // where each capped part's volume starts
+    uint32_t partCapacity = 0;
 };
 
 // The resources' binding caches: the Direct3D objects bound last through Active.

@@ -9,6 +9,7 @@
 #include "imodel.h"
 #include "shadowvolume.h"
 #include "shadowreach.h"
+#include "viewcull.h"
 
 #include "qltrace.h"
 
@@ -44,12 +45,12 @@ bool QLGraphics::UsesTwoSidedStencil() const
 
 HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slot, IModel* model)
 {
-    ShadowInfos infos = {nullptr, nullptr};
-    if (FAILED(model->GetShadowInfos(&infos)) || !infos.vertices || !infos.indices)
+    PartsView view;
+    ViewParts(model, &view);
+    const ShadowInfos& infos = view.infos;
+    if (!infos.vertices || !infos.indices)
         return S_OK;
-    D3DXMATRIX world;
-    D3DXMatrixIdentity(&world);
-    model->GetMatrix(&world);
+    const D3DXMATRIX& world = view.world;
     device->SetTransform(D3DTS_WORLD, &world);
 
     // The volume is built in model space, so the light must be brought there.
@@ -59,22 +60,76 @@ HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slo
         return S_OK;
     const D3DXVECTOR3* positions = infos.vertices->Positions();
     const ShadowMesh mesh = infos.indices->ShadowView(infos.vertices);
-    if (!positions || !mesh.indices || !mesh.facing || mesh.triangleCount == 0)
+    if (!positions || !mesh.indices || !mesh.facing || mesh.triangleCount == 0 || !GrowPartScratch(view.count))
         return S_OK;
 
+    // Each part on its own: left out when its volume cannot fall on what the
+    // light lights on screen, capped and counted behind the scene when it
+    // may reach the eye, counted in front otherwise.
+    const NearPlane nearPlane = NearPlaneOf(eye, at, up);
     D3DXVECTOR3 low, high;
-    const bool capped = shadowOptions.capsWhereNeeded && infos.vertices->PositionBounds(&low, &high) &&
-                        VolumeMayReachNearPlane(NearPlaneOf(eye, at, up), worldLight, world, low, high);
-    const float start = capped ? CappedVolumeStart(worldLight, eye, world, low, high) : 1.0f;
+    const bool wholeCapped = !shadowOptions.capsPerObject && shadowOptions.capsWhereNeeded &&
+                             infos.vertices->PositionBounds(&low, &high) &&
+                             VolumeMayReachNearPlane(nearPlane, worldLight, world, low, high);
+    const float wholeStart = wholeCapped ? CappedVolumeStart(worldLight, eye, world, low, high) : 1.0f;
+    for (uint32_t p = 0; p < view.count; ++p) {
+        const ShadowPart& part = view.parts[p];
+        partPlans[p] = wholeCapped ? 2 : 1;
+        partStarts[p] = wholeStart;
+        if (!view.boxed)
+            continue;
+        const PlacedBox box = PlaceBox(world, part.low, part.high);
+        if (culling && (!ShadowMayReachView(frustum, worldLight, box) ||
+                        (reach.limited && DistanceToBox(worldLight, box) > reach.castReach))) {
+            partPlans[p] = 0;
+            continue;
+        }
+        if (shadowOptions.capsPerObject && shadowOptions.capsWhereNeeded &&
+            VolumeMayReachNearPlane(nearPlane, worldLight, world, part.low, part.high)) {
+            partPlans[p] = 2;
+            partStarts[p] = CappedVolumeStart(worldLight, eye, world, part.low, part.high);
+        }
+    }
 
-    // Built straight into the buffer; a volume that does not fit (more
+    // Built straight into the buffer, depth-pass sides first, then the
+    // capped parts' sides and their caps; a volume that does not fit (more
     // extruded edges than the buffer was sized for) grows it and is built
     // again, so nothing is ever written past the buffer.
-    uint64_t sides = 0, total = 0;
+    uint64_t passSides = 0, sides = 0, total = 0;
+    uint32_t cast = 0, capped = 0;
     auto build = [&](D3DXVECTOR3* out, uint32_t capacity) {
-        sides = BuildShadowVolume(mesh, light, out, capacity, start);
-        const uint32_t rest = sides < capacity ? uint32_t(capacity - sides) : 0;
-        total = sides + (capped ? BuildShadowCaps(mesh, light, rest ? out + sides : nullptr, rest, start) : 0);
+        uint64_t n = 0;
+        auto room = [&](uint32_t* rest) {
+            *rest = n < capacity ? uint32_t(capacity - n) : 0;
+            return *rest ? out + n : nullptr;
+        };
+        uint32_t rest = 0;
+        cast = 0;
+        for (uint8_t plan = 1; plan <= 2; ++plan) {
+            for (uint32_t p = 0; p < view.count; ++p) {
+                if (partPlans[p] != plan)
+                    continue;
+                const ShadowMesh part = view.boxed ? PartOf(mesh, view.parts[p].firstTriangle,
+                                                            view.parts[p].triangleCount)
+                                                   : mesh;
+                D3DXVECTOR3* into = room(&rest);
+                n += BuildShadowVolume(part, light, into, rest, plan == 2 ? partStarts[p] : 1.0f);
+                ++cast;
+            }
+            if (plan == 1) {
+                passSides = n;
+                capped = cast;
+            }
+        }
+        sides = n;
+        for (uint32_t p = 0; p < view.count; ++p) {
+            if (partPlans[p] != 2)
+                continue;
+            const ShadowMesh part = PartOf(mesh, view.parts[p].firstTriangle, view.parts[p].triangleCount);
+            D3DXVECTOR3* into = room(&rest);
+            n += BuildShadowCaps(part, light, into, rest, partStarts[p]);
+        }
+        total = n;
     };
     void* data = nullptr;
     if (shadowVB) {
@@ -94,8 +149,12 @@ HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slo
     }
     shadowVB->Unlock();
     shadowVB->Active(0);
+    statistics.volumesDrawn += cast;
+    statistics.volumesCapped += cast - capped;
 
-    QL_TRY(trace, "IDirect3DDevice9::DrawPrimitive() failed", DrawVolumeIntoStencil(UINT(total / 3), capped));
+    QL_TRY(trace, "IDirect3DDevice9::DrawPrimitive() failed", DrawVolumeIntoStencil(0, UINT(passSides / 3), false));
+    QL_TRY(trace, "IDirect3DDevice9::DrawPrimitive() failed",
+           DrawVolumeIntoStencil(UINT(passSides), UINT((total - passSides) / 3), true));
     if (DrawPossibleSilhouette)
         QL_TRY(trace, "IDirect3DDevice9::DrawPrimitive() failed", DrawSilhouetteLines(UINT(sides / 3)));
     return S_OK;
@@ -105,7 +164,7 @@ HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slo
 // up in front of the scene (depth-pass) and one down behind it (z-fail);
 // counter-clockwise ones the other way. Stencil arithmetic wraps, so the
 // order of the draws does not matter.
-HRESULT QLGraphics::DrawVolumeIntoStencil(UINT triangles, bool capped)
+HRESULT QLGraphics::DrawVolumeIntoStencil(UINT firstVertex, UINT triangles, bool capped)
 {
     if (triangles == 0)
         return S_OK;
@@ -122,15 +181,15 @@ HRESULT QLGraphics::DrawVolumeIntoStencil(UINT triangles, bool capped)
         device->SetRenderState(capped ? D3DRS_CCW_STENCILPASS : D3DRS_CCW_STENCILZFAIL, D3DSTENCILOP_KEEP);
         device->SetRenderState(capped ? D3DRS_CCW_STENCILZFAIL : D3DRS_CCW_STENCILPASS, counterClockwise);
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        return device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangles);
+        return device->DrawPrimitive(D3DPT_TRIANGLELIST, firstVertex, triangles);
     }
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-    HRESULT result = device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangles);
+    HRESULT result = device->DrawPrimitive(D3DPT_TRIANGLELIST, firstVertex, triangles);
     if (FAILED(result))
         return result;
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
     device->SetRenderState(counted, counterClockwise);
-    return device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangles);
+    return device->DrawPrimitive(D3DPT_TRIANGLELIST, firstVertex, triangles);
 }
 
 // Each side quad's first two vertices are the edge, the next two a side:

@@ -76,8 +76,8 @@ void ComputeFacing(const ShadowMesh& mesh, const D3DXVECTOR3& light)
     const D3DXVECTOR4* planes = mesh.planes;
     uint8_t* facing = mesh.facing;
     const float lx = light.x, ly = light.y, lz = light.z;
-    const uint32_t triangles = mesh.triangleCount;
-    for (uint32_t t = 0; t < triangles; ++t) {
+    const uint32_t end = mesh.firstTriangle + mesh.triangleCount;
+    for (uint32_t t = mesh.firstTriangle; t < end; ++t) {
         const float side = planes[t].x * lx + planes[t].y * ly + planes[t].z * lz + planes[t].w;
         facing[t] = uint8_t((facing[t] & ~kFacingLit) | (side >= 0.0f ? kFacingLit : 0));
     }
@@ -331,9 +331,9 @@ uint64_t BuildShadowCaps(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXV
         capacity = 0;
     const uint8_t* facing = mesh.facing;
     const D3DXVECTOR3* positions = mesh.positions;
-    const WORD* tri = mesh.indices;
+    const WORD* tri = mesh.indices + 3 * size_t(mesh.firstTriangle);
     uint64_t needed = 0;
-    for (uint32_t t = 0; t < mesh.triangleCount; ++t, tri += 3) {
+    for (uint32_t t = mesh.firstTriangle; t < mesh.firstTriangle + mesh.triangleCount; ++t, tri += 3) {
         const uint8_t f = facing[t];
         if ((f & kFacingInert) || !(f & (kFacingLit | kFacingOpenPiece)))
             continue;
@@ -354,6 +354,34 @@ uint64_t BuildShadowCaps(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXV
         needed += 6;
     }
     return needed;
+}
+
+ShadowMesh PartOf(const ShadowMesh& mesh, uint32_t firstTriangle, uint32_t triangleCount)
+{
+    ShadowMesh part = mesh;
+    const uint32_t end = mesh.firstTriangle + mesh.triangleCount;
+    part.firstTriangle = firstTriangle < end ? firstTriangle : end;
+    part.triangleCount = triangleCount < end - part.firstTriangle ? triangleCount : end - part.firstTriangle;
+    if (!mesh.edges) {
+        part.edgeCount = 0;
+        return part;
+    }
+    // The first edge listed from triangle or a later one.
+    auto firstFrom = [&mesh](uint32_t triangle) {
+        uint32_t lo = 0, hi = mesh.edgeCount;
+        while (lo < hi) {
+            const uint32_t mid = lo + (hi - lo) / 2;
+            if (mesh.edges[mid].face < triangle)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo;
+    };
+    const uint32_t first = firstFrom(part.firstTriangle);
+    part.edges = mesh.edges + first;
+    part.edgeCount = firstFrom(part.firstTriangle + part.triangleCount) - first;
+    return part;
 }
 
 bool LightToModelSpace(const D3DXMATRIX& world, const D3DXVECTOR3& worldPoint, D3DXVECTOR3* modelPoint)

@@ -87,7 +87,16 @@ struct ShadowMesh {
     uint32_t edgeCount;
     uint8_t* facing;  // one byte per triangle; the lit bit is rewritten
     const D3DXVECTOR4* planes;  // from ComputeShadowPlanes
+    // The builders read triangles firstTriangle to firstTriangle +
+    // triangleCount - 1 of the arrays above: one part of a model, whose edges
+    // the caller narrows edges and edgeCount to (PartEdges).
+    uint32_t firstTriangle = 0;
 };
+
+// The view of one part of mesh: its triangles, and its edges, which
+// ListShadowEdges listed together (in triangle order) when no edge joins a
+// triangle of the part to one outside it.
+ShadowMesh PartOf(const ShadowMesh& mesh, uint32_t firstTriangle, uint32_t triangleCount);
 
 // Builds the sides of the shadow volume of mesh for a point light at light,
 // given in the mesh's own (model) space. A triangle is lit when its normal

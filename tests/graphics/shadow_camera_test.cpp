@@ -70,29 +70,16 @@ protected:
         }
         ASSERT_EQ(S_OK, graphics->SetCamera(&scene.eye, &scene.at, &scene.up));
         ASSERT_EQ(S_OK, graphics->SetStencilShadow(true));
-        D3DLIGHT9 light = PointLight(scene.light, kSceneLight);
+        // In range of the whole scene, however far away and however large:
+        // beyond its range a light casts nothing.
+        D3DLIGHT9 light = PointLight(scene.light, kSceneLight, 1.0e6f);
         ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
     }
 
-    // Pixels (of every other row and column) that the ray casting settles,
-    // and how many of them the stencil buffer gets wrong.
-    struct Comparison {
-        size_t shadowed = 0, lit = 0, wrong = 0;
-    };
+    using Comparison = StencilComparison;
     Comparison Compare(const RayCastPicture& expected, const std::vector<uint8_t>& stencil)
     {
-        Comparison result;
-        for (uint32_t y = 0; y < expected.height; y += 2)
-            for (uint32_t x = 0; x < expected.width; x += 2) {
-                const size_t i = size_t(y) * expected.width + x;
-                if (expected.labels[i] == kNothing || !expected.Settled(x, y, 2))
-                    continue;
-                const bool shadowed = expected.labels[i] == kShadowed;
-                ++(shadowed ? result.shadowed : result.lit);
-                if (shadowed != (stencil[i] != 0))
-                    ++result.wrong;
-            }
-        return result;
+        return CompareStencil(expected, stencil);
     }
 };
 

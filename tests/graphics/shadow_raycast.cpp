@@ -139,3 +139,19 @@ RayCastPicture CastShadows(const RayCastScene& scene, uint32_t width, uint32_t h
         }
     return picture;
 }
+
+StencilComparison CompareStencil(const RayCastPicture& expected, const std::vector<uint8_t>& stencil)
+{
+    StencilComparison result;
+    for (uint32_t y = 0; y < expected.height; y += 2)
+        for (uint32_t x = 0; x < expected.width; x += 2) {
+            const size_t i = size_t(y) * expected.width + x;
+            if (expected.labels[i] == kNothing || !expected.Settled(x, y, 2))
+                continue;
+            const bool shadowed = expected.labels[i] == kShadowed;
+            ++(shadowed ? result.shadowed : result.lit);
+            if (shadowed != (stencil[i] != 0))
+                ++result.wrong;
+        }
+    return result;
+}

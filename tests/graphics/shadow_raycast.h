@@ -27,3 +27,10 @@ struct RayCastPicture {
     bool Settled(uint32_t x, uint32_t y, int radius) const;
 };
 RayCastPicture CastShadows(const RayCastScene& scene, uint32_t width, uint32_t height);
+
+// Pixels (of every other row and column) that the ray casting settles, and
+// how many of them a stencil buffer (non-zero: shadowed) gets wrong.
+struct StencilComparison {
+    size_t shadowed = 0, lit = 0, wrong = 0;
+};
+StencilComparison CompareStencil(const RayCastPicture& expected, const std::vector<uint8_t>& stencil);

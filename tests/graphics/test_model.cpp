@@ -184,6 +184,33 @@ HRESULT TestModel::Create(IGraphics* graphics, const MeshData& mesh, const char*
     return S_OK;
 }
 
+HRESULT TestModel::CreateParts(IGraphics* graphics, const std::vector<MeshData>& meshes, const char* name,
+                               TestModel** out)
+{
+    MeshData all;
+    std::vector<ShadowPart> parts;
+    for (const MeshData& mesh : meshes) {
+        const WORD base = WORD(all.positions.size());
+        ShadowPart part = {uint32_t(all.indices.size() / 3), uint32_t(mesh.indices.size() / 3), mesh.positions[0],
+                           mesh.positions[0], 0.0f};
+        for (const D3DXVECTOR3& p : mesh.positions) {
+            part.low = D3DXVECTOR3(fminf(part.low.x, p.x), fminf(part.low.y, p.y), fminf(part.low.z, p.z));
+            part.high = D3DXVECTOR3(fmaxf(part.high.x, p.x), fmaxf(part.high.y, p.y), fmaxf(part.high.z, p.z));
+            all.positions.push_back(p);
+        }
+        for (size_t i = 0; i < mesh.indices.size(); ++i) {
+            const D3DXVECTOR3 edge = mesh.positions[mesh.indices[i]] - mesh.positions[mesh.indices[i - i % 3 + (i + 1) % 3]];
+            part.longestEdge = fmaxf(part.longestEdge, D3DXVec3Length(&edge));
+            all.indices.push_back(WORD(base + mesh.indices[i]));
+        }
+        parts.push_back(part);
+    }
+    HRESULT result = Create(graphics, all, name, out);
+    if (SUCCEEDED(result))
+        (*out)->parts = parts;
+    return result;
+}
+
 HRESULT TestModel::Clone(IGeometry** out)
 {
     return out ? E_FAIL : E_INVALIDARG;
@@ -202,6 +229,15 @@ HRESULT TestModel::Update(float)
 
 HRESULT TestModel::Render()
 {
+    return RenderParts(nullptr);
+}
+
+HRESULT TestModel::RenderParts(const bool* visible)
+{
+    std::vector<bool> drawn(parts.empty() ? 1 : parts.size(), true);
+    for (size_t p = 0; visible && p < parts.size(); ++p)
+        drawn[p] = visible[p];
+    partsDrawn.push_back(drawn);
     if (calls)
         calls->push_back("render " + name);
     IDirect3DDevice9* device = graphics->GetDevice();
@@ -217,8 +253,15 @@ HRESULT TestModel::Render()
     HRESULT result = vertices->Active(0);
     if (SUCCEEDED(result))
         result = indices->Active();
-    if (SUCCEEDED(result))
-        result = device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertexCount, 0, triangleCount);
+    if (parts.empty()) {
+        if (SUCCEEDED(result))
+            result = device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertexCount, 0, triangleCount);
+        return result;
+    }
+    for (size_t p = 0; p < parts.size() && SUCCEEDED(result); ++p)
+        if (drawn[p])
+            result = device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertexCount, 3 * parts[p].firstTriangle,
+                                                  parts[p].triangleCount);
     return result;
 }
 
@@ -250,6 +293,8 @@ HRESULT TestModel::GetShadowInfos(ShadowInfos* out)
     }
     out->vertices = hasShadowData ? vertices : nullptr;
     out->indices = hasShadowData ? indices : nullptr;
+    out->parts = parts.empty() ? nullptr : parts.data();
+    out->partCount = uint32_t(parts.size());
     return S_OK;
 }
 

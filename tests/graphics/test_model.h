@@ -32,6 +32,10 @@ public:
     // Builds the buffers through the manager, takes a graphics reference and
     // registers with AddGeometry. The caller owns *out.
     static HRESULT Create(IGraphics* graphics, const MeshData& mesh, const char* name, TestModel** out);
+    // One model whose parts are the meshes, one after another in its buffers,
+    // as a scene file's objects are.
+    static HRESULT CreateParts(IGraphics* graphics, const std::vector<MeshData>& meshes, const char* name,
+                               TestModel** out);
 
     QL_TYPE_NAME("TestModel")
     HRESULT Clone(IGeometry** out) override;
@@ -40,6 +44,7 @@ public:
     HRESULT GetCreationParams(EngineString* type, EngineString* command) override;
     HRESULT GetBoundingBox(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum) override;
     HRESULT GetShadowInfos(ShadowInfos* out) override;
+    HRESULT RenderParts(const bool* visible) override;
 
     ~TestModel();
 
@@ -52,6 +57,8 @@ public:
     void (*onShadowInfos)() = nullptr;
     bool removeOnDestroy = true;  // false: a model that forgets RemoveGeometry
     bool hasShadowData = true;    // false: GetShadowInfos gives nothing to cast
+    // The parts drawn by each Render or RenderParts call, in call order.
+    std::vector<std::vector<bool>> partsDrawn;
     // The pass states found by the last Render: cull mode, stencil pass and
     // depth-fail operations, depth function, two-sided stencil mode.
     std::vector<DWORD> statesAtRender;
@@ -68,6 +75,7 @@ private:
     uint32_t vertexCount = 0;
     D3DXVECTOR3 boxMin{0, 0, 0};
     D3DXVECTOR3 boxMax{0, 0, 0};
+    std::vector<ShadowPart> parts;  // empty: one part, boxed by the positions
 };
 
 // A screen rectangle of one colour (pre-transformed vertices), drawn as an

@@ -4,6 +4,8 @@
 
 #include "support/point_light.h"
 
+#include "graphics/qlgraphics.h"
+
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -88,4 +90,62 @@ TEST_F(ParkRender, FountainShadowFallsAwayFromTheLight)
     std::vector<uint32_t> plain;
     ASSERT_TRUE(QLTest_ReadPresentedFrame(&plain, &width, &height));
     EXPECT_GT(Brightness(plain, width, height, west), 1.4 * inShadow);
+}
+
+// The sample's start-up view and light, and a view from inside the park:
+// culling leaves out what is behind and beside the camera, caps only the
+// volumes near the eye, and the frame stays the same.
+TEST_F(ParkRender, CullingChangesNoPixel)
+{
+    QLGraphics* manager = static_cast<QLGraphics*>(graphics);
+    const D3DXVECTOR3 sampleLight(0, 150, 150), lamp(80.4f, 52, 33.3f);
+    const struct {
+        const char* name;
+        D3DXVECTOR3 eye, at;
+        bool culls;  // some object is out of view
+        bool shadows;
+        D3DXVECTOR3 light;
+        float range;
+    } views[] = {
+        {"start-up", D3DXVECTOR3(0, 300, -400), D3DXVECTOR3(0, 50, 0), false, true, sampleLight, 1000.0f},
+        {"in the fountain's shadow", D3DXVECTOR3(0, 12, -32), D3DXVECTOR3(0, 0, -150), true, true, sampleLight,
+         1000.0f},
+        {"over a lawn", D3DXVECTOR3(-200, 40, 100), D3DXVECTOR3(-300, 0, 250), true, true, sampleLight, 1000.0f},
+        {"over a lawn, standard lighting", D3DXVECTOR3(-200, 40, 100), D3DXVECTOR3(-300, 0, 250), true, false,
+         sampleLight, 1000.0f},
+        // A street lamp's range over a lamp post: most objects neither lit nor casting.
+        {"start-up, lamp light", D3DXVECTOR3(0, 300, -400), D3DXVECTOR3(0, 50, 0), false, true, lamp, 120.0f},
+    };
+    const D3DXVECTOR3 up(0, 1, 0);
+    for (const auto& v : views) {
+        SCOPED_TRACE(v.name);
+        ASSERT_TRUE(SUCCEEDED(graphics->SetStencilShadow(v.shadows)));
+        D3DLIGHT9 light = PointLight(v.light, 0.7f, v.range);
+        ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
+        ASSERT_EQ(S_OK, graphics->SetCamera(&v.eye, &v.at, &up));
+        std::vector<uint32_t> frames[2];
+        FrameStatistics statistics[2];
+        uint32_t width = 0, height = 0;
+        for (int culling = 0; culling < 2; ++culling) {
+            manager->SetCulling(culling != 0);
+            ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f)) << NewLog();
+            ASSERT_TRUE(QLTest_ReadPresentedFrame(&frames[culling], &width, &height));
+            statistics[culling] = manager->LastFrameStatistics();
+        }
+        size_t different = 0;
+        for (size_t i = 0; i < frames[0].size(); ++i)
+            different += frames[0][i] != frames[1][i] ? 1 : 0;
+        EXPECT_EQ(0u, different);
+        EXPECT_GT(statistics[1].objectsInScene, 30u) << "the park's objects";
+        EXPECT_EQ(statistics[0].objectsInScene, statistics[0].objectsDrawn);
+        if (v.culls) {
+            EXPECT_LT(statistics[1].objectsDrawn, statistics[1].objectsInScene / 2);
+        }
+        EXPECT_LE(statistics[1].volumesCapped, statistics[0].volumesCapped);
+        EXPECT_LE(statistics[1].volumesDrawn, statistics[0].volumesDrawn);
+        if (v.range < 1000.0f) {
+            EXPECT_LE(statistics[1].volumesDrawn, statistics[0].volumesDrawn / 2);
+        }
+    }
+    manager->SetCulling(true);
 }

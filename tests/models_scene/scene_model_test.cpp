@@ -4,6 +4,11 @@
 
 #include "support/allocation_failure.h"
 
+#include <math.h>
+
+#include <array>
+#include <set>
+
 using writer3ds::Mesh;
 using writer3ds::Scene;
 
@@ -66,7 +71,10 @@ TEST_F(SceneTest, AnswersTheGeometryCalls)
     ShadowInfos infos = {};
     ASSERT_EQ(S_OK, model->GetShadowInfos(&infos));
     EXPECT_EQ(model->Meta()->vertexBuffer, infos.vertices);
-    EXPECT_EQ(model->Meta()->indexBuffer, infos.indices);
+    // The shadow pass reads the triangles part by part, from its own buffer.
+    EXPECT_EQ(model->Meta()->shadowIndexBuffer, infos.indices);
+    EXPECT_NE(model->Meta()->indexBuffer, infos.indices);
+    EXPECT_EQ(1u, infos.partCount);
     D3DXMATRIX world;
     ASSERT_EQ(S_OK, model->GetMatrix(&world));
     EXPECT_EQ(1.0f, world._11 * world._22 * world._33 * world._44);
@@ -157,4 +165,111 @@ TEST_F(SceneTest, FailingDrawEndsTheRenderWithItsRecord)
                                    "IDirect3DDevice9::DrawIndexedPrimitive() failed")))
         << log;
     EXPECT_EQ(S_OK, model->Render()) << "the next frame draws again";
+}
+
+// Each mesh that draws is one part: its box and longest edge from its own
+// triangles, its triangles together in the shadow buffer, whatever the
+// material order scatters them to in the drawn one. A mesh whose only
+// material is missing draws nothing and is no part.
+TEST_F(SceneTest, EachDrawnMeshIsOnePartWithItsBoxAndItsTriangles)
+{
+    Scene scene;
+    scene.materials = {{"red", {200, 0, 0}, {200, 0, 0}, {0, 0, 0}, 0, ""},
+                       {"blue", {0, 0, 200}, {0, 0, 200}, {0, 0, 0}, 0, ""}};
+    Mesh two;
+    two.name = "two";
+    two.points = {{0, 0, 0}, {4, 0, 0}, {4, 3, 0}, {0, 3, 0}, {0, 0, 9}};
+    two.faces = {{0, 1, 2}, {0, 2, 3}, {0, 1, 4}};
+    two.groups = {{"blue", {0, 2}}, {"red", {1}}};
+    Mesh ghost = Tile().meshes[0];
+    ghost.name = "ghost";
+    ghost.groups = {{"missing", {0, 1}}};
+    Mesh one = Tile().meshes[0];
+    one.name = "one";
+    for (auto& p : one.points)
+        p[2] = 50;
+    one.groups = {{"red", {0, 1}}};
+    scene.meshes = {two, ghost, one};
+    ModelScene* model = Load(scene);
+    ASSERT_NE(nullptr, model);
+    ShadowInfos infos = {};
+    ASSERT_EQ(S_OK, model->GetShadowInfos(&infos));
+    ASSERT_EQ(2u, infos.partCount);
+    const ShadowPart& first = infos.parts[0];
+    const ShadowPart& second = infos.parts[1];
+    EXPECT_EQ(0u, first.firstTriangle);
+    EXPECT_EQ(3u, first.triangleCount);
+    EXPECT_EQ(3u, second.firstTriangle);
+    EXPECT_EQ(2u, second.triangleCount);
+    // Engine axes: a file point (x, y, z) is (x, z, y).
+    EXPECT_EQ(D3DXVECTOR3(0, 0, 0), first.low);
+    EXPECT_EQ(D3DXVECTOR3(4, 9, 3), first.high);
+    EXPECT_EQ(D3DXVECTOR3(-10, 50, -10), second.low);
+    EXPECT_EQ(D3DXVECTOR3(10, 50, 10), second.high);
+    EXPECT_FLOAT_EQ(sqrtf(16 + 81), first.longestEdge);
+    EXPECT_FLOAT_EQ(sqrtf(800), second.longestEdge);
+    // The same triangles as the drawn buffer, part by part.
+    const WORD* shadow = infos.indices->Indices();
+    const WORD* drawn = model->Meta()->indexBuffer->Indices();
+    ASSERT_EQ(15u, infos.indices->GetCount());
+    ASSERT_EQ(15u, model->Meta()->indexBuffer->GetCount());
+    std::multiset<std::array<WORD, 3>> shadowTriangles, drawnTriangles;
+    for (uint32_t t = 0; t < 5; ++t) {
+        shadowTriangles.insert({shadow[3 * t], shadow[3 * t + 1], shadow[3 * t + 2]});
+        drawnTriangles.insert({drawn[3 * t], drawn[3 * t + 1], drawn[3 * t + 2]});
+        const uint32_t mesh = t < 3 ? 0 : 2;
+        const WORD firstVertex = mesh == 0 ? 0 : 9;
+        for (int k = 0; k < 3; ++k)
+            EXPECT_TRUE(shadow[3 * t + k] >= firstVertex && shadow[3 * t + k] < firstVertex + (mesh == 0 ? 5 : 4))
+                << "triangle " << t;
+    }
+    EXPECT_TRUE(shadowTriangles == drawnTriangles);
+}
+
+// Three tiles of one material, one after another in its run of indices:
+// with the middle one's flag cleared, the draws of the other two leave it
+// out, though they are merged into one draw when all three show.
+TEST_F(SceneTest, RenderPartsDrawsOnlyTheFlaggedParts)
+{
+    Scene scene;
+    scene.materials = {{"red", {255, 0, 0}, {0, 0, 0}, {0, 0, 0}, 0, ""}};
+    for (int i = 0; i < 3; i++) {
+        Mesh tile = Tile().meshes[0];
+        tile.name = "tile" + std::to_string(i);
+        for (auto& p : tile.points)
+            p[0] += 30.0f * (i - 1);
+        tile.groups = {{"red", {0, 1}}};
+        scene.meshes.push_back(tile);
+    }
+    ModelScene* model = Load(scene);
+    ASSERT_NE(nullptr, model);
+    const D3DXVECTOR3 eye(0, 100, 0), at(0, 0, 0), up(0, 0, 1);
+    ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
+    IDirect3DDevice9* device = graphics->GetDevice();
+    auto drawn = [&](const bool* visible) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        device->BeginScene();
+        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        device->SetRenderState(D3DRS_LIGHTING, TRUE);
+        device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+        EXPECT_EQ(S_OK, model->RenderParts(visible));
+        device->EndScene();
+        device->Present(nullptr, nullptr, nullptr, nullptr);
+        std::vector<uint32_t> pixels;
+        uint32_t width = 0, height = 0;
+        EXPECT_TRUE(QLTest_ReadPresentedFrame(&pixels, &width, &height));
+        // The tiles' middles, 30 units apart at 100 units from the eye.
+        std::string shown;
+        for (float x : {-30.0f, 0.0f, 30.0f}) {
+            const float column = (1.0f + x / (100.0f * tanf(0.3926991f) * 4.0f / 3.0f)) * 0.5f * float(width);
+            const uint32_t pixel = pixels[size_t(height / 2) * width + size_t(column)];
+            shown += (pixel & 0xFF0000) > 0x800000 ? "R" : ".";
+        }
+        return shown;
+    };
+    const bool all[3] = {true, true, true}, outer[3] = {true, false, true}, last[3] = {false, false, true};
+    EXPECT_EQ("RRR", drawn(all));
+    EXPECT_EQ("R.R", drawn(outer));
+    EXPECT_EQ("..R", drawn(last));
+    EXPECT_EQ("RRR", drawn(nullptr));
 }

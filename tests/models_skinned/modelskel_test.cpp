@@ -127,6 +127,9 @@ TEST_F(SkelModel, ACloneStartsAtTheBindPoseAndOutlivesItsSource)
 
 TEST_F(SkelModel, AFailingDrawAbortsTheFrameWithTheModelsRecords)
 {
+    // Far enough back to see the model: one out of view is not drawn.
+    const D3DXVECTOR3 eye(0, 0, -50), at(0, 0, 0), up(0, 1, 0);
+    ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
     ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.02f));
     QLTest_FailCall("IDirect3DDevice9::DrawIndexedPrimitive", D3DERR_INVALIDCALL);
     EXPECT_EQ(E_FAIL, graphics->UpdateAndRender(0.02f));

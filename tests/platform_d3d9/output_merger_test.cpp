@@ -172,3 +172,49 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<BlendCase>& info) { return info.param.name; });
 
 }  // namespace
+
+// The scissor rectangle (render-target pixels, top-left origin, right and
+// bottom excluded) bounds draws and clears while its test is on; off, it
+// bounds nothing.
+TEST_F(DeviceTest, ScissorRectBoundsDrawsAndClearsWhileItsTestIsOn)
+{
+    Clear(0xFF000000);
+    const RECT rect = {8, 4, 24, 40};
+    ASSERT_EQ(D3D_OK, device->SetScissorRect(&rect));
+    RECT back = {};
+    ASSERT_EQ(D3D_OK, device->GetScissorRect(&back));
+    EXPECT_TRUE(back.left == 8 && back.top == 4 && back.right == 24 && back.bottom == 40);
+    EXPECT_EQ(D3DERR_INVALIDCALL, device->SetScissorRect(nullptr));
+    // Set but not tested: the whole target.
+    DrawRect(0, 0, 64, 64, 0xFF0000FF);
+    device->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+    DrawRect(0, 0, 64, 64, 0xFF00FF00);
+    device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
+    device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_INCR);
+    DrawRect(0, 0, 64, 64, 0xFF00FF00);
+    std::vector<uint32_t> frame = Frame();
+    for (int y = 0; y < 64; y += 3)
+        for (int x = 0; x < 64; x += 3) {
+            const bool inside = x >= 8 && x < 24 && y >= 4 && y < 40;
+            EXPECT_EQ(inside ? 0x00FF00u : 0x0000FFu, At(frame, x, y)) << x << "," << y;
+        }
+    EXPECT_EQ(0x00FF00u, At(frame, 23, 39));
+    EXPECT_EQ(0x0000FFu, At(frame, 24, 39));
+    EXPECT_EQ(0x0000FFu, At(frame, 23, 40));
+    std::vector<uint8_t> stencil = Stencil();
+    EXPECT_EQ(1, stencil[size_t(10) * 64 + 10]);
+    EXPECT_EQ(0, stencil[size_t(50) * 64 + 50]);
+
+    // A clear inside the rectangle only, then none at all once the test is off.
+    const RECT corner = {0, 0, 16, 16};
+    device->SetScissorRect(&corner);
+    ASSERT_EQ(D3D_OK, device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_STENCIL, 0xFFFF0000, 1.0f, 7));
+    device->SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
+    frame = Frame();
+    stencil = Stencil();
+    EXPECT_EQ(0xFF0000u, At(frame, 10, 10));
+    EXPECT_EQ(7, stencil[size_t(10) * 64 + 10]);
+    EXPECT_EQ(0x00FF00u, At(frame, 20, 20));
+    EXPECT_EQ(1, stencil[size_t(20) * 64 + 20]);
+    EXPECT_EQ(0x0000FFu, At(frame, 50, 50));
+}

@@ -226,3 +226,27 @@ TEST(SampleRun, AScreenshotThatCannotBeWrittenEndsTheRun)
     EndCore(nullptr, runWindow);
     EXPECT_EQ(6u, framesBegun) << "the run ends with the frame of its one attempt";
 }
+
+namespace {
+
+// A model with no shadow data: drawn whole, one object, no volume.
+class PlainModel final : public StubModel<PlainModel> {
+public:
+    QL_TYPE_NAME("PlainModel")
+};
+
+}  // namespace
+
+// The help's line counts what the frame before drew.
+TEST_F(SampleFrameTest, HelpCountsTheObjectsAndVolumesOfTheFrameBefore)
+{
+    ASSERT_NO_FATAL_FAILURE(Frame(base + tick));
+    EXPECT_EQ(std::string("\nObjects drawn : 0 / 0, shadow volumes : 0"), counters.statisticsText.Chars());
+    PlainModel model;
+    model.AddRef();
+    ASSERT_EQ(S_OK, engine.graphics->AddGeometry(&model));
+    ASSERT_NO_FATAL_FAILURE(Frame(base + 2 * tick));
+    ASSERT_NO_FATAL_FAILURE(Frame(base + 3 * tick));
+    EXPECT_EQ(std::string("\nObjects drawn : 1 / 1, shadow volumes : 0"), counters.statisticsText.Chars());
+    engine.graphics->RemoveGeometry(&model);
+}

@@ -40,6 +40,7 @@ public:
         return S_OK;
     }
     HRESULT GetShadowInfos(ShadowInfos*) override { return E_FAIL; }
+    HRESULT RenderParts(const bool*) override { return this->Render(); }
 
 protected:
     D3DXMATRIX world;

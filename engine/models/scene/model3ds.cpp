@@ -4,6 +4,7 @@
 #include "reader3ds.h"
 #include "scenearrays.h"
 #include "scenebuild.h"
+#include "sceneparts.h"
 
 #include "file.h"
 #include "qltrace.h"
@@ -178,6 +179,8 @@ HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics, c
         boxMax = arrays.boxMax;
         WarnIgnoredTiling(trace, arrays);
         result = FillSceneBuffers(this, graphics, arrays);
+        if (SUCCEEDED(result))
+            result = FillSceneParts(this, graphics, arrays);
     }
     if (SUCCEEDED(result)) {
         QL_LOG(trace, TraceInfo, "Infos of the 3DS model : " + fileName);

@@ -1,4 +1,5 @@
 #include "modelscene.h"
+#include "scenearrays.h"
 
 #include "graphics/geometryfactory.h"
 #include "graphics/modeldraw.h"
@@ -25,6 +26,10 @@ ModelSceneMeta::~ModelSceneMeta()
     TraceContext trace("Destructor()");
     QL_LOG(trace, TraceInfo, "ModelSceneMeta '" + fileName + "' Destroyed");
     ReleaseModelResources(vertexBuffer, indexBuffer, textures, textureCount);
+    if (shadowIndexBuffer)
+        shadowIndexBuffer->Release();
+    delete[] parts;
+    delete[] runs;
     delete[] textures;
     delete[] materials;
 }
@@ -118,6 +123,35 @@ HRESULT ModelScene::Render()
                      });
 }
 
+// One draw per run of consecutive visible parts of a material.
+HRESULT ModelScene::RenderParts(const bool* visible)
+{
+    if (!visible || !meta || !meta->runs)
+        return Render();
+    TraceContext trace(this, "Render()");
+    VB* vertices = meta->vertexBuffer;
+    uint32_t vertexCount = vertices ? vertices->GetCount() : 0;
+    const SceneRun* runs = meta->runs;
+    const uint32_t count = meta->runCount;
+    auto shown = [&](uint32_t r) { return visible[runs[r].mesh]; };
+    // Drawn with the run before it, in one draw.
+    auto joins = [&](uint32_t r) {
+        return r > 0 && shown(r) && shown(r - 1) && runs[r - 1].material == runs[r].material &&
+               runs[r - 1].startIndex + runs[r - 1].indexCount == runs[r].startIndex;
+    };
+    return DrawModel(trace, QL_HERE, graphics, world, vertices, meta->indexBuffer, count, validationPending,
+                     [&](uint32_t r) {
+                         const uint32_t j = runs[r].material;
+                         MaterialDraw draw{&meta->materials[j].material, j < meta->textureCount ? meta->textures[j] : nullptr,
+                                           0, vertexCount, runs[r].startIndex, 0};
+                         if (!shown(r) || joins(r))
+                             return draw;
+                         for (uint32_t next = r; next < count && (next == r || joins(next)); ++next)
+                             draw.indexCount += runs[next].indexCount;
+                         return draw;
+                     });
+}
+
 HRESULT ModelScene::SendCommand(uint32_t, uint32_t)
 {
     return S_FALSE;
@@ -177,6 +211,8 @@ HRESULT ModelScene::GetShadowInfos(ShadowInfos* out)
     if (!out || !meta)
         return E_FAIL;
     out->vertices = meta->vertexBuffer;
-    out->indices = meta->indexBuffer;
+    out->indices = meta->shadowIndexBuffer ? meta->shadowIndexBuffer : meta->indexBuffer;
+    out->parts = meta->shadowIndexBuffer ? meta->parts : nullptr;
+    out->partCount = meta->shadowIndexBuffer ? meta->partCount : 0;
     return S_OK;
 }

@@ -45,6 +45,14 @@ public:
     IB* indexBuffer = nullptr;
     Texture** textures = nullptr;  // one per material, null where it has no map
     uint32_t textureCount = 0;
+    // The model's objects (sceneparts.h); none: it is one part, cast from
+    // indexBuffer. The runs give each material's index runs in index order,
+    // their mesh field holding the part number.
+    ShadowPart* parts = nullptr;
+    uint32_t partCount = 0;
+    struct SceneRun* runs = nullptr;
+    uint32_t runCount = 0;
+    IB* shadowIndexBuffer = nullptr;  // the parts' triangles, part by part
 
 private:
     friend SharedData<ModelSceneMeta>;
@@ -66,6 +74,7 @@ public:
     HRESULT SetMatrix(D3DXMATRIX world) override;
     HRESULT GetMatrix(D3DXMATRIX* world) override;
     HRESULT GetShadowInfos(ShadowInfos* out) override;
+    HRESULT RenderParts(const bool* visible) override;
 
     ModelScene();
     ~ModelScene();

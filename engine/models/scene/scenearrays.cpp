@@ -22,6 +22,7 @@ struct GroupEntry {
     uint32_t firstFace;  // into the read's face-number array
     uint32_t faceCount;
     uint32_t material;   // the first material of that name, or none
+    uint32_t mesh;
 };
 
 const uint32_t NO_MATERIAL = 0xFFFFFFFFu;
@@ -256,6 +257,7 @@ HRESULT ReadState::FillPass()
         }
         if (mesh->groupCount == 0) {
             GroupEntry& whole = entries[entry++];
+            whole.mesh = i;
             memcpy(whole.name, materialNames[0], NAME_SIZE);
             whole.material = 0;
             whole.firstFace = entryFace;
@@ -266,6 +268,7 @@ HRESULT ReadState::FillPass()
         for (uint32_t g = 0; g < mesh->groupCount; g++) {
             const MaterialGroup& group = mesh->groups[g];
             GroupEntry& to = entries[entry++];
+            to.mesh = i;
             CopyName(to.name, group.name);
             to.material = MaterialNamed(to.name);
             to.firstFace = entryFace;
@@ -309,7 +312,8 @@ HRESULT ReadState::SortByMaterial()
         if (entries[e].material != NO_MATERIAL)
             matched += 3ull * entries[e].faceCount;
     out->indices = new (std::nothrow) WORD[matched ? matched : 1];
-    if (!out->indices)
+    out->runs = new (std::nothrow) SceneRun[entryCount ? entryCount : 1];
+    if (!out->indices || !out->runs)
         return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
 
     uint32_t running = 0;
@@ -320,6 +324,12 @@ HRESULT ReadState::SortByMaterial()
             const GroupEntry& entry = entries[e];
             if (entry.material != j)
                 continue;
+            if (entry.faceCount == 0)
+                continue;
+            SceneRun* last = out->runCount ? &out->runs[out->runCount - 1] : nullptr;
+            if (!last || last->material != j || last->mesh != entry.mesh)
+                out->runs[out->runCount++] = SceneRun{j, entry.mesh, running, 0};
+            out->runs[out->runCount - 1].indexCount += 3 * entry.faceCount;
             for (uint32_t k = 0; k < entry.faceCount; k++) {
                 const WORD* face = &fileIndices[3 * entryFaces[entry.firstFace + k]];
                 memcpy(&out->indices[running], face, 3 * sizeof(WORD));
@@ -386,6 +396,9 @@ void FreeSceneArrays(SceneArrays* arrays)
     delete[] arrays->positions;
     delete[] arrays->normals;
     delete[] arrays->indices;
+    delete[] arrays->runs;
+    arrays->runs = nullptr;
+    arrays->runCount = 0;
     delete[] arrays->materials;
     delete[] arrays->texCoords;
     delete[] arrays->tilings;

@@ -34,6 +34,14 @@ struct SceneMapTiling {
 // The name the loader gives the one material of a file without any.
 extern const char* const SCENE_DEFAULT_MATERIAL;
 
+// One mesh's triangles of one material: a run of the index list.
+struct SceneRun {
+    uint32_t material;
+    uint32_t mesh;
+    uint32_t startIndex;
+    uint32_t indexCount;
+};
+
 // Everything is owned by the arrays until FreeSceneArrays, except what a
 // caller takes over and nulls.
 struct SceneArrays {
@@ -53,6 +61,10 @@ struct SceneArrays {
     // with the first.
     WORD* indices;
     uint32_t indexCount;
+    // The index list as runs, in its order: material by material, and each
+    // material's meshes in file order. Null when a reader gives no meshes.
+    SceneRun* runs;
+    uint32_t runCount;
     SceneMaterial* materials;  // at least one after a successful read
     uint32_t materialCount;
     D3DXVECTOR3 boxMin, boxMax;  // (1e38, ...) and its negation while no vertex

@@ -85,6 +85,8 @@ public:
     HRESULT SetMatrix(D3DXMATRIX world) override;
     HRESULT GetMatrix(D3DXMATRIX* world) override;
     HRESULT GetShadowInfos(ShadowInfos* out) override;
+    // One part: the whole skin.
+    HRESULT RenderParts(const bool* visible) override { return visible && !visible[0] ? S_OK : Render(); }
 
     // Second stage of construction; `graphics` carries a reference the
     // model keeps from now on.

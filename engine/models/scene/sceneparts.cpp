@@ -1,0 +1,87 @@
+#include "sceneparts.h"
+
+#include <math.h>
+#include <string.h>
+
+#include <new>
+
+namespace {
+
+void Widen(ShadowPart* part, const D3DXVECTOR3& p)
+{
+    part->low = D3DXVECTOR3(fminf(part->low.x, p.x), fminf(part->low.y, p.y), fminf(part->low.z, p.z));
+    part->high = D3DXVECTOR3(fmaxf(part->high.x, p.x), fmaxf(part->high.y, p.y), fmaxf(part->high.z, p.z));
+}
+
+float EdgeLength(const D3DXVECTOR3& a, const D3DXVECTOR3& b)
+{
+    const D3DXVECTOR3 d = b - a;
+    return D3DXVec3Length(&d);
+}
+
+}  // namespace
+
+HRESULT FillSceneParts(ModelSceneMeta* meta, IGraphics* graphics, const SceneArrays& arrays)
+{
+    if (!arrays.runs || arrays.runCount == 0 || arrays.indexCount == 0)
+        return S_OK;
+    // Parts in mesh order, for the meshes that draw something.
+    uint32_t* partOfMesh = new (std::nothrow) uint32_t[arrays.meshCount ? arrays.meshCount : 1];
+    meta->runs = new (std::nothrow) SceneRun[arrays.runCount];
+    if (!partOfMesh || !meta->runs) {
+        delete[] partOfMesh;
+        return E_OUTOFMEMORY;
+    }
+    const uint32_t none = 0xFFFFFFFFu;
+    for (uint32_t m = 0; m < arrays.meshCount; m++)
+        partOfMesh[m] = none;
+    for (uint32_t r = 0; r < arrays.runCount; r++)
+        partOfMesh[arrays.runs[r].mesh] = 0;
+    uint32_t partCount = 0;
+    for (uint32_t m = 0; m < arrays.meshCount; m++)
+        if (partOfMesh[m] != none)
+            partOfMesh[m] = partCount++;
+    meta->parts = new (std::nothrow) ShadowPart[partCount];
+    if (!meta->parts) {
+        delete[] partOfMesh;
+        return E_OUTOFMEMORY;
+    }
+    meta->partCount = partCount;
+    meta->runCount = arrays.runCount;
+    for (uint32_t r = 0; r < arrays.runCount; r++) {
+        meta->runs[r] = arrays.runs[r];
+        meta->runs[r].mesh = partOfMesh[arrays.runs[r].mesh];
+    }
+    delete[] partOfMesh;
+
+    for (uint32_t p = 0; p < partCount; p++)
+        meta->parts[p] = ShadowPart{0, 0, D3DXVECTOR3(1e38f, 1e38f, 1e38f), D3DXVECTOR3(-1e38f, -1e38f, -1e38f), 0.0f};
+    HRESULT result = graphics->CreateIB(arrays.indexCount, false, &meta->shadowIndexBuffer);
+    if (FAILED(result))
+        return result;
+    return Refill<WORD>(meta->shadowIndexBuffer, [&](void* data, WORD* kept) {
+        uint32_t running = 0;
+        for (uint32_t p = 0; p < partCount; p++) {
+            ShadowPart& part = meta->parts[p];
+            part.firstTriangle = running / 3;
+            for (uint32_t r = 0; r < meta->runCount; r++) {
+                const SceneRun& run = meta->runs[r];
+                if (run.mesh != p)
+                    continue;
+                memcpy(kept + running, arrays.indices + run.startIndex, run.indexCount * sizeof(WORD));
+                running += run.indexCount;
+            }
+            part.triangleCount = running / 3 - part.firstTriangle;
+            for (uint32_t t = part.firstTriangle; t < part.firstTriangle + part.triangleCount; t++) {
+                const D3DXVECTOR3& a = arrays.positions[kept[3 * t]];
+                const D3DXVECTOR3& b = arrays.positions[kept[3 * t + 1]];
+                const D3DXVECTOR3& c = arrays.positions[kept[3 * t + 2]];
+                Widen(&part, a);
+                Widen(&part, b);
+                Widen(&part, c);
+                part.longestEdge = fmaxf(part.longestEdge, fmaxf(EdgeLength(a, b), fmaxf(EdgeLength(b, c), EdgeLength(c, a))));
+            }
+        }
+        memcpy(data, kept, arrays.indexCount * sizeof(WORD));
+    });
+}
