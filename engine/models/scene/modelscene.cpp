@@ -25,6 +25,9 @@ ModelSceneMeta::~ModelSceneMeta()
     TraceContext trace("Destructor()");
     QL_LOG(trace, TraceInfo, "ModelSceneMeta '" + fileName + "' Destroyed");
     ReleaseModelResources(vertexBuffer, indexBuffer, textures, textureCount);
+    for (uint32_t p = 0; p < partCount; p++)
+        ReleaseModelResources(parts[p].vertexBuffer, parts[p].indexBuffer, nullptr, 0);
+    delete[] parts;
     delete[] textures;
     delete[] materials;
 }
@@ -107,6 +110,11 @@ HRESULT ModelScene::Update(float)
 HRESULT ModelScene::Render()
 {
     TraceContext trace(this, "Render()");
+    if (meta && meta->parts) {
+        for (uint32_t p = 0; p < meta->partCount; p++)
+            QL_TRY(trace, "-", RenderPart(trace, meta->parts[p]));
+        return S_OK;
+    }
     VB* vertices = meta ? meta->vertexBuffer : nullptr;
     uint32_t vertexCount = vertices ? vertices->GetCount() : 0;
     return DrawModel(trace, QL_HERE, graphics, world, vertices, meta ? meta->indexBuffer : nullptr,
@@ -115,6 +123,22 @@ HRESULT ModelScene::Render()
                          Texture* texture = i < meta->textureCount ? meta->textures[i] : nullptr;
                          return MaterialDraw{&material.material, texture, 0, vertexCount, material.startIndex,
                                              material.indexCount};
+                     });
+}
+
+// Each material's triangles that fall in the part, from the part's buffer.
+HRESULT ModelScene::RenderPart(TraceContext& trace, const ScenePart& part)
+{
+    uint32_t vertexCount = part.vertexBuffer ? part.vertexBuffer->GetCount() : 0;
+    return DrawModel(trace, QL_HERE, graphics, world, part.vertexBuffer, part.indexBuffer, meta->materialCount,
+                     validationPending, [&](uint32_t i) {
+                         const SceneMaterial& material = meta->materials[i];
+                         Texture* texture = i < meta->textureCount ? meta->textures[i] : nullptr;
+                         uint32_t start = material.startIndex > part.firstIndex ? material.startIndex : part.firstIndex;
+                         uint32_t end = material.startIndex + material.indexCount;
+                         end = end < part.endIndex ? end : part.endIndex;
+                         return MaterialDraw{&material.material, texture, 0, vertexCount, start - part.firstIndex,
+                                             end > start ? end - start : 0};
                      });
 }
 

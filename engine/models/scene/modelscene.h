@@ -24,6 +24,17 @@ struct SceneLoadOptions {
     bool missingTexturesAllowed = false;
 };
 
+// Buffers of their own for a run of a model's triangles: a model with more
+// vertices than the device's indices reach is drawn in such parts, each of
+// at most 0xFFFF vertices with 16-bit indices. The part draws the model's
+// indices [firstIndex, endIndex), which its own buffer holds from 0.
+struct ScenePart {
+    VB* vertexBuffer = nullptr;
+    IB* indexBuffer = nullptr;
+    uint32_t firstIndex = 0;
+    uint32_t endIndex = 0;
+};
+
 // The shared data of a scene model, owned by the instance that created it;
 // every clone adds a reference. Destroys its graphic resources with itself.
 class ModelSceneMeta final : public SharedData<ModelSceneMeta> {
@@ -45,6 +56,10 @@ public:
     IB* indexBuffer = nullptr;
     Texture** textures = nullptr;  // one per material, null where it has no map
     uint32_t textureCount = 0;
+    // Set when the model is drawn in parts; vertexBuffer (positions only) and
+    // indexBuffer (not drawn, 32-bit) then only cast its shadow.
+    ScenePart* parts = nullptr;
+    uint32_t partCount = 0;
 
 private:
     friend SharedData<ModelSceneMeta>;
@@ -76,6 +91,8 @@ public:
     const ModelSceneMeta* Meta() const { return meta; }
 
 private:
+    HRESULT RenderPart(class TraceContext& trace, const ScenePart& part);
+
     ModelSceneMeta* meta = nullptr;
     IGraphics* graphics = nullptr;
     D3DXMATRIX world;
