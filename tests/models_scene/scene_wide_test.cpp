@@ -193,6 +193,8 @@ TEST_F(BigScene, TwoHundredThousandVerticesDrawAndShadowThroughThirtyTwoBitIndic
         EXPECT_FALSE(meta->parts[p].indexBuffer->IsWide()) << p;
     }
     EXPECT_EQ(meta->materials[0].indexCount, meta->parts[meta->partCount - 1].endIndex);
+    // The parts and the shadow's buffer without a device side survive a reset.
+    ASSERT_EQ(S_OK, graphics->UpdateScreenMode()) << NewLog();
     std::vector<uint32_t> partsFrame;
     ExpectShadowWestOfThePlate(&partsFrame);
 
