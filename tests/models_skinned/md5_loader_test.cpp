@@ -312,6 +312,8 @@ TEST_F(Md5Model, RefusesAnimationsThatDoNotFitTheMesh)
     anim = md5test::BendAnim();
     anim.frameRate = 0;
     refused(anim, "frameRate not above 0");
+    anim.frameRate = 1e-44f;
+    refused(anim, "md5/bend.md5anim(6) : frameRate too small for numFrames");
     anim = md5test::BendAnim();
     anim.bounds.pop_back();
     refused(anim, "'(' expected, '}' found");

@@ -293,13 +293,17 @@ bool ReadAnimFile(Md5Text& text, Md5AnimFile* out)
     uint32_t jointCount;
     if (!ReadHeader(text) || !text.ExpectCount("numFrames", kLeastFrameBytes, &out->frameCount) ||
         !text.ExpectCount("numJoints", kLeastHierarchyBytes, &jointCount) || !text.ExpectWord("frameRate") ||
-        !text.ExpectFloat(&out->frameRate) ||
-        !text.ExpectCount("numAnimatedComponents", 0, &out->componentCount))
+        !text.ExpectFloat(&out->frameRate))
+        return false;
+    if (!(out->frameRate > 0))
+        return text.Fail("frameRate not above 0");
+    // An animation that never ends would never leave the playing list.
+    if (!isfinite((float)out->frameCount / out->frameRate))
+        return text.Fail("frameRate too small for numFrames");
+    if (!text.ExpectCount("numAnimatedComponents", 0, &out->componentCount))
         return false;
     if (out->frameCount == 0)
         return text.Fail("numFrames 0 : no frame");
-    if (!(out->frameRate > 0))
-        return text.Fail("frameRate not above 0");
     if (jointCount == 0 || jointCount > kMaxJoints)
         return text.Fail(EngineString("numJoints ") + jointCount + " : not in [1,65535]");
     // Every component takes two characters at least: a digit and a space.
