@@ -125,6 +125,11 @@ struct IGraphics : IEngineObject {
     virtual HRESULT UpdateScreenMode() = 0;
     // The registration behind AddGeometry, used by the core's CreateObject.
     virtual HRESULT AddGeometryInternal(IGeometry* geometry) = 0;
+    // As CreateIB, with 32-bit indices (D3DFMT_INDEX32), for models above
+    // 65 535 vertices on devices whose MaxVertexIndex reaches them. Not
+    // `drawn`, the buffer has no device side: only the kept copy the shadow
+    // volumes read, for a model drawn from parts of 16-bit buffers.
+    virtual HRESULT CreateWideIB(uint32_t count, bool dynamic, bool drawn, IB** out) = 0;
 };
 
 // A new graphics manager with a count of 0, or null; for the core's

@@ -62,6 +62,7 @@ public:
     HRESULT RemoveGeometry(IGeometry* geometry) override;
     HRESULT CreateVB(DWORD fvf, uint32_t count, bool dynamic, VB** out) override;
     HRESULT CreateIB(uint32_t count, bool dynamic, IB** out) override;
+    HRESULT CreateWideIB(uint32_t count, bool dynamic, bool drawn, IB** out) override;
     HRESULT CreateTexture(const EngineString& name, Texture** out) override;
     HRESULT ClearTexture(DWORD stage) override;
     IDirect3DDevice9* GetDevice() override;
@@ -97,6 +98,7 @@ private:
     HRESULT DrawOverlays();
     void DisableDeviceLights();
     HRESULT GrowShadowBuffer(uint64_t vertexCount);
+    HRESULT MakeIB(uint32_t count, bool dynamic, bool wide, bool drawn, IB** out);
     void ReleaseLeftovers();
     HRESULT BuildAndDrawVolume(TraceContext& trace, const LightSlot& slot, IModel* model);
     HRESULT DrawVolumeIntoStencil(UINT firstVertex, UINT triangles, bool capped);

@@ -153,13 +153,15 @@ HRESULT VB::Unlock()
     return buffer ? buffer->Unlock() : S_OK;
 }
 
-IB::IB(QLGraphics* owner, uint32_t indexCount, bool isDynamic) : dynamic(isDynamic), count(indexCount), graphics(owner)
+IB::IB(QLGraphics* owner, uint32_t indexCount, bool isDynamic, bool isWide, bool isDrawn)
+    : dynamic(isDynamic), wide(isWide), drawn(isDrawn), count(indexCount), graphics(owner)
 {
 }
 
 IB::~IB()
 {
     delete[] indices;
+    delete[] wideIndices;
     delete[] faceInfos;
     delete[] shadowEdges;
     delete[] facing;
@@ -181,38 +183,55 @@ uint32_t IB::GetCount()
 HRESULT IB::AllocateCopies()
 {
     const uint32_t triangles = count / 3 ? count / 3 : 1;
-    indices = new (std::nothrow) WORD[count ? count : 1]();
+    if (wide)
+        wideIndices = new (std::nothrow) uint32_t[count ? count : 1]();
+    else
+        indices = new (std::nothrow) WORD[count ? count : 1]();
     faceInfos = new (std::nothrow) FaceInfo[triangles]();
     shadowEdges = new (std::nothrow) ShadowEdge[3 * size_t(triangles)];
     facing = new (std::nothrow) uint8_t[triangles]();
     planes = new (std::nothrow) D3DXVECTOR4[triangles];
-    return AllAllocated(indices, faceInfos, shadowEdges, facing, planes) ? S_OK : E_OUTOFMEMORY;
+    const bool allocated = wide ? AllAllocated(wideIndices, faceInfos, shadowEdges, facing, planes)
+                                : AllAllocated(indices, faceInfos, shadowEdges, facing, planes);
+    return allocated ? S_OK : E_OUTOFMEMORY;
 }
 
 ShadowMesh IB::ShadowView(VB* vertices)
 {
     const D3DXVECTOR3* positions = vertices->Positions();
     if (positions && planesStamp != vertices->PositionsStamp()) {
-        ComputeShadowPlanes(positions, vertices->GetCount(), indices, count / 3, planes, facing);
+        if (wide)
+            ComputeShadowPlanes(positions, vertices->GetCount(), wideIndices, count / 3, planes, facing);
+        else
+            ComputeShadowPlanes(positions, vertices->GetCount(), indices, count / 3, planes, facing);
         planesStamp = vertices->PositionsStamp();
     }
-    return ShadowMesh{positions, vertices->GetCount(), indices, count / 3, shadowEdges, shadowEdgeCount, facing, planes};
+    return ShadowMesh{positions, vertices->GetCount(), indices, count / 3, shadowEdges, shadowEdgeCount, facing, planes,
+                      wideIndices};
 }
 
 HRESULT IB::CreateBuffer()
 {
+    if (!drawn)
+        return S_OK;
     DWORD usage = dynamic ? D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC : D3DUSAGE_WRITEONLY;
-    return graphics->GetDevice()->CreateIndexBuffer(count * 2, usage, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &buffer,
+    return graphics->GetDevice()->CreateIndexBuffer(count * (wide ? 4 : 2), usage,
+                                                    wide ? D3DFMT_INDEX32 : D3DFMT_INDEX16, D3DPOOL_DEFAULT, &buffer,
                                                     nullptr);
 }
 
 HRESULT IB::RefillBuffer()
 {
+    if (!drawn)
+        return S_OK;
     void* data = nullptr;
-    HRESULT result = buffer->Lock(0, count * 2, &data, dynamic ? D3DLOCK_DISCARD : 0);
+    HRESULT result = buffer->Lock(0, count * (wide ? 4 : 2), &data, dynamic ? D3DLOCK_DISCARD : 0);
     if (FAILED(result))
         return result;
-    memcpy(data, indices, count * sizeof(WORD));
+    if (wide)
+        memcpy(data, wideIndices, count * sizeof(uint32_t));
+    else
+        memcpy(data, indices, count * sizeof(WORD));
     return buffer->Unlock();
 }
 
@@ -236,10 +255,32 @@ HRESULT IB::Lock(void** data, WORD** indicesOut)
 {
     TraceContext trace(this, "Lock()");
     QL_REQUIRE_ARG(trace, data && indicesOut);
+    QL_ASSERT(trace, !wide);
+    QL_TRY(trace, "-", LockBuffer(data));
+    *indicesOut = indices;
+    return S_OK;
+}
+
+HRESULT IB::Lock(void** data, uint32_t** indicesOut)
+{
+    TraceContext trace(this, "Lock()");
+    QL_REQUIRE_ARG(trace, data && indicesOut);
+    QL_ASSERT(trace, wide);
+    QL_TRY(trace, "-", LockBuffer(data));
+    *indicesOut = wideIndices;
+    return S_OK;
+}
+
+HRESULT IB::LockBuffer(void** data)
+{
+    TraceContext trace(this, "Lock()");
+    if (!drawn) {
+        *data = wide ? (void*)wideIndices : (void*)indices;
+        return S_OK;
+    }
     QL_ASSERT(trace, buffer);
     QL_TRY(trace, "IDirect3DIndexBuffer9::Lock() failed",
-           buffer->Lock(0, count * 2, data, dynamic ? D3DLOCK_DISCARD : 0));
-    *indicesOut = indices;
+           buffer->Lock(0, count * (wide ? 4 : 2), data, dynamic ? D3DLOCK_DISCARD : 0));
     return S_OK;
 }
 
@@ -355,12 +396,22 @@ HRESULT QLGraphics::GrowShadowBuffer(uint64_t vertexCount)
 
 HRESULT QLGraphics::CreateIB(uint32_t count, bool dynamic, IB** out)
 {
+    return MakeIB(count, dynamic, false, true, out);
+}
+
+HRESULT QLGraphics::CreateWideIB(uint32_t count, bool dynamic, bool drawn, IB** out)
+{
+    return MakeIB(count, dynamic, true, drawn, out);
+}
+
+HRESULT QLGraphics::MakeIB(uint32_t count, bool dynamic, bool wide, bool drawn, IB** out)
+{
     TraceContext trace(this, "CreateIB()");
     QL_REQUIRE_ARG(trace, out);
     QL_ASSERT(trace, device);
-    // 16-bit indices: a byte size beyond 32 bits would wrap.
-    QL_REQUIRE_ARG(trace, uint64_t(count) * sizeof(WORD) <= 0xFFFFFFFFu);
-    Owned<IB> buffer = MakeOwned<IB>(this, count, dynamic);
+    // A byte size beyond 32 bits would wrap.
+    QL_REQUIRE_ARG(trace, uint64_t(count) * (wide ? 4 : 2) <= 0xFFFFFFFFu);
+    Owned<IB> buffer = MakeOwned<IB>(this, count, dynamic, wide, drawn);
     QL_REQUIRE_MEMORY(trace, buffer);
     QL_TRY(trace, "Not Enough Memory", buffer->AllocateCopies());
     QL_TRY(trace, "IDirect3DDevice9::CreateIndexBuffer() failed", buffer->CreateBuffer());

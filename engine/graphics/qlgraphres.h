@@ -1,7 +1,8 @@
 // Graphic resources made and kept by the graphics manager. Besides its
 // Direct3D buffer, a VB keeps the model-space position of every vertex and an
-// IB a copy of its 16-bit indices with triangle connectivity: shadow volumes
-// are built from these copies on the processor.
+// IB a copy of its indices (16-bit, or 32-bit for a wide buffer) with
+// triangle connectivity: shadow volumes are built from these copies on the
+// processor.
 #pragma once
 
 #include "shadowvolume.h"
@@ -70,14 +71,22 @@ public:
     virtual HRESULT Clone(IB** out);  // always E_FAIL
     virtual HRESULT Active();
     // Both out pointers are required; fill *indices with what goes to *data.
+    // The index width must be the buffer's: "Assertion Failed" otherwise.
     virtual HRESULT Lock(void** data, WORD** indices);
+    HRESULT Lock(void** data, uint32_t** indices);
     // Rebuilds the connectivity from the kept indices.
     virtual HRESULT Unlock();
     virtual uint32_t GetCount();
 
-    IB(QLGraphics* graphics, uint32_t count, bool dynamic);
+    // A buffer not `drawn` has no device side (see IGraphics::CreateWideIB):
+    // its Lock hands out the kept copy as the data too.
+    IB(QLGraphics* graphics, uint32_t count, bool dynamic, bool wide = false, bool drawn = true);
     ~IB();
+    // The kept indices: Indices() for a 16-bit buffer, WideIndices() for a
+    // 32-bit one; the other is null.
     const WORD* Indices() const { return indices; }
+    const uint32_t* WideIndices() const { return wideIndices; }
+    bool IsWide() const { return wide; }
     FaceInfo* FaceInfos() const { return faceInfos; }
     // What the volume builder reads for these triangles over the kept
     // positions of vertices: the edge list made at Unlock, and the planes,
@@ -94,8 +103,13 @@ public:
     void ReleaseBuffer();
 
 private:
+    HRESULT LockBuffer(void** data);
+
     bool dynamic;
+    bool wide;
+    bool drawn;
     WORD* indices = nullptr;
+    uint32_t* wideIndices = nullptr;
     FaceInfo* faceInfos = nullptr;
     ShadowEdge* shadowEdges = nullptr;  // 3 per triangle at most
     uint32_t shadowEdgeCount = 0;

@@ -13,13 +13,24 @@
 
 #include "qltrace.h"
 
+namespace {
+
+template <typename Index>
+uint32_t Connect(IB* buffer, const Index* indices)
+{
+    GenConnectivity(indices, buffer->GetCount(), buffer->FaceInfos());
+    return ListShadowEdges(indices, buffer->FaceInfos(), buffer->GetCount() / 3, buffer->ShadowEdges(),
+                           buffer->Facing());
+}
+
+}  // namespace
+
 HRESULT QLGraphics::GenConnectivityInfos(IB* buffer)
 {
     TraceContext trace(this, "GenConnectivityInfos()");
     QL_REQUIRE_ARG(trace, buffer);
-    GenConnectivity(buffer->Indices(), buffer->GetCount(), buffer->FaceInfos());
-    buffer->SetShadowEdgeCount(ListShadowEdges(buffer->Indices(), buffer->FaceInfos(), buffer->GetCount() / 3,
-                                               buffer->ShadowEdges(), buffer->Facing()));
+    buffer->SetShadowEdgeCount(buffer->IsWide() ? Connect(buffer, buffer->WideIndices())
+                                                : Connect(buffer, buffer->Indices()));
     return S_OK;
 }
 
@@ -60,7 +71,7 @@ HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slo
         return S_OK;
     const D3DXVECTOR3* positions = infos.vertices->Positions();
     const ShadowMesh mesh = infos.indices->ShadowView(infos.vertices);
-    if (!positions || !mesh.indices || !mesh.facing || mesh.triangleCount == 0 || !GrowPartScratch(view.count))
+    if (!positions || !mesh.HasIndices() || !mesh.facing || mesh.triangleCount == 0 || !GrowPartScratch(view.count))
         return S_OK;
 
     // Each part on its own: left out when its volume cannot fall on what the

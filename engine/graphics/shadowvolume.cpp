@@ -51,12 +51,16 @@ void PairEdgeUsers(FaceInfo* faces, const uint32_t* users, uint32_t count)
     Link(faces, partner, lastInside != kNoEdge ? lastInside : first);
 }
 
-inline WORD EdgeStart(const WORD* indices, uint32_t e)
+const uint64_t kMostBuckets = uint64_t(1) << 28;
+
+template <typename Index>
+inline Index EdgeStart(const Index* indices, uint32_t e)
 {
     return indices[e];
 }
 
-inline WORD EdgeEnd(const WORD* indices, uint32_t e)
+template <typename Index>
+inline Index EdgeEnd(const Index* indices, uint32_t e)
 {
     return indices[e % 3 == 2 ? e - 2 : e + 1];
 }
@@ -149,9 +153,9 @@ inline void WriteQuad(const D3DXVECTOR3& v1, const D3DXVECTOR3& v2, const D3DXVE
     quad[5] = quad[2];
 }
 
-}  // namespace
-
-HRESULT GenConnectivity(const WORD* indices, uint32_t indexCount, FaceInfo* faces)
+// The index-width independent bodies behind the public overloads.
+template <typename Index>
+HRESULT Connect(const Index* indices, uint32_t indexCount, FaceInfo* faces)
 {
     const uint32_t triangles = indexCount / 3;
     if (triangles == 0)
@@ -172,9 +176,13 @@ HRESULT GenConnectivity(const WORD* indices, uint32_t indexCount, FaceInfo* face
     // counting sorts, so each edge's users lie together in scan order:
     // linear in the index count whatever the mesh.
     const uint32_t edgeCount = triangles * 3;
-    WORD highest = 0;
+    Index highest = 0;
     for (uint32_t e = 0; e < edgeCount; ++e)
         highest = indices[e] > highest ? indices[e] : highest;
+    // 32-bit indices far above any vertex count would ask for gigabytes:
+    // such a mesh stays open, as when memory runs out.
+    if (uint64_t(highest) + 2 > kMostBuckets)
+        return E_OUTOFMEMORY;
     const uint32_t buckets = uint32_t(highest) + 2;
     uint32_t* starts = new (std::nothrow) uint32_t[buckets];
     uint32_t* byHigh = new (std::nothrow) uint32_t[edgeCount];
@@ -183,11 +191,11 @@ HRESULT GenConnectivity(const WORD* indices, uint32_t indexCount, FaceInfo* face
         return E_OUTOFMEMORY;
 
     auto low = [indices](uint32_t e) {
-        const WORD a = EdgeStart(indices, e), b = EdgeEnd(indices, e);
+        const Index a = EdgeStart(indices, e), b = EdgeEnd(indices, e);
         return a < b ? a : b;
     };
     auto high = [indices](uint32_t e) {
-        const WORD a = EdgeStart(indices, e), b = EdgeEnd(indices, e);
+        const Index a = EdgeStart(indices, e), b = EdgeEnd(indices, e);
         return a < b ? b : a;
     };
     auto countingSort = [&](const uint32_t* in, uint32_t* out, auto digit) {
@@ -206,7 +214,7 @@ HRESULT GenConnectivity(const WORD* indices, uint32_t indexCount, FaceInfo* face
     countingSort(byHigh, sorted, low);
 
     for (uint32_t i = 0; i < edgeCount;) {
-        const WORD a = low(sorted[i]), b = high(sorted[i]);
+        const Index a = low(sorted[i]), b = high(sorted[i]);
         uint32_t j = i + 1;
         while (j < edgeCount && low(sorted[j]) == a && high(sorted[j]) == b)
             ++j;
@@ -221,10 +229,11 @@ HRESULT GenConnectivity(const WORD* indices, uint32_t indexCount, FaceInfo* face
     return S_OK;
 }
 
-void ComputeShadowPlanes(const D3DXVECTOR3* positions, uint32_t vertexCount, const WORD* indices,
-                         uint32_t triangleCount, D3DXVECTOR4* planes, uint8_t* facing)
+template <typename Index>
+void Planes(const D3DXVECTOR3* positions, uint32_t vertexCount, const Index* indices, uint32_t triangleCount,
+            D3DXVECTOR4* planes, uint8_t* facing)
 {
-    const WORD* tri = indices;
+    const Index* tri = indices;
     for (uint32_t t = 0; t < triangleCount; ++t, tri += 3) {
         if (tri[0] >= vertexCount || tri[1] >= vertexCount || tri[2] >= vertexCount) {
             planes[t] = D3DXVECTOR4(0.0f, 0.0f, 0.0f, -1.0f);
@@ -246,8 +255,9 @@ void ComputeShadowPlanes(const D3DXVECTOR3* positions, uint32_t vertexCount, con
     }
 }
 
-uint32_t ListShadowEdges(const WORD* indices, const FaceInfo* faces, uint32_t triangles, ShadowEdge* edges,
-                         uint8_t* facing)
+template <typename Index>
+uint32_t ListEdges(const Index* indices, const FaceInfo* faces, uint32_t triangles, ShadowEdge* edges,
+                   uint8_t* facing)
 {
     if (!indices || !faces || !edges || !facing)
         return 0;
@@ -281,10 +291,77 @@ uint32_t ListShadowEdges(const WORD* indices, const FaceInfo* faces, uint32_t tr
     return count;
 }
 
+template <typename Index>
+uint64_t BuildCaps(const ShadowMesh& mesh, const Index* tri, const D3DXVECTOR3& light, D3DXVECTOR3* out,
+                   uint32_t capacity, float start)
+{
+    const uint8_t* facing = mesh.facing;
+    const D3DXVECTOR3* positions = mesh.positions;
+    uint64_t needed = 0;
+    tri += 3 * size_t(mesh.firstTriangle);
+    for (uint32_t t = mesh.firstTriangle; t < mesh.firstTriangle + mesh.triangleCount; ++t, tri += 3) {
+        const uint8_t f = facing[t];
+        if ((f & kFacingInert) || !(f & (kFacingLit | kFacingOpenPiece)))
+            continue;
+        if (needed + 6 <= capacity) {
+            // An unlit triangle of an open piece casts as if turned round.
+            const bool lit = (f & kFacingLit) != 0;
+            const D3DXVECTOR3& p0 = positions[tri[0]];
+            const D3DXVECTOR3& p1 = positions[lit ? tri[2] : tri[1]];
+            const D3DXVECTOR3& p2 = positions[lit ? tri[1] : tri[2]];
+            D3DXVECTOR3* cap = out + needed;
+            Start(p0, light, start, &cap[0]);
+            Start(p1, light, start, &cap[1]);
+            Start(p2, light, start, &cap[2]);
+            Extrude(p0, light, &cap[3]);
+            Extrude(p2, light, &cap[4]);
+            Extrude(p1, light, &cap[5]);
+        }
+        needed += 6;
+    }
+    return needed;
+}
+
+}  // namespace
+
+HRESULT GenConnectivity(const WORD* indices, uint32_t indexCount, FaceInfo* faces)
+{
+    return Connect(indices, indexCount, faces);
+}
+
+HRESULT GenConnectivity(const uint32_t* indices, uint32_t indexCount, FaceInfo* faces)
+{
+    return Connect(indices, indexCount, faces);
+}
+
+void ComputeShadowPlanes(const D3DXVECTOR3* positions, uint32_t vertexCount, const WORD* indices,
+                         uint32_t triangleCount, D3DXVECTOR4* planes, uint8_t* facing)
+{
+    Planes(positions, vertexCount, indices, triangleCount, planes, facing);
+}
+
+void ComputeShadowPlanes(const D3DXVECTOR3* positions, uint32_t vertexCount, const uint32_t* indices,
+                         uint32_t triangleCount, D3DXVECTOR4* planes, uint8_t* facing)
+{
+    Planes(positions, vertexCount, indices, triangleCount, planes, facing);
+}
+
+uint32_t ListShadowEdges(const WORD* indices, const FaceInfo* faces, uint32_t triangles, ShadowEdge* edges,
+                         uint8_t* facing)
+{
+    return ListEdges(indices, faces, triangles, edges, facing);
+}
+
+uint32_t ListShadowEdges(const uint32_t* indices, const FaceInfo* faces, uint32_t triangles, ShadowEdge* edges,
+                         uint8_t* facing)
+{
+    return ListEdges(indices, faces, triangles, edges, facing);
+}
+
 uint64_t BuildShadowVolume(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity,
                            float start)
 {
-    if (mesh.triangleCount == 0 || !mesh.positions || !mesh.indices || !mesh.facing || !mesh.planes ||
+    if (mesh.triangleCount == 0 || !mesh.positions || !mesh.HasIndices() || !mesh.facing || !mesh.planes ||
         (!mesh.edges && mesh.edgeCount))
         return 0;
     if (!out)
@@ -307,11 +384,11 @@ uint64_t BuildShadowVolume(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3D
             if (((mine ^ facing[edge->other & ~kOneSidedPairing]) & kFacingLit) == 0)
                 continue;
         }
-        WORD a = edge->from, b = edge->to;
+        uint32_t a = edge->from, b = edge->to;
         if (a >= vertexCount || b >= vertexCount)
             continue;
         if (!(mine & kFacingLit)) {
-            const WORD swap = a;
+            const uint32_t swap = a;
             a = b;
             b = swap;
         }
@@ -325,35 +402,12 @@ uint64_t BuildShadowVolume(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3D
 uint64_t BuildShadowCaps(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity,
                          float start)
 {
-    if (mesh.triangleCount == 0 || !mesh.positions || !mesh.indices || !mesh.facing)
+    if (mesh.triangleCount == 0 || !mesh.positions || !mesh.HasIndices() || !mesh.facing)
         return 0;
     if (!out)
         capacity = 0;
-    const uint8_t* facing = mesh.facing;
-    const D3DXVECTOR3* positions = mesh.positions;
-    const WORD* tri = mesh.indices + 3 * size_t(mesh.firstTriangle);
-    uint64_t needed = 0;
-    for (uint32_t t = mesh.firstTriangle; t < mesh.firstTriangle + mesh.triangleCount; ++t, tri += 3) {
-        const uint8_t f = facing[t];
-        if ((f & kFacingInert) || !(f & (kFacingLit | kFacingOpenPiece)))
-            continue;
-        if (needed + 6 <= capacity) {
-            // An unlit triangle of an open piece casts as if turned round.
-            const bool lit = (f & kFacingLit) != 0;
-            const D3DXVECTOR3& p0 = positions[tri[0]];
-            const D3DXVECTOR3& p1 = positions[lit ? tri[2] : tri[1]];
-            const D3DXVECTOR3& p2 = positions[lit ? tri[1] : tri[2]];
-            D3DXVECTOR3* cap = out + needed;
-            Start(p0, light, start, &cap[0]);
-            Start(p1, light, start, &cap[1]);
-            Start(p2, light, start, &cap[2]);
-            Extrude(p0, light, &cap[3]);
-            Extrude(p2, light, &cap[4]);
-            Extrude(p1, light, &cap[5]);
-        }
-        needed += 6;
-    }
-    return needed;
+    return mesh.wideIndices ? BuildCaps(mesh, mesh.wideIndices, light, out, capacity, start)
+                            : BuildCaps(mesh, mesh.indices, light, out, capacity, start);
 }
 
 ShadowMesh PartOf(const ShadowMesh& mesh, uint32_t firstTriangle, uint32_t triangleCount)

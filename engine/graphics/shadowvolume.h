@@ -40,6 +40,7 @@ const uint32_t kShadowVerticesPerEdge = 6;
 // allocated for the call. Returns S_OK, E_INVALIDARG for a null array with triangles to pair,
 // or E_OUTOFMEMORY (every edge is then left open).
 HRESULT GenConnectivity(const WORD* indices, uint32_t indexCount, FaceInfo* faces);
+HRESULT GenConnectivity(const uint32_t* indices, uint32_t indexCount, FaceInfo* faces);
 
 // The edges a volume can extrude, listed once each from a face record table:
 // a shared edge from the lower of its two triangles, an open edge from its
@@ -47,7 +48,7 @@ HRESULT GenConnectivity(const WORD* indices, uint32_t indexCount, FaceInfo* face
 struct ShadowEdge {
     uint32_t face;
     uint32_t other;  // the triangle across the edge, or kOpenEdge
-    WORD from, to;
+    uint32_t from, to;
 };
 const uint32_t kOpenEdge = 0xFFFFFFFFu;
 // Set in other when the triangle across does not point back (three or more
@@ -67,6 +68,8 @@ const uint8_t kFacingOpenPiece = 4;  // belongs to a piece with open edges; set 
 // pieces cannot be allocated (the mesh then casts nothing).
 uint32_t ListShadowEdges(const WORD* indices, const FaceInfo* faces, uint32_t triangleCount, ShadowEdge* edges,
                          uint8_t* facing);
+uint32_t ListShadowEdges(const uint32_t* indices, const FaceInfo* faces, uint32_t triangleCount, ShadowEdge* edges,
+                         uint8_t* facing);
 
 // The plane of every triangle, (N, -N . p0) with N = (p2 - p1) x (p1 - p0),
 // for as long as the positions stay as they are: facing a light is then one
@@ -74,10 +77,12 @@ uint32_t ListShadowEdges(const WORD* indices, const FaceInfo* faces, uint32_t tr
 // always-unlit plane and the inert bit in facing.
 void ComputeShadowPlanes(const D3DXVECTOR3* positions, uint32_t vertexCount, const WORD* indices,
                          uint32_t triangleCount, D3DXVECTOR4* planes, uint8_t* facing);
+void ComputeShadowPlanes(const D3DXVECTOR3* positions, uint32_t vertexCount, const uint32_t* indices,
+                         uint32_t triangleCount, D3DXVECTOR4* planes, uint8_t* facing);
 
 // A mesh as the volume builder reads it: the vertex buffer's kept positions,
-// the index buffer's kept indices and the edge list, planes and facing
-// scratch made from them.
+// the index buffer's kept indices (16-bit, or 32-bit in wideIndices with
+// indices null) and the edge list, planes and facing scratch made from them.
 struct ShadowMesh {
     const D3DXVECTOR3* positions;
     uint32_t vertexCount;  // a triangle using an index at or above it casts nothing
@@ -87,10 +92,13 @@ struct ShadowMesh {
     uint32_t edgeCount;
     uint8_t* facing;  // one byte per triangle; the lit bit is rewritten
     const D3DXVECTOR4* planes;  // from ComputeShadowPlanes
+    const uint32_t* wideIndices = nullptr;
     // The builders read triangles firstTriangle to firstTriangle +
     // triangleCount - 1 of the arrays above: one part of a model, whose edges
     // the caller narrows edges and edgeCount to (PartEdges).
     uint32_t firstTriangle = 0;
+
+    bool HasIndices() const { return indices || wideIndices; }
 };
 
 // The view of one part of mesh: its triangles, and its edges, which

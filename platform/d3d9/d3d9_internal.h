@@ -14,6 +14,9 @@
 
 class Device;
 
+// D3DCAPS9::MaxVertexIndex as the devices report it now (a test hook can lower it).
+DWORD QLPlatform_MaxVertexIndex();
+
 // The parts of IDirect3DResource9 the stand-in has no use for, the device
 // reference every resource holds while the application does (as in
 // Direct3D 9: a live resource keeps its device alive), and the device's own

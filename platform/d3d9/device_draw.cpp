@@ -494,6 +494,10 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVer
     if (((uint64_t)startIndex + count) * indexSize > idesc.Size || (int64_t)BaseVertexIndex + MinVertexIndex < 0 ||
         (uint64_t)streamOffset + (uint64_t)lastVertex * streamStride > vdesc.Size)
         return D3DERR_INVALIDCALL;
+    // A device whose indices end at 0xFFFF draws no 32-bit index buffer.
+    DWORD maxVertexIndex = QLPlatform_MaxVertexIndex();
+    if ((indexSize == 4 && maxVertexIndex <= 0xFFFF) || (uint64_t)MinVertexIndex + NumVertices - 1 > maxVertexIndex)
+        return D3DERR_INVALIDCALL;
     if (primCount == 0 || Lost())
         return D3D_OK;
     if (!PrepareDraw())

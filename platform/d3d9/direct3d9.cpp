@@ -218,7 +218,7 @@ HRESULT Direct3D9::GetDeviceCaps(UINT Adapter, D3DDEVTYPE DeviceType, D3DCAPS9* 
     c.MaxActiveLights = kMaxActiveLights;
     c.MaxPointSize = 64.0f;
     c.MaxPrimitiveCount = 0x555555;
-    c.MaxVertexIndex = 0xFFFFFF;
+    c.MaxVertexIndex = QLPlatform_MaxVertexIndex();
     c.MaxStreams = kMaxStreams;
     c.MaxStreamStride = 508;
     c.MasterAdapterOrdinal = 0;

@@ -86,6 +86,22 @@ bool QLTest_ReadStencilBuffer(std::vector<uint8_t>* stencil, uint32_t* width, ui
     return ReadLatest(&Device::ReadStencil, stencil, width, height);
 }
 
+namespace {
+
+DWORD maxVertexIndexCap = 0;
+
+}  // namespace
+
+DWORD QLPlatform_MaxVertexIndex()
+{
+    return maxVertexIndexCap ? maxVertexIndexCap : 0xFFFFFF;
+}
+
+void QLTest_SetMaxVertexIndex(DWORD maxVertexIndex)
+{
+    maxVertexIndexCap = maxVertexIndex;
+}
+
 void QLTest_ForceDeviceState(QLTestDeviceState state)
 {
     if (Device* device = Device::Latest())

@@ -99,3 +99,9 @@ bool QLTest_ReadStencilBuffer(std::vector<uint8_t>* stencil, uint32_t* width, ui
 // clears a forced state.
 enum QLTestDeviceState { QLTEST_DEVICE_OK, QLTEST_DEVICE_LOST, QLTEST_DEVICE_NOTRESET };
 void QLTest_ForceDeviceState(QLTestDeviceState state);
+
+// The D3DCAPS9::MaxVertexIndex every device reports from now on, as a device
+// limited to 16-bit indices reports 0xFFFF; 0 gives back the default
+// 0xFFFFFF. Indexed draws follow it: an index buffer of 32-bit indices, or a
+// vertex range reaching past it, is D3DERR_INVALIDCALL.
+void QLTest_SetMaxVertexIndex(DWORD maxVertexIndex);

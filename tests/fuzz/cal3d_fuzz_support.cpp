@@ -42,7 +42,8 @@ std::string fuzzDirectory;
 void RemoveFuzzDirectory()
 {
     for (const char* name : {"log.txt", "s.csf", "a.caf", "m.cmf", "r.crf", "input.csf",
-                             "input.caf", "input.cmf", "input.crf", "input.cfg"})
+                             "input.caf", "input.cmf", "input.crf", "input.cfg", "m.md5mesh", "a.md5anim",
+                             "m.anims"})
         unlink((fuzzDirectory + "/" + name).c_str());
     rmdir(fuzzDirectory.c_str());
 }

@@ -32,7 +32,7 @@ SceneExercise ExerciseSceneLoad(const char* path)
         NewSceneDatabase(&database);
         ReadSceneDatabase(file, database);
         if (SUCCEEDED(ClearingCheck()) && SUCCEEDED(ReadSceneArrays(database, ClearingCheck, &arrays))) {
-            Require(arrays.vertexCount <= 0xFFFF && arrays.materialCount >= 1 && arrays.indexCount % 3 == 0);
+            Require(arrays.vertexCount <= kMostSceneVertices && arrays.materialCount >= 1 && arrays.indexCount % 3 == 0);
             for (uint32_t i = 0; i < arrays.indexCount; i++)
                 Require(arrays.indices[i] < arrays.vertexCount);
             uint32_t next = 0;
@@ -53,7 +53,7 @@ SceneExercise ExerciseSceneLoad(const char* path)
             }
             // Copies for other tilings keep every index inside the grown vertex arrays.
             if (SUCCEEDED(ApplyMapTiling(&arrays))) {
-                Require(arrays.vertexCount <= 0xFFFF && arrays.vertexCount >= arrays.fileVertexCount);
+                Require(arrays.vertexCount <= kMostSceneVertices && arrays.vertexCount >= arrays.fileVertexCount);
                 for (uint32_t i = 0; i < arrays.indexCount; i++)
                     Require(arrays.indices[i] < arrays.vertexCount);
                 Require(arrays.vertexCount == arrays.fileVertexCount || arrays.texCoords);

@@ -137,12 +137,12 @@ TEST(Connectivity, NothingToPair)
 {
     // No whole triangle: succeeds without touching anything.
     const WORD two[2] = {0, 1};
-    EXPECT_EQ(S_OK, GenConnectivity(nullptr, 0, nullptr));
+    EXPECT_EQ(S_OK, GenConnectivity(static_cast<const WORD*>(nullptr), 0, nullptr));
     EXPECT_EQ(S_OK, GenConnectivity(two, 2, nullptr));
 
     const WORD one[3] = {0, 1, 2};
     FaceInfo face;
-    EXPECT_EQ(E_INVALIDARG, GenConnectivity(nullptr, 3, &face));
+    EXPECT_EQ(E_INVALIDARG, GenConnectivity(static_cast<const WORD*>(nullptr), 3, &face));
     EXPECT_EQ(E_INVALIDARG, GenConnectivity(one, 3, nullptr));
     ASSERT_EQ(S_OK, GenConnectivity(one, 3, &face));
     for (const EdgeInfo& edge : face.edges)

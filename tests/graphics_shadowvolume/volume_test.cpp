@@ -232,3 +232,46 @@ TEST(ShadowVolume, EmptyMeshesGiveNoVolume)
 }
 
 }  // namespace
+
+// A model above 65 535 vertices keeps 32-bit indices: the same sphere, its
+// vertices moved past the 16-bit range, casts the same volume and caps.
+TEST(ShadowVolume, ThirtyTwoBitIndicesPastTheSixteenBitRangeCastTheSame)
+{
+    TestMesh sphere = Sphere(Vec(0, 0, 0), 1.0f, 12, 8);
+    sphere.Connect();
+    const D3DXVECTOR3 light = Vec(3, 2, -1);
+    const ShadowMesh narrow = sphere.View();
+    std::vector<D3DXVECTOR3> sides(BuildShadowVolume(narrow, light, nullptr, 0));
+    BuildShadowVolume(narrow, light, sides.data(), uint32_t(sides.size()));
+    std::vector<D3DXVECTOR3> caps(BuildShadowCaps(narrow, light, nullptr, 0));
+    BuildShadowCaps(narrow, light, caps.data(), uint32_t(caps.size()));
+    ASSERT_FALSE(sides.empty());
+    ASSERT_FALSE(caps.empty());
+
+    const uint32_t shift = 70000;
+    std::vector<D3DXVECTOR3> positions(shift, Vec(9, 9, 9));
+    positions.insert(positions.end(), sphere.positions.begin(), sphere.positions.end());
+    std::vector<uint32_t> indices;
+    for (WORD index : sphere.indices)
+        indices.push_back(index + shift);
+    const uint32_t triangles = sphere.Triangles();
+    std::vector<FaceInfo> faces(triangles);
+    ASSERT_EQ(S_OK, GenConnectivity(indices.data(), uint32_t(indices.size()), faces.data()));
+    std::vector<ShadowEdge> edges(3 * triangles);
+    std::vector<uint8_t> facing(triangles);
+    std::vector<D3DXVECTOR4> planes(triangles);
+    const uint32_t edgeCount = ListShadowEdges(indices.data(), faces.data(), triangles, edges.data(), facing.data());
+    EXPECT_EQ(narrow.edgeCount, edgeCount);
+    ComputeShadowPlanes(positions.data(), uint32_t(positions.size()), indices.data(), triangles, planes.data(),
+                        facing.data());
+    const ShadowMesh wide{positions.data(), uint32_t(positions.size()), nullptr, triangles, edges.data(), edgeCount,
+                          facing.data(), planes.data(), indices.data()};
+    std::vector<D3DXVECTOR3> wideSides(sides.size() + 6);
+    ASSERT_EQ(sides.size(), BuildShadowVolume(wide, light, wideSides.data(), uint32_t(wideSides.size())));
+    std::vector<D3DXVECTOR3> wideCaps(caps.size() + 6);
+    ASSERT_EQ(caps.size(), BuildShadowCaps(wide, light, wideCaps.data(), uint32_t(wideCaps.size())));
+    for (size_t i = 0; i < sides.size(); ++i)
+        EXPECT_TRUE(Same(sides[i], wideSides[i])) << i;
+    for (size_t i = 0; i < caps.size(); ++i)
+        EXPECT_TRUE(Same(caps[i], wideCaps[i])) << i;
+}

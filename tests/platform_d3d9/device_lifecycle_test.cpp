@@ -213,6 +213,41 @@ TEST_F(DeviceTest, IndexedDrawUsesStartIndexAndBaseVertex)
     vb->Release();
 }
 
+// A device limited to 16-bit indices (MaxVertexIndex 0xFFFF) draws 16-bit
+// buffers as any other, and refuses 32-bit ones, which it may still create.
+TEST_F(DeviceTest, ALoweredMaxVertexIndexRefusesThirtyTwoBitDraws)
+{
+    D3DCAPS9 caps = {};
+    ASSERT_EQ(device->GetDeviceCaps(&caps), D3D_OK);
+    EXPECT_EQ(caps.MaxVertexIndex, 0xFFFFFFu);
+    QLTest_SetMaxVertexIndex(0xFFFF);
+    ASSERT_EQ(device->GetDeviceCaps(&caps), D3D_OK);
+    EXPECT_EQ(caps.MaxVertexIndex, 0xFFFFu);
+
+    RhwVertex vertices[4] = {{10, 10, 0, 1, 0xFFFFFFFF}, {30, 10, 0, 1, 0xFFFFFFFF}, {10, 30, 0, 1, 0xFFFFFFFF}};
+    IDirect3DVertexBuffer9* vb = MakeBuffer(vertices, sizeof vertices, kRhwFvf);
+    IDirect3DIndexBuffer9* narrow = nullptr;
+    IDirect3DIndexBuffer9* wide = nullptr;
+    ASSERT_EQ(device->CreateIndexBuffer(6, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &narrow, nullptr),
+              D3D_OK);
+    ASSERT_EQ(device->CreateIndexBuffer(12, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32, D3DPOOL_DEFAULT, &wide, nullptr),
+              D3D_OK);
+    device->SetFVF(kRhwFvf);
+    device->SetStreamSource(0, vb, 0, sizeof(RhwVertex));
+    device->BeginScene();
+    device->SetIndices(narrow);
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 3, 0, 1), D3D_OK);
+    device->SetIndices(wide);
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 3, 0, 1), D3DERR_INVALIDCALL);
+    QLTest_SetMaxVertexIndex(0);
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 3, 0, 1), D3D_OK);
+    device->EndScene();
+    device->SetIndices(nullptr);
+    narrow->Release();
+    wide->Release();
+    vb->Release();
+}
+
 }  // namespace
 
 TEST_F(DeviceTest, DeviceAndResourcesOutliveTheirWindow)

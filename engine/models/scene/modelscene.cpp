@@ -28,6 +28,9 @@ ModelSceneMeta::~ModelSceneMeta()
     ReleaseModelResources(vertexBuffer, indexBuffer, textures, textureCount);
     if (shadowIndexBuffer)
         shadowIndexBuffer->Release();
+    for (uint32_t p = 0; p < pieceCount; p++)
+        ReleaseModelResources(pieces[p].vertexBuffer, pieces[p].indexBuffer, nullptr, 0);
+    delete[] pieces;
     delete[] parts;
     delete[] runs;
     delete[] textures;
@@ -112,6 +115,11 @@ HRESULT ModelScene::Update(float)
 HRESULT ModelScene::Render()
 {
     TraceContext trace(this, "Render()");
+    if (meta && meta->pieces) {
+        for (uint32_t p = 0; p < meta->pieceCount; p++)
+            QL_TRY(trace, "-", RenderPiece(trace, meta->pieces[p]));
+        return S_OK;
+    }
     VB* vertices = meta ? meta->vertexBuffer : nullptr;
     uint32_t vertexCount = vertices ? vertices->GetCount() : 0;
     return DrawModel(trace, QL_HERE, graphics, world, vertices, meta ? meta->indexBuffer : nullptr,
@@ -126,7 +134,8 @@ HRESULT ModelScene::Render()
 // One draw per run of consecutive visible parts of a material.
 HRESULT ModelScene::RenderParts(const bool* visible)
 {
-    if (!visible || !meta || !meta->runs)
+    // A model drawn in pieces is drawn whole: its runs index the one buffer.
+    if (!visible || !meta || !meta->runs || meta->pieces)
         return Render();
     TraceContext trace(this, "Render()");
     VB* vertices = meta->vertexBuffer;
@@ -149,6 +158,22 @@ HRESULT ModelScene::RenderParts(const bool* visible)
                          for (uint32_t next = r; next < count && (next == r || joins(next)); ++next)
                              draw.indexCount += runs[next].indexCount;
                          return draw;
+                     });
+}
+
+// Each material's triangles that fall in the piece, from the piece's buffer.
+HRESULT ModelScene::RenderPiece(TraceContext& trace, const ScenePiece& part)
+{
+    uint32_t vertexCount = part.vertexBuffer ? part.vertexBuffer->GetCount() : 0;
+    return DrawModel(trace, QL_HERE, graphics, world, part.vertexBuffer, part.indexBuffer, meta->materialCount,
+                     validationPending, [&](uint32_t i) {
+                         const SceneMaterial& material = meta->materials[i];
+                         Texture* texture = i < meta->textureCount ? meta->textures[i] : nullptr;
+                         uint32_t start = material.startIndex > part.firstIndex ? material.startIndex : part.firstIndex;
+                         uint32_t end = material.startIndex + material.indexCount;
+                         end = end < part.endIndex ? end : part.endIndex;
+                         return MaterialDraw{&material.material, texture, 0, vertexCount, start - part.firstIndex,
+                                             end > start ? end - start : 0};
                      });
 }
 

@@ -24,6 +24,17 @@ struct SceneLoadOptions {
     bool missingTexturesAllowed = false;
 };
 
+// Buffers of their own for a run of a model's triangles: a model with more
+// vertices than the device's indices reach is drawn in such pieces, each of
+// at most 0xFFFF vertices with 16-bit indices. The piece draws the model's
+// indices [firstIndex, endIndex), which its own buffer holds from 0.
+struct ScenePiece {
+    VB* vertexBuffer = nullptr;
+    IB* indexBuffer = nullptr;
+    uint32_t firstIndex = 0;
+    uint32_t endIndex = 0;
+};
+
 // The shared data of a scene model, owned by the instance that created it;
 // every clone adds a reference. Destroys its graphic resources with itself.
 class ModelSceneMeta final : public SharedData<ModelSceneMeta> {
@@ -53,6 +64,10 @@ public:
     struct SceneRun* runs = nullptr;
     uint32_t runCount = 0;
     IB* shadowIndexBuffer = nullptr;  // the parts' triangles, part by part
+    // Set when the model is drawn in pieces; vertexBuffer (positions only) and
+    // indexBuffer (not drawn, 32-bit) then only cast its shadow.
+    ScenePiece* pieces = nullptr;
+    uint32_t pieceCount = 0;
 
 private:
     friend SharedData<ModelSceneMeta>;
@@ -85,6 +100,8 @@ public:
     const ModelSceneMeta* Meta() const { return meta; }
 
 private:
+    HRESULT RenderPiece(class TraceContext& trace, const ScenePiece& piece);
+
     ModelSceneMeta* meta = nullptr;
     IGraphics* graphics = nullptr;
     D3DXMATRIX world;

@@ -85,7 +85,7 @@ struct ReadState {
     uint32_t entryCount = 0;
     uint32_t* entryFaces = nullptr;  // global face numbers
     uint32_t entryFaceCount = 0;
-    WORD* fileIndices = nullptr;     // 3 per face, in file order
+    uint32_t* fileIndices = nullptr;  // 3 per face, in file order
     bool* grouped = nullptr;         // per global face: a group has taken it
 
     ~ReadState()
@@ -193,10 +193,10 @@ HRESULT ReadState::CountPass()
             entryFaceTotal += mesh->groups[g].faceCount;
         }
     }
-    if (vertices > 0xFFFF)
+    if (vertices > kMostSceneVertices)
         return Fail(SCENE_FAULT_TOO_MANY_VERTICES);
-    // Below 0xFFFF vertices the face and group totals are bounded by the
-    // file's size, which the reader has already read through.
+    // The face and group totals are bounded by the file's size, which the
+    // reader has already read through.
     if (faces > 0x3FFFFFFF || entryFaceTotal > 0x3FFFFFFF || entryTotal > 0x3FFFFFFF)
         return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
     out->vertexCount = out->fileVertexCount = (uint32_t)vertices;
@@ -206,7 +206,7 @@ HRESULT ReadState::CountPass()
 
     out->positions = new (std::nothrow) D3DXVECTOR3[vertices ? vertices : 1];
     out->normals = new (std::nothrow) D3DXVECTOR3[vertices ? vertices : 1]();
-    fileIndices = new (std::nothrow) WORD[faces ? 3 * faces : 1];
+    fileIndices = new (std::nothrow) uint32_t[faces ? 3 * faces : 1];
     entries = new (std::nothrow) GroupEntry[entryCount ? entryCount : 1];
     entryFaces = new (std::nothrow) uint32_t[entryFaceCount ? entryFaceCount : 1];
     grouped = new (std::nothrow) bool[faces ? faces : 1]();
@@ -250,10 +250,10 @@ HRESULT ReadState::FillPass()
             const Face3ds& face = mesh->faces[k];
             if (face.a >= mesh->vertexCount || face.b >= mesh->vertexCount || face.c >= mesh->vertexCount)
                 return Fail(SCENE_FAULT_BAD_CORNER);
-            WORD* to = &fileIndices[3 * (faceBase + k)];
-            to[0] = (WORD)(vertexBase + face.a);
-            to[1] = (WORD)(vertexBase + face.b);
-            to[2] = (WORD)(vertexBase + face.c);
+            uint32_t* to = &fileIndices[3 * (faceBase + k)];
+            to[0] = vertexBase + face.a;
+            to[1] = vertexBase + face.b;
+            to[2] = vertexBase + face.c;
         }
         if (mesh->groupCount == 0) {
             GroupEntry& whole = entries[entry++];
@@ -311,7 +311,7 @@ HRESULT ReadState::SortByMaterial()
     for (uint32_t e = 0; e < entryCount; e++)
         if (entries[e].material != NO_MATERIAL)
             matched += 3ull * entries[e].faceCount;
-    out->indices = new (std::nothrow) WORD[matched ? matched : 1];
+    out->indices = new (std::nothrow) uint32_t[matched ? matched : 1];
     out->runs = new (std::nothrow) SceneRun[entryCount ? entryCount : 1];
     if (!out->indices || !out->runs)
         return Fail(SCENE_FAULT_MEMORY, E_OUTOFMEMORY);
@@ -331,8 +331,8 @@ HRESULT ReadState::SortByMaterial()
                 out->runs[out->runCount++] = SceneRun{j, entry.mesh, running, 0};
             out->runs[out->runCount - 1].indexCount += 3 * entry.faceCount;
             for (uint32_t k = 0; k < entry.faceCount; k++) {
-                const WORD* face = &fileIndices[3 * entryFaces[entry.firstFace + k]];
-                memcpy(&out->indices[running], face, 3 * sizeof(WORD));
+                const uint32_t* face = &fileIndices[3 * entryFaces[entry.firstFace + k]];
+                memcpy(&out->indices[running], face, 3 * sizeof(uint32_t));
                 running += 3;
             }
         }
@@ -365,8 +365,11 @@ HRESULT ReadSceneArrays(SceneDatabase* database, ReaderCheck check, SceneArrays*
     return result;
 }
 
-void ComputeSceneNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, const WORD* indices,
-                         uint32_t indexCount, D3DXVECTOR3* normals)
+namespace {
+
+template <typename Index>
+void SumNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, const Index* indices, uint32_t indexCount,
+                D3DXVECTOR3* normals)
 {
     for (uint32_t v = 0; v < vertexCount; v++)
         normals[v] = D3DXVECTOR3(0, 0, 0);
@@ -387,6 +390,20 @@ void ComputeSceneNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, con
         const D3DXVECTOR3& n = normals[v];
         normals[v] = n.x * n.x + n.y * n.y + n.z * n.z < cancelled ? D3DXVECTOR3(0, 0, 0) : UnitLength(n);
     }
+}
+
+}  // namespace
+
+void ComputeSceneNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, const uint32_t* indices,
+                         uint32_t indexCount, D3DXVECTOR3* normals)
+{
+    SumNormals(positions, vertexCount, indices, indexCount, normals);
+}
+
+void ComputeSceneNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, const WORD* indices,
+                         uint32_t indexCount, D3DXVECTOR3* normals)
+{
+    SumNormals(positions, vertexCount, indices, indexCount, normals);
 }
 
 void FreeSceneArrays(SceneArrays* arrays)

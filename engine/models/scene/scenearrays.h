@@ -12,6 +12,10 @@
 
 struct SceneDatabase;
 
+// The most vertices a scene takes: what the deepest Direct3D 9 indices reach.
+// Above 0xFFFF a model is drawn through 32-bit indices or split (scenebuild.h).
+const uint32_t kMostSceneVertices = 0xFFFFFF;
+
 // Why a read stopped, beyond the reader's own pending errors.
 enum SceneFault {
     SCENE_FAULT_NONE,
@@ -47,7 +51,7 @@ struct SceneRun {
 struct SceneArrays {
     uint32_t meshCount;
     uint32_t faceCount;    // faces of the file, whether drawn or not
-    uint32_t vertexCount;  // at most 0xFFFF after a successful read
+    uint32_t vertexCount;  // at most kMostSceneVertices after a successful read
     uint32_t fileVertexCount;  // the file's; vertexCount adds ApplyMapTiling's copies
     D3DXVECTOR3* positions;  // engine axes: a file point (x, y, z) is (x, z, y)
     D3DXVECTOR3* normals;    // zero until ComputeSceneNormals
@@ -59,7 +63,7 @@ struct SceneArrays {
     // Material-sorted triangle list holding only the faces that a group of a
     // defined material names; a face named by two such groups is there once,
     // with the first.
-    WORD* indices;
+    uint32_t* indices;
     uint32_t indexCount;
     // The index list as runs, in its order: material by material, and each
     // material's meshes in file order. Null when a reader gives no meshes.
@@ -90,6 +94,8 @@ HRESULT ReadSceneArrays(SceneDatabase* database, ReaderCheck check, SceneArrays*
 // its triangle's normalised face normal (p2 - p1) x (p1 - p0). One pass over
 // the triangles, then one over the vertices. Indices must be below
 // vertexCount (ReadSceneArrays guarantees it).
+void ComputeSceneNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, const uint32_t* indices,
+                         uint32_t indexCount, D3DXVECTOR3* normals);
 void ComputeSceneNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, const WORD* indices,
                          uint32_t indexCount, D3DXVECTOR3* normals);
 
@@ -97,7 +103,7 @@ void ComputeSceneNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, con
 // triangles and turns them to Direct3D's v axis (3D Studio's v runs up the
 // image). A vertex shared by textured materials of different tilings is
 // copied (position, normal) for each further tiling and those triangles are
-// pointed at the copy; the copies count towards the 0xFFFF limit. Run after
+// pointed at the copy; the copies count towards kMostSceneVertices. Run after
 // ComputeSceneNormals so a copy keeps its vertex's normal. Nothing to do
 // without texCoords. S_OK, E_FAIL (too many vertices) or E_OUTOFMEMORY.
 HRESULT ApplyMapTiling(SceneArrays* arrays);

@@ -10,7 +10,9 @@
 
 // Makes the vertex and index buffers from `arrays` and keeps the copies the
 // shadow pass reads; the index buffer's unlock builds the shadow
-// connectivity. A model whose triangles all name missing materials still gets
+// connectivity. Up to 0xFFFF vertices the indices are 16-bit; above, 32-bit
+// where the device's MaxVertexIndex reaches the last vertex, otherwise the
+// model is drawn in parts of at most 0xFFFF vertices (ModelSceneMeta::parts). A model whose triangles all name missing materials still gets
 // one degenerate triangle, as a buffer cannot be empty; no material draws it
 // and it casts no shadow. Vertices carry texture coordinates after the normal
 // only when the arrays have them.

@@ -99,7 +99,7 @@ uint32_t TilingState::Walk(bool write)
                 }
             }
             if (write)
-                a.indices[i] = (WORD)target[v];
+                a.indices[i] = target[v];
         }
     }
     return copies;
@@ -165,7 +165,7 @@ HRESULT ApplyMapTiling(SceneArrays* arrays)
     }
     state.GroupByTiling();
     uint32_t copies = state.Walk(false);
-    if ((uint64_t)arrays->vertexCount + copies > 0xFFFF) {
+    if ((uint64_t)arrays->vertexCount + copies > kMostSceneVertices) {
         arrays->fault = SCENE_FAULT_TOO_MANY_VERTICES;
         return E_FAIL;
     }

@@ -19,6 +19,38 @@ float EdgeLength(const D3DXVECTOR3& a, const D3DXVECTOR3& b)
     return D3DXVec3Length(&d);
 }
 
+// Each part's triangles together, and the parts' boxes and longest edges.
+template <typename Index>
+HRESULT FillShadowIndices(ModelSceneMeta* meta, const SceneArrays& arrays, uint32_t partCount)
+{
+    return Refill<Index>(meta->shadowIndexBuffer, [&](void* data, Index* kept) {
+        uint32_t running = 0;
+        for (uint32_t p = 0; p < partCount; p++) {
+            ShadowPart& part = meta->parts[p];
+            part.firstTriangle = running / 3;
+            for (uint32_t r = 0; r < meta->runCount; r++) {
+                const SceneRun& run = meta->runs[r];
+                if (run.mesh != p)
+                    continue;
+                for (uint32_t i = 0; i < run.indexCount; i++)
+                    kept[running + i] = (Index)arrays.indices[run.startIndex + i];
+                running += run.indexCount;
+            }
+            part.triangleCount = running / 3 - part.firstTriangle;
+            for (uint32_t t = part.firstTriangle; t < part.firstTriangle + part.triangleCount; t++) {
+                const D3DXVECTOR3& a = arrays.positions[kept[3 * t]];
+                const D3DXVECTOR3& b = arrays.positions[kept[3 * t + 1]];
+                const D3DXVECTOR3& c = arrays.positions[kept[3 * t + 2]];
+                Widen(&part, a);
+                Widen(&part, b);
+                Widen(&part, c);
+                part.longestEdge = fmaxf(part.longestEdge, fmaxf(EdgeLength(a, b), fmaxf(EdgeLength(b, c), EdgeLength(c, a))));
+            }
+        }
+        if (data != kept)
+            memcpy(data, kept, arrays.indexCount * sizeof(Index));
+    });
+}
 }  // namespace
 
 HRESULT FillSceneParts(ModelSceneMeta* meta, IGraphics* graphics, const SceneArrays& arrays)
@@ -56,32 +88,12 @@ HRESULT FillSceneParts(ModelSceneMeta* meta, IGraphics* graphics, const SceneArr
 
     for (uint32_t p = 0; p < partCount; p++)
         meta->parts[p] = ShadowPart{0, 0, D3DXVECTOR3(1e38f, 1e38f, 1e38f), D3DXVECTOR3(-1e38f, -1e38f, -1e38f), 0.0f};
+    // Past 16-bit indices the shadow's copy is 32-bit; nothing draws it, so
+    // it needs no device side.
+    if (arrays.vertexCount > 0xFFFF) {
+        HRESULT result = graphics->CreateWideIB(arrays.indexCount, false, false, &meta->shadowIndexBuffer);
+        return SUCCEEDED(result) ? FillShadowIndices<uint32_t>(meta, arrays, partCount) : result;
+    }
     HRESULT result = graphics->CreateIB(arrays.indexCount, false, &meta->shadowIndexBuffer);
-    if (FAILED(result))
-        return result;
-    return Refill<WORD>(meta->shadowIndexBuffer, [&](void* data, WORD* kept) {
-        uint32_t running = 0;
-        for (uint32_t p = 0; p < partCount; p++) {
-            ShadowPart& part = meta->parts[p];
-            part.firstTriangle = running / 3;
-            for (uint32_t r = 0; r < meta->runCount; r++) {
-                const SceneRun& run = meta->runs[r];
-                if (run.mesh != p)
-                    continue;
-                memcpy(kept + running, arrays.indices + run.startIndex, run.indexCount * sizeof(WORD));
-                running += run.indexCount;
-            }
-            part.triangleCount = running / 3 - part.firstTriangle;
-            for (uint32_t t = part.firstTriangle; t < part.firstTriangle + part.triangleCount; t++) {
-                const D3DXVECTOR3& a = arrays.positions[kept[3 * t]];
-                const D3DXVECTOR3& b = arrays.positions[kept[3 * t + 1]];
-                const D3DXVECTOR3& c = arrays.positions[kept[3 * t + 2]];
-                Widen(&part, a);
-                Widen(&part, b);
-                Widen(&part, c);
-                part.longestEdge = fmaxf(part.longestEdge, fmaxf(EdgeLength(a, b), fmaxf(EdgeLength(b, c), EdgeLength(c, a))));
-            }
-        }
-        memcpy(data, kept, arrays.indexCount * sizeof(WORD));
-    });
+    return SUCCEEDED(result) ? FillShadowIndices<WORD>(meta, arrays, partCount) : result;
 }

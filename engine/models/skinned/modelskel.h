@@ -32,7 +32,8 @@ public:
     // index buffer, the dynamic vertex buffer and the textures through
     // `graphics`. S_OK or QLE_SUBFUNCTION after the records.
     HRESULT LoadCal3D(const EngineString& file, IGraphics* graphics);
-    // No MD5 reader exists: always a failure.
+    // Reads an MD5 mesh and its animations (see modelmd5.h), then makes the
+    // same resources. S_OK or QLE_SUBFUNCTION after the records.
     HRESULT LoadMD5(const EngineString& file, IGraphics* graphics);
 
     ModelSkelData data;
