@@ -125,6 +125,12 @@ struct IGraphics : IEngineObject {
     virtual HRESULT UpdateScreenMode() = 0;
     // The registration behind AddGeometry, used by the core's CreateObject.
     virtual HRESULT AddGeometryInternal(IGeometry* geometry) = 0;
+    // A texture from an image file's bytes (an image embedded in a model
+    // file); `name` says where it came from in its records. The bytes are
+    // copied, so the texture is made again after a device reset. The caller
+    // owns *out. "Texture '<name>' : loading failed" ("CreateTexture()").
+    virtual HRESULT CreateTextureFromMemory(const EngineString& name, const void* bytes, uint32_t size,
+                                            Texture** out) = 0;
 };
 
 // A new graphics manager with a count of 0, or null; for the core's
