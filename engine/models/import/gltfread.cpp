@@ -3,18 +3,8 @@
 // read through it, and copies what the builders need into GltfContent.
 // tinygltf and its JSON library report some faults by exceptions, so this
 // one file is built with them and nothing thrown leaves ReadGltfBytes.
-#define TINYGLTF_IMPLEMENTATION
-#define TINYGLTF_NO_STB_IMAGE
-#define TINYGLTF_NO_STB_IMAGE_WRITE
-#define TINYGLTF_NO_EXTERNAL_IMAGE
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#include <tiny_gltf.h>
-#pragma GCC diagnostic pop
-
 #include "gltfcontent.h"
+#include "gltflibrary.h"
 
 #include <math.h>
 #include <stdio.h>

@@ -203,26 +203,26 @@ HRESULT BuildGltfSkin(const GltfContent& content, const EngineString& file, Mode
         binds[b] = Decompose(GltfMultiply(prefix, GltfLocalMatrix(content.nodes[skin.joints[b]])));
         inverses[b] = Decompose(skin.inverseBinds[b]);
     }
-    // A skeleton scaled as a whole (an armature node above the joints, its
-    // inverse binds scaled back) keeps its scale in the world matrix; any
-    // other scale is dropped, by name.
-    double rootScale = 1.0;
+    // A skeleton scaled as a whole (an armature node above the joints) keeps
+    // that scale in the world matrix, and inverse binds of one uniform scale
+    // scale the bind vertices; any other scale is dropped, by name.
+    double rootScale = 1.0, bindScale = inverses[0].s[0];
     for (uint32_t b = 0; b < boneCount; ++b)
         if (data->bones[b].parent < 0) {
             rootScale = binds[b].s[0];
             break;
         }
-    bool uniform = rootScale > 0;
+    bool uniform = rootScale > 0 && bindScale > 0;
     for (uint32_t b = 0; b < boneCount && uniform; ++b)
         uniform = UnitScale(binds[b].s, data->bones[b].parent < 0 ? rootScale : 1.0) &&
-                  UnitScale(inverses[b].s, 1.0 / rootScale);
+                  UnitScale(inverses[b].s, bindScale);
     if (!uniform) {
         std::string names;
         for (uint32_t b = 0; b < boneCount; ++b)
             if (!UnitScale(binds[b].s) || !UnitScale(inverses[b].s))
                 names += (names.empty() ? "'" : ", '") + content.nodes[skin.joints[b]].name + "'";
         result->warnings.push_back("Joint scales dropped (the skeleton has none): " + names);
-        rootScale = 1.0;
+        rootScale = bindScale = 1.0;
     }
     result->scale = (float)rootScale;
     for (uint32_t b = 0; b < boneCount; ++b) {
@@ -292,7 +292,7 @@ HRESULT BuildGltfSkin(const GltfContent& content, const EngineString& file, Mode
             std::vector<Influence> influences;
             for (uint32_t v = 0; v < count; ++v) {
                 double p[3] = {primitive.positions[3 * v], primitive.positions[3 * v + 1], primitive.positions[3 * v + 2]};
-                SkelVector e = EngineVector(p, 1.0 / rootScale);
+                SkelVector e = EngineVector(p, bindScale);
                 positions[v] = D3DXVECTOR3(e.x, e.y, e.z);
                 if (!primitive.normals.empty()) {
                     double n[3] = {primitive.normals[3 * v], primitive.normals[3 * v + 1], primitive.normals[3 * v + 2]};
