@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstring>
 
+#include <unistd.h>
+
 using ::testing::HasSubstr;
 using ::testing::Not;
 
@@ -376,4 +378,44 @@ TEST_F(GltfTest, InfluencesAreRenormalisedAndFurtherSetsDroppedWithAWarning)
     EXPECT_FLOAT_EQ(2.0f / 3, data.influences[0].weight);
     EXPECT_FLOAT_EQ(1.0f / 3, data.influences[1].weight);
     EXPECT_FLOAT_EQ(1.0f, data.influences[2].weight);
+}
+
+// The demo creature loaded from its Cal3D files, written as glTF and loaded
+// again: both paths must draw every vertex at one place in the world, in the
+// bind pose and with two animations blended.
+TEST_F(GltfTest, Cal3DCreatureAndItsGltfCopyAreSkinnedAlike)
+{
+    const char* source = getenv("QL_SOURCE_DIR");
+    ASSERT_NE(nullptr, source);
+    unlink("data");
+    ASSERT_EQ(0, symlink((std::string(source) + "/data").c_str(), "data"));
+    IGeometry* geometry = nullptr;
+    ASSERT_EQ(S_OK, core->CreateObject("cal3d", "./data/creature.cfg", &geometry));
+    models.push_back(geometry);
+    ModelSkel* cal3d = static_cast<ModelSkel*>(geometry);
+    ModelSkel* gltf = LoadSkinned(Save(gltfwriter::FromSkinned(cal3d->Meta()->data)));
+    ASSERT_NE(nullptr, gltf);
+    D3DXMATRIX calWorld, gltfWorld;
+    ASSERT_EQ(S_OK, cal3d->GetMatrix(&calWorld));
+    ASSERT_EQ(S_OK, gltf->GetMatrix(&gltfWorld));
+    auto world = [](const std::vector<D3DXVECTOR3>& points, const D3DXMATRIX& matrix) {
+        std::vector<D3DXVECTOR3> out;
+        for (const D3DXVECTOR3& p : points) {
+            D3DXVECTOR4 moved, from(p.x, p.y, p.z, 1);
+            D3DXVec4Transform(&moved, &from, &matrix);
+            out.push_back(D3DXVECTOR3(moved.x, moved.y, moved.z));
+        }
+        return out;
+    };
+    for (int frame = 0; frame < 4; ++frame) {
+        SCOPED_TRACE(frame);
+        if (frame == 1)
+            for (ModelSkel* model : {cal3d, gltf}) {
+                ASSERT_EQ(S_OK, model->AddAnimation(1, 1.0f));
+                ASSERT_EQ(S_OK, model->AddAnimation(3, 3.0f));
+            }
+        ASSERT_EQ(S_OK, cal3d->Update(frame ? 0.21f : 0));
+        ASSERT_EQ(S_OK, gltf->Update(frame ? 0.21f : 0));
+        ExpectSamePoints(world(Skinned(cal3d), calWorld), world(Skinned(gltf), gltfWorld), 2e-3f);
+    }
 }

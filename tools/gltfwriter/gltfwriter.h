@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+struct ModelSkelData;
+
 namespace gltfwriter {
 
 // Appends data to a model's one buffer as buffer views and accessors.
@@ -48,6 +50,12 @@ extern const char* const kCheckerFile;
 // two primitives (skin, cloth) with up to four influences per vertex, and
 // its animations (idle, walk, run, wave, jump), linear.
 tinygltf::Model Creature();
+
+// A skinned model as the Cal3D readers load it, in glTF with the creature's
+// axes (units kept): the glTF import skins it where the Cal3D model's world
+// matrix puts it. Animations whose duration outlasts their last key keep
+// only their keys.
+tinygltf::Model FromSkinned(const ModelSkelData& data);
 
 // Writes `model` as .glb (binary) or .gltf with its buffer in `path` minus
 // the extension + ".bin"; the scene's checker image is written beside.
