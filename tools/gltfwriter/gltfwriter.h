@@ -51,6 +51,10 @@ extern const char* const kCheckerFile;
 // its animations (idle, walk, run, wave, jump), linear.
 tinygltf::Model Creature();
 
+// Two joints, one triangle and one animation with a step, a linear and a
+// cubic-spline channel: a skinned file small enough for the fuzz seeds.
+tinygltf::Model SmallSkinned();
+
 // A skinned model as the Cal3D readers load it, in glTF with the creature's
 // axes (units kept): the glTF import skins it where the Cal3D model's world
 // matrix puts it. Animations whose duration outlasts their last key keep
