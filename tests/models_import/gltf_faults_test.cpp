@@ -67,3 +67,15 @@ TEST_F(GltfTest, SkeletonFaultsAreRefused)
     memcpy(&creature.buffers[0].data[view.byteOffset], &past, 2);
     ExpectLoadFailure(Save(creature, true, "joint"), "a vertex names joint 27 of skin 'creature', which has 27");
 }
+
+// Joints stored as signed bytes: a negative one names no joint at all.
+TEST_F(GltfTest, NegativeJointIndexIsRefused)
+{
+    tinygltf::Model creature = gltfwriter::Creature();
+    int index = creature.meshes[0].primitives[0].attributes["JOINTS_0"];
+    tinygltf::Accessor& joints = creature.accessors[index];
+    const tinygltf::BufferView& view = creature.bufferViews[joints.bufferView];
+    joints.componentType = TINYGLTF_COMPONENT_TYPE_BYTE;
+    creature.buffers[0].data[view.byteOffset] = 0x80;
+    ExpectLoadFailure(Save(creature), "JOINTS_0 (accessor " + std::to_string(index) + ") holds a value out of range (-128)");
+}

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 
 namespace {
 
@@ -113,6 +114,13 @@ std::vector<Out> ReadAccessor(const Model& model, int index, int components, con
             }
             if (!Finite(value))
                 Fail(name + " holds a value that is not a number");
+            // An index or joint outside its type cannot be converted to it.
+            if (std::numeric_limits<Out>::is_integer &&
+                (value < 0 || value > (double)std::numeric_limits<Out>::max())) {
+                char text[32];
+                snprintf(text, sizeof text, "%g", value);
+                Fail(name + " holds a value out of range (" + text + ")");
+            }
             out.push_back((Out)value);
         }
     }
