@@ -2,8 +2,6 @@
 // textures, in engine axes, and what the import leaves out with a Warning.
 #include "gltf_fixture.h"
 
-#include "models/import/gltfscene.h"
-
 #include <gmock/gmock.h>
 
 #include <stdio.h>
@@ -20,24 +18,6 @@ size_t Count(const std::string& text, const std::string& what)
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
         ++count;
     return count;
-}
-
-// One triangle (0,0,0), (1,0,0), (0,1,0) per mesh, in a node at x = offset.
-int AddTriangleNode(gltfwriter::Builder& b, const char* name, float offset, int indices)
-{
-    tinygltf::Primitive primitive;
-    primitive.attributes["POSITION"] = b.Floats({0, 0, 0, 1, 0, 0, 0, 1, 0}, TINYGLTF_TYPE_VEC3, true);
-    primitive.indices = indices;
-    tinygltf::Mesh mesh;
-    mesh.name = name;
-    mesh.primitives.push_back(primitive);
-    b.model.meshes.push_back(mesh);
-    tinygltf::Node node;
-    node.name = name;
-    node.mesh = (int)b.model.meshes.size() - 1;
-    node.translation = {offset, 0, 0};
-    b.model.nodes.push_back(node);
-    return (int)b.model.nodes.size() - 1;
 }
 
 }  // namespace
@@ -77,39 +57,6 @@ TEST_F(GltfTest, StaticSceneLoadsFromAnotherFolderAsBinaryOrText)
         EXPECT_EQ(EngineString(path.c_str()), command);
         EXPECT_THAT(NewLog(), HasSubstr("2 materials for 2 meshes with 3 tris & 7 verts"));
     }
-}
-
-// The marker, (0,0,0), (1,0,0), (0,2,0) turning counter-clockwise towards a
-// glTF viewer on +z, must stay right of and above its corner and face the
-// engine's viewer on -z; the quad's normal +z, turned a quarter about +y,
-// points along +x.
-TEST_F(GltfTest, MeshesKeepTheirSidesAndFacesInEngineAxes)
-{
-    std::string path = Save(gltfwriter::StaticScene());
-    GltfContent content;
-    std::string error;
-    ASSERT_TRUE(ReadGltf(path, &content, &error)) << error;
-    SceneArrays arrays = {};
-    ASSERT_EQ(S_OK, BuildGltfScene(content, &arrays));
-    ASSERT_EQ(7u, arrays.vertexCount);
-    const D3DXVECTOR3* marker = arrays.positions + 4;
-    const D3DXVECTOR3 expected[3] = {{0, 0, 3}, {2, 0, 3}, {0, 4, 3}};
-    for (int v = 0; v < 3; ++v) {
-        EXPECT_NEAR(expected[v].x, marker[v].x, 1e-5f) << v;
-        EXPECT_NEAR(expected[v].y, marker[v].y, 1e-5f) << v;
-        EXPECT_NEAR(expected[v].z, marker[v].z, 1e-5f) << v;
-        EXPECT_NEAR(-1.0f, arrays.normals[4 + v].z, 1e-5f) << v;
-    }
-    // The marker's triangle, by the engine's facing rule, faces -z.
-    const WORD* triangle = arrays.indices + arrays.materials[1].startIndex;
-    D3DXVECTOR3 p0 = arrays.positions[triangle[0]], p1 = arrays.positions[triangle[1]], p2 = arrays.positions[triangle[2]];
-    D3DXVECTOR3 a = p2 - p1, b = p1 - p0;
-    EXPECT_LT(a.x * b.y - a.y * b.x, 0.0f);
-    for (int v = 0; v < 4; ++v) {
-        EXPECT_NEAR(1.0f, arrays.normals[v].x, 1e-5f) << v;
-        EXPECT_NEAR(1.0f, arrays.positions[v].x, 1e-5f) << v;
-    }
-    FreeSceneArrays(&arrays);
 }
 
 TEST_F(GltfTest, TextureMissingBesideTheFileFailsTheLoadUnlessAllowed)
@@ -167,36 +114,6 @@ TEST_F(GltfTest, PartsLeftOutAreListedInOneWarningEach)
     EXPECT_EQ(1u, Count(log, "not supported, left out: KHR_lights_punctual, cameras, morph targets\"")) << log;
     EXPECT_EQ(1u, Count(log, "Blended materials drawn opaque: 'Plain'")) << log;
     EXPECT_EQ(3u, Count(log, "Warning :")) << log;
-}
-
-// Indices of one byte, four bytes and none at all draw the same triangle.
-TEST_F(GltfTest, IndicesOfAnyComponentTypeOrNoneDrawTheSameTriangle)
-{
-    gltfwriter::Builder b;
-    const uint8_t small[3] = {0, 1, 2};
-    int bytes = b.Accessor(b.View(small, 3), TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, TINYGLTF_TYPE_SCALAR, 3);
-    tinygltf::Scene scene;
-    scene.nodes = {AddTriangleNode(b, "bytes", 0, bytes), AddTriangleNode(b, "words", 2, b.Indices32({0, 1, 2})),
-                   AddTriangleNode(b, "none", 4, -1)};
-    b.model.scenes.push_back(scene);
-    GltfContent content;
-    std::string error;
-    std::vector<uint8_t> file = gltfwriter::Bytes(b.model, true);
-    ASSERT_TRUE(ReadGltfBytes(file.data(), file.size(), ".", &content, &error)) << error;
-    SceneArrays arrays = {};
-    ASSERT_EQ(S_OK, BuildGltfScene(content, &arrays));
-    ASSERT_EQ(9u, arrays.indexCount);
-    ASSERT_EQ(1u, arrays.materialCount);
-    for (uint32_t t = 0; t < 3; ++t)
-        for (uint32_t k = 0; k < 3; ++k) {
-            const D3DXVECTOR3& p = arrays.positions[arrays.indices[3 * t + k]];
-            EXPECT_FLOAT_EQ(2.0f * t + (k == 1), p.x) << t << k;
-            EXPECT_FLOAT_EQ(k == 2 ? 1.0f : 0.0f, p.y) << t << k;
-        }
-    FreeSceneArrays(&arrays);
-    ModelScene* model = LoadScene(Save(b.model));
-    ASSERT_NE(nullptr, model);
-    EXPECT_STREQ("QLDefaultMaterial", model->Meta()->materials[0].name);
 }
 
 TEST_F(GltfTest, SceneAboveTheSixteenBitIndexLimitIsRefused)
