@@ -90,3 +90,33 @@ TEST(GltfReader, IndicesOfAnyComponentTypeOrNoneDrawTheSameTriangle)
     EXPECT_STREQ("QLDefaultMaterial", arrays.materials[0].name);
     FreeSceneArrays(&arrays);
 }
+
+// KHR_texture_transform on the quad's texture: scale (2, 1), a quarter turn,
+// offset (0.5, 0): (u, v) becomes (0.5 - v, 2u).
+TEST(GltfReader, TextureTransformMovesTheCoordinates)
+{
+    tinygltf::Model scene = gltfwriter::StaticScene();
+    tinygltf::Value::Object transform;
+    transform["offset"] = tinygltf::Value(tinygltf::Value::Array{tinygltf::Value(0.5), tinygltf::Value(0.0)});
+    transform["scale"] = tinygltf::Value(tinygltf::Value::Array{tinygltf::Value(2.0), tinygltf::Value(1.0)});
+    transform["rotation"] = tinygltf::Value(1.5707963267948966);
+    scene.materials[0].pbrMetallicRoughness.baseColorTexture.extensions["KHR_texture_transform"] =
+        tinygltf::Value(transform);
+    scene.extensionsUsed = {"KHR_texture_transform"};
+    std::vector<uint8_t> file = gltfwriter::Bytes(scene, true);
+    GltfContent content;
+    std::string error;
+    ASSERT_TRUE(ReadGltfBytes(file.data(), file.size(), ".", &content, &error)) << error;
+    EXPECT_TRUE(content.unsupported.empty());
+    SceneArrays arrays = {};
+    ASSERT_EQ(S_OK, BuildGltfScene(content, &arrays));
+    ASSERT_NE(nullptr, arrays.texCoords);
+    // The quad's coordinates (0,1), (1,1), (1,0), (0,0); the marker's untouched.
+    const float expected[4][2] = {{-0.5f, 0}, {-0.5f, 2}, {0.5f, 2}, {0.5f, 0}};
+    for (int v = 0; v < 4; ++v) {
+        EXPECT_NEAR(expected[v][0], arrays.texCoords[v].x, 1e-5f) << v;
+        EXPECT_NEAR(expected[v][1], arrays.texCoords[v].y, 1e-5f) << v;
+    }
+    EXPECT_FLOAT_EQ(1.0f, arrays.texCoords[5].x);
+    FreeSceneArrays(&arrays);
+}

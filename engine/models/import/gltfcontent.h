@@ -76,6 +76,11 @@ struct GltfMaterial {
     float baseColor[4] = {1, 1, 1, 1};
     int image = -1;  // the base colour texture's image
     bool blend = false;
+    // The texture's coordinate transform (KHR_texture_transform): scaled,
+    // turned by `rotation` radians, then offset.
+    float uvOffset[2] = {0, 0};
+    float uvRotation = 0;
+    float uvScale[2] = {1, 1};
 };
 
 struct GltfContent {

@@ -381,6 +381,33 @@ void ReadAnimations(const Model& model, GltfContent* content)
     }
 }
 
+// A number of the extension's object, `fallback` when it has none.
+double Number(const tinygltf::Value& object, const char* key, int index, double fallback, const std::string& owner)
+{
+    if (!object.Has(key))
+        return fallback;
+    const tinygltf::Value& value = index < 0 ? object.Get(key) : object.Get(key).Get(index);
+    if (!value.IsNumber())
+        return fallback;
+    double number = value.GetNumberAsDouble();
+    if (!Finite(number))
+        Fail("material '" + owner + "' has a texture transform that is not a number");
+    return number;
+}
+
+void ReadTextureTransform(const tinygltf::ExtensionMap& extensions, GltfMaterial* material)
+{
+    auto found = extensions.find("KHR_texture_transform");
+    if (found == extensions.end() || !found->second.IsObject())
+        return;
+    const tinygltf::Value& transform = found->second;
+    for (int i = 0; i < 2; ++i) {
+        material->uvOffset[i] = (float)Number(transform, "offset", i, 0, material->name);
+        material->uvScale[i] = (float)Number(transform, "scale", i, 1, material->name);
+    }
+    material->uvRotation = (float)Number(transform, "rotation", -1, 0, material->name);
+}
+
 void ReadMaterials(const Model& model, GltfContent* content)
 {
     for (size_t i = 0; i < model.images.size(); ++i) {
@@ -418,6 +445,7 @@ void ReadMaterials(const Model& model, GltfContent* content)
             material.image = image;
         }
         material.blend = source.alphaMode == "BLEND";
+        ReadTextureTransform(source.pbrMetallicRoughness.baseColorTexture.extensions, &material);
         content->materials.push_back(std::move(material));
     }
 }

@@ -58,6 +58,20 @@ void GltfFaceNormals(const D3DXVECTOR3* positions, const WORD* indices, uint32_t
 
 namespace {
 
+// A vertex's texture coordinates through its material's texture transform:
+// scaled, turned counter-clockwise in texture space, then offset.
+D3DXVECTOR2 TextureCoordinates(const GltfContent& content, const GltfPrimitive& primitive, uint32_t v)
+{
+    float u = primitive.texCoords[2 * v], t = primitive.texCoords[2 * v + 1];
+    if (primitive.material < 0)
+        return D3DXVECTOR2(u, t);
+    const GltfMaterial& material = content.materials[primitive.material];
+    u *= material.uvScale[0];
+    t *= material.uvScale[1];
+    float c = cosf(material.uvRotation), s = sinf(material.uvRotation);
+    return D3DXVECTOR2(c * u - s * t + material.uvOffset[0], s * u + c * t + material.uvOffset[1]);
+}
+
 void SetMaterial(SceneMaterial* to, const char* name, const float* colour)
 {
     snprintf(to->name, sizeof to->name, "%s", name);
@@ -158,7 +172,7 @@ HRESULT BuildGltfScene(const GltfContent& content, SceneArrays* out)
                     out->normals[base + v] = Unit(D3DXVECTOR3(e[0], e[1], e[2]));
                 }
                 if (!primitive.texCoords.empty())
-                    out->texCoords[base + v] = D3DXVECTOR2(primitive.texCoords[2 * v], primitive.texCoords[2 * v + 1]);
+                    out->texCoords[base + v] = TextureCoordinates(content, primitive, v);
             }
             uint32_t material = primitive.material < 0 ? fileMaterials : (uint32_t)primitive.material;
             for (size_t i = 0; i < primitive.indices.size(); ++i)
