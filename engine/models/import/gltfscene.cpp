@@ -186,16 +186,25 @@ HRESULT BuildGltfScene(const GltfContent& content, SceneArrays* out)
             base += count;
         }
     }
-    uint32_t running = 0;
-    for (uint32_t m = 0; m < out->materialCount; ++m) {
-        out->materials[m].startIndex = running;
-        for (uint32_t t = 0; t < corner / 3; ++t)
-            if (materialOf[t] == m) {
-                memcpy(&out->indices[running], &unsorted[3 * t], 3 * sizeof(WORD));
-                running += 3;
-            }
-        out->materials[m].indexCount = running - out->materials[m].startIndex;
+    // Counting sort by material: each material's run starts where the
+    // triangles of the materials before it end.
+    uint32_t* next = new (std::nothrow) uint32_t[out->materialCount + 1]();
+    if (!next) {
+        delete[] unsorted;
+        delete[] materialOf;
+        return E_OUTOFMEMORY;
     }
+    for (uint32_t t = 0; t < corner / 3; ++t)
+        out->materials[materialOf[t]].indexCount += 3;
+    for (uint32_t m = 0, running = 0; m < out->materialCount; ++m) {
+        out->materials[m].startIndex = next[m] = running;
+        running += out->materials[m].indexCount;
+    }
+    for (uint32_t t = 0; t < corner / 3; ++t) {
+        memcpy(&out->indices[next[materialOf[t]]], &unsorted[3 * t], 3 * sizeof(WORD));
+        next[materialOf[t]] += 3;
+    }
+    delete[] next;
     delete[] unsorted;
     delete[] materialOf;
     for (uint32_t v = 0; v < out->vertexCount; ++v) {
