@@ -1,7 +1,9 @@
 // The skinned model's per-frame Update on a headless device, every skinning
 // path beside the scalar reference, in interleaved rounds: for the demo
 // creature and for a generated humanoid-sized model (28 bones, 13 104
-// vertices, 2.4 influences a vertex, two animations blended 1 to 3).
+// vertices, 2.4 influences a vertex, two animations blended 1 to 3), the
+// humanoid once from its Cal3D files and once from the same model written
+// as glTF, so the two loaders' models are timed alike.
 // Reports, per path, the processor time per vertex influence of the whole
 // Update and of the skinning pass alone, each path's ratio to the scalar
 // path of the same round, the spread over rounds, and the heap allocations
@@ -15,6 +17,8 @@
 #include "models/skinned/modelskel.h"
 
 #include "support/engine_test_support.h"
+
+#include "gltfwriter.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -91,6 +95,7 @@ Spread SpreadOf(std::vector<double> values)
 
 struct Subject {
     const char* name;
+    const char* type;
     const char* file;
     uint32_t first, second;  // the animations played, with weights 1 and 3
     uint32_t frames;         // per path and round
@@ -105,7 +110,7 @@ struct PathRecord {
 void Measure(ICore* core, const Subject& subject, uint32_t rounds)
 {
     IGeometry* geometry = nullptr;
-    if (FAILED(core->CreateObject("cal3d", subject.file, &geometry))) {
+    if (FAILED(core->CreateObject(subject.type, subject.file, &geometry))) {
         std::printf("%s: cannot load %s\n", subject.name, subject.file);
         return;
     }
@@ -201,8 +206,18 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("default path on this processor: %s\n", SkinningPathName(DefaultSkinningPath()));
-    Measure(core, Subject{"demo creature", "./data/creature.cfg", 1, 3, 200}, rounds);
-    Measure(core, Subject{"humanoid", "humanoid.cfg", 0, 1, 60}, rounds);
+    // The humanoid written as glTF from its loaded Cal3D data.
+    IGeometry* humanoid = nullptr;
+    if (FAILED(core->CreateObject("cal3d", "humanoid.cfg", &humanoid)) ||
+        !gltfwriter::Write(gltfwriter::FromSkinned(static_cast<ModelSkel*>(humanoid)->Meta()->data), "humanoid.glb",
+                           true)) {
+        std::printf("cannot write humanoid.glb\n");
+        return 1;
+    }
+    humanoid->Release();
+    Measure(core, Subject{"demo creature", "cal3d", "./data/creature.cfg", 1, 3, 200}, rounds);
+    Measure(core, Subject{"humanoid", "cal3d", "humanoid.cfg", 0, 1, 60}, rounds);
+    Measure(core, Subject{"humanoid (glTF)", "gltf", "humanoid.glb", 0, 1, 60}, rounds);
 
     graphics->Release();
     EndCore(core);

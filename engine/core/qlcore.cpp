@@ -3,6 +3,7 @@
 #include "graphics/igeometry.h"
 #include "graphics/igraphics.h"
 #include "input/iinput.h"
+#include "models/import/modelgltf.h"
 #include "models/scene/modelscene.h"
 #include "models/skinned/modelskel.h"
 #include "text/font.h"
@@ -51,6 +52,7 @@ const FactoryEntry factories[] = {
     {"md5", WithoutOptions<CreateModelSkel>},
     {"3ds", CreateModelScene},
     {"d3map", CreateModelScene},
+    {"gltf", CreateModelGltf},
     {"font", WithoutOptions<CreateFont>},
 };
 

@@ -130,6 +130,12 @@ struct IGraphics : IEngineObject {
     // `drawn`, the buffer has no device side: only the kept copy the shadow
     // volumes read, for a model drawn from parts of 16-bit buffers.
     virtual HRESULT CreateWideIB(uint32_t count, bool dynamic, bool drawn, IB** out) = 0;
+    // A texture from an image file's bytes (an image embedded in a model
+    // file); `name` says where it came from in its records. The bytes are
+    // copied, so the texture is made again after a device reset. The caller
+    // owns *out. "Texture '<name>' : loading failed" ("CreateTexture()").
+    virtual HRESULT CreateTextureFromMemory(const EngineString& name, const void* bytes, uint32_t size,
+                                            Texture** out) = 0;
 };
 
 // A new graphics manager with a count of 0, or null; for the core's

@@ -64,6 +64,8 @@ public:
     HRESULT CreateIB(uint32_t count, bool dynamic, IB** out) override;
     HRESULT CreateWideIB(uint32_t count, bool dynamic, bool drawn, IB** out) override;
     HRESULT CreateTexture(const EngineString& name, Texture** out) override;
+    HRESULT CreateTextureFromMemory(const EngineString& name, const void* bytes, uint32_t size,
+                                    Texture** out) override;
     HRESULT ClearTexture(DWORD stage) override;
     IDirect3DDevice9* GetDevice() override;
     HRESULT Init(ICore* core, HWND window) override;

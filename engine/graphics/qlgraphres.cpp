@@ -299,6 +299,7 @@ Texture::Texture(QLGraphics* owner, const EngineString& fileName) : name(fileNam
 Texture::~Texture()
 {
     ReleaseTexture();
+    delete[] imageBytes;
     graphics->Forget(this);
 }
 
@@ -307,8 +308,25 @@ HRESULT Texture::Clone(Texture**)
     return E_FAIL;
 }
 
+bool Texture::KeepImageBytes(const void* bytes, uint32_t size)
+{
+    delete[] imageBytes;
+    imageSize = 0;
+    imageBytes = new (std::nothrow) uint8_t[size ? size : 1];
+    if (!imageBytes)
+        return false;
+    memcpy(imageBytes, bytes, size);
+    imageSize = size;
+    return true;
+}
+
 HRESULT Texture::Load(bool tryDataFolder)
 {
+    if (imageBytes)
+        return D3DXCreateTextureFromFileInMemoryEx(graphics->GetDevice(), imageBytes, imageSize, D3DX_DEFAULT,
+                                                   D3DX_DEFAULT, D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_DEFAULT,
+                                                   D3DX_FILTER_LINEAR, D3DX_FILTER_LINEAR, 0, nullptr, nullptr,
+                                                   &texture);
     auto load = [this](const EngineString& path) {
         return D3DXCreateTextureFromFileExA(graphics->GetDevice(), path.Chars(), D3DX_DEFAULT, D3DX_DEFAULT,
                                             D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_DEFAULT, D3DX_FILTER_LINEAR,
@@ -428,6 +446,21 @@ HRESULT QLGraphics::CreateTexture(const EngineString& name, Texture** out)
     Owned<Texture> texture = MakeOwned<Texture>(this, name);
     QL_REQUIRE_MEMORY(trace, texture);
     QL_TRY(trace, ("Texture '" + name + "' : loading failed").Chars(), texture->Load(true));
+    QL_REQUIRE_MEMORY(trace, SUCCEEDED(textures.Add(texture.Get())));
+    *out = texture.Detach();
+    return S_OK;
+}
+
+HRESULT QLGraphics::CreateTextureFromMemory(const EngineString& name, const void* bytes, uint32_t size,
+                                            Texture** out)
+{
+    TraceContext trace(this, "CreateTexture()");
+    QL_REQUIRE_ARG(trace, out);
+    QL_REQUIRE_ARG(trace, bytes && size);
+    QL_ASSERT(trace, device);
+    Owned<Texture> texture = MakeOwned<Texture>(this, name);
+    QL_REQUIRE_MEMORY(trace, texture && texture->KeepImageBytes(bytes, size));
+    QL_TRY(trace, ("Texture '" + name + "' : loading failed").Chars(), texture->Load(false));
     QL_REQUIRE_MEMORY(trace, SUCCEEDED(textures.Add(texture.Get())));
     *out = texture.Detach();
     return S_OK;

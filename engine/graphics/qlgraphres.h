@@ -132,7 +132,11 @@ public:
     ~Texture();
     const EngineString& Name() const { return name; }
     IDirect3DTexture9* Direct3DTexture() const { return texture; }
-    // Loads `name`, then "./data/" + name; records the path that loaded.
+    // Keeps a copy of an image file's bytes to load from instead of `name`;
+    // false when memory runs out.
+    bool KeepImageBytes(const void* bytes, uint32_t size);
+    // Loads the kept bytes, or else `name`, then "./data/" + name; records
+    // the path that loaded.
     HRESULT Load(bool tryDataFolder);
     void ReleaseTexture();
 
@@ -140,6 +144,8 @@ private:
     EngineString name;
     QLGraphics* graphics;
     IDirect3DTexture9* texture = nullptr;
+    uint8_t* imageBytes = nullptr;  // owned; null for a texture read from its file
+    uint32_t imageSize = 0;
 };
 
 // Releases what a model's shared data holds: its two buffers and one texture

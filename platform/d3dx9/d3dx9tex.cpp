@@ -36,6 +36,17 @@ UINT NextPowerOfTwo(UINT n)
     return p;
 }
 
+D3DXIMAGE_FILEFORMAT FormatOfMagic(const unsigned char* magic)
+{
+    if (magic[0] == 0x89 && magic[1] == 'P')
+        return D3DXIFF_PNG;
+    if (magic[0] == 0xFF && magic[1] == 0xD8)
+        return D3DXIFF_JPG;
+    if (magic[0] == 'B' && magic[1] == 'M')
+        return D3DXIFF_BMP;
+    return D3DXIFF_TGA;
+}
+
 D3DXIMAGE_FILEFORMAT FileFormat(const char* path)
 {
     unsigned char magic[4] = {};
@@ -45,13 +56,7 @@ D3DXIMAGE_FILEFORMAT FileFormat(const char* path)
         (void)got;
         fclose(file);
     }
-    if (magic[0] == 0x89 && magic[1] == 'P')
-        return D3DXIFF_PNG;
-    if (magic[0] == 0xFF && magic[1] == 0xD8)
-        return D3DXIFF_JPG;
-    if (magic[0] == 'B' && magic[1] == 'M')
-        return D3DXIFF_BMP;
-    return D3DXIFF_TGA;
+    return FormatOfMagic(magic);
 }
 
 // Samples the source at the centre of each destination texel: the nearest
@@ -123,23 +128,15 @@ bool PointFilter(DWORD filter)
 
 }  // namespace
 
-HRESULT WINAPI D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile, UINT Width, UINT Height,
-                                            UINT MipLevels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                                            DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey,
-                                            D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* pPalette,
-                                            IDirect3DTexture9** ppTexture)
+namespace {
+
+// The texture of a decoded RGBA image, sized, formatted and mip-mapped as the
+// Ex loaders' arguments say; the decoded pixels are freed here.
+HRESULT TextureOfImage(IDirect3DDevice9* pDevice, stbi_uc* rgba, int fileW, int fileH, int channels, UINT Width,
+                       UINT Height, UINT MipLevels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, DWORD Filter,
+                       DWORD MipFilter, D3DCOLOR ColorKey, D3DXIMAGE_FILEFORMAT fileFormat,
+                       D3DXIMAGE_INFO* pSrcInfo, IDirect3DTexture9** ppTexture)
 {
-    (void)pPalette;
-    if (ppTexture)
-        *ppTexture = nullptr;
-    if (!pDevice || !pSrcFile || !ppTexture)
-        return D3DERR_INVALIDCALL;
-    int fileW = 0, fileH = 0, channels = 0;
-    stbi_uc* rgba = stbi_load(pSrcFile, &fileW, &fileH, &channels, 4);
-    if (!rgba) {
-        D3D9Debug("cannot load '%s': %s", pSrcFile, stbi_failure_reason());
-        return D3DXERR_INVALIDDATA;
-    }
     bool alpha = channels == 2 || channels == 4;
     // 0xAARRGGBB per texel; a colour-keyed texel becomes transparent black.
     std::vector<uint32_t> image((size_t)fileW * fileH);
@@ -186,9 +183,67 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pS
     }
     if (pSrcInfo)
         *pSrcInfo = D3DXIMAGE_INFO{(UINT)fileW, (UINT)fileH, 1, 1, alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8,
-                                   D3DRTYPE_TEXTURE, FileFormat(pSrcFile)};
+                                   D3DRTYPE_TEXTURE, fileFormat};
     *ppTexture = texture;
     return D3D_OK;
+}
+
+}  // namespace
+
+HRESULT WINAPI D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile, UINT Width, UINT Height,
+                                            UINT MipLevels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                                            DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey,
+                                            D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* pPalette,
+                                            IDirect3DTexture9** ppTexture)
+{
+    (void)pPalette;
+    if (ppTexture)
+        *ppTexture = nullptr;
+    if (!pDevice || !pSrcFile || !ppTexture)
+        return D3DERR_INVALIDCALL;
+    int fileW = 0, fileH = 0, channels = 0;
+    stbi_uc* rgba = stbi_load(pSrcFile, &fileW, &fileH, &channels, 4);
+    if (!rgba) {
+        D3D9Debug("cannot load '%s': %s", pSrcFile, stbi_failure_reason());
+        return D3DXERR_INVALIDDATA;
+    }
+    return TextureOfImage(pDevice, rgba, fileW, fileH, channels, Width, Height, MipLevels, Usage, Format, Pool, Filter,
+                          MipFilter, ColorKey, FileFormat(pSrcFile), pSrcInfo, ppTexture);
+}
+
+HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* pDevice, LPCVOID pSrcData, UINT SrcDataSize,
+                                                   UINT Width, UINT Height, UINT MipLevels, DWORD Usage,
+                                                   D3DFORMAT Format, D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
+                                                   D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
+                                                   PALETTEENTRY* pPalette, IDirect3DTexture9** ppTexture)
+{
+    (void)pPalette;
+    if (ppTexture)
+        *ppTexture = nullptr;
+    if (!pDevice || !pSrcData || SrcDataSize == 0 || !ppTexture)
+        return D3DERR_INVALIDCALL;
+    // stb takes an int length; no image the stand-in reads comes near 2 GiB.
+    if (SrcDataSize > 0x7FFFFFFFu)
+        return D3DXERR_INVALIDDATA;
+    const stbi_uc* bytes = static_cast<const stbi_uc*>(pSrcData);
+    int fileW = 0, fileH = 0, channels = 0;
+    stbi_uc* rgba = stbi_load_from_memory(bytes, (int)SrcDataSize, &fileW, &fileH, &channels, 4);
+    if (!rgba) {
+        D3D9Debug("cannot load an image of %u bytes from memory: %s", SrcDataSize, stbi_failure_reason());
+        return D3DXERR_INVALIDDATA;
+    }
+    unsigned char magic[4] = {};
+    memcpy(magic, bytes, SrcDataSize < 4 ? SrcDataSize : 4);
+    return TextureOfImage(pDevice, rgba, fileW, fileH, channels, Width, Height, MipLevels, Usage, Format, Pool, Filter,
+                          MipFilter, ColorKey, FormatOfMagic(magic), pSrcInfo, ppTexture);
+}
+
+HRESULT WINAPI D3DXCreateTextureFromFileInMemory(IDirect3DDevice9* pDevice, LPCVOID pSrcData, UINT SrcDataSize,
+                                                 IDirect3DTexture9** ppTexture)
+{
+    return D3DXCreateTextureFromFileInMemoryEx(pDevice, pSrcData, SrcDataSize, D3DX_DEFAULT, D3DX_DEFAULT,
+                                               D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT,
+                                               D3DX_DEFAULT, 0, nullptr, nullptr, ppTexture);
 }
 
 HRESULT WINAPI D3DXCreateTextureFromFileA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile, IDirect3DTexture9** ppTexture)

@@ -51,5 +51,14 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pS
                                             IDirect3DTexture9** ppTexture);
 HRESULT WINAPI D3DXCreateTextureFromFileA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,
                                           IDirect3DTexture9** ppTexture);
+// The same for an image file's bytes in memory (an image embedded in a model
+// file); pSrcInfo's ImageFileFormat comes from the bytes' magic.
+HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* pDevice, LPCVOID pSrcData, UINT SrcDataSize,
+                                                   UINT Width, UINT Height, UINT MipLevels, DWORD Usage,
+                                                   D3DFORMAT Format, D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
+                                                   D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
+                                                   PALETTEENTRY* pPalette, IDirect3DTexture9** ppTexture);
+HRESULT WINAPI D3DXCreateTextureFromFileInMemory(IDirect3DDevice9* pDevice, LPCVOID pSrcData, UINT SrcDataSize,
+                                                 IDirect3DTexture9** ppTexture);
 #define D3DXCreateTextureFromFileEx D3DXCreateTextureFromFileExA
 #define D3DXCreateTextureFromFile D3DXCreateTextureFromFileA

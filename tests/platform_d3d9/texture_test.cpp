@@ -179,6 +179,36 @@ TEST_F(TextureTest, MissingOrUnreadableFilesFailWithANegativeCode)
     EXPECT_EQ(texture, nullptr);
 }
 
+// An image embedded in a model file: the same texels as from the file, the
+// format from the bytes' magic, and bytes that are no image refused.
+TEST_F(TextureTest, ImageBytesInMemoryLoadLikeTheirFile)
+{
+    WritePng("memory.png");
+    std::vector<uint8_t> png;
+    ASSERT_TRUE(ReadFileBytes("memory.png", &png));
+    IDirect3DTexture9* texture = nullptr;
+    D3DXIMAGE_INFO info = {};
+    ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(device, png.data(), (UINT)png.size(), D3DX_DEFAULT, D3DX_DEFAULT,
+                                                  D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_DEFAULT,
+                                                  D3DX_FILTER_LINEAR, D3DX_FILTER_LINEAR, 0, &info, nullptr,
+                                                  &texture),
+              D3D_OK);
+    EXPECT_EQ(info.Width, 4u);
+    EXPECT_EQ(info.ImageFileFormat, D3DXIFF_PNG);
+    EXPECT_EQ(texture->GetLevelCount(), 3u);
+    ExpectImage(DrawTexture(texture, 0xFFFFFFFF));
+    texture->Release();
+
+    const char garbage[] = "not an image at all";
+    texture = reinterpret_cast<IDirect3DTexture9*>(1);
+    EXPECT_EQ(D3DXCreateTextureFromFileInMemory(device, garbage, sizeof garbage - 1, &texture), D3DXERR_INVALIDDATA);
+    EXPECT_EQ(texture, nullptr);
+    // Only the bytes given are read: a PNG cut short is refused.
+    EXPECT_EQ(D3DXCreateTextureFromFileInMemory(device, png.data(), (UINT)png.size() / 2, &texture),
+              D3DXERR_INVALIDDATA);
+    EXPECT_EQ(D3DXCreateTextureFromFileInMemory(device, nullptr, 4, &texture), D3DERR_INVALIDCALL);
+}
+
 TEST_F(TextureTest, StageWithoutTextureKeepsTheVertexColour)
 {
     // Default stage states (MODULATE texture, SELECTARG1 texture) with no

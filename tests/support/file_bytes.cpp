@@ -10,3 +10,18 @@ bool WriteFileBytes(const std::string& path, const void* bytes, size_t size)
     bool written = size == 0 || fwrite(bytes, 1, size, file) == size;
     return fclose(file) == 0 && written;
 }
+
+bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes)
+{
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    bytes->clear();
+    uint8_t chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes->insert(bytes->end(), chunk, chunk + got);
+    bool ok = !ferror(file);
+    fclose(file);
+    return ok;
+}

@@ -71,6 +71,19 @@ ModelScene::~ModelScene()
     }
 }
 
+HRESULT ModelScene::InitLoaded(const EngineString& type, const EngineString& command, IGraphics* manager,
+                               MetaLoader load, void* context)
+{
+    TraceContext trace(this, "Init()");
+    QL_REQUIRE_ARG(trace, manager);
+    meta = new (std::nothrow) ModelSceneMeta();
+    QL_REQUIRE_MEMORY(trace, meta);
+    QL_TRY(trace, (type + "<" + command + "> : Loading failed").Chars(), load(meta, manager, context));
+    world = meta->initialMatrix;
+    graphics = manager;
+    return S_OK;
+}
+
 HRESULT ModelScene::Init(const EngineString& type, const EngineString& command, IGraphics* manager,
                          const SceneLoadOptions& options)
 {

@@ -96,6 +96,11 @@ public:
     // Loads the shared data; the graphics reference is the instance's once this succeeds.
     HRESULT Init(const EngineString& type, const EngineString& command, IGraphics* graphics,
                  const SceneLoadOptions& options = {});
+    // Init through `load`, which fills the new shared data from `context`:
+    // the way in for readers whose factories read the file first.
+    using MetaLoader = HRESULT (*)(ModelSceneMeta* meta, IGraphics* graphics, void* context);
+    HRESULT InitLoaded(const EngineString& type, const EngineString& command, IGraphics* graphics,
+                       MetaLoader load, void* context);
     // The shared data, for inspection; no reference is added.
     const ModelSceneMeta* Meta() const { return meta; }
 

@@ -81,6 +81,20 @@ HRESULT ModelSkel::Init(const EngineString& type, const EngineString& command, I
     return S_OK;
 }
 
+HRESULT ModelSkel::InitLoaded(const EngineString& type, const EngineString& command, IGraphics* graphicsManager,
+                              MetaLoader load, void* context)
+{
+    TraceContext trace(this, "Init()");
+    QL_REQUIRE_ARG(trace, graphicsManager);
+    meta = new (std::nothrow) ModelSkelMeta();
+    QL_REQUIRE_MEMORY(trace, meta);
+    QL_TRY(trace, (type + "<" + command + "> : Loading failed").Chars(), load(meta, graphicsManager, context));
+    world = meta->baseMatrix;
+    QL_REQUIRE_MEMORY(trace, ReserveBoneStates(meta->data.bones.Count()));
+    graphics = graphicsManager;
+    return S_OK;
+}
+
 HRESULT ModelSkel::Clone(IGeometry** out)
 {
     TraceContext trace(this, "Clone()");

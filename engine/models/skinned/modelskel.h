@@ -92,6 +92,11 @@ public:
     // Second stage of construction; `graphics` carries a reference the
     // model keeps from now on.
     HRESULT Init(const EngineString& type, const EngineString& command, IGraphics* graphics);
+    // Init through `load`, which fills the new shared data from `context`:
+    // the way in for readers whose factories read the file first.
+    using MetaLoader = HRESULT (*)(ModelSkelMeta* meta, IGraphics* graphics, void* context);
+    HRESULT InitLoaded(const EngineString& type, const EngineString& command, IGraphics* graphics,
+                       MetaLoader load, void* context);
 
     const ModelSkelMeta* Meta() const { return meta; }
     uint32_t PlayingCount() const { return playing.Count(); }

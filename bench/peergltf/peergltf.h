@@ -1,0 +1,4 @@
+// The glTF load benchmark's file, shared with the peer importer timed beside ours.
+#pragma once
+
+const char* BenchGltfPath();

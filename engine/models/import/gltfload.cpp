@@ -1,0 +1,175 @@
+#define QL_SOURCE_FILE "modelgltf"
+
+#include "gltfload.h"
+
+#include "gltfscene.h"
+#include "gltfskin.h"
+
+#include "models/scene/scenebuild.h"
+
+#include "graphics/qlgraphres.h"
+#include "file.h"
+#include "qltrace.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <new>
+
+namespace {
+
+EngineString Listed(const std::vector<std::string>& names)
+{
+    EngineString text;
+    for (size_t i = 0; i < names.size(); ++i)
+        text += EngineString(i ? ", " : "") + names[i].c_str();
+    return text;
+}
+
+EngineString Corner(const char* name, const D3DXVECTOR3& v)
+{
+    char text[160];
+    snprintf(text, sizeof text, "%s(%f,%f,%f)", name, v.x, v.y, v.z);
+    return text;
+}
+
+// A texture from an image embedded in the file. A failure fails the load,
+// unless missing textures are allowed: the material is then untextured.
+HRESULT EmbeddedTexture(const TraceContext& trace, IGraphics* graphics, const GltfLoad& load, const GltfImage& image,
+                        Texture** out)
+{
+    EngineString name = load.file + " (" + image.name.c_str() + ")";
+    if (image.bytes.size() > 0xFFFFFFFFu)
+        return E_FAIL;
+    HRESULT result = graphics->CreateTextureFromMemory(name, image.bytes.data(), (uint32_t)image.bytes.size(), out);
+    if (FAILED(result) && load.options.missingTexturesAllowed) {
+        QL_LOG(trace, TraceWarning, "Texture '" + name + "' cannot be made: its materials are drawn untextured");
+        return S_OK;
+    }
+    return result;
+}
+
+}  // namespace
+
+void WarnGltfLeftOut(const TraceContext& trace, const GltfContent& content)
+{
+    if (!content.skippedModes.empty())
+        QL_LOG(trace, TraceWarning,
+               "Primitives other than triangles skipped: " + Listed(content.skippedModes));
+    if (!content.unsupported.empty())
+        QL_LOG(trace, TraceWarning, "Parts of the file not supported, left out: " + Listed(content.unsupported));
+    std::vector<std::string> blended;
+    for (const GltfMaterial& material : content.materials)
+        if (material.blend)
+            blended.push_back("'" + material.name + "'");
+    if (!blended.empty())
+        QL_LOG(trace, TraceWarning, "Blended materials drawn opaque: " + Listed(blended));
+    for (const std::string& warning : content.warnings)
+        QL_LOG(trace, TraceWarning, warning.c_str());
+}
+
+HRESULT LoadGltfScene(ModelSceneMeta* meta, IGraphics* graphics, void* context)
+{
+    TraceContext trace("ModelSceneMeta::LoadGltf()");
+    QL_REQUIRE_ARG(trace, meta && graphics && context);
+    const GltfLoad& load = *static_cast<const GltfLoad*>(context);
+    const GltfContent& content = *load.content;
+    D3DXMatrixIdentity(&meta->initialMatrix);
+    meta->type = "gltf";
+    meta->fileName = load.file;
+    WarnGltfLeftOut(trace, content);
+
+    SceneArrays arrays = {};
+    HRESULT result = BuildGltfScene(content, &arrays);
+    if (arrays.fault == SCENE_FAULT_TOO_MANY_VERTICES)
+        QL_LOG(trace, TraceError, "Too much vertices for the IB (NumVertices>0xFFFF)");
+    if (SUCCEEDED(result)) {
+        meta->materials = arrays.materials;
+        meta->materialCount = arrays.materialCount;
+        arrays.materials = nullptr;
+        meta->boxMin = arrays.boxMin;
+        meta->boxMax = arrays.boxMax;
+        // Without texture coordinates a map would show one texel's colour.
+        if (!arrays.texCoords)
+            for (uint32_t m = 0; m < meta->materialCount; ++m)
+                meta->materials[m].textureMap[0] = 0;
+        result = FillSceneBuffers(meta, graphics, arrays);
+    }
+    if (SUCCEEDED(result)) {
+        QL_LOG(trace, TraceInfo, "Infos of the glTF model : " + meta->fileName);
+        QL_LOG(trace, TraceInfo,
+               EngineString() + meta->materialCount + " materials for " + arrays.meshCount + " meshes with " +
+                   arrays.faceCount + " tris & " + arrays.fileVertexCount + " verts");
+        QL_LOG(trace, TraceInfo, Corner("vMin", meta->boxMin) + " - " + Corner("vMax", meta->boxMax));
+        result = LoadSceneTextures(trace, meta, graphics, load.options);
+    }
+    for (uint32_t m = 0; SUCCEEDED(result) && arrays.texCoords && m < meta->materialCount; ++m) {
+        const GltfImage* image = GltfEmbeddedImage(content, m);
+        if (image)
+            result = EmbeddedTexture(trace, graphics, load, *image, &meta->textures[m]);
+    }
+    QL_CHECK(trace, ("Error while loading the Model " + meta->fileName).Chars(), result);
+    FreeSceneArrays(&arrays);
+    return result;
+}
+
+HRESULT LoadGltfSkel(ModelSkelMeta* meta, IGraphics* graphics, void* context)
+{
+    TraceContext trace("ModelSkelMeta::LoadGltf()");
+    QL_REQUIRE_ARG(trace, meta && graphics && context);
+    const GltfLoad& load = *static_cast<const GltfLoad*>(context);
+    const GltfContent& content = *load.content;
+    ModelSkelData& data = meta->data;
+    data.type = "gltf";
+    data.file = load.file;
+    WarnGltfLeftOut(trace, content);
+
+    GltfSkinResult built;
+    HRESULT result = BuildGltfSkin(content, load.file, &data, &built);
+    for (const std::string& warning : built.warnings)
+        QL_LOG(trace, TraceWarning, warning.c_str());
+    if (!built.error.empty())
+        QL_LOG(trace, TraceError, built.error.c_str());
+    QL_TRY(trace, ("Error while loading the Model " + load.file).Chars(), result);
+    D3DXMatrixScaling(&meta->baseMatrix, built.scale, built.scale, built.scale);
+
+    QL_TRY(trace, "-", graphics->CreateIB(data.indices.Count(), false, &meta->indexBuffer));
+    QL_TRY(trace, "-", Refill<WORD>(meta->indexBuffer, [&](void* device, WORD* kept) {
+               memcpy(device, data.indices.Data(), sizeof(uint16_t) * data.indices.Count());
+               memcpy(kept, data.indices.Data(), sizeof(uint16_t) * data.indices.Count());
+           }));
+    QL_LOG(trace, TraceInfo, "Infos of the glTF model : " + data.file);
+    QL_LOG(trace, TraceInfo,
+           EngineString() + data.meshCount + " meshes (" + data.submeshCount + " primitives) with " +
+               data.indices.Count() / 3 + " tris & " + data.vertices.Count() + " verts (" + data.influences.Count() +
+               " influences)");
+    QL_LOG(trace, TraceInfo,
+           EngineString() + data.bones.Count() + " bones with " + data.roots.Count() + " root bone(s)");
+    QL_LOG(trace, TraceInfo,
+           EngineString() + data.animations.Count() + " animations and " + data.materials.Count() + " materials");
+    QL_REQUIRE_MEMORY(trace, meta->skin.Build(data.vertices, data.influences));
+    // Written by the first Update: the skinned pose.
+    QL_TRY(trace, "-",
+           graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, data.vertices.Count(), true, &meta->vertexBuffer));
+
+    QL_REQUIRE_MEMORY(trace, meta->textures.Allocate(data.materials.Count()));
+    for (uint32_t m = 0; m < data.materials.Count(); ++m) {
+        SkelMaterial& material = data.materials[m];
+        const GltfImage* image = GltfEmbeddedImage(content, m);
+        if (image)
+            QL_TRY(trace, "-", EmbeddedTexture(trace, graphics, load, *image, &meta->textures[m]));
+        if (!material.hasTexture)
+            continue;
+        if (load.options.missingTexturesAllowed) {
+            File probe;
+            if (FAILED(probe.OpenSilently(material.textureName, "rb"))) {
+                QL_LOG(trace, TraceWarning,
+                       "Texture '" + material.textureName + "' not found: its materials are drawn untextured");
+                continue;
+            }
+        }
+        QL_TRY(trace, "-", graphics->CreateTexture(material.textureName, &meta->textures[m]));
+        material.textureName = EngineString();
+    }
+    return S_OK;
+}
