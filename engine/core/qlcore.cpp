@@ -51,6 +51,7 @@ const FactoryEntry factories[] = {
     {"md5", WithoutOptions<CreateModelSkel>},
     {"3ds", CreateModelScene},
     {"d3map", CreateModelScene},
+    {"obj", CreateModelScene},
     {"font", WithoutOptions<CreateFont>},
 };
 
