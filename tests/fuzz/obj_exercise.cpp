@@ -3,6 +3,7 @@
 #include "objread.h"
 
 #include <math.h>
+#include <stdio.h>
 
 namespace {
 
@@ -17,7 +18,31 @@ bool Inside(const D3DXVECTOR3& p, const D3DXVECTOR3& low, const D3DXVECTOR3& hig
     return p.x >= low.x && p.y >= low.y && p.z >= low.z && p.x <= high.x && p.y <= high.y && p.z <= high.z;
 }
 
+const char LIBRARY_MARK[] = "\n#%%mtl\n";
+
+void Write(const std::string& path, const std::string& bytes)
+{
+    if (FILE* file = fopen(path.c_str(), "wb")) {
+        fwrite(bytes.data(), 1, bytes.size(), file);
+        fclose(file);
+    }
+}
+
 }  // namespace
+
+ObjExercise ExerciseObjInput(const std::string& folder, const uint8_t* data, size_t size)
+{
+    std::string input(reinterpret_cast<const char*>(data), size);
+    size_t mark = input.find(LIBRARY_MARK);
+    std::string obj = folder + "/fuzz.obj", mtl = folder + "/fuzz.mtl";
+    Write(obj, input.substr(0, mark));
+    if (mark != std::string::npos)
+        Write(mtl, input.substr(mark + sizeof LIBRARY_MARK - 1));
+    ObjExercise result = ExerciseObjLoad(obj.c_str());
+    remove(obj.c_str());
+    remove(mtl.c_str());
+    return result;
+}
 
 ObjExercise ExerciseObjLoad(const char* path)
 {

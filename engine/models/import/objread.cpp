@@ -112,6 +112,25 @@ EngineString FirstUnknownMaterial(const std::string& text, const std::vector<tin
     return EngineString();
 }
 
+// Skin weights ("vw" lines) are a parser extension the engine does not use,
+// and the parser turns their joint numbers into int without a range check:
+// a number past int's range is undefined behaviour. Made comments, they are
+// never parsed.
+void SkipSkinWeights(std::string& text)
+{
+    size_t line = 0;
+    while (line < text.size()) {
+        size_t token = text.find_first_not_of(" \t", line);
+        if (token != std::string::npos && token + 2 < text.size() && text[token] == 'v' && text[token + 1] == 'w' &&
+            (text[token + 2] == ' ' || text[token + 2] == '\t'))
+            text[token] = '#';
+        size_t end = text.find_first_of("\r\n", line);
+        if (end == std::string::npos)
+            break;
+        line = end + 1;
+    }
+}
+
 struct ObjRead {
     ObjRead(const EngineString& path, SceneArrays* out, ObjReadNotes* notes) : path(path), out(out), notes(notes) {}
 
@@ -152,6 +171,7 @@ HRESULT ObjRead::Parse()
 {
     if (!ReadWholeFile(path, text))
         return Fail(ObjProblem::NotFound);
+    SkipSkinWeights(text);
     std::istringstream stream(text);
     std::string warnings, errors;
     // Polygons stay whole: the parser's own splitting skips faces with a
