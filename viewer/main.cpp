@@ -112,6 +112,11 @@ HRESULT CreateModel(SampleEngine& engine)
     if (options.animate) {
         std::string problem;
         if (!ChooseAnimation(options.file, options, animationNames, playingAnimation, problem)) {
+            // A Cal3D configuration's animations are named by their files: the
+            // short names read better in a list of choices.
+            if (options.kind == ModelKind::Cal3d && options.animationName.empty())
+                problem = AnimationRangeProblem(options.file, options.animation, (uint32_t)animationNames.size(),
+                                                AnimationNames(options.file));
             failureCause = problem;
             QL_TRY(trace, "No such animation", E_INVALIDARG);
         }
