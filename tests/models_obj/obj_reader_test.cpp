@@ -4,6 +4,8 @@
 
 #include "objread.h"
 
+#include "support/allocation_count.h"
+
 #include <math.h>
 
 #include <string>
@@ -294,4 +296,23 @@ TEST(ObjReader, BrokenScenesFailOrFallBackAsTheirFaultSays)
     EXPECT_STREQ("scene.mtl", lost.notes.missingLibrary.Chars());
     ASSERT_EQ(1u, lost.arrays.materialCount);
     EXPECT_EQ(18u, lost.arrays.materials[0].indexCount);
+}
+
+// Subdivision tags ("t") are a parser extension the engine does not use; the
+// parser would make up to 8192 numbers and strings for each tag line (and copy
+// every tag into each shape), so a small file could ask for gigabytes.
+TEST(ObjReader, TagLinesCostNoMemory)
+{
+    const std::string plain = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    std::string tagged = plain;
+    for (int i = 0; i < 4; i++)
+        tagged += "t crease 8192/8192/8192\n";
+    std::string plainPath = SaveText(plain), taggedPath = SaveText(tagged, "tagged.obj");
+    size_t plainBytes = BytesAllocatedBy([&] { Read read(plainPath); });
+    size_t taggedBytes = BytesAllocatedBy([&] {
+        Read read(taggedPath);
+        EXPECT_EQ(S_OK, read.result);
+        EXPECT_EQ(3u, read.arrays.indexCount);
+    });
+    EXPECT_LT(taggedBytes, plainBytes + 16 * 1024) << plainBytes;
 }

@@ -112,18 +112,27 @@ EngineString FirstUnknownMaterial(const std::string& text, const std::vector<tin
     return EngineString();
 }
 
-// Skin weights ("vw" lines) are a parser extension the engine does not use,
-// and the parser turns their joint numbers into int without a range check:
-// a number past int's range is undefined behaviour. Made comments, they are
-// never parsed.
-void SkipSkinWeights(std::string& text)
+// Two parser extensions the engine does not use, made comments so they are
+// never parsed: skin weights ("vw"), whose joint numbers the parser turns
+// into int without a range check (undefined past int's range), and
+// subdivision tags ("t"), for each of which the parser makes up to 8192
+// numbers and strings and copies them into every shape: a small file could
+// ask for gigabytes.
+void SkipUnusedExtensions(std::string& text)
 {
     size_t line = 0;
     while (line < text.size()) {
         size_t token = text.find_first_not_of(" \t", line);
-        if (token != std::string::npos && token + 2 < text.size() && text[token] == 'v' && text[token + 1] == 'w' &&
-            (text[token + 2] == ' ' || text[token + 2] == '\t'))
-            text[token] = '#';
+        if (token != std::string::npos) {
+            size_t keyword = token;
+            while (keyword < text.size() && keyword - token < 3 && text[keyword] != ' ' && text[keyword] != '\t' &&
+                   text[keyword] != '\r' && text[keyword] != '\n')
+                keyword++;
+            bool blank = keyword < text.size() && (text[keyword] == ' ' || text[keyword] == '\t');
+            std::string name = text.substr(token, keyword - token);
+            if (blank && (name == "vw" || name == "t"))
+                text[token] = '#';
+        }
         size_t end = text.find_first_of("\r\n", line);
         if (end == std::string::npos)
             break;
@@ -171,7 +180,7 @@ HRESULT ObjRead::Parse()
 {
     if (!ReadWholeFile(path, text))
         return Fail(ObjProblem::NotFound);
-    SkipSkinWeights(text);
+    SkipUnusedExtensions(text);
     std::istringstream stream(text);
     std::string warnings, errors;
     // Polygons stay whole: the parser's own splitting skips faces with a
