@@ -4,7 +4,7 @@
 
 #include "objread.h"
 
-#include "support/allocation_count.h"
+#include "allocation_count.h"
 
 #include <math.h>
 
