@@ -45,11 +45,12 @@ struct ObjReadNotes {
 
 // Fills *out (reset first) from the OBJ file `path`; material libraries and
 // texture maps are looked for beside it. A vertex is made per distinct
-// (position, normal, texture coordinate) triple of the corners; polygons are
-// split into fans of triangles; faces are sorted by material, in the order
-// the libraries define them, and faces of no known material go to one
-// default material after them. Normals come from the file where a corner has
-// one, else from ComputeSceneNormals. Texture coordinates are carried only
-// when a material has a map. S_OK, E_FAIL (notes->problem says why) or
+// (position, normal, texture coordinate) triple of the corners; texture
+// coordinates are carried only when a material has a map, and otherwise take
+// no part in telling corners apart. Polygons are split into fans of
+// triangles; faces are sorted by material, in the order the libraries define
+// them, and faces of no known material go to one default material after
+// them. Normals come from the file where a corner has one, else from
+// ComputeSceneNormals. S_OK, E_FAIL (notes->problem says why) or
 // E_OUTOFMEMORY. What was built stays in *out on failure for FreeSceneArrays.
 HRESULT ReadObjArrays(const EngineString& path, SceneArrays* out, ObjReadNotes* notes);
