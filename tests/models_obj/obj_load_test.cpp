@@ -8,6 +8,9 @@
 #include "models/scene/modelscene.h"
 #include "models/scene/scenearrays.h"
 
+#include "objread.h"
+
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <string>
@@ -162,4 +165,38 @@ TEST_F(ObjLoad, ACloneSharesTheLoadedData)
     ASSERT_EQ(S_OK, model->Clone(&copy));
     models.push_back(copy);
     EXPECT_EQ(model->Meta(), static_cast<ModelScene*>(copy)->Meta());
+}
+
+namespace {
+
+// Reads `path` under a 512 MB cap and exits 0 when it read one triangle.
+void ReadWithMemoryCapped(const std::string& path)
+{
+    rlimit cap = {512u << 20, 512u << 20};
+    setrlimit(RLIMIT_AS, &cap);
+    SceneArrays arrays = {};
+    ObjReadNotes notes;
+    HRESULT result = ReadObjArrays(path.c_str(), &arrays, &notes);
+    _exit(result == S_OK && arrays.indexCount == 3 ? 0 : 1);
+}
+
+}  // namespace
+
+// A material library is looked for in the folders above the model's too: a
+// model under /dev/shm naming "full" finds /dev/full, which never ends. Run
+// in a child with its memory capped, so a reader that keeps reading fails
+// there instead of taking the machine's memory.
+TEST(ObjDevices, ALibraryFoundAsADeviceReadsAsEmpty)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory does not fit under the cap";
+#endif
+    std::string folder = "/dev/shm/quarlight-obj-" + std::to_string(getpid());
+    objwriter::Model model{"model.obj", "mtllib full\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", {}};
+    if (!objwriter::Save(model, folder))
+        GTEST_SKIP() << "no /dev/shm here";
+    std::string path = folder + "/model.obj";
+    EXPECT_EXIT(ReadWithMemoryCapped(path), ::testing::ExitedWithCode(0), "");
+    remove(path.c_str());
+    rmdir(folder.c_str());
 }

@@ -96,12 +96,15 @@ bool ReadWholeFile(const EngineString& path, std::string& text)
     FILE* file = fopen(path.Chars(), "rb");
     if (!file)
         return false;
-    text.clear();
-    char block[65536];
-    size_t count;
-    while ((count = fread(block, 1, sizeof block, file)) > 0)
-        text.append(block, count);
-    bool failed = ferror(file) != 0;
+    // Read by the size the file has when opened: a device found by name (a
+    // library "full" looked for in the folders above /dev/shm/model/ is
+    // /dev/full) has none and would never end.
+    long size = fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
+    bool read = size >= 0 && fseek(file, 0, SEEK_SET) == 0;
+    if (read) {
+        text.assign((size_t)size, '\0');
+        read = size == 0 || fread(&text[0], 1, (size_t)size, file) == (size_t)size;
+    }
     fclose(file);
-    return !failed;
+    return read;
 }

@@ -40,5 +40,6 @@ private:
     EngineString objPath;
 };
 
-// The whole of a file, false when it does not open or read.
+// The whole of a file, as long as it was when opened; false when it does not
+// open or read. A device reads as empty.
 bool ReadWholeFile(const EngineString& path, std::string& text);
