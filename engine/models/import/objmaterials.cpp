@@ -98,9 +98,11 @@ bool ReadWholeFile(const EngineString& path, std::string& text)
         return false;
     // Read by the size the file has when opened: a device found by name (a
     // library "full" looked for in the folders above /dev/shm/model/ is
-    // /dev/full) has none and would never end.
+    // /dev/full) has none and would never end. A folder opened by name (a
+    // library ".") tells a size past any file's, and reads nothing.
+    const long largest = 0x7FFFFFFF;
     long size = fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
-    bool read = size >= 0 && fseek(file, 0, SEEK_SET) == 0;
+    bool read = size >= 0 && size <= largest && fseek(file, 0, SEEK_SET) == 0;
     if (read) {
         text.assign((size_t)size, '\0');
         read = size == 0 || fread(&text[0], 1, (size_t)size, file) == (size_t)size;
