@@ -29,15 +29,14 @@ struct ToggleKey {
     const char* tail;
 };
 
-const char cameraHelp[] = "\nFor the camera : Use the arrow keys\n and the Mouse (press the left button)";
-
 const ToggleKey toggleKeys[] = {
     {DIK_S, &Sample.stencilShadow, "\n'S' for ", "Standard lightning", "Stencil Shadow lightning", ""},
     {DIK_L, &Sample.lightMoving, "\n'L' to ", "", "un", "freeze the light's movement"},
     {DIK_X, &AmbientOnly, "\n'X' to ", "not ", "", "render Models with Ambient light only"},
     {DIK_V, &DrawShadowVolume, "\n'V' to ", "not ", "", "draw the Shadow Volume"},
     {DIK_P, &DrawPossibleSilhouette, "\n'P' to ", "not ", "", "draw the Possible Silhouette"},
-    {DIK_F, &Sample.wireframe, "\n'F' for ", "Solid filling", "Wireframe filling", cameraHelp},
+    // Key, lead and tail from the layout.
+    {DIK_F, &Sample.wireframe, "\n'F' for ", "Solid filling", "Wireframe filling", ""},
     {DIK_F1, &Sample.help, "\n'F1' for ", "not ", "", "showing this help"},
 };
 constexpr int toggleCount = sizeof toggleKeys / sizeof toggleKeys[0];
@@ -54,13 +53,19 @@ struct ControlsState {
 };
 
 ControlsState controls = {D3DXVECTOR3(0.0f, 1.0f, 0.0f), 0.0, {}};
+ControlsLayout layout;
+
+BYTE KeyOf(const ToggleKey& toggle)
+{
+    return toggle.flag == &Sample.wireframe ? layout.wireframeKey : toggle.key;
+}
 
 void ApplyToggles(const BYTE* keys, double now, IGraphics* graphics)
 {
     for (int i = 0; i < toggleCount; ++i) {
         const ToggleKey& toggle = toggleKeys[i];
         KeyLock& lock = controls.locks[i];
-        if (Down(keys[toggle.key])) {
+        if (Down(keys[KeyOf(toggle)])) {
             // The first press only arms the lock: a fresh reading is never
             // before `now`, so nothing flips in the step it is first seen.
             if (!lock.set) {
@@ -82,9 +87,10 @@ void ApplyToggles(const BYTE* keys, double now, IGraphics* graphics)
 void AppendHelpLines()
 {
     for (const ToggleKey& toggle : toggleKeys) {
-        Sample.helpText += toggle.lead;
+        bool fill = toggle.flag == &Sample.wireframe;
+        Sample.helpText += fill ? layout.wireframeLead : toggle.lead;
         Sample.helpText += *toggle.flag ? toggle.whenSet : toggle.whenClear;
-        Sample.helpText += toggle.tail;
+        Sample.helpText += fill ? layout.cameraHelp : toggle.tail;
     }
 }
 
@@ -126,7 +132,9 @@ void MoveCamera(const BYTE* keys, const DIMOUSESTATE& mouse)
         Sample.eye += side * sideways;
     }
 
-    if (Down(mouse.rgbButtons[0])) {
+    if (layout.mouseCamera) {
+        layout.mouseCamera(keys, mouse);
+    } else if (Down(mouse.rgbButtons[0])) {
         D3DXMATRIX rotation;
         if (mouse.lX != 0) {
             D3DXMatrixRotationAxis(&rotation, &controls.axis, mouse.lX > 0 ? turnStep : -turnStep);
@@ -177,6 +185,11 @@ HRESULT ProcessStep(IInput* input, IGraphics* graphics, IModel* model)
 }
 
 }  // namespace
+
+void SetControlsLayout(const ControlsLayout& chosen)
+{
+    layout = chosen;
+}
 
 void ResetControls()
 {

@@ -206,6 +206,7 @@ int RunSample(const SampleProgram& program)
     TraceContext trace("main()");
     ResetSampleState();
     ResetControls();
+    SetControlsLayout(program.controls);
 
     SampleEngine engine;
     if (FAILED(StartSample(engine, program))) {

@@ -10,6 +10,7 @@
 
 #include <d3d9.h>
 
+#include "controls.h"
 #include "samplesettings.h"
 
 #include <stdint.h>
@@ -54,6 +55,8 @@ struct SampleProgram {
     // The translucent "x" over the middle of the window, where the park's
     // fountain is; a program whose middle is its model leaves it out.
     bool centreMarker = true;
+    // Keys and mouse as the controls take them.
+    ControlsLayout controls;
     // The sample's park has every map it names; a viewer of users' files
     // shows a model whose map files are missing, those materials untextured.
     bool missingTexturesAllowed = false;

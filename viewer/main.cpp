@@ -1,20 +1,25 @@
-// quarlight-view FILE [options]: a 3D Studio scene or a Cal3D model shown
-// with the sample's camera, light, shadows, font and controls. The model is
-// scaled and moved into the view the sample's camera starts with.
+// quarlight-view FILE [options]: a model of any format the engine reads,
+// shown with the sample's camera, light, shadows, font and controls, or
+// listed (--list). The model is scaled and moved into the view the sample's
+// camera starts with; the mouse orbits the camera around it.
 #include "viewerframing.h"
 #include "viewerground.h"
 #include "viewerhelp.h"
+#include "viewerlisting.h"
 #include "viewermessages.h"
 #include "vieweroptions.h"
+#include "viewerorbit.h"
 #include "vieweroutput.h"
 
 #include "sampleapp.h"
+#include "samplestate.h"
 
-#include "models/skinned/modelskel.h"
 #include "qltrace.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -24,6 +29,12 @@ SampleProgram viewer;
 HeldOutput startup;
 Ground ground;
 bool groundKeyWasDown = false;
+bool nextKeyWasDown = false;
+// The model's animations, and the one N and --anim chose.
+std::vector<std::string> animationNames;
+bool playing = false;
+uint32_t playingAnimation = 0;
+std::string helpText;
 // Set by the start-up when it knows better than the log why it failed.
 std::string failureCause;
 
@@ -32,6 +43,9 @@ std::string failureCause;
 const D3DXVECTOR3 viewCentre(0.0f, 50.0f, 0.0f);
 constexpr float viewRadius = 150.0f;
 constexpr float lightHeight = 350.0f;
+// How near the wheel brings the eye to the model's middle, and how far away.
+constexpr float nearestEye = 0.2f * viewRadius;
+constexpr float farthestEye = 30.0f * viewRadius;
 
 const char fontName[] = "data/lucida_console_512.tga";
 
@@ -68,25 +82,22 @@ HRESULT MatchWindow(SampleEngine& engine)
     return S_OK;
 }
 
-HRESULT FrameScene(SampleEngine& engine)
-{
-    TraceContext trace("FrameScene()");
-    QL_TRY(trace, "-", MatchWindow(engine));
-    D3DXMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    // The "3ds" type always makes a model.
-    return Frame(engine, static_cast<IModel*>(engine.scene), identity);
-}
-
-HRESULT CreateSkinned(SampleEngine& engine)
+// Every type the viewer opens makes a model: a scene model (kept as the
+// engine's scene) or a skinned one (kept for the controls to animate).
+HRESULT CreateModel(SampleEngine& engine)
 {
     TraceContext trace("CreateModel()");
     QL_TRY(trace, "-", MatchWindow(engine));
     IGeometry* geometry = nullptr;
-    QL_TRY(trace, "-", engine.core->CreateObject("cal3d", options.file.c_str(), &geometry));
-    // The "cal3d" type always makes a skinned model.
+    QL_TRY(trace, "-", engine.core->CreateObject(CoreType(options.kind), options.file.c_str(), &geometry));
     IModel* model = static_cast<IModel*>(geometry);
-    engine.model = model;
+    bool skinned = geometry->GetType() == "ModelSkel";
+    if (skinned)
+        engine.model = model;
+    else
+        engine.scene = geometry;
+    if (options.list)
+        return S_OK;
     // The box of the bind pose, from a first update at time 0.
     QL_TRY(trace, "-", model->Update(0.0f));
     D3DXMATRIX orientation;
@@ -97,17 +108,36 @@ HRESULT CreateSkinned(SampleEngine& engine)
         D3DXMatrixRotationX(&back, 1.5707964f);
         D3DXMatrixMultiply(&orientation, &back, &orientation);
     }
+    animationNames = AnimationNamesOf(geometry);
     if (options.animate) {
-        // The "cal3d" type always makes a ModelSkel.
-        uint32_t count = static_cast<ModelSkel*>(model)->Meta()->data.animations.Count();
-        if (options.animation >= count) {
-            failureCause =
-                AnimationRangeProblem(options.file, options.animation, count, AnimationNames(options.file));
+        std::string problem;
+        if (!ChooseAnimation(options.file, options, animationNames, playingAnimation, problem)) {
+            // A Cal3D configuration's animations are named by their files: the
+            // short names read better in a list of choices.
+            if (options.kind == ModelKind::Cal3d && options.animationName.empty())
+                problem = AnimationRangeProblem(options.file, options.animation, (uint32_t)animationNames.size(),
+                                                AnimationNames(options.file));
+            failureCause = problem;
             QL_TRY(trace, "No such animation", E_INVALIDARG);
         }
-        QL_TRY(trace, "-", model->AddAnimation(options.animation, 1.0f));
+        playing = true;
+        QL_TRY(trace, "-", model->AddAnimation(playingAnimation, 1.0f));
     }
     return Frame(engine, model, orientation);
+}
+
+// The left button orbits the camera around the model's middle, the wheel
+// zooms, F frames the model again; the arrow keys still fly it.
+void MoveCameraWithMouse(const BYTE* keys, const DIMOUSESTATE& mouse)
+{
+    if (keys[DIK_F] & 0x80) {
+        Sample.eye = StartEye();
+        Sample.target = StartTarget();
+    }
+    CameraView moved = MouseCamera({Sample.eye, Sample.target}, viewCentre, (mouse.rgbButtons[0] & 0x80) != 0,
+                                   mouse.lX, mouse.lY, mouse.lZ, nearestEye, farthestEye);
+    Sample.eye = moved.eye;
+    Sample.target = moved.target;
 }
 
 void ReleaseModels(SampleEngine& engine)
@@ -115,7 +145,7 @@ void ReleaseModels(SampleEngine& engine)
     ReleaseGround(engine.graphics, ground);
 }
 
-// G shows or hides the ground, once per press.
+// G shows or hides the ground and N steps through the animations, once per press.
 void WatchGroundKey(SampleEngine& engine)
 {
     BYTE keys[256];
@@ -125,7 +155,15 @@ void WatchGroundKey(SampleEngine& engine)
     if (down && !groundKeyWasDown)
         ShowGround(engine.graphics, ground, !ground.shown);
     groundKeyWasDown = down;
-    viewer.extraHelp = ViewerHelp(ground.model != nullptr, ground.shown);
+    // N plays the next animation, once per press.
+    down = (keys[DIK_N] & 0x80) != 0;
+    if (down && !nextKeyWasDown && !animationNames.empty()) {
+        playingAnimation = NextAnimation(playing, playingAnimation, (uint32_t)animationNames.size());
+        playing = true;
+    }
+    nextKeyWasDown = down;
+    helpText = ViewerHelp(ground.model != nullptr, ground.shown, AnimationHelp(animationNames, playing, playingAnimation));
+    viewer.extraHelp = helpText.c_str();
 }
 
 HRESULT BeforeFrame(SampleEngine& engine)
@@ -142,8 +180,8 @@ HRESULT BeforeFrame(SampleEngine& engine)
         device->SetTransform(D3DTS_PROJECTION, &projection);
     }
     // Asked again every frame, the animation keeps looping.
-    if (options.animate && engine.model)
-        engine.model->AddAnimation(options.animation, 1.0f);
+    if (playing && engine.model)
+        engine.model->AddAnimation(playingAnimation, 1.0f);
     return S_OK;
 }
 
@@ -160,6 +198,45 @@ std::string FontFile(const char* program)
         }
     }
     return std::string("./") + fontName;
+}
+
+
+// The cause of a failed start-up, first, then the records that say more.
+int ReportFailedStart(bool held, const std::string& records)
+{
+    std::string cause = failureCause.empty() ? LoadProblem(options.file, options.kind) : failureCause;
+    if (cause.empty())
+        cause = options.file + " could not be shown";
+    if (held) {
+        fprintf(stderr, "quarlight-view: %s\n%s", cause.c_str(), FailureRecords(records).c_str());
+    } else {
+        // The records went to the terminal as they came.
+        fprintf(stderr, "quarlight-view: %s (the records above say more)\n", cause.c_str());
+    }
+    return 1;
+}
+
+// --list: the model is loaded as for showing it, listed, and released; the
+// start-up's records are kept off standard output, which holds the listing.
+int RunListing()
+{
+    // The listing needs a device but nothing on screen: ask the Linux
+    // stand-in for its windowless driver unless the user chose one.
+    if (!getenv("SDL_VIDEODRIVER"))
+        putenv(const_cast<char*>("SDL_VIDEODRIVER=offscreen"));
+    bool held = startup.Hold();
+    ResetSampleState();
+    SampleEngine engine;
+    HRESULT started = StartSample(engine, viewer);
+    std::string listing;
+    if (SUCCEEDED(started))
+        listing = ListingText(ListModel(engine.scene ? engine.scene : static_cast<IGeometry*>(engine.model)));
+    ReleaseSample(engine);
+    std::string records = startup.Release();
+    if (FAILED(started))
+        return ReportFailedStart(held, records);
+    fputs(listing.c_str(), stdout);
+    return 0;
 }
 
 }  // namespace
@@ -190,17 +267,21 @@ int main(int argc, char** argv)
     viewer.screenshotFile = options.screenshot.empty() ? nullptr : options.screenshot.c_str();
     viewer.beforeFrame = BeforeFrame;
     viewer.releaseModels = ReleaseModels;
-    viewer.extraHelp = ViewerHelp(false, false);
+    helpText = ViewerHelp(false, false);
+    viewer.extraHelp = helpText.c_str();
     // The middle of the view is the model's.
     viewer.centreMarker = false;
     viewer.missingTexturesAllowed = true;
-    if (options.kind == ModelKind::Scene3ds) {
-        viewer.sceneFile = options.file.c_str();
-        viewer.createModels = FrameScene;
-    } else {
-        viewer.sceneFile = nullptr;
-        viewer.createModels = CreateSkinned;
-    }
+    viewer.sceneFile = nullptr;
+    viewer.createModels = CreateModel;
+    // F frames the model, so the fill mode moves to W; the mouse orbits.
+    viewer.controls.wireframeKey = DIK_W;
+    viewer.controls.wireframeLead = "\n'W' for ";
+    viewer.controls.mouseCamera = MoveCameraWithMouse;
+    viewer.controls.cameraHelp =
+        "\nFor the camera : the arrow keys fly it,\n the left button orbits it, the wheel zooms";
+    if (options.list)
+        return RunListing();
 
     bool held = startup.Hold();
     int result = RunSample(viewer);
@@ -214,14 +295,5 @@ int main(int argc, char** argv)
         fprintf(stderr, "quarlight-view: %s\n", ScreenshotProblem(options.screenshot).c_str());
         return 1;
     }
-    std::string cause = failureCause.empty() ? LoadProblem(options.file, options.kind) : failureCause;
-    if (cause.empty())
-        cause = options.file + " could not be shown";
-    if (held) {
-        fprintf(stderr, "quarlight-view: %s\n%s", cause.c_str(), FailureRecords(startupRecords).c_str());
-    } else {
-        // The records went to the terminal as they came.
-        fprintf(stderr, "quarlight-view: %s (the records above say more)\n", cause.c_str());
-    }
-    return 1;
+    return ReportFailedStart(held, startupRecords);
 }

@@ -15,6 +15,15 @@ bool Contains(const std::string& text, const char* part)
     return text.find(part) != std::string::npos;
 }
 
+// A file name without its folder and extension.
+std::string BaseName(const std::string& name)
+{
+    size_t slash = name.find_last_of("/\\");
+    std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+    size_t dot = base.find_last_of('.');
+    return dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
+}
+
 }  // namespace
 
 std::string LoadProblem(const std::string& file, ModelKind kind)
@@ -117,4 +126,38 @@ std::string AnimationRangeProblem(const std::string& file, uint32_t asked, uint3
         text += ")";
     }
     return text;
+}
+
+bool ChooseAnimation(const std::string& file, const ViewerOptions& options, const std::vector<std::string>& names,
+                     uint32_t& index, std::string& problem)
+{
+    uint32_t count = (uint32_t)names.size();
+    if (options.animationName.empty()) {
+        index = options.animation;
+        if (index < count)
+            return true;
+        problem = AnimationRangeProblem(file, index, count, names);
+        return false;
+    }
+    // The model's own name first, then its file's name without folder and
+    // extension ("walk" for Cal3D's "moves/walk.caf").
+    for (int pass = 0; pass < 2; pass++)
+        for (uint32_t i = 0; i < count; i++)
+            if ((pass == 0 ? names[i] : BaseName(names[i])) == options.animationName) {
+                index = i;
+                return true;
+            }
+    problem = "--anim " + options.animationName + ": " + file;
+    if (count == 0)
+        problem += " has no animation";
+    else
+        problem += " has no animation of that name; its animations: ";
+    for (uint32_t i = 0; i < count; i++)
+        problem += (i ? ", " : "") + std::to_string(i) + " " + names[i];
+    return false;
+}
+
+uint32_t NextAnimation(bool playing, uint32_t current, uint32_t count)
+{
+    return playing && current + 1 < count ? current + 1 : 0;
 }

@@ -32,3 +32,13 @@ std::vector<std::string> AnimationNames(const std::string& configuration);
 // them" (the names when there is one per animation).
 std::string AnimationRangeProblem(const std::string& file, uint32_t asked, uint32_t count,
                                   const std::vector<std::string>& names);
+
+// The animation --anim asks for among the model's `names`, by number or by
+// name (as the model names it, or that name without folder and extension):
+// true with its index, or false with what to tell the user.
+bool ChooseAnimation(const std::string& file, const ViewerOptions& options, const std::vector<std::string>& names,
+                     uint32_t& index, std::string& problem);
+
+// The animation the N key plays next: the one after `current`, round to the
+// first, or the first when none plays. `count` must not be 0.
+uint32_t NextAnimation(bool playing, uint32_t current, uint32_t count);

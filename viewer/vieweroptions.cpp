@@ -8,20 +8,32 @@ namespace {
 
 const char usage[] =
     "usage: quarlight-view FILE [options]\n"
-    "Shows a 3D Studio scene (.3ds) or a Cal3D model (.cfg), framed by the camera\n"
-    "with a light circling above it, stencil shadows and the sample's controls.\n"
+    "Shows a 3D Studio scene (.3ds), a Wavefront OBJ model (.obj), a glTF model\n"
+    "(.gltf, .glb), an MD5 model (.md5mesh) or a Cal3D model (.cfg), framed by the\n"
+    "camera with a light circling above it, stencil shadows and the sample's controls.\n"
     "\n"
-    "  --y-up           the Cal3D model was authored with y up (default: z up)\n"
-    "  --anim N         play the Cal3D model's animation N (from 0) in a loop\n"
+    "  --y-up           the Cal3D or MD5 model was authored with y up (default: z up)\n"
+    "  --anim N|NAME    play the model's animation N (from 0) or NAME in a loop\n"
+    "  --list           print the model's meshes, materials, skin and animations, then quit\n"
     "  --size WxH       window size (default 800x600)\n"
     "  --frames N       quit after N frames\n"
     "  --screenshot F   save a frame after the first few as the PNG file F, then quit\n"
     "  --help           this text\n"
     "\n"
-    "Keys: arrows and left mouse button move the camera, Enter or the right button\n"
-    "go back to the start-up view, G shows or hides the ground under the model,\n"
+    "Keys: arrows fly the camera, the left mouse button orbits it around the model\n"
+    "and the wheel zooms; F frames the model again, as do Enter and the right button;\n"
+    "W wireframe, N the next animation, G shows or hides the ground under the model,\n"
     "F1 help, F12 screenshot, Escape quits. Exit code 0, 1 when the model cannot\n"
     "be shown or the screenshot cannot be saved, 2 on a bad argument.\n";
+
+struct Extension {
+    const char* ending;
+    ModelKind kind;
+};
+const Extension extensions[] = {
+    {".3ds", ModelKind::Scene3ds}, {".obj", ModelKind::Obj},      {".gltf", ModelKind::Gltf},
+    {".glb", ModelKind::Gltf},     {".md5mesh", ModelKind::Md5}, {".cfg", ModelKind::Cal3d},
+};
 
 // A whole decimal number from 1 (or 0 when `zero`) to `limit`.
 bool ParseNumber(const char* text, uint32_t limit, bool zero, uint32_t& value)
@@ -63,7 +75,41 @@ bool EndsWith(const std::string& text, const char* ending)
     return true;
 }
 
+// An animation's name, or a number: a value that starts with a digit is a
+// number and nothing else.
+bool ParseAnimation(const char* text, ViewerOptions& options)
+{
+    if (!text || !*text || *text == '-')
+        return false;
+    if (*text >= '0' && *text <= '9')
+        return ParseNumber(text, 65535, true, options.animation);
+    options.animationName = text;
+    return true;
+}
+
+bool Animated(ModelKind kind)
+{
+    return kind != ModelKind::Scene3ds && kind != ModelKind::Obj;
+}
+
 }  // namespace
+
+const char* CoreType(ModelKind kind)
+{
+    switch (kind) {
+    case ModelKind::Scene3ds:
+        return "3ds";
+    case ModelKind::Obj:
+        return "obj";
+    case ModelKind::Gltf:
+        return "gltf";
+    case ModelKind::Md5:
+        return "md5";
+    case ModelKind::Cal3d:
+        return "cal3d";
+    }
+    return "3ds";
+}
 
 const char* ViewerUsage()
 {
@@ -83,12 +129,14 @@ ParseOutcome ParseViewerOptions(int argc, const char* const* argv, ViewerOptions
         if (argument == "--y-up") {
             options.yUp = true;
         } else if (argument == "--anim") {
-            if (!ParseNumber(value, 65535, true, options.animation)) {
-                error = "--anim needs an animation number (0, 1, ...)";
+            if (!ParseAnimation(value, options)) {
+                error = "--anim needs an animation number (0, 1, ...) or name";
                 return ParseOutcome::Bad;
             }
             options.animate = true;
             i++;
+        } else if (argument == "--list") {
+            options.list = true;
         } else if (argument == "--size") {
             if (!ParseSize(value, options.width, options.height)) {
                 error = "--size needs WIDTHxHEIGHT, each from 64 to 8192 (for example 1024x768)";
@@ -122,13 +170,24 @@ ParseOutcome ParseViewerOptions(int argc, const char* const* argv, ViewerOptions
         error = "no model file given";
         return ParseOutcome::Bad;
     }
-    if (EndsWith(options.file, ".cfg")) {
-        options.kind = ModelKind::Cal3d;
-    } else if (!EndsWith(options.file, ".3ds")) {
-        error = options.file + " is neither a 3D Studio file (.3ds) nor a Cal3D configuration (.cfg)";
+    bool known = false;
+    for (const Extension& extension : extensions)
+        if (!known && EndsWith(options.file, extension.ending)) {
+            options.kind = extension.kind;
+            known = true;
+        }
+    if (!known) {
+        error = options.file +
+                " is none of the formats the viewer opens: 3D Studio (.3ds), Wavefront OBJ (.obj), glTF (.gltf, .glb), "
+                "MD5 (.md5mesh) or a Cal3D configuration (.cfg)";
         return ParseOutcome::Bad;
-    } else if (options.yUp || options.animate) {
-        error = "--y-up and --anim apply to Cal3D models (.cfg) only";
+    }
+    if (options.yUp && options.kind != ModelKind::Cal3d && options.kind != ModelKind::Md5) {
+        error = "--y-up applies to Cal3D (.cfg) and MD5 (.md5mesh) models only";
+        return ParseOutcome::Bad;
+    }
+    if (options.animate && !Animated(options.kind)) {
+        error = "--anim applies to animated models only: Cal3D (.cfg), MD5 (.md5mesh) or glTF (.gltf, .glb)";
         return ParseOutcome::Bad;
     }
     return ParseOutcome::Run;

@@ -4,14 +4,26 @@
 #include <stdint.h>
 #include <string>
 
-enum class ModelKind { Scene3ds, Cal3d };
+// The model's format, by the file's extension (any case).
+enum class ModelKind {
+    Scene3ds,  // .3ds
+    Obj,       // .obj
+    Gltf,      // .gltf, .glb
+    Md5,       // .md5mesh
+    Cal3d,     // .cfg
+};
+
+// The type the engine's factory creates `kind` by.
+const char* CoreType(ModelKind kind);
 
 struct ViewerOptions {
     std::string file;
     ModelKind kind = ModelKind::Scene3ds;
     bool yUp = false;
     bool animate = false;
-    uint32_t animation = 0;
+    uint32_t animation = 0;     // when animationName is empty
+    std::string animationName;  // --anim by name
+    bool list = false;          // print what the model holds and quit
     uint32_t width = 800;
     uint32_t height = 600;
     uint32_t frames = 0;  // 0: until the user quits

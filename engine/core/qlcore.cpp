@@ -53,6 +53,7 @@ const FactoryEntry factories[] = {
     {"3ds", CreateModelScene},
     {"d3map", CreateModelScene},
     {"gltf", CreateModelGltf},
+    {"obj", CreateModelScene},
     {"font", WithoutOptions<CreateFont>},
 };
 

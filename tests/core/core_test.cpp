@@ -107,7 +107,7 @@ TEST_F(CoreTest, UnknownTypesAreRefusedAndGiveBackTheReference)
     ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
     IGraphics* graphics = nullptr;
     ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
-    for (const char* type : {"Font", "", "obj"}) {
+    for (const char* type : {"Font", "", "stl"}) {
         IGeometry* geometry = nullptr;
         LONG before = graphics->AddRef() - 1;
         graphics->Release();

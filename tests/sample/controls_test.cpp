@@ -70,6 +70,7 @@ protected:
     void TearDown() override
     {
         QLTest_ClearFailures();
+        SetControlsLayout(ControlsLayout());
         SampleClock = Timer;
         if (input)
             input->Release();
@@ -157,6 +158,57 @@ TEST_F(ControlsTest, EachToggleWaitsForItsFirstStepThenFlipsAtMostTwiceASecond)
         QLTest_InjectKey(test.key, false);
         ASSERT_EQ(S_OK, Next());
     }
+}
+
+// What the mouse hook of a program's layout was handed.
+struct MouseReading {
+    int calls = 0;
+    DIMOUSESTATE last = {};
+    bool fDown = false;
+};
+MouseReading mouseReading;
+
+// A program's layout (the viewer's): the fill mode on W, its own camera lines,
+// and the mouse handed over instead of turning the camera.
+TEST_F(ControlsTest, AProgramsLayoutMovesTheFillKeyAndTakesTheMouse)
+{
+    mouseReading = MouseReading();
+    ControlsLayout layout;
+    layout.wireframeKey = DIK_W;
+    layout.wireframeLead = "\n'W' for ";
+    layout.cameraHelp = "\nCamera lines";
+    layout.mouseCamera = [](const BYTE* keys, const DIMOUSESTATE& mouse) {
+        mouseReading.calls++;
+        mouseReading.last = mouse;
+        mouseReading.fDown = (keys[DIK_F] & 0x80) != 0;
+    };
+    SetControlsLayout(layout);
+    const D3DXVECTOR3 start = View();
+
+    QLTest_InjectKey(DIK_F, true);
+    QLTest_InjectMouseButton(0, true);
+    QLTest_InjectMouseMotion(40, -20);
+    QLTest_InjectMouseWheel(1);
+    ASSERT_EQ(S_OK, Next());
+    ASSERT_EQ(S_OK, Next());
+    QLTest_InjectKey(DIK_F, false);
+    QLTest_InjectMouseButton(0, false);
+    EXPECT_FALSE(Sample.wireframe) << "F is the program's now";
+    EXPECT_EQ(start, View()) << "the left button no longer turns the camera";
+    ASSERT_EQ(2, mouseReading.calls) << "every reading is handed over";
+    EXPECT_TRUE(mouseReading.fDown) << "with the keys";
+    EXPECT_TRUE((mouseReading.last.rgbButtons[0] & 0x80) != 0);
+    ASSERT_EQ(S_OK, Next());
+    EXPECT_EQ(3, mouseReading.calls);
+
+    TestClock::now += 1.0;
+    QLTest_InjectKey(DIK_W, true);
+    ASSERT_EQ(S_OK, Next());
+    ASSERT_EQ(S_OK, Next());
+    QLTest_InjectKey(DIK_W, false);
+    EXPECT_TRUE(Sample.wireframe) << "W flips the fill mode";
+    std::string help = Sample.helpText.Chars();
+    EXPECT_NE(std::string::npos, help.find("\n'W' for Solid filling\nCamera lines\n'F1'")) << help;
 }
 
 TEST_F(ControlsTest, HoldingF1ForTwoSecondsFlipsTheHelpFourTimes)

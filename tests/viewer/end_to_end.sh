@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
-# End-to-end test of quarlight-view under Xvfb: the park, the demo creature
-# and every exporter-style file each show a model (not the background alone)
-# in a --screenshot picture; F12 in a real window saves a numbered PNG beside
-# log.txt; a bad argument and a missing or broken file end with their codes.
-#   end_to_end.sh <quarlight-view> <exporter3ds> <source tree> <work directory>
+# End-to-end test of quarlight-view under Xvfb: the park, the demo creature,
+# the OBJ test scene and every exporter-style file each show a model (not the
+# background alone) in a --screenshot picture; --list prints a model's parts;
+# F12 in a real window saves a numbered PNG beside log.txt, the mouse orbits
+# and zooms, F frames again; a bad argument and a missing or broken file end
+# with their codes.
+#   end_to_end.sh <quarlight-view> <exporter3ds> <objwriter-scene> <source tree> <work directory>
 # The viewer's ground, its G key and the first line a failure prints are
 # checked too. Run it under xvfb-run; CTest does.
 set -uo pipefail
 viewer=$1
 exporter=$2
-source_dir=$3
-work=$4
+objwriter=$3
+source_dir=$4
+work=$5
 source "$source_dir/scripts/xsession.sh"
 
 mkdir -p "$work"
@@ -57,6 +60,27 @@ cp "$work/models/exported_floats.3ds" "$work/bare/"
 check "a model whose texture file is missing is shown" shows_model bare "../bare/exported_floats.3ds"
 check "and the log names the missing file" \
   grep -q "Warning : \"Texture 'checker_texture_with_a_long_name.tga' not found" "$work/run/log.txt"
+# OBJ: its material library and texture map beside it, found from elsewhere.
+"$objwriter" "$work/objmodels" || { echo "objwriter-scene failed"; exit 1; }
+check "the OBJ scene (library and map beside it) shows its model" shows_model obj ../objmodels/scene.obj
+check "and its textured floor was found" eval '! grep -q "Warning" "$work/run/obj.out"'
+check "the creature plays an animation chosen by name" shows_model creature_walk ../data/creature.cfg --anim walk
+status=0
+(cd "$work/run" && exec "$viewer" ../objmodels/scene.obj --list >list.out 2>list.err) || status=$?
+check "--list ends with exit code 0" exit_code_is "$status" 0
+check "and lists the materials with their textures, nothing else on standard output" eval \
+  'grep -qx "  0 stone: texture maps/stone.tga" "$work/run/list.out" && grep -qx "  1 paint: no texture" "$work/run/list.out" &&
+   ! grep -q "Create Core Engine" "$work/run/list.out"'
+status=0
+(cd "$work/run" && exec "$viewer" ../data/creature.cfg --list >list-creature.out 2>list-creature.err) || status=$?
+check "--list of the creature names its bones and animations" eval \
+  '[ "$status" = 0 ] && grep -qx "skin: 27 bones" "$work/run/list-creature.out" &&
+   grep -qx "  1 walk.caf: 1.20 s" "$work/run/list-creature.out"'
+status=0
+(cd "$work/run" && exec "$viewer" ../objmodels/broken/position_past_count/scene.obj --frames 5 \
+  >broken-obj.out 2>broken-obj.err) || status=$?
+check "a broken OBJ file ends with exit code 1 and the record saying why" eval \
+  '[ "$status" = 1 ] && grep -q "The shape .block. has a face whose corner names a position" "$work/run/broken-obj.err"'
 check "a portrait window still shows the park" shows_model portrait "$source_dir/data/park.3ds" --size 600x800
 # A model with no ground of its own stands on the viewer's: the bottom of
 # the view, below the model, is the ground, not the background.
@@ -140,6 +164,38 @@ without_ground() { ql_shot "$window" "$shots/no-ground.png" && ground_hidden "$s
 with_ground() { ql_shot "$window" "$shots/ground-again.png" && ground_shown "$shots/ground-again.png"; }
 check "G hides the ground" press_until g without_ground
 check "and G shows it again" press_until g with_ground
+
+# The mouse camera, with the light frozen so only the camera changes the picture.
+shoot() { ql_shot "$window" "$shots/$1.png"; }
+changed_scene() { [ "$(differing "$1" "$2")" -ge "${3:-500}" ]; }
+check "L freezes the light: frames a second apart are equal" press_until l frozen_now
+orbit() {
+  xdotool mousemove --window "$window" 400 300
+  sleep 0.2
+  xdotool mousedown 1
+  for _ in $(seq 10); do
+    xdotool mousemove_relative -- 15 0
+    sleep 0.12
+  done
+  xdotool mouseup 1
+  settle
+  shoot orbited
+  changed_scene "$shots/frozen.png" "$shots/orbited.png"
+}
+check "a left-button drag orbits the camera" orbit
+check "F frames the model again" press_until f shows framed same_scene "$shots/frozen.png" "$shots/framed.png"
+zoomed_in() {
+  xdotool mousemove --window "$window" 400 300
+  for _ in 1 2 3 4; do
+    xdotool click 4
+    sleep 0.15
+  done
+  settle
+  shoot zoomed
+  at_least "$(model_pixels "$shots/zoomed.png")" "$(($(model_pixels "$shots/framed.png") + 5000))"
+}
+check "the wheel brings the model nearer" zoomed_in
+check "and F frames it again" press_until f shows reframed same_scene "$shots/frozen.png" "$shots/reframed.png"
 end_with_escape "$window" "$viewer_pid"
 ql_stop_window_manager
 check "Escape ends the viewer with exit code 0" exit_code_is "$status" 0

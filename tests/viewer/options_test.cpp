@@ -63,7 +63,10 @@ TEST(ViewerOptions, BadArgumentsAreRefusedWithTheirName)
     const Case cases[] = {
         {{}, "no model file"},
         {{"a.3ds", "b.3ds"}, "b.3ds"},
-        {{"model.obj"}, "model.obj"},
+        {{"model.stl"}, "model.stl"},
+        {{"model.obj", "--anim", "0"}, "animated models"},
+        {{"model.gltf", "--y-up"}, "MD5"},
+        {{"m.cfg", "--anim", "--list"}, "--anim"},
         {{"park.3ds", "--anim", "1"}, "Cal3D"},
         {{"park.3ds", "--y-up"}, "Cal3D"},
         {{"m.cfg", "--anim"}, "--anim"},
@@ -114,4 +117,45 @@ TEST(ViewerOptions, SizeTakesEachLimitAndRefusesOnePast)
         ASSERT_EQ(ParseOutcome::Run, outcome) << error;
         EXPECT_EQ(c.size, std::to_string(options.width) + "x" + std::to_string(options.height));
     }
+}
+
+TEST(ViewerOptions, EachFormatGoesToItsEngineTypeByExtension)
+{
+    struct Case {
+        const char* file;
+        ModelKind kind;
+        const char* type;
+    };
+    const Case cases[] = {
+        {"a/park.3DS", ModelKind::Scene3ds, "3ds"}, {"scene.obj", ModelKind::Obj, "obj"},
+        {"box.gltf", ModelKind::Gltf, "gltf"},      {"box.GLB", ModelKind::Gltf, "gltf"},
+        {"hero.md5mesh", ModelKind::Md5, "md5"},    {"creature.cfg", ModelKind::Cal3d, "cal3d"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        ViewerOptions options;
+        std::string error;
+        ASSERT_EQ(ParseOutcome::Run, Parse({c.file}, options, error)) << error;
+        EXPECT_EQ(c.kind, options.kind);
+        EXPECT_STREQ(c.type, CoreType(options.kind));
+    }
+    ViewerOptions options;
+    std::string error;
+    EXPECT_EQ(ParseOutcome::Bad, Parse({"hero.md5anim"}, options, error)) << "the mesh file is the model";
+}
+
+TEST(ViewerOptions, AnimationByNumberOrNameAndListing)
+{
+    ViewerOptions options;
+    std::string error;
+    ASSERT_EQ(ParseOutcome::Run, Parse({"hero.md5mesh", "--anim", "walk", "--list"}, options, error)) << error;
+    EXPECT_TRUE(options.animate);
+    EXPECT_EQ("walk", options.animationName);
+    EXPECT_TRUE(options.list);
+    ASSERT_EQ(ParseOutcome::Run, Parse({"hero.glb", "--anim", "12"}, options, error)) << error;
+    EXPECT_EQ(12u, options.animation);
+    EXPECT_TRUE(options.animationName.empty()) << "a number is no name";
+    EXPECT_FALSE(options.list);
+    ASSERT_EQ(ParseOutcome::Run, Parse({"scene.obj", "--list"}, options, error)) << error;
+    EXPECT_TRUE(options.list) << "a model without animations lists too";
 }

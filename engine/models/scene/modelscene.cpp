@@ -47,7 +47,7 @@ HRESULT CreateModelScene(const EngineString& type, const EngineString& command, 
                          const SceneLoadOptions& options, IGeometry** out)
 {
     TraceContext trace("CreateModelScene()");
-    return CreateGeometry<ModelScene>(trace, QL_HERE, type == "3ds" || type == "d3map", out,
+    return CreateGeometry<ModelScene>(trace, QL_HERE, type == "3ds" || type == "obj" || type == "d3map", out,
                                       [&](ModelScene& model) { return model.Init(type, command, graphics, options); });
 }
 
@@ -92,7 +92,9 @@ HRESULT ModelScene::Init(const EngineString& type, const EngineString& command, 
     meta = new (std::nothrow) ModelSceneMeta();
     QL_REQUIRE_MEMORY(trace, meta);
     EngineString message = type + "<" + command + "> : Loading failed";
-    HRESULT result = type == "3ds" ? meta->Load3DS(command, manager, options) : meta->LoadD3Map(command, manager);
+    HRESULT result = type == "3ds"   ? meta->Load3DS(command, manager, options)
+                     : type == "obj" ? meta->LoadOBJ(command, manager, options)
+                                     : meta->LoadD3Map(command, manager);
     QL_TRY(trace, message.Chars(), result);
     world = meta->initialMatrix;
     graphics = manager;

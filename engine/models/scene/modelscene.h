@@ -45,6 +45,8 @@ public:
     // it is released with the meta.
     HRESULT Load3DS(const EngineString& fileName, IGraphics* graphics, const SceneLoadOptions& options = {});
     HRESULT LoadD3Map(const EngineString& fileName, IGraphics* graphics);
+    // Wavefront OBJ with its material libraries (models/import/modelobj.cpp).
+    HRESULT LoadOBJ(const EngineString& fileName, IGraphics* graphics, const SceneLoadOptions& options = {});
 
     EngineString type = "NO_TYPE";
     EngineString fileName = "NO_FILE";
@@ -112,7 +114,7 @@ private:
     D3DXMATRIX world;
 };
 
-// The scene-model factory for the types "3ds" and "d3map" (case-sensitive);
+// The scene-model factory for the types "3ds", "obj" and "d3map" (case-sensitive);
 // command is the file to load. The caller has already added the graphics
 // reference the new model keeps.
 HRESULT CreateModelScene(const EngineString& type, const EngineString& command, IGraphics* graphics,
