@@ -20,7 +20,7 @@ struct ShadowPart {
 // The buffers a model's shadow volume is built from, owned by the model.
 struct ShadowInfos {
     VB* vertices;  // kept model-space positions of every vertex
-    IB* indices;   // kept 16-bit triangle list with its connectivity
+    IB* indices;   // kept triangle list (16- or 32-bit) with its connectivity
     // The model's objects, in triangle order; null: the whole mesh is one
     // part, boxed by the kept positions (a skinned model's last pose).
     const ShadowPart* parts = nullptr;

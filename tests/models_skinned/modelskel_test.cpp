@@ -55,7 +55,7 @@ TEST_F(SkelModel, AnAnimatedModelsBoxFollowsItsMesh)
     EXPECT_THAT(maximum, Near(2, 1, 5));
 }
 
-TEST_F(SkelModel, RefusesOtherTypesAndFailsEveryMd5Model)
+TEST_F(SkelModel, RefusesOtherTypesAndACal3DConfigurationGivenAsMd5)
 {
     IGeometry* other = reinterpret_cast<IGeometry*>(&other);
     EXPECT_EQ(QLE_SUBFUNCTION, CreateModelSkel("cal3", "model.cfg", graphics, &other));

@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
-# End-to-end test of quarlight-view under Xvfb: the park, the demo creature,
-# the OBJ test scene and every exporter-style file each show a model (not the
+# End-to-end test of quarlight-view under Xvfb: the park, the demo creature
+# (Cal3D, glTF and MD5), the OBJ and glTF test scenes and every
+# exporter-style file each show a model (not the
 # background alone) in a --screenshot picture; --list prints a model's parts;
 # F12 in a real window saves a numbered PNG beside log.txt, the mouse orbits
 # and zooms, F frames again; a bad argument and a missing or broken file end
 # with their codes.
-#   end_to_end.sh <quarlight-view> <exporter3ds> <objwriter-scene> <source tree> <work directory>
+#   end_to_end.sh <quarlight-view> <exporter3ds> <objwriter-scene> <gltfwrite> <source tree> <work directory>
 # The viewer's ground, its G key and the first line a failure prints are
 # checked too. Run it under xvfb-run; CTest does.
 set -uo pipefail
 viewer=$1
 exporter=$2
 objwriter=$3
-source_dir=$4
-work=$5
+gltfwrite=$4
+source_dir=$5
+work=$6
 source "$source_dir/scripts/xsession.sh"
 
 mkdir -p "$work"
@@ -65,6 +67,15 @@ check "and the log names the missing file" \
 check "the OBJ scene (library and map beside it) shows its model" shows_model obj ../objmodels/scene.obj
 check "and its textured floor was found" eval '! grep -q "Warning" "$work/run/obj.out"'
 check "the creature plays an animation chosen by name" shows_model creature_walk ../data/creature.cfg --anim walk
+# glTF: the test scene binary and as text with its .bin beside it, and the
+# creature; MD5: the creature, its animations named in the list beside it.
+mkdir -p "$work/gltfmodels"
+"$gltfwrite" "$work/gltfmodels" || { echo "gltfwrite failed"; exit 1; }
+check "the glTF scene (.glb, its texture embedded) shows its model" shows_model gltf_scene ../gltfmodels/scene.glb
+check "the glTF scene (.gltf and its .bin) shows its model" shows_model gltf_text ../gltfmodels/scene.gltf
+check "the glTF creature plays an animation" shows_model gltf_creature ../gltfmodels/creature.glb --anim 1
+check "the MD5 creature plays an animation chosen by name" \
+  shows_model md5_creature ../data/creature/creature.md5mesh --anim walk
 status=0
 (cd "$work/run" && exec "$viewer" ../objmodels/scene.obj --list >list.out 2>list.err) || status=$?
 check "--list ends with exit code 0" exit_code_is "$status" 0
@@ -95,6 +106,11 @@ shadow_on_ground() {
     at_least "$(colour_pixels "$1" "$ground_crop" "#A8A8A3" 3%)" 20000
 }
 check "and casts its shadow onto it" shadow_on_ground "$shots/exported_floats.png"
+# The creatures stand nearer the light, so the ground lit beside their
+# shadows is brighter: their shadows alone are counted.
+shadow_below() { at_least "$(colour_pixels "$1" "800x200+0+400" "#63635F" 2%)" 1000; }
+check "so do the glTF and the MD5 creature" eval \
+  'shadow_below "$shots/gltf_creature.png" && shadow_below "$shots/md5_creature.png"'
 
 status=0
 (cd "$work/run" && exec "$viewer" --size 12 park.3ds >bad.out 2>bad.err) || status=$?
