@@ -16,6 +16,7 @@
 
 #include "qltrace.h"
 
+#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string>
@@ -166,8 +167,31 @@ void WatchGroundKey(SampleEngine& engine)
     viewer.extraHelp = helpText.c_str();
 }
 
+// The lights beyond the circling one stand round the model, a turn / N apart
+// from where the circling light starts, at its height and distance. Set once:
+// the graphics manager keeps them across device resets.
+HRESULT PlaceStandingLights(SampleEngine& engine)
+{
+    TraceContext trace("PlaceStandingLights()");
+    for (uint32_t l = 1; l < options.lights; l++) {
+        float angle = 2.0f * D3DX_PI * (float)l / (float)options.lights;
+        D3DLIGHT9 light = engine.light;
+        light.Position = D3DXVECTOR3(viewer.lightRadius * sinf(angle), viewer.lightHeight,
+                                     viewer.lightRadius * cosf(angle));
+        QL_TRY(trace, "-", engine.graphics->SetLight((int32_t)l, true, &light));
+    }
+    return S_OK;
+}
+
 HRESULT BeforeFrame(SampleEngine& engine)
 {
+    static bool lightsPlaced = false;
+    if (!lightsPlaced) {
+        lightsPlaced = true;
+        HRESULT placed = PlaceStandingLights(engine);
+        if (FAILED(placed))
+            return placed;
+    }
     if (startup.IsHolding())
         fputs(startup.Release().c_str(), stdout);
     WatchGroundKey(engine);

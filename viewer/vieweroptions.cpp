@@ -15,6 +15,8 @@ const char usage[] =
     "  --y-up           the Cal3D or MD5 model was authored with y up (default: z up)\n"
     "  --anim N|NAME    play the model's animation N (from 0) or NAME in a loop\n"
     "  --list           print the model's meshes, materials, skin and animations, then quit\n"
+    "  --lights N       N shadow-casting lights (1 to 4): the circling one and N - 1 standing\n"
+    "                   round the model at its height, evenly spaced\n"
     "  --size WxH       window size (default 800x600)\n"
     "  --frames N       quit after N frames\n"
     "  --screenshot F   save a frame after the first few as the PNG file F, then quit\n"
@@ -137,6 +139,12 @@ ParseOutcome ParseViewerOptions(int argc, const char* const* argv, ViewerOptions
             i++;
         } else if (argument == "--list") {
             options.list = true;
+        } else if (argument == "--lights") {
+            if (!ParseNumber(value, 4, false, options.lights)) {
+                error = "--lights needs a number of lights from 1 to 4";
+                return ParseOutcome::Bad;
+            }
+            i++;
         } else if (argument == "--size") {
             if (!ParseSize(value, options.width, options.height)) {
                 error = "--size needs WIDTHxHEIGHT, each from 64 to 8192 (for example 1024x768)";

@@ -24,6 +24,7 @@ struct ViewerOptions {
     uint32_t animation = 0;     // when animationName is empty
     std::string animationName;  // --anim by name
     bool list = false;          // print what the model holds and quit
+    uint32_t lights = 1;        // the circling light and up to three standing ones
     uint32_t width = 800;
     uint32_t height = 600;
     uint32_t frames = 0;  // 0: until the user quits

@@ -93,6 +93,7 @@ status=0
 check "a broken OBJ file ends with exit code 1 and the record saying why" eval \
   '[ "$status" = 1 ] && grep -q "The shape .block. has a face whose corner names a position" "$work/run/broken-obj.err"'
 check "a portrait window still shows the park" shows_model portrait "$source_dir/data/park.3ds" --size 600x800
+check "four lights light and shadow the park" shows_model lights4 "$source_dir/data/park.3ds" --lights 4
 # A model with no ground of its own stands on the viewer's: the bottom of
 # the view, below the model, is the ground, not the background.
 ground_crop="800x60+0+540"

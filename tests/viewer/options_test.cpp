@@ -40,6 +40,9 @@ TEST(ViewerOptions, ReadsEveryOptionAroundTheFile)
     EXPECT_EQ(800u, options.width);
     EXPECT_EQ(0u, options.frames);
     EXPECT_TRUE(options.screenshot.empty());
+    EXPECT_EQ(1u, options.lights);
+    ASSERT_EQ(ParseOutcome::Run, Parse({"park.3ds", "--lights", "4"}, options, error));
+    EXPECT_EQ(4u, options.lights);
 
     ASSERT_EQ(ParseOutcome::Run, Parse({"creature.cfg", "--anim", "0"}, options, error));
     EXPECT_TRUE(options.animate) << "animation 0 is an animation";
@@ -78,6 +81,9 @@ TEST(ViewerOptions, BadArgumentsAreRefusedWithTheirName)
         {{"m.3ds", "--size", "10x600"}, "--size"},
         {{"m.3ds", "--size", "99999x600"}, "--size"},
         {{"m.3ds", "--frames", "0"}, "--frames"},
+        {{"m.3ds", "--lights", "0"}, "--lights"},
+        {{"m.3ds", "--lights", "5"}, "--lights"},
+        {{"m.3ds", "--lights"}, "--lights"},
         {{"m.3ds", "--frames", "99999999999999999999"}, "--frames"},
         {{"m.3ds", "--screenshot"}, "--screenshot"},
         {{"m.3ds", "--fast"}, "--fast"},
