@@ -26,13 +26,6 @@ EngineString Listed(const std::vector<std::string>& names)
     return text;
 }
 
-EngineString Corner(const char* name, const D3DXVECTOR3& v)
-{
-    char text[160];
-    snprintf(text, sizeof text, "%s(%f,%f,%f)", name, v.x, v.y, v.z);
-    return text;
-}
-
 // A texture from an image embedded in the file. A failure fails the load,
 // unless missing textures are allowed: the material is then untextured.
 HRESULT EmbeddedTexture(const TraceContext& trace, IGraphics* graphics, const GltfLoad& load, const GltfImage& image,
@@ -82,13 +75,9 @@ HRESULT LoadGltfScene(ModelSceneMeta* meta, IGraphics* graphics, void* context)
     SceneArrays arrays = {};
     HRESULT result = BuildGltfScene(content, &arrays);
     if (arrays.fault == SCENE_FAULT_TOO_MANY_VERTICES)
-        QL_LOG(trace, TraceError, "Too much vertices for the IB (NumVertices>0xFFFF)");
+        QL_LOG(trace, TraceError, SCENE_TOO_MANY_VERTICES_RECORD);
     if (SUCCEEDED(result)) {
-        meta->materials = arrays.materials;
-        meta->materialCount = arrays.materialCount;
-        arrays.materials = nullptr;
-        meta->boxMin = arrays.boxMin;
-        meta->boxMax = arrays.boxMax;
+        TakeSceneMaterials(meta, &arrays);
         // Without texture coordinates a map would show one texel's colour.
         if (!arrays.texCoords)
             for (uint32_t m = 0; m < meta->materialCount; ++m)
@@ -100,7 +89,7 @@ HRESULT LoadGltfScene(ModelSceneMeta* meta, IGraphics* graphics, void* context)
         QL_LOG(trace, TraceInfo,
                EngineString() + meta->materialCount + " materials for " + arrays.meshCount + " meshes with " +
                    arrays.faceCount + " tris & " + arrays.fileVertexCount + " verts");
-        QL_LOG(trace, TraceInfo, Corner("vMin", meta->boxMin) + " - " + Corner("vMax", meta->boxMax));
+        QL_LOG(trace, TraceInfo, SceneBoxText(meta));
         result = LoadSceneTextures(trace, meta, graphics, load.options);
     }
     for (uint32_t m = 0; SUCCEEDED(result) && arrays.texCoords && m < meta->materialCount; ++m) {

@@ -29,7 +29,7 @@ EngineString ProblemText(const SceneArrays& arrays, const ObjReadNotes& notes, c
     }
     switch (arrays.fault) {
     case SCENE_FAULT_TOO_MANY_VERTICES:
-        return "Too much vertices for the IB (NumVertices>0xFFFFFF)";
+        return SCENE_TOO_MANY_VERTICES_RECORD;
     case SCENE_FAULT_BAD_CORNER:
         return EngineString("The shape '") + arrays.faultMesh +
                "' has a face whose corner names a position, normal or texture coordinate the file does not have";
@@ -62,13 +62,6 @@ void WarnAboutNotes(const TraceContext& trace, const ObjReadNotes& notes)
         QL_LOG(trace, TraceWarning, "The OBJ reader warns: " + notes.parserWarnings);
 }
 
-EngineString Corner(const char* name, const D3DXVECTOR3& v)
-{
-    char text[160];
-    snprintf(text, sizeof text, "%s(%f,%f,%f)", name, v.x, v.y, v.z);
-    return text;
-}
-
 }  // namespace
 
 HRESULT ModelSceneMeta::LoadOBJ(const EngineString& name, IGraphics* graphics, const SceneLoadOptions& options)
@@ -87,11 +80,7 @@ HRESULT ModelSceneMeta::LoadOBJ(const EngineString& name, IGraphics* graphics, c
     if (!problem.IsEmpty())
         QL_LOG(trace, TraceError, problem);
     if (SUCCEEDED(result)) {
-        materials = arrays.materials;
-        materialCount = arrays.materialCount;
-        arrays.materials = nullptr;
-        boxMin = arrays.boxMin;
-        boxMax = arrays.boxMax;
+        TakeSceneMaterials(this, &arrays);
         result = FillSceneBuffers(this, graphics, arrays);
     }
     if (SUCCEEDED(result)) {
@@ -99,7 +88,7 @@ HRESULT ModelSceneMeta::LoadOBJ(const EngineString& name, IGraphics* graphics, c
         QL_LOG(trace, TraceInfo,
                EngineString() + materialCount + " materials for " + notes.shapeCount + " shapes with " +
                    arrays.faceCount + " tris & " + arrays.vertexCount + " verts");
-        QL_LOG(trace, TraceInfo, Corner("vMin", boxMin) + " - " + Corner("vMax", boxMax));
+        QL_LOG(trace, TraceInfo, SceneBoxText(this));
         result = LoadSceneTextures(trace, this, graphics, options);
     }
     QL_CHECK(trace, ("Error while loading the Model " + fileName).Chars(), result);

@@ -41,7 +41,7 @@ EngineString FaultText(const SceneArrays& arrays)
     EngineString mesh = EngineString("'") + arrays.faultMesh + "'";
     switch (arrays.fault) {
     case SCENE_FAULT_TOO_MANY_VERTICES:
-        return "Too much vertices for the IB (NumVertices>0xFFFFFF)";
+        return SCENE_TOO_MANY_VERTICES_RECORD;
     case SCENE_FAULT_BAD_CORNER:
         return "The mesh " + mesh + " has a face whose corner is not one of its vertices";
     case SCENE_FAULT_BAD_GROUP_FACE:
@@ -54,13 +54,6 @@ EngineString FaultText(const SceneArrays& arrays)
     default:
         return "";
     }
-}
-
-EngineString Corner(const char* name, const D3DXVECTOR3& v)
-{
-    char text[160];
-    snprintf(text, sizeof text, "%s(%f,%f,%f)", name, v.x, v.y, v.z);
-    return text;
 }
 
 // Names over the classic limit load whole (or cut, past the reader's
@@ -172,11 +165,7 @@ HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics, c
             QL_LOG(trace, TraceError, fault);
     }
     if (SUCCEEDED(result)) {
-        materials = arrays.materials;
-        materialCount = arrays.materialCount;
-        arrays.materials = nullptr;
-        boxMin = arrays.boxMin;
-        boxMax = arrays.boxMax;
+        TakeSceneMaterials(this, &arrays);
         WarnIgnoredTiling(trace, arrays);
         result = FillSceneBuffers(this, graphics, arrays);
         if (SUCCEEDED(result))
@@ -187,7 +176,7 @@ HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics, c
         QL_LOG(trace, TraceInfo,
                EngineString() + materialCount + " materials for " + arrays.meshCount + " meshes with " +
                    arrays.faceCount + " tris & " + arrays.fileVertexCount + " verts");
-        QL_LOG(trace, TraceInfo, Corner("vMin", boxMin) + " - " + Corner("vMax", boxMax));
+        QL_LOG(trace, TraceInfo, SceneBoxText(this));
         result = LoadSceneTextures(trace, this, graphics, options);
         if (SUCCEEDED(result) && !arrays.texCoords)
             DropMapsWithoutCoordinates(trace, this);

@@ -5,6 +5,7 @@
 #include "file.h"
 #include "qltrace.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include <new>
@@ -27,7 +28,30 @@ bool MappedBefore(const ModelSceneMeta* meta, uint32_t material)
     return false;
 }
 
+EngineString Corner(const char* name, const D3DXVECTOR3& v)
+{
+    char text[160];
+    snprintf(text, sizeof text, "%s(%f,%f,%f)", name, v.x, v.y, v.z);
+    return text;
+}
+
 }  // namespace
+
+const char* const SCENE_TOO_MANY_VERTICES_RECORD = "Too much vertices for the IB (NumVertices>0xFFFFFF)";
+
+void TakeSceneMaterials(ModelSceneMeta* meta, SceneArrays* arrays)
+{
+    meta->materials = arrays->materials;
+    meta->materialCount = arrays->materialCount;
+    arrays->materials = nullptr;
+    meta->boxMin = arrays->boxMin;
+    meta->boxMax = arrays->boxMax;
+}
+
+EngineString SceneBoxText(const ModelSceneMeta* meta)
+{
+    return Corner("vMin", meta->boxMin) + " - " + Corner("vMax", meta->boxMax);
+}
 
 namespace {
 

@@ -8,6 +8,15 @@
 
 #include "qltrace.h"
 
+// The Error record of a scene past kMostSceneVertices, the same for every reader.
+extern const char* const SCENE_TOO_MANY_VERTICES_RECORD;
+
+// Moves the arrays' materials (the arrays keep none) and box into the meta.
+void TakeSceneMaterials(ModelSceneMeta* meta, SceneArrays* arrays);
+
+// The load's Info record of the meta's box: "vMin(x,y,z) - vMax(x,y,z)".
+EngineString SceneBoxText(const ModelSceneMeta* meta);
+
 // Makes the vertex and index buffers from `arrays` and keeps the copies the
 // shadow pass reads; the index buffer's unlock builds the shadow
 // connectivity. Up to 0xFFFF vertices the indices are 16-bit; above, 32-bit
