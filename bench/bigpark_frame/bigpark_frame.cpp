@@ -56,7 +56,7 @@ void WalkCamera(IGraphics* graphics, int i, int n)
 HRESULT Prepare(SampleEngine& engine, const Setting& s)
 {
     ShadowVolumeOptions options;
-    options.capsPerObject = s.culled;
+    options.capsPerObject = options.volumesToFloor = s.culled;
     QLGraphics* graphics = static_cast<QLGraphics*>(engine.graphics);
     graphics->SetShadowVolumeOptions(options);
     graphics->SetCulling(s.culled);

@@ -27,10 +27,12 @@ bool QLGraphics::GrowPartScratch(uint32_t count)
     delete[] partFlags;
     delete[] partPlans;
     delete[] partStarts;
+    delete[] partReaches;
     partFlags = new (std::nothrow) bool[count];
     partPlans = new (std::nothrow) uint8_t[count];
     partStarts = new (std::nothrow) float[count];
-    partCapacity = partFlags && partPlans && partStarts ? count : 0;
+    partReaches = new (std::nothrow) float[count];
+    partCapacity = partFlags && partPlans && partStarts && partReaches ? count : 0;
     return partCapacity != 0;
 }
 
@@ -99,6 +101,30 @@ QLGraphics::LightReach QLGraphics::ReachOf(const LightSlot& slot)
     found.lightsAnything = ScreenRectOf(lit, eye, at, up, presentParams.BackBufferWidth,
                                         presentParams.BackBufferHeight, &found.scissor);
     return found;
+}
+
+bool QLGraphics::SceneLowest(float* lowestOut)
+{
+    bool any = false;
+    float lowestY = 0.0f;
+    for (uint32_t i = 0; i < geometries.Count(); ++i) {
+        IGeometry* geometry = *geometries.Get(i);
+        if (!geometry->IsModel())
+            continue;
+        PartsView view;
+        ViewParts(static_cast<IModel*>(geometry), &view);
+        if (!view.boxed)
+            return false;
+        for (uint32_t p = 0; p < view.count; ++p) {
+            const PlacedBox box = PlaceBox(view.world, view.parts[p].low, view.parts[p].high);
+            for (const D3DXVECTOR3& corner : box.corners) {
+                lowestY = any ? fminf(lowestY, corner.y) : corner.y;
+                any = true;
+            }
+        }
+    }
+    *lowestOut = lowestY;
+    return any && isfinite(lowestY);
 }
 
 HRESULT QLGraphics::RenderCulled(IGeometry* geometry, const LightReach* lightReach)

@@ -193,6 +193,7 @@ HRESULT QLGraphics::UpdateAndRender(float elapsedSeconds)
 
     inFrame = true;
     frustum = ViewFrustumOf(eye, at, up);
+    lowestKnown = SceneLowest(&lowest);
     statistics = FrameStatistics();
     HRESULT result = device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, frameBackground, 1.0f, 0);
     if (SUCCEEDED(result)) {

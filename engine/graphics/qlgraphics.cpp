@@ -326,6 +326,7 @@ QLGraphics::~QLGraphics()
     delete[] partFlags;
     delete[] partPlans;
     delete[] partStarts;
+    delete[] partReaches;
     bool clean = geometries.Count() == 0;
     if (geometries.Count() > 0) {
         QL_LOG(trace, TraceWarning,

@@ -23,6 +23,7 @@ struct ShadowVolumeOptions {
     bool capsWhereNeeded = true;  // z-fail with caps for volumes that may reach the eye
     bool twoSidedStencil = true;  // one draw per volume where the device can
     bool capsPerObject = true;    // decided per part of a model, not for the whole model
+    bool volumesToFloor = true;   // ended under the scene's lowest point, not far beyond
 };
 
 // What the last frame drew. Objects are the parts of the models
@@ -129,6 +130,9 @@ private:
         RECT scissor = {0, 0, 0, 0};
     };
     LightReach ReachOf(const LightSlot& slot);
+    // The lowest world height of every model's box, for volumes that need
+    // not reach below it; false when a model gives no box.
+    bool SceneLowest(float* lowest);
     // Render with the parts outside the view (and, for a lit pass, beyond
     // the light's range) left out.
     HRESULT RenderCulled(IGeometry* geometry, const LightReach* reach);
@@ -160,10 +164,13 @@ private:
     bool culling = true;
     ViewFrustum frustum = {};  // of the frame being drawn
     LightReach reach;          // of the light pass being drawn
+    bool lowestKnown = false;  // SceneLowest of the frame being drawn
+    float lowest = 0.0f;
     FrameStatistics statistics, lastStatistics;
     bool* partFlags = nullptr;      // visible parts of the model being drawn
     uint8_t* partPlans = nullptr;   // per part of a volume: 0 not cast, 1 depth-pass, 2 capped
     float* partStarts = nullptr;    // where each capped part's volume starts
+    float* partReaches = nullptr;   // how far each part's volume reaches
     uint32_t partCapacity = 0;
 };
 

@@ -13,6 +13,8 @@
 
 #include "qltrace.h"
 
+#include <math.h>
+
 namespace {
 
 template <typename Index>
@@ -83,13 +85,20 @@ HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slo
                              infos.vertices->PositionBounds(&low, &high) &&
                              VolumeMayReachNearPlane(nearPlane, worldLight, world, low, high);
     const float wholeStart = wholeCapped ? CappedVolumeStart(worldLight, eye, world, low, high) : 1.0f;
+    // Nothing is drawn under the scene's lowest point, so a volume need not
+    // reach past it when the eye is above.
+    const float floor = FloorUnder(lowest, worldLight);
+    const bool toFloor = shadowOptions.volumesToFloor && lowestKnown && eye.y > floor;
     for (uint32_t p = 0; p < view.count; ++p) {
         const ShadowPart& part = view.parts[p];
         partPlans[p] = wholeCapped ? 2 : 1;
         partStarts[p] = wholeStart;
+        partReaches[p] = kShadowExtrusion;
         if (!view.boxed)
             continue;
         const PlacedBox box = PlaceBox(world, part.low, part.high);
+        if (toFloor)
+            partReaches[p] = ExtrusionToFloor(worldLight, box, floor, 2.0f);
         if (culling && (!ShadowMayReachView(frustum, worldLight, box) ||
                         (reach.limited && DistanceToBox(worldLight, box) > reach.castReach))) {
             partPlans[p] = 0;
@@ -100,6 +109,8 @@ HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slo
             partPlans[p] = 2;
             partStarts[p] = CappedVolumeStart(worldLight, eye, world, part.low, part.high);
         }
+        // The far end stays well beyond the start of a capped volume.
+        partReaches[p] = fmaxf(partReaches[p], 2.0f * partStarts[p]);
     }
 
     // Built straight into the buffer, depth-pass sides first, then the
@@ -124,7 +135,7 @@ HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slo
                                                             view.parts[p].triangleCount)
                                                    : mesh;
                 D3DXVECTOR3* into = room(&rest);
-                n += BuildShadowVolume(part, light, into, rest, plan == 2 ? partStarts[p] : 1.0f);
+                n += BuildShadowVolume(part, light, into, rest, plan == 2 ? partStarts[p] : 1.0f, partReaches[p]);
                 ++cast;
             }
             if (plan == 1) {
@@ -138,7 +149,7 @@ HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slo
                 continue;
             const ShadowMesh part = PartOf(mesh, view.parts[p].firstTriangle, view.parts[p].triangleCount);
             D3DXVECTOR3* into = room(&rest);
-            n += BuildShadowCaps(part, light, into, rest, partStarts[p]);
+            n += BuildShadowCaps(part, light, into, rest, partStarts[p], partReaches[p]);
         }
         total = n;
     };

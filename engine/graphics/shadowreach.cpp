@@ -107,3 +107,20 @@ float CappedVolumeStart(const D3DXVECTOR3& light, const D3DXVECTOR3& eye, const 
     // A few steps of rounding at least, so the start stays past the mesh.
     return 1.0f + fmaxf((kCappedVolumeStart - 1.0f) * fromEye / fromLight, 4.0f * FLT_EPSILON);
 }
+
+float ExtrusionToFloor(const D3DXVECTOR3& light, const PlacedBox& box, float floor, float minimum)
+{
+    float top = box.corners[0].y;
+    for (const D3DXVECTOR3& corner : box.corners)
+        top = fmaxf(top, corner.y);
+    const float drop = light.y - top;
+    if (!(light.y > floor) || !(drop > 0.0f))
+        return kShadowExtrusion;
+    const float reach = (light.y - floor) / drop;
+    return reach < kShadowExtrusion ? fmaxf(reach, minimum) : kShadowExtrusion;
+}
+
+float FloorUnder(float lowest, const D3DXVECTOR3& light)
+{
+    return lowest - 0.01f * fabsf(light.y - lowest) - 1e-3f;
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "shadowvolume.h"
+#include "viewcull.h"
 
 #include <d3dx9.h>
 
@@ -46,3 +47,18 @@ bool VolumeMayReachNearPlane(const NearPlane& nearPlane, const D3DXVECTOR3& ligh
 // to the caster would fall outside its volume.
 float CappedVolumeStart(const D3DXVECTOR3& light, const D3DXVECTOR3& eye, const D3DXMATRIX& world,
                         const D3DXVECTOR3& low, const D3DXVECTOR3& high);
+
+// How far the volume of what lies in box (placed in world space) must reach
+// when nothing is drawn at or below the height floor and the eye is above
+// it: the factor that carries the box's highest corner down to floor along
+// the light's rays, carrying every lower point further. Below the floor no
+// side is seen in front of the scene and no far cap behind it, so the volume
+// counts as one reaching kShadowExtrusion times as far, while covering far
+// less of the screen. kShadowExtrusion when the box is not wholly under the
+// light, or the factor would be larger; never under minimum.
+float ExtrusionToFloor(const D3DXVECTOR3& light, const PlacedBox& box, float floor, float minimum);
+
+// The height a scene's lowest point at lowest leaves below it for
+// ExtrusionToFloor, lit from light: a margin for the rounding of the
+// extruded points, which lie far from the light.
+float FloorUnder(float lowest, const D3DXVECTOR3& light);

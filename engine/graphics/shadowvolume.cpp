@@ -65,11 +65,11 @@ inline Index EdgeEnd(const Index* indices, uint32_t e)
     return indices[e % 3 == 2 ? e - 2 : e + 1];
 }
 
-inline void Extrude(const D3DXVECTOR3& v, const D3DXVECTOR3& light, D3DXVECTOR3* out)
+inline void Extrude(const D3DXVECTOR3& v, const D3DXVECTOR3& light, float reach, D3DXVECTOR3* out)
 {
-    out->x = light.x + (v.x - light.x) * kShadowExtrusion;
-    out->y = light.y + (v.y - light.y) * kShadowExtrusion;
-    out->z = light.z + (v.z - light.z) * kShadowExtrusion;
+    out->x = light.x + (v.x - light.x) * reach;
+    out->y = light.y + (v.y - light.y) * reach;
+    out->z = light.z + (v.z - light.z) * reach;
 }
 
 // Facing of every triangle into the lit bit of mesh.facing: one dot product
@@ -143,13 +143,13 @@ inline void Start(const D3DXVECTOR3& v, const D3DXVECTOR3& light, float start, D
 }
 
 inline void WriteQuad(const D3DXVECTOR3& v1, const D3DXVECTOR3& v2, const D3DXVECTOR3& light, float start,
-                      D3DXVECTOR3* quad)
+                      float reach, D3DXVECTOR3* quad)
 {
     Start(v1, light, start, &quad[0]);
     Start(v2, light, start, &quad[1]);
-    Extrude(v1, light, &quad[2]);
+    Extrude(v1, light, reach, &quad[2]);
     quad[3] = quad[1];
-    Extrude(v2, light, &quad[4]);
+    Extrude(v2, light, reach, &quad[4]);
     quad[5] = quad[2];
 }
 
@@ -293,7 +293,7 @@ uint32_t ListEdges(const Index* indices, const FaceInfo* faces, uint32_t triangl
 
 template <typename Index>
 uint64_t BuildCaps(const ShadowMesh& mesh, const Index* tri, const D3DXVECTOR3& light, D3DXVECTOR3* out,
-                   uint32_t capacity, float start)
+                   uint32_t capacity, float start, float reach)
 {
     const uint8_t* facing = mesh.facing;
     const D3DXVECTOR3* positions = mesh.positions;
@@ -313,9 +313,9 @@ uint64_t BuildCaps(const ShadowMesh& mesh, const Index* tri, const D3DXVECTOR3& 
             Start(p0, light, start, &cap[0]);
             Start(p1, light, start, &cap[1]);
             Start(p2, light, start, &cap[2]);
-            Extrude(p0, light, &cap[3]);
-            Extrude(p2, light, &cap[4]);
-            Extrude(p1, light, &cap[5]);
+            Extrude(p0, light, reach, &cap[3]);
+            Extrude(p2, light, reach, &cap[4]);
+            Extrude(p1, light, reach, &cap[5]);
         }
         needed += 6;
     }
@@ -359,7 +359,7 @@ uint32_t ListShadowEdges(const uint32_t* indices, const FaceInfo* faces, uint32_
 }
 
 uint64_t BuildShadowVolume(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity,
-                           float start)
+                           float start, float reach)
 {
     if (mesh.triangleCount == 0 || !mesh.positions || !mesh.HasIndices() || !mesh.facing || !mesh.planes ||
         (!mesh.edges && mesh.edgeCount))
@@ -393,21 +393,21 @@ uint64_t BuildShadowVolume(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3D
             b = swap;
         }
         if (needed + kShadowVerticesPerEdge <= capacity)
-            WriteQuad(positions[a], positions[b], light, start, out + needed);
+            WriteQuad(positions[a], positions[b], light, start, reach, out + needed);
         needed += kShadowVerticesPerEdge;
     }
     return needed;
 }
 
 uint64_t BuildShadowCaps(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity,
-                         float start)
+                         float start, float reach)
 {
     if (mesh.triangleCount == 0 || !mesh.positions || !mesh.HasIndices() || !mesh.facing)
         return 0;
     if (!out)
         capacity = 0;
-    return mesh.wideIndices ? BuildCaps(mesh, mesh.wideIndices, light, out, capacity, start)
-                            : BuildCaps(mesh, mesh.indices, light, out, capacity, start);
+    return mesh.wideIndices ? BuildCaps(mesh, mesh.wideIndices, light, out, capacity, start, reach)
+                            : BuildCaps(mesh, mesh.indices, light, out, capacity, start, reach);
 }
 
 ShadowMesh PartOf(const ShadowMesh& mesh, uint32_t firstTriangle, uint32_t triangleCount)

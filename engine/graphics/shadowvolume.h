@@ -114,7 +114,8 @@ ShadowMesh PartOf(const ShadowMesh& mesh, uint32_t firstTriangle, uint32_t trian
 // E(V1) V2 E(V2) E(V1), in the edge's direction in its listing triangle when
 // that triangle is lit and reversed otherwise, so a consistently wound mesh
 // gives the same quad from either side. E(V) is V pushed away from the light
-// to kShadowExtrusion times its distance.
+// to reach times its distance: kShadowExtrusion, or less where the caller
+// knows that nothing is drawn beyond (ExtrusionToFloor).
 // Writes at most capacity vertices to out (out may be null when capacity is
 // 0) and returns the number the whole volume needs: when that is above
 // capacity, out holds only a prefix and the caller grows its buffer and
@@ -123,7 +124,7 @@ ShadowMesh PartOf(const ShadowMesh& mesh, uint32_t firstTriangle, uint32_t trian
 // start moves the volume's near end along the light's rays: a vertex V is
 // written as L + (V - L) x start (1: on the mesh).
 uint64_t BuildShadowVolume(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity,
-                           float start = 1.0f);
+                           float start = 1.0f, float reach = kShadowExtrusion);
 
 // Where a capped volume starts: a hair beyond the mesh, away from the light,
 // so that its near cap lies behind the lit surfaces it was built from and
@@ -131,14 +132,15 @@ uint64_t BuildShadowVolume(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3D
 const float kCappedVolumeStart = 1.001f;
 
 // The caps that close the sides of the last BuildShadowVolume of mesh with
-// the same light and start, for counting where the eye may be inside the volume: per
+// the same light, start and reach, for counting where the eye may be inside
+// the volume: per
 // casting triangle three vertices on the triangle (the near cap) and three
 // extruded (the far cap), wound like the sides so that the volume's faces
 // all point outwards. Casting are the lit triangles, and the unlit ones of
 // pieces with open edges, whose sides are extruded from the reversed
 // triangle. Same capacity contract and cost as BuildShadowVolume.
 uint64_t BuildShadowCaps(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity,
-                         float start = kCappedVolumeStart);
+                         float start = kCappedVolumeStart, float reach = kShadowExtrusion);
 
 // The point of model space that world (row vectors, translation in _41.._43;
 // the last column is taken as 0 0 0 1) maps to worldPoint: where a light
