@@ -197,34 +197,92 @@ TEST_F(SampleFrameTest, SceneRunsAtFourFifthsOfRealTime)
 
 namespace {
 
-uint32_t framesBegun = 0;
-HWND runWindow = nullptr;
-HRESULT CountFrame(SampleEngine& engine)
+// What a program's hooks saw of the run, through the user pointer the
+// program hands back to each.
+struct HookCalls {
+    uint32_t created = 0, animated = 0, framesBegun = 0, released = 0;
+    HWND window = nullptr;
+};
+
+HookCalls& CallsOf(void* user)
 {
-    ++framesBegun;
-    runWindow = static_cast<QLCore*>(engine.core)->Window();
+    return *static_cast<HookCalls*>(user);
+}
+
+HRESULT CountCreate(SampleEngine&, void* user)
+{
+    ++CallsOf(user).created;
     return S_OK;
+}
+
+void CountAnimate(SampleEngine&, void* user, float)
+{
+    ++CallsOf(user).animated;
+}
+
+HRESULT CountFrame(SampleEngine& engine, void* user)
+{
+    ++CallsOf(user).framesBegun;
+    CallsOf(user).window = static_cast<QLCore*>(engine.core)->Window();
+    return S_OK;
+}
+
+void CountRelease(SampleEngine&, void* user)
+{
+    ++CallsOf(user).released;
+}
+
+// A scene-less program of `width` x `height` whose hooks count into `calls`.
+SampleProgram CountingProgram(const std::string& font, uint32_t width, uint32_t height, HookCalls& calls)
+{
+    SampleProgram program;
+    program.sceneFile = nullptr;
+    program.fontFile = font.c_str();
+    program.width = width;
+    program.height = height;
+    program.user = &calls;
+    program.beforeFrame = CountFrame;
+    return program;
+}
+
+std::string FontFile()
+{
+    const char* source = getenv("QL_SOURCE_DIR");
+    return std::string(source ? source : "..") + "/data/lucida_console_512.tga";
 }
 
 }  // namespace
 
 TEST(SampleRun, AScreenshotThatCannotBeWrittenEndsTheRun)
 {
-    const char* source = getenv("QL_SOURCE_DIR");
-    std::string font = std::string(source ? source : "..") + "/data/lucida_console_512.tga";
-    SampleProgram program;
-    program.sceneFile = nullptr;
-    program.fontFile = font.c_str();
-    program.width = 160;
-    program.height = 120;
+    std::string font = FontFile();
+    HookCalls calls;
+    SampleProgram program = CountingProgram(font, 160, 120, calls);
     program.screenshotFile = "no_such_folder/shot.png";
-    program.beforeFrame = CountFrame;
     // The limit only keeps a run that goes on from running for ever.
     program.frameLimit = 60;
-    framesBegun = 0;
     EXPECT_EQ(1, RunSample(program));
-    EndCore(nullptr, runWindow);
-    EXPECT_EQ(6u, framesBegun) << "the run ends with the frame of its one attempt";
+    EndCore(nullptr, calls.window);
+    EXPECT_EQ(6u, calls.framesBegun) << "the run ends with the frame of its one attempt";
+}
+
+// The hooks keep their state in what the program's user pointer points to:
+// each gets it back, once per start, frame and end.
+TEST(SampleRun, EveryHookGetsTheProgramsUserPointer)
+{
+    std::string font = FontFile();
+    HookCalls calls;
+    SampleProgram program = CountingProgram(font, 160, 120, calls);
+    program.createModels = CountCreate;
+    program.animateModels = CountAnimate;
+    program.releaseModels = CountRelease;
+    program.frameLimit = 3;
+    EXPECT_EQ(0, RunSample(program));
+    EndCore(nullptr, calls.window);
+    EXPECT_EQ(1u, calls.created);
+    EXPECT_EQ(3u, calls.framesBegun);
+    EXPECT_EQ(3u, calls.animated);
+    EXPECT_EQ(1u, calls.released);
 }
 
 namespace {
