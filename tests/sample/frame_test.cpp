@@ -1,5 +1,6 @@
 // One frame of the sample's main loop, without the loop: the light's steps,
 // the frame-rate text and the scene time, on a clock the test sets.
+#include "captureprobe.h"
 #include "sampleapp.h"
 #include "samplestate.h"
 #include "controls.h"
@@ -17,6 +18,7 @@
 #include <math.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -307,4 +309,34 @@ TEST_F(SampleFrameTest, HelpCountsTheObjectsAndVolumesOfTheFrameBefore)
     ASSERT_NO_FATAL_FAILURE(Frame(base + 3 * tick));
     EXPECT_EQ(std::string("\nObjects drawn : 1 / 1, shadow volumes : 0"), counters.statisticsText.Chars());
     engine.graphics->RemoveGeometry(&model);
+}
+
+// The screenshots' probe, registered after the font, copies the finished
+// frame: every pixel as presented, in R, G, B order, rows top-down.
+TEST_F(SampleFrameTest, ProbeCopiesTheFinishedFrame)
+{
+    CaptureProbe* probe = nullptr;
+    ASSERT_EQ(S_OK, CaptureProbe::Create(engine.graphics, &probe));
+    CapturedImage image;
+    probe->Arm(&image);
+    ASSERT_NO_FATAL_FAILURE(Frame(base + tick));
+    EXPECT_EQ(S_OK, probe->LastResult());
+    std::vector<uint32_t> presented;
+    uint32_t width = 0, height = 0;
+    ASSERT_TRUE(QLTest_ReadPresentedFrame(&presented, &width, &height));
+    ASSERT_EQ(320u, image.width);
+    ASSERT_EQ(240u, image.height);
+    ASSERT_EQ(width * height, image.width * image.height);
+    uint32_t differing = 0;
+    for (size_t p = 0; p < presented.size(); ++p) {
+        const uint8_t* rgb = &image.rgb[p * 3];
+        uint32_t copied = (uint32_t)rgb[0] << 16 | (uint32_t)rgb[1] << 8 | rgb[2];
+        differing += copied != (presented[p] & 0xFFFFFF);
+    }
+    EXPECT_EQ(0u, differing) << "of " << presented.size() << " pixels";
+    // Disarmed: the next frame leaves the copy alone.
+    image.rgb.assign(image.rgb.size(), 0);
+    ASSERT_NO_FATAL_FAILURE(Frame(base + 2 * tick));
+    EXPECT_EQ(image.rgb.size(), (size_t)std::count(image.rgb.begin(), image.rgb.end(), 0));
+    probe->Release();
 }
