@@ -58,7 +58,7 @@ constexpr float lightHeight = 350.0f;
 constexpr float nearestEye = 0.2f * viewRadius;
 constexpr float farthestEye = 30.0f * viewRadius;
 
-const char fontName[] = "data/lucida_console_512.tga";
+const char fontName[] = "data/dejavu_sans_mono_512.tga";
 
 // A narrower window than 4:3 shows less across: shrink the model to match.
 float FitRadius(const ViewerOptions& options)

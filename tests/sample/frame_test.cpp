@@ -52,7 +52,7 @@ protected:
         SampleClock = TestClock::Now;
         TestClock::now = base;
         const char* source = getenv("QL_SOURCE_DIR");
-        fontFile = std::string(source ? source : "..") + "/data/lucida_console_512.tga";
+        fontFile = std::string(source ? source : "..") + "/data/dejavu_sans_mono_512.tga";
         program.sceneFile = nullptr;
         program.fontFile = fontFile.c_str();
         program.width = 320;
@@ -250,7 +250,7 @@ SampleProgram CountingProgram(const std::string& font, uint32_t width, uint32_t 
 std::string FontFile()
 {
     const char* source = getenv("QL_SOURCE_DIR");
-    return std::string(source ? source : "..") + "/data/lucida_console_512.tga";
+    return std::string(source ? source : "..") + "/data/dejavu_sans_mono_512.tga";
 }
 
 }  // namespace
