@@ -1,6 +1,6 @@
 // The sample's scene settings: the data files, the window, the global
-// ambient and the moving light's record. The capture program renders the
-// same scene, so it reads them from here too.
+// ambient and the moving light's record. They are the defaults of the shell's
+// SampleProgram (app/), and the capture program renders the same scene.
 #pragma once
 
 #include <d3d9.h>
