@@ -23,7 +23,7 @@ public:
     {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         const char* source = getenv("QL_SOURCE_DIR");
-        std::string path = std::string(source ? source : ".") + "/data/lucida_console_512.tga";
+        std::string path = std::string(source ? source : ".") + "/data/dejavu_sans_mono_512.tga";
         ScreenMode mode = {1, 800, 600, 32, 24, 8};
         IGeometry* geometry = nullptr;
         ok = SUCCEEDED(CreateCore(&core)) && SUCCEEDED(core->Init(nullptr, "Font bench", 800, 600)) &&

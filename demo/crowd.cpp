@@ -39,10 +39,6 @@ constexpr uint32_t idleAnimation = 0, waveAnimation = 3;
 constexpr float idleWeight = 1.0f, waveWeight = 3.0f;
 constexpr float shortestCycle = 1.5f;  // the wave's; a phase stays below it
 
-uint32_t crowdSize = 1;
-IModel** clones = nullptr;  // crowdSize - 1 of them
-uint32_t cloneCount = 0;
-
 bool ClearOfOthers(const D3DXVECTOR3& at)
 {
     bool nearFirst = fabsf(at.x - creaturePosition.x) < firstClearance && at.z - creaturePosition.z < firstClearance;
@@ -110,19 +106,15 @@ void Loop(IModel* model)
 
 }  // namespace
 
-void SetCrowdSize(uint32_t creatures)
+void SetCrowdSize(Crowd& crowd, uint32_t creatures)
 {
-    crowdSize = creatures < 1 ? 1 : creatures > maximumCrowd ? maximumCrowd : creatures;
+    crowd.size = creatures < 1 ? 1 : creatures > maximumCrowd ? maximumCrowd : creatures;
 }
 
-uint32_t CrowdSize()
-{
-    return crowdSize;
-}
-
-HRESULT CreateCrowd(SampleEngine& engine)
+HRESULT CreateCrowd(SampleEngine& engine, void* user)
 {
     TraceContext trace("CreateCreature()");
+    Crowd& crowd = *static_cast<Crowd*>(user);
     IGeometry* creature = nullptr;
     QL_TRY(trace, "-", engine.core->CreateObject("cal3d", creatureFile, &creature));
     // The "cal3d" type always makes a skinned model.
@@ -134,44 +126,54 @@ HRESULT CreateCrowd(SampleEngine& engine)
     D3DXMATRIX base;
     QL_TRY(trace, "-", model->GetMatrix(&base));
     QL_TRY(trace, "-", Place(model, base, creaturePosition));
-    if (crowdSize < 2)
+    if (crowd.size < 2)
         return S_OK;
 
-    clones = new (std::nothrow) IModel*[crowdSize - 1];
-    QL_REQUIRE_MEMORY(trace, clones);
+    crowd.clones = new (std::nothrow) IModel*[crowd.size - 1];
+    QL_REQUIRE_MEMORY(trace, crowd.clones);
     D3DXVECTOR3 positions[maximumCrowd];
-    QL_ASSERT(trace, CrowdPositions(crowdSize - 1, positions) == crowdSize - 1);
-    for (uint32_t c = 0; c + 1 < crowdSize; ++c) {
+    QL_ASSERT(trace, CrowdPositions(crowd.size - 1, positions) == crowd.size - 1);
+    for (uint32_t c = 0; c + 1 < crowd.size; ++c) {
         IGeometry* clone = nullptr;
         QL_TRY(trace, "-", model->Clone(&clone));
-        clones[cloneCount++] = static_cast<IModel*>(clone);
-        QL_TRY(trace, "-", Place(clones[c], base, positions[c]));
+        crowd.clones[crowd.cloneCount++] = static_cast<IModel*>(clone);
+        QL_TRY(trace, "-", Place(crowd.clones[c], base, positions[c]));
         // Spread evenly over the cycle by the golden ratio's fraction.
         float phase = shortestCycle * fmodf(0.618034f * (float)(c + 1), 1.0f);
-        Loop(clones[c]);
-        QL_TRY(trace, "-", clones[c]->Update(phase));
+        Loop(crowd.clones[c]);
+        QL_TRY(trace, "-", crowd.clones[c]->Update(phase));
     }
     return S_OK;
 }
 
-IModel* CrowdCreature(const SampleEngine& engine, uint32_t index)
+IModel* CrowdCreature(const SampleEngine& engine, const Crowd& crowd, uint32_t index)
 {
     if (index == 0)
         return engine.model;
-    return index - 1 < cloneCount ? clones[index - 1] : nullptr;
+    return index - 1 < crowd.cloneCount ? crowd.clones[index - 1] : nullptr;
 }
 
-void AnimateCrowd(SampleEngine&, float)
+void AnimateCrowd(SampleEngine&, void* user, float)
 {
-    for (uint32_t c = 0; c < cloneCount; ++c)
-        Loop(clones[c]);
+    const Crowd& crowd = *static_cast<Crowd*>(user);
+    for (uint32_t c = 0; c < crowd.cloneCount; ++c)
+        Loop(crowd.clones[c]);
 }
 
-void ReleaseCrowd(SampleEngine&)
+void ReleaseCrowd(SampleEngine&, void* user)
 {
-    for (uint32_t c = 0; c < cloneCount; ++c)
-        clones[c]->Release();
-    delete[] clones;
-    clones = nullptr;
-    cloneCount = 0;
+    Crowd& crowd = *static_cast<Crowd*>(user);
+    for (uint32_t c = 0; c < crowd.cloneCount; ++c)
+        crowd.clones[c]->Release();
+    delete[] crowd.clones;
+    crowd.clones = nullptr;
+    crowd.cloneCount = 0;
+}
+
+void UseCrowd(SampleProgram& program, Crowd& crowd)
+{
+    program.user = &crowd;
+    program.createModels = CreateCrowd;
+    program.animateModels = AnimateCrowd;
+    program.releaseModels = ReleaseCrowd;
 }

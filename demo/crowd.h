@@ -7,21 +7,32 @@
 
 #include <stdint.h>
 
-// How many creatures CreateCrowd makes (1, the default, is the controlled
-// one alone). Set before the start-up.
-void SetCrowdSize(uint32_t creatures);
-uint32_t CrowdSize();
-
-// SampleProgram hooks: the creatures, their looping animations, their release.
-HRESULT CreateCrowd(SampleEngine& engine);
-void AnimateCrowd(SampleEngine& engine, float elapsedSeconds);
-void ReleaseCrowd(SampleEngine& engine);
-
-// Every creature of the crowd, the controlled one first; null past the end.
-IModel* CrowdCreature(const SampleEngine& engine, uint32_t index);
-
 // The largest crowd the option accepts.
 constexpr uint32_t maximumCrowd = 1024;
+
+// The creatures beyond the controlled one (which is the engine's model),
+// owned by the program and handed to the hooks below as their user pointer.
+struct Crowd {
+    // How many creatures CreateCrowd makes (1, the default, is the controlled
+    // one alone); set before the start-up with SetCrowdSize.
+    uint32_t size = 1;
+    IModel** clones = nullptr;  // size - 1 of them once made
+    uint32_t cloneCount = 0;
+};
+
+// Clamps `creatures` to 1 .. maximumCrowd.
+void SetCrowdSize(Crowd& crowd, uint32_t creatures);
+
+// SampleProgram hooks, `user` a Crowd: the creatures, their looping
+// animations, their release.
+HRESULT CreateCrowd(SampleEngine& engine, void* user);
+void AnimateCrowd(SampleEngine& engine, void* user, float elapsedSeconds);
+void ReleaseCrowd(SampleEngine& engine, void* user);
+// A program with the hooks and `crowd` as their user pointer.
+void UseCrowd(SampleProgram& program, Crowd& crowd);
+
+// Every creature of the crowd, the controlled one first; null past the end.
+IModel* CrowdCreature(const SampleEngine& engine, const Crowd& crowd, uint32_t index);
 
 // The park's ground reaches 400 units from its middle each way; a creature
 // stands at most this far out, so all of it is on the park.

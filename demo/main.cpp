@@ -50,12 +50,13 @@ bool StillLightArgument(const char* text, float* radians)
 int main(int argc, char** argv)
 {
     SampleProgram demo;
+    Crowd crowd;
     for (int a = 1; a < argc; ++a) {
         bool understood = false;
         if (strcmp(argv[a], "--crowd") == 0 && a + 1 < argc) {
             uint32_t creatures = CrowdArgument(argv[++a]);
             understood = creatures != 0;
-            SetCrowdSize(creatures);
+            SetCrowdSize(crowd, creatures);
         } else if (strcmp(argv[a], "--still-light") == 0 && a + 1 < argc) {
             understood = StillLightArgument(argv[++a], &demo.lightStartAngle);
             demo.lightStill = true;
@@ -72,8 +73,6 @@ int main(int argc, char** argv)
     demo.title = "Quarlight Skinned Demo";
     demo.banner = "Quarlight Engine - skinned model demo";
     demo.extraHelp = demoHelp;
-    demo.createModels = CreateCrowd;
-    demo.animateModels = AnimateCrowd;
-    demo.releaseModels = ReleaseCrowd;
+    UseCrowd(demo, crowd);
     return RunSample(demo);
 }

@@ -1,6 +1,6 @@
 // The sample's scene settings: the data files, the window, the global
-// ambient and the moving light's record. The capture program renders the
-// same scene, so it reads them from here too.
+// ambient and the moving light's record. They are the defaults of the shell's
+// SampleProgram (app/), and the capture program renders the same scene.
 #pragma once
 
 #include <d3d9.h>
@@ -10,6 +10,8 @@
 namespace SampleSettings {
 
 constexpr const char* parkFile = "./data/park.3ds";
+// The DejaVu Sans Mono atlas of data/dejavu_sans_mono_512.tga, in a committed
+// copy under this name: the copy works wherever data/ is linked or copied.
 constexpr const char* fontFile = "./data/lucida_console_512.tga";
 constexpr uint32_t windowWidth = 800;
 constexpr uint32_t windowHeight = 600;

@@ -1,6 +1,7 @@
 # Helpers for driving the sample's real window under Xvfb: a window manager,
 # real key presses and mouse moves (xdotool), screenshots (ImageMagick).
-# Sourced by scripts/run-sample and the sample's end-to-end test.
+# Sourced by the run scripts (scripts/run-sample, scripts/run-skinned-demo,
+# scripts/windows-check) and the end-to-end tests.
 
 # Openbox gives the window focus and a close button that wmctrl can press.
 # An X server resets when its last client leaves, and a window manager that
@@ -84,4 +85,61 @@ ql_drag_frame_corner() {
   done
   sleep 0.6
   xdotool mouseup 1
+}
+
+# Ends the program QL_PROGRAM_PID as a user does, with Escape pressed in its
+# window QL_WINDOW: held $2 seconds (DirectInput reports only the keys down
+# when it reads, and a slow frame can miss a short press), pressed again
+# while the program still runs, at most $1 times, each followed by up to 5 s
+# for it to end. QL_STATUS is then its exit code; 1 when it never ended (it
+# is stopped).
+ql_end_with_escape() {
+  local tries=$1 hold=$2
+  for _ in $(seq "$tries"); do
+    kill -0 "$QL_PROGRAM_PID" 2>/dev/null || break
+    ql_focus "$QL_WINDOW" || true
+    ql_press Escape "$hold"
+    for _ in $(seq 50); do
+      kill -0 "$QL_PROGRAM_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+  done
+  if kill -0 "$QL_PROGRAM_PID" 2>/dev/null; then
+    kill "$QL_PROGRAM_PID" 2>/dev/null || true
+    wait "$QL_PROGRAM_PID" 2>/dev/null || true
+    return 1
+  fi
+  QL_STATUS=0
+  wait "$QL_PROGRAM_PID" || QL_STATUS=$?
+}
+
+# ql_launch_shot_escape <title> <seconds> <screenshot> <output> <command...>:
+# the run the scripts make of a program with a window. The command starts in
+# the background, its output in <output>; once its window titled <title>
+# shows (within QL_WINDOW_WAIT seconds, 30 by default) it is focused, and
+# after <seconds> more a screenshot of it is saved as <screenshot> (QL_SHOT_OK
+# says whether that worked). The function named by QL_AFTER_SHOT, if any, runs
+# next, while the program does; then Escape ends it (ql_end_with_escape,
+# QL_ESCAPE_TRIES times, 4 by default, held QL_ESCAPE_HOLD seconds, 0.4).
+# Returns 1 when no window showed, 2 when the program did not end, otherwise
+# 0 with its exit code in QL_STATUS. QL_PROGRAM_PID and QL_WINDOW name it.
+ql_launch_shot_escape() {
+  local title=$1 seconds=$2 shot=$3 output=$4
+  shift 4
+  QL_STATUS=
+  QL_SHOT_OK=false
+  "$@" >"$output" 2>&1 &
+  QL_PROGRAM_PID=$!
+  if ! QL_WINDOW=$(ql_wait_window "$title" "${QL_WINDOW_WAIT:-30}"); then
+    kill "$QL_PROGRAM_PID" 2>/dev/null || true
+    wait "$QL_PROGRAM_PID" 2>/dev/null || true
+    return 1
+  fi
+  ql_focus "$QL_WINDOW" || true
+  sleep "$seconds"
+  ql_shot "$QL_WINDOW" "$shot" && QL_SHOT_OK=true
+  if [ -n "${QL_AFTER_SHOT:-}" ]; then
+    "$QL_AFTER_SHOT"
+  fi
+  ql_end_with_escape "${QL_ESCAPE_TRIES:-4}" "${QL_ESCAPE_HOLD:-0.4}" || return 2
 }

@@ -24,20 +24,30 @@
 
 namespace {
 
-ViewerOptions options;
-SampleProgram viewer;
-// The start-up's records, passed on once it has succeeded.
-HeldOutput startup;
-Ground ground;
-bool groundKeyWasDown = false;
-bool nextKeyWasDown = false;
-// The model's animations, and the one N and --anim chose.
-std::vector<std::string> animationNames;
-bool playing = false;
-uint32_t playingAnimation = 0;
-std::string helpText;
-// Set by the start-up when it knows better than the log why it failed.
-std::string failureCause;
+// What the viewer's run keeps between its hooks: the program hands it to
+// each as their user pointer.
+struct Viewer {
+    ViewerOptions options;
+    SampleProgram program;
+    // The start-up's records, passed on once it has succeeded.
+    HeldOutput startup;
+    Ground ground;
+    bool groundKeyWasDown = false;
+    bool nextKeyWasDown = false;
+    bool lightsPlaced = false;
+    // The model's animations, and the one N and --anim chose.
+    std::vector<std::string> animationNames;
+    bool playing = false;
+    uint32_t playingAnimation = 0;
+    std::string helpText;
+    // Set by the start-up when it knows better than the log why it failed.
+    std::string failureCause;
+};
+
+Viewer& ViewerOf(void* user)
+{
+    return *static_cast<Viewer*>(user);
+}
 
 // The part of the scene the sample's start-up camera shows whole: the
 // sphere the model is fitted into, and the light's circle above it.
@@ -48,29 +58,29 @@ constexpr float lightHeight = 350.0f;
 constexpr float nearestEye = 0.2f * viewRadius;
 constexpr float farthestEye = 30.0f * viewRadius;
 
-const char fontName[] = "data/lucida_console_512.tga";
+const char fontName[] = "data/dejavu_sans_mono_512.tga";
 
 // A narrower window than 4:3 shows less across: shrink the model to match.
-float FitRadius()
+float FitRadius(const ViewerOptions& options)
 {
     float aspect = (float)options.width / (float)options.height;
     return aspect < 4.0f / 3.0f ? viewRadius * aspect * 0.75f : viewRadius;
 }
 
 // Fits the model into the view and lays the ground under it.
-HRESULT Frame(SampleEngine& engine, IModel* model, const D3DXMATRIX& orientation)
+HRESULT Frame(SampleEngine& engine, Viewer& viewer, IModel* model, const D3DXMATRIX& orientation)
 {
     TraceContext trace("FrameModel()");
     D3DXVECTOR3 low, high;
     QL_TRY(trace, "-", model->GetBoundingBox(&low, &high));
-    D3DXMATRIX world = FrameModel(low, high, orientation, viewCentre, FitRadius());
+    D3DXMATRIX world = FrameModel(low, high, orientation, viewCentre, FitRadius(viewer.options));
     QL_TRY(trace, "-", model->SetMatrix(world));
     D3DXVECTOR3 worldLow, worldHigh;
     if (!TransformBox(low, high, world, worldLow, worldHigh))
         worldLow = worldHigh = viewCentre;
     // Wide enough for the shadows the circling light casts; a ground that
     // cannot be made costs only the ground.
-    CreateGround(engine.core, GroundUnder(worldLow, worldHigh, 3.0f * viewRadius), ground);
+    CreateGround(engine.core, GroundUnder(worldLow, worldHigh, 3.0f * viewRadius), viewer.ground);
     return S_OK;
 }
 
@@ -85,9 +95,11 @@ HRESULT MatchWindow(SampleEngine& engine)
 
 // Every type the viewer opens makes a model: a scene model (kept as the
 // engine's scene) or a skinned one (kept for the controls to animate).
-HRESULT CreateModel(SampleEngine& engine)
+HRESULT CreateModel(SampleEngine& engine, void* user)
 {
     TraceContext trace("CreateModel()");
+    Viewer& viewer = ViewerOf(user);
+    const ViewerOptions& options = viewer.options;
     QL_TRY(trace, "-", MatchWindow(engine));
     IGeometry* geometry = nullptr;
     QL_TRY(trace, "-", engine.core->CreateObject(CoreType(options.kind), options.file.c_str(), &geometry));
@@ -109,22 +121,22 @@ HRESULT CreateModel(SampleEngine& engine)
         D3DXMatrixRotationX(&back, 1.5707964f);
         D3DXMatrixMultiply(&orientation, &back, &orientation);
     }
-    animationNames = AnimationNamesOf(geometry);
+    viewer.animationNames = AnimationNamesOf(geometry);
     if (options.animate) {
         std::string problem;
-        if (!ChooseAnimation(options.file, options, animationNames, playingAnimation, problem)) {
+        if (!ChooseAnimation(options.file, options, viewer.animationNames, viewer.playingAnimation, problem)) {
             // A Cal3D configuration's animations are named by their files: the
             // short names read better in a list of choices.
             if (options.kind == ModelKind::Cal3d && options.animationName.empty())
-                problem = AnimationRangeProblem(options.file, options.animation, (uint32_t)animationNames.size(),
+                problem = AnimationRangeProblem(options.file, options.animation, (uint32_t)viewer.animationNames.size(),
                                                 AnimationNames(options.file));
-            failureCause = problem;
+            viewer.failureCause = problem;
             QL_TRY(trace, "No such animation", E_INVALIDARG);
         }
-        playing = true;
-        QL_TRY(trace, "-", model->AddAnimation(playingAnimation, 1.0f));
+        viewer.playing = true;
+        QL_TRY(trace, "-", model->AddAnimation(viewer.playingAnimation, 1.0f));
     }
-    return Frame(engine, model, orientation);
+    return Frame(engine, viewer, model, orientation);
 }
 
 // The left button orbits the camera around the model's middle, the wheel
@@ -141,60 +153,66 @@ void MoveCameraWithMouse(const BYTE* keys, const DIMOUSESTATE& mouse)
     Sample.target = moved.target;
 }
 
-void ReleaseModels(SampleEngine& engine)
+void ReleaseModels(SampleEngine& engine, void* user)
 {
-    ReleaseGround(engine.graphics, ground);
+    ReleaseGround(engine.graphics, ViewerOf(user).ground);
 }
 
 // G shows or hides the ground and N steps through the animations, once per press.
-void WatchGroundKey(SampleEngine& engine)
+void WatchGroundKey(SampleEngine& engine, Viewer& viewer)
 {
+    Ground& ground = viewer.ground;
     BYTE keys[256];
     if (FAILED(engine.input->GetKeyboardState(keys)))
         return;
     bool down = (keys[DIK_G] & 0x80) != 0;
-    if (down && !groundKeyWasDown)
+    if (down && !viewer.groundKeyWasDown)
         ShowGround(engine.graphics, ground, !ground.shown);
-    groundKeyWasDown = down;
+    viewer.groundKeyWasDown = down;
     // N plays the next animation, once per press.
     down = (keys[DIK_N] & 0x80) != 0;
-    if (down && !nextKeyWasDown && !animationNames.empty()) {
-        playingAnimation = NextAnimation(playing, playingAnimation, (uint32_t)animationNames.size());
-        playing = true;
+    if (down && !viewer.nextKeyWasDown && !viewer.animationNames.empty()) {
+        viewer.playingAnimation =
+            NextAnimation(viewer.playing, viewer.playingAnimation, (uint32_t)viewer.animationNames.size());
+        viewer.playing = true;
     }
-    nextKeyWasDown = down;
-    helpText = ViewerHelp(ground.model != nullptr, ground.shown, AnimationHelp(animationNames, playing, playingAnimation));
-    viewer.extraHelp = helpText.c_str();
+    viewer.nextKeyWasDown = down;
+    viewer.helpText = ViewerHelp(ground.model != nullptr, ground.shown,
+                                 AnimationHelp(viewer.animationNames, viewer.playing, viewer.playingAnimation));
+    viewer.program.extraHelp = viewer.helpText.c_str();
 }
 
 // The lights beyond the circling one stand round the model, a turn / N apart
 // from where the circling light starts, at its height and distance. Set once:
 // the graphics manager keeps them across device resets.
-HRESULT PlaceStandingLights(SampleEngine& engine)
+HRESULT PlaceStandingLights(SampleEngine& engine, const Viewer& viewer)
 {
     TraceContext trace("PlaceStandingLights()");
+    const ViewerOptions& options = viewer.options;
+    const SampleProgram& program = viewer.program;
     for (uint32_t l = 1; l < options.lights; l++) {
         float angle = 2.0f * D3DX_PI * (float)l / (float)options.lights;
         D3DLIGHT9 light = engine.light;
-        light.Position = D3DXVECTOR3(viewer.lightRadius * sinf(angle), viewer.lightHeight,
-                                     viewer.lightRadius * cosf(angle));
+        light.Position = D3DXVECTOR3(program.lightRadius * sinf(angle), program.lightHeight,
+                                     program.lightRadius * cosf(angle));
         QL_TRY(trace, "-", engine.graphics->SetLight((int32_t)l, true, &light));
     }
     return S_OK;
 }
 
-HRESULT BeforeFrame(SampleEngine& engine)
+HRESULT BeforeFrame(SampleEngine& engine, void* user)
 {
-    static bool lightsPlaced = false;
-    if (!lightsPlaced) {
-        lightsPlaced = true;
-        HRESULT placed = PlaceStandingLights(engine);
+    Viewer& viewer = ViewerOf(user);
+    const ViewerOptions& options = viewer.options;
+    if (!viewer.lightsPlaced) {
+        viewer.lightsPlaced = true;
+        HRESULT placed = PlaceStandingLights(engine, viewer);
         if (FAILED(placed))
             return placed;
     }
-    if (startup.IsHolding())
-        fputs(startup.Release().c_str(), stdout);
-    WatchGroundKey(engine);
+    if (viewer.startup.IsHolding())
+        fputs(viewer.startup.Release().c_str(), stdout);
+    WatchGroundKey(engine, viewer);
     if (IDirect3DDevice9* device = engine.graphics->GetDevice()) {
         // The fitting scale stretches the normals; lighting needs them unit length.
         device->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
@@ -204,8 +222,8 @@ HRESULT BeforeFrame(SampleEngine& engine)
         device->SetTransform(D3DTS_PROJECTION, &projection);
     }
     // Asked again every frame, the animation keeps looping.
-    if (playing && engine.model)
-        engine.model->AddAnimation(playingAnimation, 1.0f);
+    if (viewer.playing && engine.model)
+        engine.model->AddAnimation(viewer.playingAnimation, 1.0f);
     return S_OK;
 }
 
@@ -226,9 +244,10 @@ std::string FontFile(const char* program)
 
 
 // The cause of a failed start-up, first, then the records that say more.
-int ReportFailedStart(bool held, const std::string& records)
+int ReportFailedStart(const Viewer& viewer, bool held, const std::string& records)
 {
-    std::string cause = failureCause.empty() ? LoadProblem(options.file, options.kind) : failureCause;
+    const ViewerOptions& options = viewer.options;
+    std::string cause = viewer.failureCause.empty() ? LoadProblem(options.file, options.kind) : viewer.failureCause;
     if (cause.empty())
         cause = options.file + " could not be shown";
     if (held) {
@@ -242,23 +261,23 @@ int ReportFailedStart(bool held, const std::string& records)
 
 // --list: the model is loaded as for showing it, listed, and released; the
 // start-up's records are kept off standard output, which holds the listing.
-int RunListing()
+int RunListing(Viewer& viewer)
 {
     // The listing needs a device but nothing on screen: ask the Linux
     // stand-in for its windowless driver unless the user chose one.
     if (!getenv("SDL_VIDEODRIVER"))
         putenv(const_cast<char*>("SDL_VIDEODRIVER=offscreen"));
-    bool held = startup.Hold();
+    bool held = viewer.startup.Hold();
     ResetSampleState();
     SampleEngine engine;
-    HRESULT started = StartSample(engine, viewer);
+    HRESULT started = StartSample(engine, viewer.program);
     std::string listing;
     if (SUCCEEDED(started))
         listing = ListingText(ListModel(engine.scene ? engine.scene : static_cast<IGeometry*>(engine.model)));
     ReleaseSample(engine);
-    std::string records = startup.Release();
+    std::string records = viewer.startup.Release();
     if (FAILED(started))
-        return ReportFailedStart(held, records);
+        return ReportFailedStart(viewer, held, records);
     fputs(listing.c_str(), stdout);
     return 0;
 }
@@ -267,8 +286,10 @@ int RunListing()
 
 int main(int argc, char** argv)
 {
+    Viewer viewer;
+    const ViewerOptions& options = viewer.options;
     std::string error;
-    switch (ParseViewerOptions(argc, argv, options, error)) {
+    switch (ParseViewerOptions(argc, argv, viewer.options, error)) {
     case ParseOutcome::Help:
         fputs(ViewerUsage(), stdout);
         return 0;
@@ -281,35 +302,37 @@ int main(int argc, char** argv)
 
     std::string title = "Quarlight Viewer - " + options.file;
     std::string font = FontFile(argv[0]);
-    viewer.title = title.c_str();
-    viewer.banner = "Quarlight Engine - model viewer";
-    viewer.width = options.width;
-    viewer.height = options.height;
-    viewer.fontFile = font.c_str();
-    viewer.lightHeight = lightHeight;
-    viewer.frameLimit = options.frames;
-    viewer.screenshotFile = options.screenshot.empty() ? nullptr : options.screenshot.c_str();
-    viewer.beforeFrame = BeforeFrame;
-    viewer.releaseModels = ReleaseModels;
-    helpText = ViewerHelp(false, false);
-    viewer.extraHelp = helpText.c_str();
+    SampleProgram& program = viewer.program;
+    program.user = &viewer;
+    program.title = title.c_str();
+    program.banner = "Quarlight Engine - model viewer";
+    program.width = options.width;
+    program.height = options.height;
+    program.fontFile = font.c_str();
+    program.lightHeight = lightHeight;
+    program.frameLimit = options.frames;
+    program.screenshotFile = options.screenshot.empty() ? nullptr : options.screenshot.c_str();
+    program.beforeFrame = BeforeFrame;
+    program.releaseModels = ReleaseModels;
+    viewer.helpText = ViewerHelp(false, false);
+    program.extraHelp = viewer.helpText.c_str();
     // The middle of the view is the model's.
-    viewer.centreMarker = false;
-    viewer.missingTexturesAllowed = true;
-    viewer.sceneFile = nullptr;
-    viewer.createModels = CreateModel;
+    program.centreMarker = false;
+    program.missingTexturesAllowed = true;
+    program.sceneFile = nullptr;
+    program.createModels = CreateModel;
     // F frames the model, so the fill mode moves to W; the mouse orbits.
-    viewer.controls.wireframeKey = DIK_W;
-    viewer.controls.wireframeLead = "\n'W' for ";
-    viewer.controls.mouseCamera = MoveCameraWithMouse;
-    viewer.controls.cameraHelp =
+    program.controls.wireframeKey = DIK_W;
+    program.controls.wireframeLead = "\n'W' for ";
+    program.controls.mouseCamera = MoveCameraWithMouse;
+    program.controls.cameraHelp =
         "\nFor the camera : the arrow keys fly it,\n the left button orbits it, the wheel zooms";
     if (options.list)
-        return RunListing();
+        return RunListing(viewer);
 
-    bool held = startup.Hold();
-    int result = RunSample(viewer);
-    std::string startupRecords = startup.Release();
+    bool held = viewer.startup.Hold();
+    int result = RunSample(program);
+    std::string startupRecords = viewer.startup.Release();
     // A run that ended before its first frame has not passed them on yet.
     if (result != -1)
         fputs(startupRecords.c_str(), stdout);
@@ -319,5 +342,5 @@ int main(int argc, char** argv)
         fprintf(stderr, "quarlight-view: %s\n", ScreenshotProblem(options.screenshot).c_str());
         return 1;
     }
-    return ReportFailedStart(held, startupRecords);
+    return ReportFailedStart(viewer, held, startupRecords);
 }

@@ -89,6 +89,41 @@ bool ParseAnimation(const char* text, ViewerOptions& options)
     return true;
 }
 
+// The options that read the next argument: how, and the line that says
+// what they need when it does not do.
+struct ValueOption {
+    const char* name;
+    bool (*read)(const char* value, ViewerOptions& options);
+    const char* needs;
+};
+const ValueOption valueOptions[] = {
+    {"--anim", [](const char* value, ViewerOptions& options) { return options.animate = ParseAnimation(value, options); },
+     "--anim needs an animation number (0, 1, ...) or name"},
+    {"--lights", [](const char* value, ViewerOptions& options) { return ParseNumber(value, 4, false, options.lights); },
+     "--lights needs a number of lights from 1 to 4"},
+    {"--size", [](const char* value, ViewerOptions& options) { return ParseSize(value, options.width, options.height); },
+     "--size needs WIDTHxHEIGHT, each from 64 to 8192 (for example 1024x768)"},
+    {"--frames",
+     [](const char* value, ViewerOptions& options) { return ParseNumber(value, 100000000, false, options.frames); },
+     "--frames needs a number of frames from 1"},
+    {"--screenshot",
+     [](const char* value, ViewerOptions& options) {
+         if (!value || !*value)
+             return false;
+         options.screenshot = value;
+         return true;
+     },
+     "--screenshot needs a file name"},
+};
+
+const ValueOption* FindValueOption(const std::string& argument)
+{
+    for (const ValueOption& option : valueOptions)
+        if (argument == option.name)
+            return &option;
+    return nullptr;
+}
+
 bool Animated(ModelKind kind)
 {
     return kind != ModelKind::Scene3ds && kind != ModelKind::Obj;
@@ -128,42 +163,16 @@ ParseOutcome ParseViewerOptions(int argc, const char* const* argv, ViewerOptions
     for (int i = 1; i < argc; i++) {
         std::string argument = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (argument == "--y-up") {
-            options.yUp = true;
-        } else if (argument == "--anim") {
-            if (!ParseAnimation(value, options)) {
-                error = "--anim needs an animation number (0, 1, ...) or name";
+        if (const ValueOption* option = FindValueOption(argument)) {
+            if (!option->read(value, options)) {
+                error = option->needs;
                 return ParseOutcome::Bad;
             }
-            options.animate = true;
             i++;
+        } else if (argument == "--y-up") {
+            options.yUp = true;
         } else if (argument == "--list") {
             options.list = true;
-        } else if (argument == "--lights") {
-            if (!ParseNumber(value, 4, false, options.lights)) {
-                error = "--lights needs a number of lights from 1 to 4";
-                return ParseOutcome::Bad;
-            }
-            i++;
-        } else if (argument == "--size") {
-            if (!ParseSize(value, options.width, options.height)) {
-                error = "--size needs WIDTHxHEIGHT, each from 64 to 8192 (for example 1024x768)";
-                return ParseOutcome::Bad;
-            }
-            i++;
-        } else if (argument == "--frames") {
-            if (!ParseNumber(value, 100000000, false, options.frames)) {
-                error = "--frames needs a number of frames from 1";
-                return ParseOutcome::Bad;
-            }
-            i++;
-        } else if (argument == "--screenshot") {
-            if (!value || !*value) {
-                error = "--screenshot needs a file name";
-                return ParseOutcome::Bad;
-            }
-            options.screenshot = value;
-            i++;
         } else if (argument.size() > 1 && argument[0] == '-') {
             error = "unknown option " + argument;
             return ParseOutcome::Bad;

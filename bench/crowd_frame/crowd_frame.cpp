@@ -44,12 +44,11 @@ int RunCrowd(uint32_t creatures, int frames)
 {
     ResetSampleState();
     ResetControls();
-    SetCrowdSize(creatures);
+    Crowd crowd;
+    SetCrowdSize(crowd, creatures);
     SampleProgram demo;
     demo.title = "Quarlight Skinned Demo";
-    demo.createModels = CreateCrowd;
-    demo.animateModels = AnimateCrowd;
-    demo.releaseModels = ReleaseCrowd;
+    UseCrowd(demo, crowd);
     SampleEngine engine;
     if (FAILED(StartSample(engine, demo))) {
         std::fprintf(stderr, "bench_crowd_frame: start-up failed (run it from the folder that holds data/)\n");
@@ -72,7 +71,7 @@ int RunCrowd(uint32_t creatures, int frames)
             double frameMs = Milliseconds(start);
             // The same updates again on the pose just drawn (no time passes).
             start = std::chrono::steady_clock::now();
-            for (uint32_t c = 0; IModel* creature = CrowdCreature(engine, c); ++c)
+            for (uint32_t c = 0; IModel* creature = CrowdCreature(engine, crowd, c); ++c)
                 creature->Update(0.0f);
             double updateMs = Milliseconds(start);
             if (i >= 5) {  // the first frames warm the caches and the driver

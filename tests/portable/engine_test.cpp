@@ -128,7 +128,7 @@ TEST_F(EngineOnSdk, FontTextureLoadsAndMissingFilesFail)
 {
     StartGraphics();
     Texture* font = nullptr;
-    ASSERT_EQ(S_OK, graphics->CreateTexture(SourcePath("data/lucida_console_512.tga").c_str(), &font));
+    ASSERT_EQ(S_OK, graphics->CreateTexture(SourcePath("data/dejavu_sans_mono_512.tga").c_str(), &font));
     IDirect3DTexture9* texture = font->Direct3DTexture();
     ASSERT_NE(nullptr, texture);
     D3DSURFACE_DESC level = {};

@@ -1,5 +1,6 @@
 // One frame of the sample's main loop, without the loop: the light's steps,
 // the frame-rate text and the scene time, on a clock the test sets.
+#include "captureprobe.h"
 #include "sampleapp.h"
 #include "samplestate.h"
 #include "controls.h"
@@ -17,6 +18,7 @@
 #include <math.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -50,7 +52,7 @@ protected:
         SampleClock = TestClock::Now;
         TestClock::now = base;
         const char* source = getenv("QL_SOURCE_DIR");
-        fontFile = std::string(source ? source : "..") + "/data/lucida_console_512.tga";
+        fontFile = std::string(source ? source : "..") + "/data/dejavu_sans_mono_512.tga";
         program.sceneFile = nullptr;
         program.fontFile = fontFile.c_str();
         program.width = 320;
@@ -197,34 +199,92 @@ TEST_F(SampleFrameTest, SceneRunsAtFourFifthsOfRealTime)
 
 namespace {
 
-uint32_t framesBegun = 0;
-HWND runWindow = nullptr;
-HRESULT CountFrame(SampleEngine& engine)
+// What a program's hooks saw of the run, through the user pointer the
+// program hands back to each.
+struct HookCalls {
+    uint32_t created = 0, animated = 0, framesBegun = 0, released = 0;
+    HWND window = nullptr;
+};
+
+HookCalls& CallsOf(void* user)
 {
-    ++framesBegun;
-    runWindow = static_cast<QLCore*>(engine.core)->Window();
+    return *static_cast<HookCalls*>(user);
+}
+
+HRESULT CountCreate(SampleEngine&, void* user)
+{
+    ++CallsOf(user).created;
     return S_OK;
+}
+
+void CountAnimate(SampleEngine&, void* user, float)
+{
+    ++CallsOf(user).animated;
+}
+
+HRESULT CountFrame(SampleEngine& engine, void* user)
+{
+    ++CallsOf(user).framesBegun;
+    CallsOf(user).window = static_cast<QLCore*>(engine.core)->Window();
+    return S_OK;
+}
+
+void CountRelease(SampleEngine&, void* user)
+{
+    ++CallsOf(user).released;
+}
+
+// A scene-less program of `width` x `height` whose hooks count into `calls`.
+SampleProgram CountingProgram(const std::string& font, uint32_t width, uint32_t height, HookCalls& calls)
+{
+    SampleProgram program;
+    program.sceneFile = nullptr;
+    program.fontFile = font.c_str();
+    program.width = width;
+    program.height = height;
+    program.user = &calls;
+    program.beforeFrame = CountFrame;
+    return program;
+}
+
+std::string FontFile()
+{
+    const char* source = getenv("QL_SOURCE_DIR");
+    return std::string(source ? source : "..") + "/data/dejavu_sans_mono_512.tga";
 }
 
 }  // namespace
 
 TEST(SampleRun, AScreenshotThatCannotBeWrittenEndsTheRun)
 {
-    const char* source = getenv("QL_SOURCE_DIR");
-    std::string font = std::string(source ? source : "..") + "/data/lucida_console_512.tga";
-    SampleProgram program;
-    program.sceneFile = nullptr;
-    program.fontFile = font.c_str();
-    program.width = 160;
-    program.height = 120;
+    std::string font = FontFile();
+    HookCalls calls;
+    SampleProgram program = CountingProgram(font, 160, 120, calls);
     program.screenshotFile = "no_such_folder/shot.png";
-    program.beforeFrame = CountFrame;
     // The limit only keeps a run that goes on from running for ever.
     program.frameLimit = 60;
-    framesBegun = 0;
     EXPECT_EQ(1, RunSample(program));
-    EndCore(nullptr, runWindow);
-    EXPECT_EQ(6u, framesBegun) << "the run ends with the frame of its one attempt";
+    EndCore(nullptr, calls.window);
+    EXPECT_EQ(6u, calls.framesBegun) << "the run ends with the frame of its one attempt";
+}
+
+// The hooks keep their state in what the program's user pointer points to:
+// each gets it back, once per start, frame and end.
+TEST(SampleRun, EveryHookGetsTheProgramsUserPointer)
+{
+    std::string font = FontFile();
+    HookCalls calls;
+    SampleProgram program = CountingProgram(font, 160, 120, calls);
+    program.createModels = CountCreate;
+    program.animateModels = CountAnimate;
+    program.releaseModels = CountRelease;
+    program.frameLimit = 3;
+    EXPECT_EQ(0, RunSample(program));
+    EndCore(nullptr, calls.window);
+    EXPECT_EQ(1u, calls.created);
+    EXPECT_EQ(3u, calls.framesBegun);
+    EXPECT_EQ(3u, calls.animated);
+    EXPECT_EQ(1u, calls.released);
 }
 
 namespace {
@@ -249,4 +309,34 @@ TEST_F(SampleFrameTest, HelpCountsTheObjectsAndVolumesOfTheFrameBefore)
     ASSERT_NO_FATAL_FAILURE(Frame(base + 3 * tick));
     EXPECT_EQ(std::string("\nObjects drawn : 1 / 1, shadow volumes : 0"), counters.statisticsText.Chars());
     engine.graphics->RemoveGeometry(&model);
+}
+
+// The screenshots' probe, registered after the font, copies the finished
+// frame: every pixel as presented, in R, G, B order, rows top-down.
+TEST_F(SampleFrameTest, ProbeCopiesTheFinishedFrame)
+{
+    CaptureProbe* probe = nullptr;
+    ASSERT_EQ(S_OK, CaptureProbe::Create(engine.graphics, &probe));
+    CapturedImage image;
+    probe->Arm(&image);
+    ASSERT_NO_FATAL_FAILURE(Frame(base + tick));
+    EXPECT_EQ(S_OK, probe->LastResult());
+    std::vector<uint32_t> presented;
+    uint32_t width = 0, height = 0;
+    ASSERT_TRUE(QLTest_ReadPresentedFrame(&presented, &width, &height));
+    ASSERT_EQ(320u, image.width);
+    ASSERT_EQ(240u, image.height);
+    ASSERT_EQ(width * height, image.width * image.height);
+    uint32_t differing = 0;
+    for (size_t p = 0; p < presented.size(); ++p) {
+        const uint8_t* rgb = &image.rgb[p * 3];
+        uint32_t copied = (uint32_t)rgb[0] << 16 | (uint32_t)rgb[1] << 8 | rgb[2];
+        differing += copied != (presented[p] & 0xFFFFFF);
+    }
+    EXPECT_EQ(0u, differing) << "of " << presented.size() << " pixels";
+    // Disarmed: the next frame leaves the copy alone.
+    image.rgb.assign(image.rgb.size(), 0);
+    ASSERT_NO_FATAL_FAILURE(Frame(base + 2 * tick));
+    EXPECT_EQ(image.rgb.size(), (size_t)std::count(image.rgb.begin(), image.rgb.end(), 0));
+    probe->Release();
 }

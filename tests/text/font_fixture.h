@@ -19,7 +19,7 @@ constexpr uint32_t kBackground = 0xFF000050;
 inline std::string FontTexturePath()
 {
     const char* source = getenv("QL_SOURCE_DIR");
-    return std::string(source ? source : ".") + "/data/lucida_console_512.tga";
+    return std::string(source ? source : ".") + "/data/dejavu_sans_mono_512.tga";
 }
 
 // The presented frame, top row first.

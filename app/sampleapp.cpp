@@ -105,7 +105,7 @@ HRESULT StartSample(SampleEngine& engine, const SampleProgram& program)
         STARTUP_STEP(static_cast<IModel*>(engine.scene)->SetMatrix(identity));
     }
     if (program.createModels)
-        STARTUP_STEP(program.createModels(engine));
+        STARTUP_STEP(program.createModels(engine, program.user));
     IGeometry* font = nullptr;
     STARTUP_STEP(engine.core->CreateObject("font", program.fontFile, &font));
     engine.font = static_cast<Font*>(font);
@@ -181,7 +181,7 @@ HRESULT DrawSampleFrame(SampleEngine& engine, FrameCounters& counters, LoopFailu
 
     float elapsed = (float)(now - counters.previousFrame) * sceneSpeed;
     if (engine.program && engine.program->animateModels)
-        engine.program->animateModels(engine, elapsed);
+        engine.program->animateModels(engine, engine.program->user, elapsed);
     LOOP_STEP(engine.graphics->UpdateAndRender(elapsed));
     counters.previousFrame = now;
     ++counters.framesRendered;
@@ -193,7 +193,7 @@ void ReleaseSample(SampleEngine& engine)
     ReleaseHeld(engine.scene);
     ReleaseHeld(engine.model);
     if (engine.program && engine.program->releaseModels)
-        engine.program->releaseModels(engine);
+        engine.program->releaseModels(engine, engine.program->user);
     ReleaseHeld(engine.font);
     ReleaseHeld(engine.graphics);
     ReleaseHeld(engine.input);
@@ -240,7 +240,7 @@ int RunSample(const SampleProgram& program)
         WatchScreenshotKey(engine.input, screenshots);
         if (program.screenshotFile && counters.framesRendered == screenshotFrame)
             RequestScreenshot(screenshots);
-        if (program.beforeFrame && FAILED(program.beforeFrame(engine)))
+        if (program.beforeFrame && FAILED(program.beforeFrame(engine, program.user)))
             break;
         if (FAILED(DrawSampleFrame(engine, counters, &failure)))
             break;

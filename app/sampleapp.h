@@ -1,5 +1,6 @@
-// The sample program: start-up, one frame of the main loop and shutdown, in
-// pieces that the program's main and the frame-time harness share.
+// The shell of the programs on the engine: start-up, one frame of the main
+// loop and shutdown, in pieces that the programs' mains and the frame-time
+// harnesses share. Its defaults are the sample's.
 #pragma once
 
 #include "core/icore.h"
@@ -25,19 +26,22 @@ struct SampleProgram {
     const char* banner = "Quarlight Engine - stencil shadow sample";
     // Lines appended to the controls' help, every frame.
     const char* extraHelp = nullptr;
+    // The program's own state, handed back to each of the functions below;
+    // the program owns it, and it outlives the run.
+    void* user = nullptr;
     // Creates the program's own geometries after the park and before the
     // font, and may hand the controls a model through `engine.model`. A
     // failure, reported by the function, ends the start-up.
-    HRESULT (*createModels)(SampleEngine& engine) = nullptr;
+    HRESULT (*createModels)(SampleEngine& engine, void* user) = nullptr;
     // Runs every frame before it is drawn, with the scene time the frame will
     // advance (for models the program animates itself).
-    void (*animateModels)(SampleEngine& engine, float elapsedSeconds) = nullptr;
+    void (*animateModels)(SampleEngine& engine, void* user, float elapsedSeconds) = nullptr;
     // Releases what createModels made beyond `engine.model`, before the
     // graphics manager goes.
-    void (*releaseModels)(SampleEngine& engine) = nullptr;
+    void (*releaseModels)(SampleEngine& engine, void* user) = nullptr;
     // Runs before each frame is drawn; a failure, reported by the function,
     // ends the loop.
-    HRESULT (*beforeFrame)(SampleEngine& engine) = nullptr;
+    HRESULT (*beforeFrame)(SampleEngine& engine, void* user) = nullptr;
 
     uint32_t width = SampleSettings::windowWidth;
     uint32_t height = SampleSettings::windowHeight;
