@@ -1,5 +1,6 @@
 // The committed park drawn headless as the sample starts: the fountain at
-// the centre must throw a visible stencil shadow away from a point light.
+// the centre must throw a visible stencil shadow away from a point light;
+// culling leaves its frames and the big park's, under four lamps, alone.
 #include "scene_fixture.h"
 
 #include "support/point_light.h"
@@ -146,6 +147,65 @@ TEST_F(ParkRender, CullingChangesNoPixel)
         if (v.range < 1000.0f) {
             EXPECT_LE(statistics[1].volumesDrawn, statistics[0].volumesDrawn / 2);
         }
+    }
+    manager->SetCulling(true);
+}
+
+// The big park (parkgen --big, written at build time) under the four street
+// lamps round the fountain, as parkgen --lamps 4 places them: over a
+// hundred thousand triangles in 32-bit index buffers, each lamp's range
+// and scissor its own. Seen from above the park and by a walker between
+// the trees, the frames with culling on and off are the same.
+TEST_F(ParkRender, BigParkUnderFourLampsCullingChangesNoPixel)
+{
+    const char* file = getenv("QL_BIGPARK_FILE");
+    ASSERT_NE(nullptr, file) << "the build writes the big park and names it in QL_BIGPARK_FILE";
+    // In place of the committed park.
+    for (IGeometry* model : models)
+        model->Release();
+    models.clear();
+    ASSERT_EQ(S_OK, Create("3ds", file)) << NewLog();
+    const D3DXVECTOR3 lamps[4] = {
+        {77.6f, 72.0f, 32.1f}, {32.1f, 72.0f, 77.6f}, {-32.1f, 72.0f, 77.6f}, {-77.6f, 72.0f, 32.1f}};
+    ASSERT_EQ(S_OK, graphics->SetStencilShadow(true));
+    for (DWORD l = 0; l < 4; ++l) {
+        D3DLIGHT9 light = PointLight(lamps[l], 0.5f, 120.0f);
+        ASSERT_EQ(S_OK, graphics->SetLight(l, true, &light));
+    }
+    QLGraphics* manager = static_cast<QLGraphics*>(graphics);
+    const struct {
+        const char* name;
+        D3DXVECTOR3 eye, at;
+    } views[] = {
+        {"above the park", D3DXVECTOR3(0, 300, -400), D3DXVECTOR3(0, 50, 0)},
+        // At eye height on the lawn east of the avenue, short of the
+        // fountain, looking past the lamps.
+        {"walking between the trees", D3DXVECTOR3(45, 18, -100), D3DXVECTOR3(20, 14, 0)},
+    };
+    const D3DXVECTOR3 up(0, 1, 0);
+    for (const auto& v : views) {
+        SCOPED_TRACE(v.name);
+        ASSERT_EQ(S_OK, graphics->SetCamera(&v.eye, &v.at, &up));
+        std::vector<uint32_t> frames[2];
+        FrameStatistics statistics[2];
+        uint32_t width = 0, height = 0;
+        for (int culling = 0; culling < 2; ++culling) {
+            manager->SetCulling(culling != 0);
+            ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f)) << NewLog();
+            ASSERT_TRUE(QLTest_ReadPresentedFrame(&frames[culling], &width, &height));
+            statistics[culling] = manager->LastFrameStatistics();
+        }
+        size_t different = 0, lit = 0;
+        for (size_t i = 0; i < frames[0].size(); ++i) {
+            different += frames[0][i] != frames[1][i] ? 1 : 0;
+            // Green well above the ambient lawn's: grass under a lamp.
+            lit += ((frames[1][i] >> 8) & 0xFF) > 120 ? 1 : 0;
+        }
+        EXPECT_EQ(0u, different) << "pixels changed by culling";
+        EXPECT_GT(lit, 2000u) << "the lamps light the lawns";
+        EXPECT_GT(statistics[1].objectsInScene, 150u) << "the big park's objects";
+        EXPECT_LT(statistics[1].volumesDrawn, statistics[0].volumesDrawn / 4) << "only what the lamps reach casts";
+        EXPECT_LE(statistics[1].objectsDrawn, statistics[0].objectsDrawn);
     }
     manager->SetCulling(true);
 }

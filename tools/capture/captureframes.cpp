@@ -12,6 +12,8 @@
 namespace {
 
 const char creatureFile[] = "./data/creature.cfg";
+// Written beside the program at build time (parkgen --big): too large to commit.
+const char bigParkFile[] = "./bigpark/bigpark.3ds";
 constexpr uint32_t width = SampleSettings::windowWidth;
 constexpr uint32_t height = SampleSettings::windowHeight;
 // The creature's animations advance in steps of this many seconds.
@@ -37,6 +39,9 @@ const CaptureView views[] = {
     // After a drag of the window's frame: the back buffer takes the new client size.
     {"park_cam1_resized_larger", CaptureScene::Park, 0, 1.2f, ShowStencilShadow | ShowTexts, 0.0f, 960, 720},
     {"park_cam2_resized_smaller", CaptureScene::Park, 1, 2.1f, ShowStencilShadow | ShowTexts, 0.0f, 560, 420},
+    // The big park under the four lamps round the fountain.
+    {"bigpark_lamps_above", CaptureScene::BigPark, 4, 0.0f, ShowStencilShadow, 0.0f},
+    {"bigpark_lamps_walk", CaptureScene::BigPark, 5, 0.0f, ShowStencilShadow, 0.0f},
     {"creature_t0.000", CaptureScene::Creature, 0, 0.8f, ShowStencilShadow, 0.0f},
     {"creature_t0.500", CaptureScene::Creature, 0, 0.8f, ShowStencilShadow, 0.5f},
     {"creature_t1.250", CaptureScene::Creature, 0, 0.8f, ShowStencilShadow, 1.25f},
@@ -55,7 +60,18 @@ const Camera parkCameras[] = {
     // Behind the fountain, in its bowl's shadow under the light at angle 0,
     // looking away from the light.
     {D3DXVECTOR3(0.0f, 12.0f, -32.0f), D3DXVECTOR3(0.0f, 0.0f, -150.0f)},
+    // The big park: over the lamps from the south, and a walker's eyes on
+    // the lawn east of the avenue, short of the fountain.
+    {D3DXVECTOR3(0.0f, 170.0f, -250.0f), D3DXVECTOR3(0.0f, 20.0f, 10.0f)},
+    {D3DXVECTOR3(45.0f, 18.0f, -100.0f), D3DXVECTOR3(20.0f, 14.0f, 0.0f)},
 };
+
+// Over the heads of the four lamp posts nearest the fountain, as parkgen
+// --big --lamps 4 prints them (engine axes), and the lamps' range.
+const D3DXVECTOR3 bigParkLamps[] = {
+    {77.6f, 72.0f, 32.1f}, {32.1f, 72.0f, 77.6f}, {-32.1f, 72.0f, 77.6f}, {-77.6f, 72.0f, 32.1f}};
+constexpr float lampRange = 120.0f;
+constexpr DWORD lampCount = sizeof bigParkLamps / sizeof bigParkLamps[0];
 
 D3DLIGHT9 PointLight(const D3DXVECTOR3& position)
 {
@@ -124,6 +140,34 @@ HRESULT LoadSecondCreature(CaptureEngine& engine)
     return result;
 }
 
+// The big park replaces the park: the same textures, from ./data/.
+HRESULT LoadBigPark(CaptureEngine& engine)
+{
+    SampleEngine& sample = engine.sample;
+    ReleaseHeld(sample.scene);
+    engine.bigParkLoaded = true;
+    return sample.core->CreateObject("3ds", bigParkFile, &sample.scene);
+}
+
+// Light 0 is the view's own light, or the first lamp; the other lamps are
+// on only in the big park.
+HRESULT SetLights(IGraphics* graphics, const CaptureView& view, const D3DXVECTOR3& lightPosition)
+{
+    const bool lamps = view.scene == CaptureScene::BigPark;
+    HRESULT result = S_OK;
+    for (DWORD i = 0; i < lampCount && SUCCEEDED(result); ++i) {
+        D3DLIGHT9 light = PointLight(lamps ? bigParkLamps[i] : lightPosition);
+        if (lamps) {
+            light.Range = lampRange;
+            light.Ambient = {0.3f, 0.3f, 0.3f, 1.0f};
+            light.Attenuation0 = 0.6f;
+            light.Attenuation1 = 0.006f;
+        }
+        result = graphics->SetLight(i, i == 0 || lamps, &light);
+    }
+    return result;
+}
+
 // Camera and light around the creature's bounds at load time.
 void CreatureCamera(CaptureEngine& engine, float lightAngle, Camera* camera, D3DXVECTOR3* light)
 {
@@ -160,11 +204,14 @@ HRESULT PrepareFrame(CaptureEngine& engine, const CaptureView& view)
     HRESULT result = S_OK;
     Camera camera = {};
     D3DXVECTOR3 lightPosition;
-    if (view.scene == CaptureScene::Park) {
+    if (view.scene == CaptureScene::Park || view.scene == CaptureScene::BigPark) {
         camera = parkCameras[view.camera];
         const SampleProgram& program = CaptureProgram();
         lightPosition = D3DXVECTOR3(program.lightRadius * sinf(view.lightAngle), program.lightHeight,
                                     program.lightRadius * cosf(view.lightAngle));
+        // The marker over the first lamp.
+        if (view.scene == CaptureScene::BigPark)
+            lightPosition = bigParkLamps[0];
     } else {
         CreatureCamera(engine, view.lightAngle, &camera, &lightPosition);
     }
@@ -172,9 +219,8 @@ HRESULT PrepareFrame(CaptureEngine& engine, const CaptureView& view)
     result = graphics->SetCamera(&camera.eye, &camera.at, &up);
     if (SUCCEEDED(result))
         result = graphics->SetStencilShadow(Shows(view, ShowStencilShadow));
-    D3DLIGHT9 light = PointLight(lightPosition);
     if (SUCCEEDED(result))
-        result = graphics->SetLight(0, true, &light);
+        result = SetLights(graphics, view, lightPosition);
     if (FAILED(result))
         return result;
     AmbientOnly = Shows(view, ShowAmbientOnly);
@@ -238,7 +284,9 @@ HRESULT StartCapture(CaptureEngine& engine)
 HRESULT CaptureFrame(CaptureEngine& engine, const CaptureView& view, CapturedImage* image)
 {
     HRESULT result = SizeWindow(engine, view);
-    if (SUCCEEDED(result) && view.scene != CaptureScene::Park && !engine.sample.model)
+    if (SUCCEEDED(result) && view.scene == CaptureScene::BigPark && !engine.bigParkLoaded)
+        result = LoadBigPark(engine);
+    if (SUCCEEDED(result) && IsCreatureScene(view.scene) && !engine.sample.model)
         result = LoadCreature(engine);
     if (SUCCEEDED(result) && view.scene == CaptureScene::TwoCreatures && !engine.secondCreature)
         result = LoadSecondCreature(engine);
@@ -246,7 +294,7 @@ HRESULT CaptureFrame(CaptureEngine& engine, const CaptureView& view, CapturedIma
         return result;
     // Fixed steps up to the view's time, the last of them the captured frame.
     long steps = 0;
-    if (view.scene != CaptureScene::Park)
+    if (IsCreatureScene(view.scene))
         steps = lroundf((view.animationTime - engine.animationTime) / animationStep);
     if (steps < 0)
         return E_INVALIDARG;

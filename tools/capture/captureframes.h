@@ -10,8 +10,14 @@
 #include <stdint.h>
 
 // TwoCreatures: a second creature, loaded separately and posed by another
-// animation, beside the first.
-enum class CaptureScene { Park, Creature, TwoCreatures };
+// animation, beside the first. BigPark: the densely planted park under four
+// lamp lights in place of the view's light.
+enum class CaptureScene { Park, BigPark, Creature, TwoCreatures };
+
+inline bool IsCreatureScene(CaptureScene scene)
+{
+    return scene == CaptureScene::Creature || scene == CaptureScene::TwoCreatures;
+}
 
 // The display switches of a view, or-ed together.
 enum CaptureSwitch : uint32_t {
@@ -26,7 +32,7 @@ enum CaptureSwitch : uint32_t {
 struct CaptureView {
     const char* name;
     CaptureScene scene;
-    int camera;           // Park: 0 to 3 (3: in the fountain's shadow); Creature: ignored, framed from its bounds
+    int camera;           // Park: 0 to 3 (3: in the fountain's shadow); BigPark: 4, 5; Creature: ignored, framed from its bounds
     float lightAngle;     // radians about the vertical axis through the scene
     uint32_t switches;    // CaptureSwitch values
     float animationTime;  // Creature: seconds of animation before the frame
@@ -38,8 +44,8 @@ struct CaptureView {
 
 inline bool Shows(const CaptureView& view, CaptureSwitch which) { return (view.switches & which) != 0; }
 
-// The list, in rendering order: the park views first, then the creature's
-// in increasing animation time.
+// The list, in rendering order: the park views first, then the big park's,
+// then the creature's in increasing animation time.
 const CaptureView* CaptureViews(uint32_t* count);
 
 struct CaptureEngine {
@@ -48,6 +54,7 @@ struct CaptureEngine {
     SampleEngine sample;
     IGeometry* secondCreature = nullptr;
     CaptureProbe* probe = nullptr;
+    bool bigParkLoaded = false;
     float animationTime = 0.0f;
     D3DXVECTOR3 creatureLow, creatureHigh;  // its bounds when loaded
 };
@@ -57,8 +64,8 @@ struct CaptureEngine {
 // the log and returned.
 HRESULT StartCapture(CaptureEngine& engine);
 // Renders `view` once into `image` (and, for the creature, the animation
-// steps before it). Loads the creature in place of the park when the views
-// reach it.
+// steps before it). Loads the big park, then the creature, in place of the
+// park when the views reach them.
 HRESULT CaptureFrame(CaptureEngine& engine, const CaptureView& view, CapturedImage* image);
 // Renders `view` again `frames` times with no animation time and returns
 // the mean seconds per frame.
