@@ -57,7 +57,7 @@ bool ReadQuaternion(Md5Text& text, SkelQuaternion* out)
 
 // Every parent is -1 or another joint, and following parents from any joint
 // ends at a root: the hierarchy step can then walk it from the roots.
-bool CheckParents(Md5Text& text, const SkelArray<Md5Joint>& joints)
+bool CheckParents(Md5Text& text, const EngineArray<Md5Joint>& joints)
 {
     uint32_t count = joints.Count();
     for (uint32_t j = 0; j < count; ++j) {
@@ -67,7 +67,7 @@ bool CheckParents(Md5Text& text, const SkelArray<Md5Joint>& joints)
                              " out of range");
     }
     // 0 not visited, 1 on the walk under way, 2 known to reach a root.
-    SkelArray<uint8_t> state;
+    EngineArray<uint8_t> state;
     if (!state.Allocate(count))
         return text.Fail("Not Enough Memory");
     for (uint32_t j = 0; j < count; ++j) {
@@ -90,7 +90,7 @@ bool CheckParents(Md5Text& text, const SkelArray<Md5Joint>& joints)
     return true;
 }
 
-bool ReadJoints(Md5Text& text, uint32_t count, SkelArray<Md5Joint>* joints)
+bool ReadJoints(Md5Text& text, uint32_t count, EngineArray<Md5Joint>* joints)
 {
     if (!joints->Allocate(count))
         return text.Fail("Not Enough Memory");

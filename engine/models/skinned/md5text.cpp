@@ -100,7 +100,7 @@ EngineString Md5Text::Chars(const Token& token) const
 {
     // Long words are cut so a record stays one readable line.
     uint32_t length = token.length < 40 ? token.length : 40;
-    SkelArray<char> copy;
+    EngineArray<char> copy;
     if (!copy.Allocate(length + 1))
         return EngineString();
     memcpy(copy.Data(), &text[token.start], length);
@@ -211,7 +211,7 @@ bool Md5Text::ExpectString(EngineString* value)
     line = token.line;
     if (token.kind != Kind::String)
         return Fail("quoted string expected, " + Describe(token) + " found");
-    SkelArray<char> copy;
+    EngineArray<char> copy;
     if (!copy.Allocate(token.length - 1))
         return Fail("Not Enough Memory");
     memcpy(copy.Data(), &text[token.start + 1], token.length - 2);

@@ -5,7 +5,7 @@
 // it was found on, so the loader writes one record naming the place.
 #pragma once
 
-#include "skelarray.h"
+#include "enginearray.h"
 
 #include "enginestring.h"
 #include "qlresult.h"
@@ -59,7 +59,7 @@ private:
     EngineString Chars(const Token& token) const;
     bool TokenIs(const Token& token, const char* word) const;
 
-    SkelArray<char> text;  // the file and a terminating zero
+    EngineArray<char> text;  // the file and a terminating zero
     uint32_t position = 0;
     uint32_t line = 1;
     bool failed = false;
