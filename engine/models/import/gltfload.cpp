@@ -6,6 +6,7 @@
 #include "gltfskin.h"
 
 #include "models/scene/scenebuild.h"
+#include "models/skinned/skelindexbuffer.h"
 
 #include "graphics/qlgraphres.h"
 #include "file.h"
@@ -122,11 +123,9 @@ HRESULT LoadGltfSkel(ModelSkelMeta* meta, IGraphics* graphics, void* context)
     QL_TRY(trace, ("Error while loading the Model " + load.file).Chars(), result);
     D3DXMatrixScaling(&meta->baseMatrix, built.scale, built.scale, built.scale);
 
-    QL_TRY(trace, "-", graphics->CreateIB(data.indices.Count(), false, &meta->indexBuffer));
-    QL_TRY(trace, "-", Refill<WORD>(meta->indexBuffer, [&](void* device, WORD* kept) {
-               memcpy(device, data.indices.Data(), sizeof(uint16_t) * data.indices.Count());
-               memcpy(kept, data.indices.Data(), sizeof(uint16_t) * data.indices.Count());
-           }));
+    HRESULT indices = MakeSkelIndexBuffer(trace, QL_HERE, graphics, data.indices, &meta->indexBuffer);
+    if (FAILED(indices))
+        return indices;
     QL_LOG(trace, TraceInfo, "Infos of the glTF model : " + data.file);
     QL_LOG(trace, TraceInfo,
            EngineString() + data.meshCount + " meshes (" + data.submeshCount + " primitives) with " +

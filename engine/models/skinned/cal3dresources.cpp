@@ -4,11 +4,9 @@
 
 #include "modelcal3d.h"
 #include "modelskel.h"
+#include "skelindexbuffer.h"
 
-#include "graphics/qlgraphres.h"
 #include "qltrace.h"
-
-#include <string.h>
 
 HRESULT ModelSkelMeta::LoadCal3D(const EngineString& file, IGraphics* graphics)
 {
@@ -27,13 +25,9 @@ HRESULT ModelSkelMeta::LoadCal3D(const EngineString& file, IGraphics* graphics)
     D3DXMatrixMultiply(&baseMatrix, &rotationX, &rotationY);
     D3DXMatrixMultiply(&baseMatrix, &baseMatrix, &scaling);
 
-    QL_TRY(trace, "-", graphics->CreateIB(data.indices.Count(), false, &indexBuffer));
-    void* deviceIndices = nullptr;
-    WORD* keptIndices = nullptr;
-    QL_TRY(trace, "-", indexBuffer->Lock(&deviceIndices, &keptIndices));
-    memcpy(deviceIndices, data.indices.Data(), sizeof(uint16_t) * data.indices.Count());
-    memcpy(keptIndices, data.indices.Data(), sizeof(uint16_t) * data.indices.Count());
-    indexBuffer->Unlock();
+    HRESULT indices = MakeSkelIndexBuffer(trace, QL_HERE, graphics, data.indices, &indexBuffer);
+    if (FAILED(indices))
+        return indices;
 
     WriteCal3DSummary(data);
     QL_REQUIRE_MEMORY(trace, skin.Build(data.vertices, data.influences));

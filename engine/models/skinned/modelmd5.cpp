@@ -2,11 +2,9 @@
 // buffer, the dynamic vertex buffer and the textures.
 #include "modelmd5.h"
 #include "modelskel.h"
+#include "skelindexbuffer.h"
 
-#include "graphics/qlgraphres.h"
 #include "qltrace.h"
-
-#include <string.h>
 
 HRESULT ModelSkelMeta::LoadMD5(const EngineString& file, IGraphics* graphics)
 {
@@ -23,13 +21,9 @@ HRESULT ModelSkelMeta::LoadMD5(const EngineString& file, IGraphics* graphics)
     D3DXMatrixRotationY(&rotationY, 3.1415927f);
     D3DXMatrixMultiply(&baseMatrix, &rotationX, &rotationY);
 
-    QL_TRY(trace, "-", graphics->CreateIB(data.indices.Count(), false, &indexBuffer));
-    void* deviceIndices = nullptr;
-    WORD* keptIndices = nullptr;
-    QL_TRY(trace, "-", indexBuffer->Lock(&deviceIndices, &keptIndices));
-    memcpy(deviceIndices, data.indices.Data(), sizeof(uint16_t) * data.indices.Count());
-    memcpy(keptIndices, data.indices.Data(), sizeof(uint16_t) * data.indices.Count());
-    indexBuffer->Unlock();
+    HRESULT indices = MakeSkelIndexBuffer(trace, QL_HERE, graphics, data.indices, &indexBuffer);
+    if (FAILED(indices))
+        return indices;
 
     QL_REQUIRE_MEMORY(trace, skin.Build(data.vertices, data.influences));
     QL_TRY(trace, "-", graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, data.vertices.Count(), true, &vertexBuffer));
