@@ -27,11 +27,14 @@ HRESULT Refuse(const TraceContext& context, Cal3DFile& file, const EngineString&
     return E_FAIL;
 }
 
-// Opens `name` and reads its magic token and version. S_OK, E_FAIL for a
-// foreign file (record written), QLE_SUBFUNCTION when it does not open or is
-// too short.
-HRESULT OpenCal3D(const TraceContext& context, Cal3DFile& file, const EngineString& name, const char* magic)
+// The opening every reader below shares: checks the reader's out-argument,
+// opens `name` and reads its magic token and version. S_OK, E_FAIL for a
+// foreign file (record written), QLE_SUBFUNCTION for a null out-argument or a
+// file that does not open or is too short.
+HRESULT OpenCal3D(const TraceContext& context, Cal3DFile& file, const EngineString& name, const char* magic,
+                  const void* out)
 {
+    QL_REQUIRE_ARG(context, out);
     QL_TRY(context, "-", file.Open(name));
     char token[4];
     QL_READ(context, file, token, 4);
@@ -44,6 +47,14 @@ HRESULT OpenCal3D(const TraceContext& context, Cal3DFile& file, const EngineStri
                name + " : FileVersion=" + version + ", not in [700,799]; try to load");
     return S_OK;
 }
+
+// Ends the reader with OpenCal3D's code unless the file opened as asked.
+#define CAL3D_OPEN(context, file, name, magic, out)                            \
+    do {                                                                       \
+        HRESULT opened = OpenCal3D((context), (file), (name), (magic), (out)); \
+        if (opened != S_OK)                                                    \
+            return opened;                                                     \
+    } while (0)
 
 // The hierarchy step walks from the roots through the child arrays, so every
 // child must name the listing bone as its parent and be listed only once:
@@ -110,11 +121,8 @@ SkelColor ReadColorBytes(const uint8_t bytes[4])
 HRESULT LoadCal3DSkeleton(const EngineString& name, EngineArray<Bone>* bones)
 {
     TraceContext context("ModelSkelMeta::LoadCal3DSkeleton()");
-    QL_REQUIRE_ARG(context, bones);
     Cal3DFile file;
-    HRESULT opened = OpenCal3D(context, file, name, "CSF");
-    if (opened != S_OK)
-        return opened;
+    CAL3D_OPEN(context, file, name, "CSF", bones);
 
     uint32_t count;
     QL_READ(context, file, &count, 4);
@@ -158,11 +166,8 @@ HRESULT LoadCal3DSkeleton(const EngineString& name, EngineArray<Bone>* bones)
 HRESULT LoadCal3DAnimation(const EngineString& name, Animation* animation)
 {
     TraceContext context("ModelSkelMeta::LoadCal3DAnimation()");
-    QL_REQUIRE_ARG(context, animation);
     Cal3DFile file;
-    HRESULT opened = OpenCal3D(context, file, name, "CAF");
-    if (opened != S_OK)
-        return opened;
+    CAL3D_OPEN(context, file, name, "CAF", animation);
 
     float duration;
     QL_READ(context, file, &duration, 4);
@@ -210,11 +215,8 @@ HRESULT LoadCal3DAnimation(const EngineString& name, Animation* animation)
 HRESULT LoadCal3DMesh(const EngineString& name, EngineArray<Cal3DSubmesh>* submeshes)
 {
     TraceContext context("ModelSkelMeta::LoadCal3DMesh()");
-    QL_REQUIRE_ARG(context, submeshes);
     Cal3DFile file;
-    HRESULT opened = OpenCal3D(context, file, name, "CMF");
-    if (opened != S_OK)
-        return opened;
+    CAL3D_OPEN(context, file, name, "CMF", submeshes);
 
     uint32_t count;
     QL_READ(context, file, &count, 4);
@@ -287,11 +289,8 @@ HRESULT LoadCal3DMaterial(const EngineString& name, const EngineString& prefix,
                           SkelMaterial* material)
 {
     TraceContext context("ModelSkelMeta::LoadCal3DMaterial()");
-    QL_REQUIRE_ARG(context, material);
     Cal3DFile file;
-    HRESULT opened = OpenCal3D(context, file, name, "CRF");
-    if (opened != S_OK)
-        return opened;
+    CAL3D_OPEN(context, file, name, "CRF", material);
 
     uint8_t ambient[4], diffuse[4], specular[4];
     QL_READ(context, file, ambient, 4);
