@@ -337,26 +337,30 @@ SkelQuaternion Md5Quaternion(float x, float y, float z)
     return q;
 }
 
-HRESULT ReadMd5Mesh(const EngineString& name, Md5MeshFile* out)
+namespace {
+
+// Either file: opened whole, then read by `read`; refused with the line
+// where the text stopped fitting.
+template <typename Md5File>
+HRESULT ReadMd5File(const char* operation, const EngineString& name, Md5File* out, bool (*read)(Md5Text&, Md5File*))
 {
-    TraceContext context("ModelSkelMeta::ReadMd5Mesh()");
+    TraceContext context(operation);
     QL_REQUIRE_ARG(context, out);
     Md5Text text;
-    HRESULT opened = text.Open(name);
-    QL_TRY(context, "-", opened);
-    if (!ReadMeshFile(text, out))
+    QL_TRY(context, "-", text.Open(name));
+    if (!read(text, out))
         return Refuse(context, name, text);
     return S_OK;
 }
 
+}  // namespace
+
+HRESULT ReadMd5Mesh(const EngineString& name, Md5MeshFile* out)
+{
+    return ReadMd5File("ModelSkelMeta::ReadMd5Mesh()", name, out, ReadMeshFile);
+}
+
 HRESULT ReadMd5Anim(const EngineString& name, Md5AnimFile* out)
 {
-    TraceContext context("ModelSkelMeta::ReadMd5Anim()");
-    QL_REQUIRE_ARG(context, out);
-    Md5Text text;
-    HRESULT opened = text.Open(name);
-    QL_TRY(context, "-", opened);
-    if (!ReadAnimFile(text, out))
-        return Refuse(context, name, text);
-    return S_OK;
+    return ReadMd5File("ModelSkelMeta::ReadMd5Anim()", name, out, ReadAnimFile);
 }

@@ -55,6 +55,9 @@ private:
     };
     Token Peek();
     Token Take();
+    // Takes the next token; true when it is a word shorter than `size`,
+    // copied into `copy` with its terminating zero.
+    bool TakeWord(Token* token, char* copy, uint32_t size);
     EngineString Describe(const Token& token) const;
     EngineString Chars(const Token& token) const;
     bool TokenIs(const Token& token, const char* word) const;
