@@ -68,9 +68,7 @@ HRESULT LoadGltfScene(ModelSceneMeta* meta, IGraphics* graphics, void* context)
     QL_REQUIRE_ARG(trace, meta && graphics && context);
     const GltfLoad& load = *static_cast<const GltfLoad*>(context);
     const GltfContent& content = *load.content;
-    D3DXMatrixIdentity(&meta->initialMatrix);
-    meta->type = "gltf";
-    meta->fileName = load.file;
+    StartSceneLoad(meta, "gltf", load.file);
     WarnGltfLeftOut(trace, content);
 
     SceneArrays arrays = {};
@@ -86,12 +84,8 @@ HRESULT LoadGltfScene(ModelSceneMeta* meta, IGraphics* graphics, void* context)
         result = FillSceneBuffers(meta, graphics, arrays);
     }
     if (SUCCEEDED(result)) {
-        QL_LOG(trace, TraceInfo, "Infos of the glTF model : " + meta->fileName);
-        QL_LOG(trace, TraceInfo,
-               EngineString() + meta->materialCount + " materials for " + arrays.meshCount + " meshes with " +
-                   arrays.faceCount + " tris & " + arrays.fileVertexCount + " verts");
-        QL_LOG(trace, TraceInfo, SceneBoxText(meta));
-        result = LoadSceneTextures(trace, meta, graphics, load.options);
+        result = FinishSceneLoad(trace, QL_HERE, meta, graphics, load.options,
+                                 {"glTF", "meshes", arrays.meshCount, arrays.faceCount, arrays.fileVertexCount});
     }
     for (uint32_t m = 0; SUCCEEDED(result) && arrays.texCoords && m < meta->materialCount; ++m) {
         const GltfImage* image = GltfEmbeddedImage(content, m);

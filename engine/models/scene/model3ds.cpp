@@ -136,9 +136,7 @@ HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics, c
 {
     TraceContext trace("ModelSceneMeta::Load3DS()");
     QL_REQUIRE_ARG(trace, graphics);
-    D3DXMatrixIdentity(&initialMatrix);
-    type = "3ds";
-    fileName = name;
+    StartSceneLoad(this, "3ds", name);
 
     HRESULT result = S_OK;
     // Each call of the reader leaves its errors pending: printed before the next.
@@ -174,12 +172,8 @@ HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics, c
             result = FillSceneParts(this, graphics, arrays);
     }
     if (SUCCEEDED(result)) {
-        QL_LOG(trace, TraceInfo, "Infos of the 3DS model : " + fileName);
-        QL_LOG(trace, TraceInfo,
-               EngineString() + materialCount + " materials for " + arrays.meshCount + " meshes with " +
-                   arrays.faceCount + " tris & " + arrays.fileVertexCount + " verts");
-        QL_LOG(trace, TraceInfo, SceneBoxText(this));
-        result = LoadSceneTextures(trace, this, graphics, options);
+        result = FinishSceneLoad(trace, QL_HERE, this, graphics, options,
+                                 {"3DS", "meshes", arrays.meshCount, arrays.faceCount, arrays.fileVertexCount});
         if (SUCCEEDED(result) && !arrays.texCoords)
             DropMapsWithoutCoordinates(trace, this);
     }
