@@ -6,7 +6,7 @@
 #include "gltfskin.h"
 
 #include "models/scene/scenebuild.h"
-#include "models/skinned/skelindexbuffer.h"
+#include "models/skinned/skelresources.h"
 
 #include "graphics/qlgraphres.h"
 #include "file.h"
@@ -129,10 +129,9 @@ HRESULT LoadGltfSkel(ModelSkelMeta* meta, IGraphics* graphics, void* context)
            EngineString() + data.bones.Count() + " bones with " + data.roots.Count() + " root bone(s)");
     QL_LOG(trace, TraceInfo,
            EngineString() + data.animations.Count() + " animations and " + data.materials.Count() + " materials");
-    QL_REQUIRE_MEMORY(trace, meta->skin.Build(data.vertices, data.influences));
-    // Written by the first Update: the skinned pose.
-    QL_TRY(trace, "-",
-           graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, data.vertices.Count(), true, &meta->vertexBuffer));
+    HRESULT skinned = MakeSkelSkin(trace, QL_HERE, graphics, meta);
+    if (FAILED(skinned))
+        return skinned;
 
     QL_REQUIRE_MEMORY(trace, meta->textures.Allocate(data.materials.Count()));
     for (uint32_t m = 0; m < data.materials.Count(); ++m) {
