@@ -77,3 +77,13 @@ bool File::ReadExact(void* destination, size_t size)
         return false;
     return fread(destination, 1, size, stream) == size;
 }
+
+int64_t File::Size()
+{
+    long end = -1;
+    if (stream && fseek(stream, 0, SEEK_END) == 0)
+        end = ftell(stream);
+    if (stream)
+        rewind(stream);
+    return end;
+}

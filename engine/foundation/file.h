@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <stddef.h>
+#include <stdint.h>
 #include <stdio.h>
 
 // A file named inside another file (a texture of a scene, a part of a
@@ -34,6 +35,9 @@ public:
 
     // True only when exactly `size` bytes were read into `destination`.
     bool ReadExact(void* destination, size_t size);
+    // The size in bytes of a file just opened for reading, the stream left at
+    // its start; -1 when the stream cannot seek (a pipe).
+    int64_t Size();
 
     bool IsOpen() const { return stream != nullptr; }
     FILE* Stream() const { return stream; }

@@ -58,6 +58,8 @@ protected:
 template <typename Self, typename Interface, LONG FirstCount = 0>
 class RefCounted : public Interface {
 public:
+    using Interface::Interface;
+
     LONG AddRef() override { return ++refCount; }
 
     LONG Release() override

@@ -4,13 +4,13 @@
 
 #include "qlgraphics.h"
 
-#include "allarrays.h"
 #include "owned.h"
 #include "qltrace.h"
 
 #include <string.h>
 
 #include <new>
+#include <type_traits>
 #include <utility>
 
 // Process-wide by design, not per manager: the last objects bound through
@@ -45,51 +45,41 @@ void ReleaseUnbound(Object*& object, Cached*& cached)
 }
 }  // namespace
 
+template <typename Self, typename Direct3DBuffer>
+void GraphicBuffer<Self, Direct3DBuffer>::ReleaseBuffer()
+{
+    if constexpr (std::is_same_v<Direct3DBuffer, IDirect3DVertexBuffer9>)
+        ReleaseUnbound(buffer, BindingCache::vertexBuffer);
+    else
+        ReleaseUnbound(buffer, BindingCache::indexBuffer);
+}
+
+template class GraphicBuffer<VB, IDirect3DVertexBuffer9>;
+template class GraphicBuffer<IB, IDirect3DIndexBuffer9>;
+
 VB::VB(QLGraphics* owner, DWORD format, uint32_t vertexCount, bool isDynamic)
-    : dynamic(isDynamic), fvf(format), stride(format ? D3DXGetFVFVertexSize(format) : 1), count(vertexCount),
-      positionsStamp(++lastPositionsStamp), graphics(owner)
+    : RefCounted(owner, vertexCount, isDynamic), fvf(format), stride(format ? D3DXGetFVFVertexSize(format) : 1),
+      positionsStamp(++lastPositionsStamp)
 {
 }
 
 VB::~VB()
 {
-    delete[] positions;
     ReleaseBuffer();
     graphics->Forget(this);
 }
 
-HRESULT VB::Clone(VB**)
-{
-    return E_FAIL;
-}
-
-uint32_t VB::GetCount()
-{
-    return count;
-}
-
-// Allocates first and keeps the old array until the new one exists.
 HRESULT VB::AllocatePositions()
 {
-    if (positions)
+    if (!positions.IsEmpty())
         return S_OK;
-    D3DXVECTOR3* fresh = new (std::nothrow) D3DXVECTOR3[count ? count : 1]();
-    if (!fresh)
-        return E_OUTOFMEMORY;
-    positions = fresh;
-    return S_OK;
+    return positions.Allocate(count ? count : 1) ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT VB::CreateBuffer()
 {
-    DWORD usage = dynamic ? D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY : D3DUSAGE_WRITEONLY;
     D3DPOOL pool = dynamic ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED;
-    return graphics->GetDevice()->CreateVertexBuffer(count * stride, usage, fvf, pool, &buffer, nullptr);
-}
-
-void VB::ReleaseBuffer()
-{
-    ReleaseUnbound(buffer, BindingCache::vertexBuffer);
+    return graphics->GetDevice()->CreateVertexBuffer(count * stride, Usage(), fvf, pool, &buffer, nullptr);
 }
 
 HRESULT VB::Active(uint32_t stream)
@@ -116,10 +106,9 @@ HRESULT VB::Lock(void** data, D3DXVECTOR3** positionsOut)
     QL_ASSERT(trace, buffer);
     if (positionsOut)
         QL_TRY(trace, "Not Enough Memory", AllocatePositions());
-    QL_TRY(trace, "IDirect3DVertexBuffer9::Lock() failed",
-           buffer->Lock(0, count * stride, data, dynamic ? D3DLOCK_DISCARD : 0));
+    QL_TRY(trace, "IDirect3DVertexBuffer9::Lock() failed", LockWhole(count * stride, data));
     if (positionsOut) {
-        *positionsOut = positions;
+        *positionsOut = positions.Data();
         boundsKnown = false;
         positionsStamp = ++lastPositionsStamp;
     }
@@ -128,7 +117,7 @@ HRESULT VB::Lock(void** data, D3DXVECTOR3** positionsOut)
 
 bool VB::PositionBounds(D3DXVECTOR3* low, D3DXVECTOR3* high)
 {
-    if (!positions || count == 0)
+    if (positions.IsEmpty() || count == 0)
         return false;
     if (!boundsKnown) {
         boundsLow = boundsHigh = positions[0];
@@ -150,49 +139,27 @@ bool VB::PositionBounds(D3DXVECTOR3* low, D3DXVECTOR3* high)
 
 HRESULT VB::Unlock()
 {
-    return buffer ? buffer->Unlock() : S_OK;
+    return UnlockBuffer();
 }
 
 IB::IB(QLGraphics* owner, uint32_t indexCount, bool isDynamic, bool isWide, bool isDrawn)
-    : dynamic(isDynamic), wide(isWide), drawn(isDrawn), count(indexCount), graphics(owner)
+    : RefCounted(owner, indexCount, isDynamic), wide(isWide), drawn(isDrawn)
 {
 }
 
 IB::~IB()
 {
-    delete[] indices;
-    delete[] wideIndices;
-    delete[] faceInfos;
-    delete[] shadowEdges;
-    delete[] facing;
-    delete[] planes;
     ReleaseBuffer();
     graphics->Forget(this);
 }
 
-HRESULT IB::Clone(IB**)
-{
-    return E_FAIL;
-}
-
-uint32_t IB::GetCount()
-{
-    return count;
-}
-
 HRESULT IB::AllocateCopies()
 {
+    // Never empty, so the kept indices of this buffer's width are never null.
     const uint32_t triangles = count / 3 ? count / 3 : 1;
-    if (wide)
-        wideIndices = new (std::nothrow) uint32_t[count ? count : 1]();
-    else
-        indices = new (std::nothrow) WORD[count ? count : 1]();
-    faceInfos = new (std::nothrow) FaceInfo[triangles]();
-    shadowEdges = new (std::nothrow) ShadowEdge[3 * size_t(triangles)];
-    facing = new (std::nothrow) uint8_t[triangles]();
-    planes = new (std::nothrow) D3DXVECTOR4[triangles];
-    const bool allocated = wide ? AllAllocated(wideIndices, faceInfos, shadowEdges, facing, planes)
-                                : AllAllocated(indices, faceInfos, shadowEdges, facing, planes);
+    const bool allocated = (wide ? wideIndices.Allocate(count ? count : 1) : indices.Allocate(count ? count : 1)) &&
+                           faceInfos.Allocate(triangles) && shadowEdges.Allocate(3 * triangles) &&
+                           facing.Allocate(triangles) && planes.Allocate(triangles);
     return allocated ? S_OK : E_OUTOFMEMORY;
 }
 
@@ -201,23 +168,23 @@ ShadowMesh IB::ShadowView(VB* vertices)
     const D3DXVECTOR3* positions = vertices->Positions();
     if (positions && planesStamp != vertices->PositionsStamp()) {
         if (wide)
-            ComputeShadowPlanes(positions, vertices->GetCount(), wideIndices, count / 3, planes, facing);
+            ComputeShadowPlanes(positions, vertices->GetCount(), wideIndices.Data(), count / 3, planes.Data(),
+                                facing.Data());
         else
-            ComputeShadowPlanes(positions, vertices->GetCount(), indices, count / 3, planes, facing);
+            ComputeShadowPlanes(positions, vertices->GetCount(), indices.Data(), count / 3, planes.Data(),
+                                facing.Data());
         planesStamp = vertices->PositionsStamp();
     }
-    return ShadowMesh{positions, vertices->GetCount(), indices, count / 3, shadowEdges, shadowEdgeCount, facing, planes,
-                      wideIndices};
+    return ShadowMesh{positions,      vertices->GetCount(), indices.Data(), count / 3, shadowEdges.Data(),
+                      shadowEdgeCount, facing.Data(),        planes.Data(),  wideIndices.Data()};
 }
 
 HRESULT IB::CreateBuffer()
 {
     if (!drawn)
         return S_OK;
-    DWORD usage = dynamic ? D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC : D3DUSAGE_WRITEONLY;
-    return graphics->GetDevice()->CreateIndexBuffer(count * (wide ? 4 : 2), usage,
-                                                    wide ? D3DFMT_INDEX32 : D3DFMT_INDEX16, D3DPOOL_DEFAULT, &buffer,
-                                                    nullptr);
+    return graphics->GetDevice()->CreateIndexBuffer(IndexBytes(), Usage(), wide ? D3DFMT_INDEX32 : D3DFMT_INDEX16,
+                                                    D3DPOOL_DEFAULT, &buffer, nullptr);
 }
 
 HRESULT IB::RefillBuffer()
@@ -225,19 +192,11 @@ HRESULT IB::RefillBuffer()
     if (!drawn)
         return S_OK;
     void* data = nullptr;
-    HRESULT result = buffer->Lock(0, count * (wide ? 4 : 2), &data, dynamic ? D3DLOCK_DISCARD : 0);
+    HRESULT result = LockWhole(IndexBytes(), &data);
     if (FAILED(result))
         return result;
-    if (wide)
-        memcpy(data, wideIndices, count * sizeof(uint32_t));
-    else
-        memcpy(data, indices, count * sizeof(WORD));
+    memcpy(data, wide ? (const void*)wideIndices.Data() : (const void*)indices.Data(), IndexBytes());
     return buffer->Unlock();
-}
-
-void IB::ReleaseBuffer()
-{
-    ReleaseUnbound(buffer, BindingCache::indexBuffer);
 }
 
 HRESULT IB::Active()
@@ -257,7 +216,7 @@ HRESULT IB::Lock(void** data, WORD** indicesOut)
     QL_REQUIRE_ARG(trace, data && indicesOut);
     QL_ASSERT(trace, !wide);
     QL_TRY(trace, "-", LockBuffer(data));
-    *indicesOut = indices;
+    *indicesOut = indices.Data();
     return S_OK;
 }
 
@@ -267,7 +226,7 @@ HRESULT IB::Lock(void** data, uint32_t** indicesOut)
     QL_REQUIRE_ARG(trace, data && indicesOut);
     QL_ASSERT(trace, wide);
     QL_TRY(trace, "-", LockBuffer(data));
-    *indicesOut = wideIndices;
+    *indicesOut = wideIndices.Data();
     return S_OK;
 }
 
@@ -275,18 +234,17 @@ HRESULT IB::LockBuffer(void** data)
 {
     TraceContext trace(this, "Lock()");
     if (!drawn) {
-        *data = wide ? (void*)wideIndices : (void*)indices;
+        *data = wide ? (void*)wideIndices.Data() : (void*)indices.Data();
         return S_OK;
     }
     QL_ASSERT(trace, buffer);
-    QL_TRY(trace, "IDirect3DIndexBuffer9::Lock() failed",
-           buffer->Lock(0, count * (wide ? 4 : 2), data, dynamic ? D3DLOCK_DISCARD : 0));
+    QL_TRY(trace, "IDirect3DIndexBuffer9::Lock() failed", LockWhole(IndexBytes(), data));
     return S_OK;
 }
 
 HRESULT IB::Unlock()
 {
-    HRESULT result = buffer ? buffer->Unlock() : S_OK;
+    HRESULT result = UnlockBuffer();
     planesStamp = 0;
     // Its result is ignored on purpose: Unlock reports the device's unlock; a
     // mesh whose edges could not be paired has open edges, which the volumes handle.

@@ -7,6 +7,7 @@
 
 #include "shadowvolume.h"
 
+#include "enginearray.h"
 #include "enginestring.h"
 #include "qlobject.h"
 
@@ -17,10 +18,45 @@
 
 class QLGraphics;
 
-class VB final : public RefCounted<VB, IEngineObject> {
+// What a VB and an IB share: the manager that made the buffer (told when it
+// dies), its element count, whether it is dynamic, and the Direct3D buffer
+// it fronts, made by CreateBuffer and released before a device reset.
+template <typename Self, typename Direct3DBuffer>
+class GraphicBuffer : public IEngineObject {
+public:
+    virtual HRESULT Clone(Self** out)  // always E_FAIL
+    {
+        (void)out;
+        return E_FAIL;
+    }
+
+    bool IsDynamic() const { return dynamic; }
+    Direct3DBuffer* Buffer() const { return buffer; }
+    // The binding cache forgets the buffer, so a later one at its address is
+    // never taken for bound.
+    void ReleaseBuffer();
+
+protected:
+    GraphicBuffer(QLGraphics* owner, uint32_t elementCount, bool isDynamic)
+        : graphics(owner), count(elementCount), dynamic(isDynamic)
+    {
+    }
+    ~GraphicBuffer() = default;
+
+    DWORD Usage() const { return dynamic ? D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY : D3DUSAGE_WRITEONLY; }
+    // The whole buffer, discarded when dynamic.
+    HRESULT LockWhole(uint32_t bytes, void** data) { return buffer->Lock(0, bytes, data, dynamic ? D3DLOCK_DISCARD : 0); }
+    HRESULT UnlockBuffer() { return buffer ? buffer->Unlock() : S_OK; }
+
+    QLGraphics* graphics;
+    uint32_t count;
+    bool dynamic;
+    Direct3DBuffer* buffer = nullptr;
+};
+
+class VB final : public RefCounted<VB, GraphicBuffer<VB, IDirect3DVertexBuffer9>> {
 public:
     QL_TYPE_NAME("VB")
-    virtual HRESULT Clone(VB** out);  // always E_FAIL
     // Binds as the stream source (and FVF); S_FALSE when already bound.
     virtual HRESULT Active(uint32_t stream);
     // Locks the whole buffer (discarding when dynamic). *positions, when
@@ -30,45 +66,37 @@ public:
     // stays locked.
     virtual HRESULT Lock(void** data, D3DXVECTOR3** positions);
     virtual HRESULT Unlock();
-    virtual uint32_t GetCount();
+    virtual uint32_t GetCount() { return count; }
 
     // The manager's side.
     VB(QLGraphics* graphics, DWORD fvf, uint32_t count, bool dynamic);
     ~VB();
     // Null for a dynamic buffer never locked for positions.
-    const D3DXVECTOR3* Positions() const { return positions; }
+    const D3DXVECTOR3* Positions() const { return positions.Data(); }
     // The box around the kept positions as last written; false without any.
     bool PositionBounds(D3DXVECTOR3* low, D3DXVECTOR3* high);
     // Changes, to a value no buffer had before, whenever positions may have
     // been written.
     uint64_t PositionsStamp() const { return positionsStamp; }
-    bool IsDynamic() const { return dynamic; }
     DWORD Fvf() const { return fvf; }
     uint32_t Stride() const { return stride; }
-    IDirect3DVertexBuffer9* Buffer() const { return buffer; }
     HRESULT CreateBuffer();
-    void ReleaseBuffer();
     HRESULT AllocatePositions();
 
 private:
-    bool dynamic;
     DWORD fvf;
     uint32_t stride;
-    uint32_t count;
     // Model-space positions for the shadow volumes. Processor memory: it
     // survives a device reset, so the buffer's shadow stays its own.
-    D3DXVECTOR3* positions = nullptr;
+    EngineArray<D3DXVECTOR3> positions;
     bool boundsKnown = false;  // cleared by every lock that hands out positions
     uint64_t positionsStamp;
     D3DXVECTOR3 boundsLow, boundsHigh;
-    QLGraphics* graphics;
-    IDirect3DVertexBuffer9* buffer = nullptr;
 };
 
-class IB final : public RefCounted<IB, IEngineObject> {
+class IB final : public RefCounted<IB, GraphicBuffer<IB, IDirect3DIndexBuffer9>> {
 public:
     QL_TYPE_NAME("IB")
-    virtual HRESULT Clone(IB** out);  // always E_FAIL
     virtual HRESULT Active();
     // Both out pointers are required; fill *indices with what goes to *data.
     // The index width must be the buffer's: "Assertion Failed" otherwise.
@@ -76,7 +104,7 @@ public:
     HRESULT Lock(void** data, uint32_t** indices);
     // Rebuilds the connectivity from the kept indices.
     virtual HRESULT Unlock();
-    virtual uint32_t GetCount();
+    virtual uint32_t GetCount() { return count; }
 
     // A buffer not `drawn` has no device side (see IGraphics::CreateWideIB):
     // its Lock hands out the kept copy as the data too.
@@ -84,41 +112,35 @@ public:
     ~IB();
     // The kept indices: Indices() for a 16-bit buffer, WideIndices() for a
     // 32-bit one; the other is null.
-    const WORD* Indices() const { return indices; }
-    const uint32_t* WideIndices() const { return wideIndices; }
+    const WORD* Indices() const { return indices.Data(); }
+    const uint32_t* WideIndices() const { return wideIndices.Data(); }
     bool IsWide() const { return wide; }
-    FaceInfo* FaceInfos() const { return faceInfos; }
+    FaceInfo* FaceInfos() { return faceInfos.Data(); }
     // What the volume builder reads for these triangles over the kept
     // positions of vertices: the edge list made at Unlock, and the planes,
     // made again whenever the positions or the indices changed.
     ShadowMesh ShadowView(VB* vertices);
     void SetShadowEdgeCount(uint32_t count) { shadowEdgeCount = count; }
-    ShadowEdge* ShadowEdges() const { return shadowEdges; }
-    uint8_t* Facing() const { return facing; }
-    bool IsDynamic() const { return dynamic; }
-    IDirect3DIndexBuffer9* Buffer() const { return buffer; }
+    ShadowEdge* ShadowEdges() { return shadowEdges.Data(); }
+    uint8_t* Facing() { return facing.Data(); }
     HRESULT AllocateCopies();
     HRESULT CreateBuffer();
     HRESULT RefillBuffer();
-    void ReleaseBuffer();
 
 private:
     HRESULT LockBuffer(void** data);
+    uint32_t IndexBytes() const { return count * (wide ? 4 : 2); }
 
-    bool dynamic;
     bool wide;
     bool drawn;
-    WORD* indices = nullptr;
-    uint32_t* wideIndices = nullptr;
-    FaceInfo* faceInfos = nullptr;
-    ShadowEdge* shadowEdges = nullptr;  // 3 per triangle at most
+    EngineArray<WORD> indices;
+    EngineArray<uint32_t> wideIndices;
+    EngineArray<FaceInfo> faceInfos;
+    EngineArray<ShadowEdge> shadowEdges;  // 3 per triangle at most
     uint32_t shadowEdgeCount = 0;
-    uint8_t* facing = nullptr;  // one byte per triangle
-    D3DXVECTOR4* planes = nullptr;  // one per triangle
+    EngineArray<uint8_t> facing;  // one byte per triangle
+    EngineArray<D3DXVECTOR4> planes;  // one per triangle
     uint64_t planesStamp = 0;  // the positions stamp the planes were made from; 0: none
-    uint32_t count;
-    QLGraphics* graphics;
-    IDirect3DIndexBuffer9* buffer = nullptr;
 };
 
 class Texture final : public RefCounted<Texture, IEngineObject> {

@@ -78,3 +78,16 @@ TEST(File, WriteAndCloseOnAClosedFileDoNothing)
     EXPECT_TRUE(file.ReadExact(text, 5));
     EXPECT_STREQ("hello", text);
 }
+
+TEST(File, SizeIsTheWholeFileAndLeavesTheStreamAtItsStart)
+{
+    const char bytes[] = "0123456789";
+    ASSERT_TRUE(WriteFileBytes("sized.bin", bytes, 10));
+    File file;
+    ASSERT_EQ(S_OK, file.Open("sized.bin", "rb"));
+    EXPECT_EQ(10, file.Size());
+    char first[4] = {};
+    ASSERT_TRUE(file.ReadExact(first, 3));
+    EXPECT_STREQ("012", first);
+    remove("sized.bin");
+}

@@ -27,9 +27,9 @@ void FuzzMaterial(const char* path)
 }
 
 const Cal3DFuzzInput inputs[] = {
-    {"skeleton", "input.csf", LoadAndCheck<SkelArray<Bone>, LoadCal3DSkeleton, CheckSkeleton>},
+    {"skeleton", "input.csf", LoadAndCheck<EngineArray<Bone>, LoadCal3DSkeleton, CheckSkeleton>},
     {"animation", "input.caf", LoadAndCheck<Animation, LoadCal3DAnimation, CheckAnimation>},
-    {"mesh", "input.cmf", LoadAndCheck<SkelArray<Cal3DSubmesh>, LoadCal3DMesh, CheckSubmeshes>},
+    {"mesh", "input.cmf", LoadAndCheck<EngineArray<Cal3DSubmesh>, LoadCal3DMesh, CheckSubmeshes>},
     {"material", "input.crf", FuzzMaterial},
     // The configuration may name the valid files the fuzz directory holds.
     {"config", "input.cfg", LoadAndCheck<ModelSkelData, LoadCal3DData, CheckModel>},

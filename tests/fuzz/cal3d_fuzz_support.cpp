@@ -152,7 +152,7 @@ std::string SeedConfig()
            "animation = a.caf\nmesh=m.cmf\nmaterial=r.crf\nmaterial=r.crf\n";
 }
 
-void CheckSkeleton(const SkelArray<Bone>& bones)
+void CheckSkeleton(const EngineArray<Bone>& bones)
 {
     for (uint32_t b = 0; b < bones.Count(); ++b) {
         FUZZ_EXPECT(bones[b].parent == -1 || (uint32_t)bones[b].parent < bones.Count());
@@ -178,7 +178,7 @@ void CheckAnimation(const Animation& animation)
     FUZZ_EXPECT(next == animation.keys.Count());
 }
 
-void CheckSubmeshes(const SkelArray<Cal3DSubmesh>& submeshes)
+void CheckSubmeshes(const EngineArray<Cal3DSubmesh>& submeshes)
 {
     FUZZ_EXPECT(submeshes.Count() > 0);
     for (uint32_t s = 0; s < submeshes.Count(); ++s) {
@@ -231,7 +231,7 @@ void CheckModel(const ModelSkelData& data)
         int32_t bone = stack.back();
         stack.pop_back();
         FUZZ_EXPECT(++visits[bone] == 1);
-        const SkelArray<int32_t>& children = data.bones[bone].children;
+        const EngineArray<int32_t>& children = data.bones[bone].children;
         stack.insert(stack.end(), children.Data(), children.Data() + children.Count());
     }
 }

@@ -30,7 +30,7 @@ cal3d::Material SeedMaterial();
 std::string SeedConfig();
 
 // Aborts when loaded data breaks an invariant the animation update relies on.
-void CheckSkeleton(const SkelArray<Bone>& bones);
+void CheckSkeleton(const EngineArray<Bone>& bones);
 void CheckAnimation(const Animation& animation);
-void CheckSubmeshes(const SkelArray<Cal3DSubmesh>& submeshes);
+void CheckSubmeshes(const EngineArray<Cal3DSubmesh>& submeshes);
 void CheckModel(const ModelSkelData& data);

@@ -237,27 +237,10 @@ tinygltf::Model Arm(bool cubic = true)
 {
     gltfwriter::Builder b;
     tinygltf::Model& m = b.model;
-    m.nodes.resize(3);
-    m.nodes[0].name = "root";
-    m.nodes[0].children = {1};
-    m.nodes[1].name = "arm";
-    m.nodes[1].translation = {0, 1, 0};
-    m.nodes[2].mesh = 0;
-    m.nodes[2].skin = 0;
-    tinygltf::Skin skin;
-    skin.name = "arm";
-    skin.joints = {0, 1};
-    skin.inverseBindMatrices =
-        b.Floats({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, -1, 0, 1},
-                 TINYGLTF_TYPE_MAT4);
-    m.skins.push_back(skin);
-    tinygltf::Primitive primitive;
-    primitive.attributes["POSITION"] = b.Floats({0, 1, 0, 1, 1, 0, 0, 2, 0}, TINYGLTF_TYPE_VEC3, true);
-    const uint16_t joints[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
-    primitive.attributes["JOINTS_0"] =
-        b.Accessor(b.View(joints, sizeof joints), TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, TINYGLTF_TYPE_VEC4, 3);
+    tinygltf::Primitive primitive = gltfwriter::Arm(&b);
+    m.skins[0].name = "arm";
+    primitive.attributes["JOINTS_0"] = b.Joints({1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0});
     primitive.attributes["WEIGHTS_0"] = b.Floats({1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}, TINYGLTF_TYPE_VEC4);
-    m.meshes.resize(1);
     m.meshes[0].primitives.push_back(primitive);
     tinygltf::Animation animation;
     animation.name = "moves";
@@ -282,9 +265,6 @@ tinygltf::Model Arm(bool cubic = true)
     rotate.target_path = "rotation";
     animation.channels = {move, rotate};
     m.animations.push_back(animation);
-    tinygltf::Scene scene;
-    scene.nodes = {0, 2};
-    m.scenes.push_back(scene);
     return m;
 }
 

@@ -327,6 +327,16 @@ TEST_F(Md5Model, RefusesAnimationsThatDoNotFitTheMesh)
     ExpectRefused("md5/test.md5mesh", "File 'nowhere.md5anim' not found");
 }
 
+TEST_F(Md5Model, AnIndexBufferThatCannotBeFilledFailsTheLoad)
+{
+    QLTest_FailCall("IDirect3DIndexBuffer9::Lock", D3DERR_INVALIDCALL);
+    ExpectRefused("md5/test.md5mesh", "IDirect3DIndexBuffer9::Lock() failed");
+    QLTest_ClearFailures();
+    IModel* loaded = Load("md5/test.md5mesh");
+    ASSERT_NE(nullptr, loaded) << "the next load fills its buffer";
+    loaded->Release();
+}
+
 // The demo creature as md5creature writes it beside its Cal3D files: the
 // same figure, standing the same way, posed the same by every animation.
 class Md5Creature : public Md5Model {

@@ -20,7 +20,7 @@ protected:
         return mesh;
     }
 
-    SkelArray<Cal3DSubmesh> submeshes;
+    EngineArray<Cal3DSubmesh> submeshes;
 };
 
 TEST_F(MeshReader, ReadsSubmeshesVerticesAndInfluences)

@@ -7,7 +7,7 @@ namespace {
 class SkeletonReader : public Cal3DTest {
 protected:
     HRESULT Load(const std::string& name) { return LoadCal3DSkeleton(name.c_str(), &bones); }
-    SkelArray<Bone> bones;
+    EngineArray<Bone> bones;
 };
 
 TEST_F(SkeletonReader, ReadsEveryBoneField)

@@ -30,8 +30,8 @@ struct TestVertex {
 // A skin as the loader packs it: the scalar path's arrays and the vector
 // paths' stream of the same vertices.
 struct MemorySkin {
-    SkelArray<SkinVertex> vertices;
-    SkelArray<Influence> influences;
+    EngineArray<SkinVertex> vertices;
+    EngineArray<Influence> influences;
     SkinStream stream;
 
     explicit MemorySkin(const std::vector<TestVertex>& from)

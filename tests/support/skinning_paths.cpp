@@ -11,8 +11,8 @@ std::vector<SkinningPath> AvailableSkinningPaths()
     return paths;
 }
 
-void RunSkinPass(SkinningPath path, const SkinMatrix* bones, const SkelArray<SkinVertex>& vertices,
-                 const SkelArray<Influence>& influences, const SkinStream& stream, float* vertexData,
+void RunSkinPass(SkinningPath path, const SkinMatrix* bones, const EngineArray<SkinVertex>& vertices,
+                 const EngineArray<Influence>& influences, const SkinStream& stream, float* vertexData,
                  float* positions, float minimum[3], float maximum[3])
 {
     SkinJob job;

@@ -36,4 +36,10 @@ std::vector<NamedAnimation> MakeAnimations();
 // the axis points at the viewer, in the convention the engine's bones use.
 cal3d::Quat AxisAngle(cal3d::Vec3 axis, float angle);
 
+// What the programs writing the creature's files share. The data folder
+// their one argument names; false after the usage message otherwise.
+bool DataFolderArgument(const char* program, int argc, char** argv, std::string* folder);
+// `written`, after a message naming `what` when it is false.
+bool Written(const char* program, bool written, const std::string& what);
+
 }  // namespace creature

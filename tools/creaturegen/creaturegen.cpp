@@ -31,20 +31,16 @@ std::vector<uint8_t> SkinTexture()
 
 bool Check(bool ok, const std::string& what)
 {
-    if (!ok)
-        std::fprintf(stderr, "creaturegen: cannot write %s\n", what.c_str());
-    return ok;
+    return creature::Written("creaturegen", ok, what);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: creaturegen <data folder>\n");
+    std::string data;
+    if (!creature::DataFolderArgument("creaturegen", argc, argv, &data))
         return 2;
-    }
-    std::string data = argv[1];
     std::string folder = data + "/creature";
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);

@@ -59,10 +59,9 @@ bool Break(tinygltf::Model* model, Fault fault)
 
 namespace gltfwriter {
 
-tinygltf::Model SmallSkinned()
+tinygltf::Primitive Arm(Builder* b)
 {
-    Builder b;
-    tinygltf::Model& m = b.model;
+    tinygltf::Model& m = b->model;
     m.nodes.resize(3);
     m.nodes[0].name = "root";
     m.nodes[0].children = {1};
@@ -73,18 +72,29 @@ tinygltf::Model SmallSkinned()
     tinygltf::Skin skin;
     skin.joints = {0, 1};
     skin.inverseBindMatrices =
-        b.Floats({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, -1, 0, 1},
-                 TINYGLTF_TYPE_MAT4);
+        b->Floats({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, -1, 0, 1},
+                  TINYGLTF_TYPE_MAT4);
     m.skins.push_back(skin);
+    m.meshes.resize(1);
+    tinygltf::Scene scene;
+    scene.nodes = {0, 2};
+    m.scenes.push_back(scene);
     tinygltf::Primitive primitive;
-    primitive.attributes["POSITION"] = b.Floats({0, 1, 0, 1, 1, 0, 0, 2, 0}, TINYGLTF_TYPE_VEC3, true);
+    primitive.attributes["POSITION"] = b->Floats({0, 1, 0, 1, 1, 0, 0, 2, 0}, TINYGLTF_TYPE_VEC3, true);
+    return primitive;
+}
+
+tinygltf::Model SmallSkinned()
+{
+    Builder b;
+    tinygltf::Model& m = b.model;
+    tinygltf::Primitive primitive = Arm(&b);
     const uint8_t joints[12] = {1, 0, 0, 0, 0, 1, 0, 0, 1, 0, 0, 0};
     primitive.attributes["JOINTS_0"] =
         b.Accessor(b.View(joints, sizeof joints), TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, TINYGLTF_TYPE_VEC4, 3);
     primitive.attributes["WEIGHTS_0"] = b.Floats({1, 0, 0, 0, 0.5f, 0.5f, 0, 0, 1, 0, 0, 0}, TINYGLTF_TYPE_VEC4);
     primitive.indices = b.Indices({0, 1, 2});
     primitive.mode = TINYGLTF_MODE_TRIANGLES;
-    m.meshes.resize(1);
     m.meshes[0].primitives.push_back(primitive);
     tinygltf::Animation animation;
     int times = b.Floats({0, 0.5f, 1}, TINYGLTF_TYPE_SCALAR, true);
@@ -106,9 +116,6 @@ tinygltf::Model SmallSkinned()
         animation.channels.push_back(channel);
     }
     m.animations.push_back(animation);
-    tinygltf::Scene scene;
-    scene.nodes = {0, 2};
-    m.scenes.push_back(scene);
     return m;
 }
 

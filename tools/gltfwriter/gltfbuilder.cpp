@@ -76,6 +76,49 @@ int Builder::Indices32(const std::vector<uint32_t>& indices)
                     TINYGLTF_TYPE_SCALAR, indices.size());
 }
 
+int Builder::Joints(const std::vector<uint16_t>& joints)
+{
+    return Accessor(View(joints.data(), joints.size() * 2), TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, TINYGLTF_TYPE_VEC4,
+                    joints.size() / 4);
+}
+
+void Builder::AnimateNode(tinygltf::Animation* animation, int node, const std::vector<float>& times,
+                          const std::vector<float>& translations, const std::vector<float>& rotations)
+{
+    int input = Floats(times, TINYGLTF_TYPE_SCALAR, true);
+    const std::pair<const char*, int> outputs[] = {{"translation", Floats(translations, TINYGLTF_TYPE_VEC3)},
+                                                   {"rotation", Floats(rotations, TINYGLTF_TYPE_VEC4)}};
+    for (const auto& output : outputs) {
+        tinygltf::AnimationSampler sampler;
+        sampler.input = input;
+        sampler.output = output.second;
+        sampler.interpolation = "LINEAR";
+        animation->samplers.push_back(sampler);
+        tinygltf::AnimationChannel channel;
+        channel.sampler = (int)animation->samplers.size() - 1;
+        channel.target_node = node;
+        channel.target_path = output.first;
+        animation->channels.push_back(channel);
+    }
+}
+
+void Builder::SkinnedBody(const std::string& name)
+{
+    tinygltf::Node body;
+    body.name = name;
+    body.mesh = 0;
+    body.skin = 0;
+    model.nodes.push_back(body);
+}
+
+void Builder::SkinnedScene(const std::vector<int>& roots)
+{
+    tinygltf::Scene scene;
+    scene.nodes = roots;
+    scene.nodes.push_back((int)model.nodes.size() - 1);
+    model.scenes.push_back(scene);
+}
+
 int Builder::Image(const std::string& name, const std::vector<uint8_t>& png)
 {
     tinygltf::Image image;

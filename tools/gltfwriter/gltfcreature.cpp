@@ -90,9 +90,7 @@ tinygltf::Model Creature()
         primitive.attributes["POSITION"] = b.Floats(positions, TINYGLTF_TYPE_VEC3, true);
         primitive.attributes["NORMAL"] = b.Floats(normals, TINYGLTF_TYPE_VEC3);
         primitive.attributes["TEXCOORD_0"] = b.Floats(uvs, TINYGLTF_TYPE_VEC2);
-        primitive.attributes["JOINTS_0"] = b.Accessor(b.View(joints.data(), joints.size() * 2),
-                                                      TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, TINYGLTF_TYPE_VEC4,
-                                                      joints.size() / 4);
+        primitive.attributes["JOINTS_0"] = b.Joints(joints);
         primitive.attributes["WEIGHTS_0"] = b.Floats(weights, TINYGLTF_TYPE_VEC4);
         primitive.indices = b.Indices(std::vector<uint16_t>(submesh.indices.begin(), submesh.indices.end()));
         primitive.material = submesh.material;
@@ -100,11 +98,7 @@ tinygltf::Model Creature()
         mesh.primitives.push_back(primitive);
     }
     b.model.meshes.push_back(mesh);
-    tinygltf::Node body;
-    body.name = "body";
-    body.mesh = 0;
-    body.skin = 0;
-    b.model.nodes.push_back(body);
+    b.SkinnedBody("body");
 
     for (const creature::NamedAnimation& named : creature::MakeAnimations()) {
         tinygltf::Animation animation;
@@ -116,32 +110,16 @@ tinygltf::Model Creature()
                 Axes(key.translation, kMetres, &translations);
                 Rotation(key.rotation, &rotations);
             }
-            int input = b.Floats(times, TINYGLTF_TYPE_SCALAR, true);
-            const std::pair<const char*, int> outputs[] = {
-                {"translation", b.Floats(translations, TINYGLTF_TYPE_VEC3)},
-                {"rotation", b.Floats(rotations, TINYGLTF_TYPE_VEC4)}};
-            for (const auto& output : outputs) {
-                tinygltf::AnimationSampler sampler;
-                sampler.input = input;
-                sampler.output = output.second;
-                sampler.interpolation = "LINEAR";
-                animation.samplers.push_back(sampler);
-                tinygltf::AnimationChannel channel;
-                channel.sampler = (int)animation.samplers.size() - 1;
-                channel.target_node = track.bone;
-                channel.target_path = output.first;
-                animation.channels.push_back(channel);
-            }
+            b.AnimateNode(&animation, track.bone, times, translations, rotations);
         }
         b.model.animations.push_back(animation);
     }
 
-    tinygltf::Scene scene;
+    std::vector<int> roots;
     for (size_t j = 0; j < boneCount; ++j)
         if (skeleton.bones[j].parent < 0)
-            scene.nodes.push_back((int)j);
-    scene.nodes.push_back((int)b.model.nodes.size() - 1);
-    b.model.scenes.push_back(scene);
+            roots.push_back((int)j);
+    b.SkinnedScene(roots);
     b.model.defaultScene = 0;
     return b.model;
 }

@@ -18,6 +18,16 @@ int Node(tinygltf::Model& model, const std::string& name, int mesh)
     return (int)model.nodes.size() - 1;
 }
 
+// A mesh of one triangle-list primitive.
+void TriangleMesh(tinygltf::Model& model, const std::string& name, tinygltf::Primitive primitive)
+{
+    primitive.mode = TINYGLTF_MODE_TRIANGLES;
+    tinygltf::Mesh mesh;
+    mesh.name = name;
+    mesh.primitives.push_back(primitive);
+    model.meshes.push_back(mesh);
+}
+
 }  // namespace
 
 tinygltf::Model StaticScene()
@@ -35,21 +45,13 @@ tinygltf::Model StaticScene()
     quad.attributes["TEXCOORD_0"] = b.Floats({0, 1, 1, 1, 1, 0, 0, 0}, TINYGLTF_TYPE_VEC2);
     quad.indices = b.Indices({0, 1, 2, 0, 2, 3});
     quad.material = 0;
-    quad.mode = TINYGLTF_MODE_TRIANGLES;
-    tinygltf::Mesh quadMesh;
-    quadMesh.name = "quad";
-    quadMesh.primitives.push_back(quad);
-    b.model.meshes.push_back(quadMesh);
+    TriangleMesh(b.model, "quad", quad);
 
     tinygltf::Primitive marker;
     marker.attributes["POSITION"] = b.Floats({0, 0, 0, 1, 0, 0, 0, 2, 0}, TINYGLTF_TYPE_VEC3, true);
     marker.attributes["TEXCOORD_0"] = b.Floats({0, 0, 1, 0, 0, 1}, TINYGLTF_TYPE_VEC2);
     marker.material = 1;
-    marker.mode = TINYGLTF_MODE_TRIANGLES;
-    tinygltf::Mesh markerMesh;
-    markerMesh.name = "marker";
-    markerMesh.primitives.push_back(marker);
-    b.model.meshes.push_back(markerMesh);
+    TriangleMesh(b.model, "marker", marker);
 
     tinygltf::Model& m = b.model;
     int base = Node(m, "base", -1);

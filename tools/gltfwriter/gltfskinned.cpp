@@ -87,19 +87,14 @@ tinygltf::Model FromSkinned(const ModelSkelData& data)
         tinygltf::Primitive primitive;
         primitive.attributes["POSITION"] = b.Floats(positions, TINYGLTF_TYPE_VEC3, true);
         primitive.attributes["NORMAL"] = b.Floats(normals, TINYGLTF_TYPE_VEC3);
-        primitive.attributes["JOINTS_0"] = b.Accessor(b.View(joints.data(), joints.size() * 2),
-                                                      TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, TINYGLTF_TYPE_VEC4,
-                                                      joints.size() / 4);
+        primitive.attributes["JOINTS_0"] = b.Joints(joints);
         primitive.attributes["WEIGHTS_0"] = b.Floats(weights, TINYGLTF_TYPE_VEC4);
         primitive.indices = b.Indices(indices);
         primitive.material = index;
         mesh.primitives.push_back(primitive);
     }
     b.model.meshes.push_back(mesh);
-    tinygltf::Node body;
-    body.mesh = 0;
-    body.skin = 0;
-    b.model.nodes.push_back(body);
+    b.SkinnedBody("");
 
     for (uint32_t a = 0; a < data.animations.Count(); ++a) {
         const Animation& source = data.animations[a];
@@ -119,29 +114,11 @@ tinygltf::Model FromSkinned(const ModelSkelData& data)
                 Rotation(key.rotation, &value);
                 Append(&rotations, value);
             }
-            int input = b.Floats(times, TINYGLTF_TYPE_SCALAR, true);
-            const std::pair<const char*, int> outputs[] = {
-                {"translation", b.Floats(translations, TINYGLTF_TYPE_VEC3)},
-                {"rotation", b.Floats(rotations, TINYGLTF_TYPE_VEC4)}};
-            for (const auto& output : outputs) {
-                tinygltf::AnimationSampler sampler;
-                sampler.input = input;
-                sampler.output = output.second;
-                animation.samplers.push_back(sampler);
-                tinygltf::AnimationChannel channel;
-                channel.sampler = (int)animation.samplers.size() - 1;
-                channel.target_node = track.bone;
-                channel.target_path = output.first;
-                animation.channels.push_back(channel);
-            }
+            b.AnimateNode(&animation, track.bone, times, translations, rotations);
         }
         b.model.animations.push_back(animation);
     }
-    tinygltf::Scene scene;
-    for (uint32_t r = 0; r < data.roots.Count(); ++r)
-        scene.nodes.push_back(data.roots[r]);
-    scene.nodes.push_back((int)b.model.nodes.size() - 1);
-    b.model.scenes.push_back(scene);
+    b.SkinnedScene(std::vector<int>(data.roots.Data(), data.roots.Data() + data.roots.Count()));
     return b.model;
 }
 

@@ -25,6 +25,16 @@ public:
     int Floats(const std::vector<float>& values, int type, bool bounds = false);
     int Indices(const std::vector<uint16_t>& indices);
     int Indices32(const std::vector<uint32_t>& indices);
+    // JOINTS_0: four 16-bit joint numbers per vertex.
+    int Joints(const std::vector<uint16_t>& joints);
+    // A linear translation channel and a linear rotation channel of `node`,
+    // keyed at `times`.
+    void AnimateNode(tinygltf::Animation* animation, int node, const std::vector<float>& times,
+                     const std::vector<float>& translations, const std::vector<float>& rotations);
+    // The node that draws mesh 0 skinned by skin 0, added last.
+    void SkinnedBody(const std::string& name);
+    // The scene: the `roots` and the skinned body.
+    void SkinnedScene(const std::vector<int>& roots);
     int Image(const std::string& name, const std::vector<uint8_t>& png);  // embedded in the buffer
     int ImageFile(const std::string& uri);                                // beside the file
     int ImageDataUri(const std::string& name, const std::vector<uint8_t>& png);
@@ -54,6 +64,13 @@ tinygltf::Model Creature();
 // Two joints, one triangle and one animation with a step, a linear and a
 // cubic-spline channel: a skinned file small enough for the fuzz seeds.
 tinygltf::Model SmallSkinned();
+
+// The two-joint arm both small skinned files stand on: "root" at the origin,
+// "arm" at (0, 1, 0) under it, node 2 drawing mesh 0 through skin 0 (inverse
+// binds: the identity, and the move by (0, -1, 0)), and the scene {0, 2}.
+// Returns mesh 0's triangle (0,1,0), (1,1,0), (0,2,0) with its positions
+// only: the caller adds its joints and weights and puts it into mesh 0.
+tinygltf::Primitive Arm(Builder* b);
 
 // A skinned model as the Cal3D readers load it, in glTF with the creature's
 // axes (units kept): the glTF import skins it where the Cal3D model's world

@@ -6,7 +6,6 @@
 #include "creature.h"
 #include "md5writer.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,9 +13,7 @@ namespace {
 
 bool Check(bool ok, const std::string& what)
 {
-    if (!ok)
-        std::fprintf(stderr, "md5creature: cannot write %s\n", what.c_str());
-    return ok;
+    return creature::Written("md5creature", ok, what);
 }
 
 // A 2 x 2 uncompressed 24-bit TGA of one colour.
@@ -32,11 +29,10 @@ std::vector<uint8_t> PlainTexture(uint8_t red, uint8_t green, uint8_t blue)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: md5creature <data folder>\n");
+    std::string data;
+    if (!creature::DataFolderArgument("md5creature", argc, argv, &data))
         return 2;
-    }
-    std::string folder = std::string(argv[1]) + "/creature";
+    std::string folder = data + "/creature";
     cal3d::Skeleton skeleton = creature::MakeSkeleton();
     md5::MeshFile mesh = md5::FromCal3D(skeleton, creature::MakeMesh(), {"skin.tga", "cloth.tga"});
     bool ok = Check(cal3d::WriteFile(folder + "/creature.md5mesh", md5::Encode(mesh)), "creature.md5mesh");

@@ -6,6 +6,7 @@
 #include "gltfskin.h"
 
 #include "models/scene/scenebuild.h"
+#include "models/skinned/skelresources.h"
 
 #include "graphics/qlgraphres.h"
 #include "file.h"
@@ -67,9 +68,7 @@ HRESULT LoadGltfScene(ModelSceneMeta* meta, IGraphics* graphics, void* context)
     QL_REQUIRE_ARG(trace, meta && graphics && context);
     const GltfLoad& load = *static_cast<const GltfLoad*>(context);
     const GltfContent& content = *load.content;
-    D3DXMatrixIdentity(&meta->initialMatrix);
-    meta->type = "gltf";
-    meta->fileName = load.file;
+    StartSceneLoad(meta, "gltf", load.file);
     WarnGltfLeftOut(trace, content);
 
     SceneArrays arrays = {};
@@ -85,12 +84,8 @@ HRESULT LoadGltfScene(ModelSceneMeta* meta, IGraphics* graphics, void* context)
         result = FillSceneBuffers(meta, graphics, arrays);
     }
     if (SUCCEEDED(result)) {
-        QL_LOG(trace, TraceInfo, "Infos of the glTF model : " + meta->fileName);
-        QL_LOG(trace, TraceInfo,
-               EngineString() + meta->materialCount + " materials for " + arrays.meshCount + " meshes with " +
-                   arrays.faceCount + " tris & " + arrays.fileVertexCount + " verts");
-        QL_LOG(trace, TraceInfo, SceneBoxText(meta));
-        result = LoadSceneTextures(trace, meta, graphics, load.options);
+        result = FinishSceneLoad(trace, QL_HERE, meta, graphics, load.options,
+                                 {"glTF", "meshes", arrays.meshCount, arrays.faceCount, arrays.fileVertexCount});
     }
     for (uint32_t m = 0; SUCCEEDED(result) && arrays.texCoords && m < meta->materialCount; ++m) {
         const GltfImage* image = GltfEmbeddedImage(content, m);
@@ -122,11 +117,9 @@ HRESULT LoadGltfSkel(ModelSkelMeta* meta, IGraphics* graphics, void* context)
     QL_TRY(trace, ("Error while loading the Model " + load.file).Chars(), result);
     D3DXMatrixScaling(&meta->baseMatrix, built.scale, built.scale, built.scale);
 
-    QL_TRY(trace, "-", graphics->CreateIB(data.indices.Count(), false, &meta->indexBuffer));
-    QL_TRY(trace, "-", Refill<WORD>(meta->indexBuffer, [&](void* device, WORD* kept) {
-               memcpy(device, data.indices.Data(), sizeof(uint16_t) * data.indices.Count());
-               memcpy(kept, data.indices.Data(), sizeof(uint16_t) * data.indices.Count());
-           }));
+    HRESULT indices = MakeSkelIndexBuffer(trace, QL_HERE, graphics, data.indices, &meta->indexBuffer);
+    if (FAILED(indices))
+        return indices;
     QL_LOG(trace, TraceInfo, "Infos of the glTF model : " + data.file);
     QL_LOG(trace, TraceInfo,
            EngineString() + data.meshCount + " meshes (" + data.submeshCount + " primitives) with " +
@@ -136,10 +129,9 @@ HRESULT LoadGltfSkel(ModelSkelMeta* meta, IGraphics* graphics, void* context)
            EngineString() + data.bones.Count() + " bones with " + data.roots.Count() + " root bone(s)");
     QL_LOG(trace, TraceInfo,
            EngineString() + data.animations.Count() + " animations and " + data.materials.Count() + " materials");
-    QL_REQUIRE_MEMORY(trace, meta->skin.Build(data.vertices, data.influences));
-    // Written by the first Update: the skinned pose.
-    QL_TRY(trace, "-",
-           graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, data.vertices.Count(), true, &meta->vertexBuffer));
+    HRESULT skinned = MakeSkelSkin(trace, QL_HERE, graphics, meta);
+    if (FAILED(skinned))
+        return skinned;
 
     QL_REQUIRE_MEMORY(trace, meta->textures.Allocate(data.materials.Count()));
     for (uint32_t m = 0; m < data.materials.Count(); ++m) {

@@ -268,7 +268,7 @@ HRESULT BuildGltfSkin(const GltfContent& content, const EngineString& file, Mode
     }
 
     // The skinned meshes, one submesh per primitive.
-    SkelArray<Cal3DSubmesh> submeshes;
+    EngineArray<Cal3DSubmesh> submeshes;
     uint64_t vertexTotal = 0;
     bool staticMeshes = false;
     for (const GltfNode& node : content.nodes) {

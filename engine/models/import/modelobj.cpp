@@ -68,9 +68,7 @@ HRESULT ModelSceneMeta::LoadOBJ(const EngineString& name, IGraphics* graphics, c
 {
     TraceContext trace("ModelSceneMeta::LoadOBJ()");
     QL_REQUIRE_ARG(trace, graphics);
-    D3DXMatrixIdentity(&initialMatrix);
-    type = "obj";
-    fileName = name;
+    StartSceneLoad(this, "obj", name);
 
     SceneArrays arrays = {};
     ObjReadNotes notes;
@@ -84,12 +82,8 @@ HRESULT ModelSceneMeta::LoadOBJ(const EngineString& name, IGraphics* graphics, c
         result = FillSceneBuffers(this, graphics, arrays);
     }
     if (SUCCEEDED(result)) {
-        QL_LOG(trace, TraceInfo, "Infos of the OBJ model : " + fileName);
-        QL_LOG(trace, TraceInfo,
-               EngineString() + materialCount + " materials for " + notes.shapeCount + " shapes with " +
-                   arrays.faceCount + " tris & " + arrays.vertexCount + " verts");
-        QL_LOG(trace, TraceInfo, SceneBoxText(this));
-        result = LoadSceneTextures(trace, this, graphics, options);
+        result = FinishSceneLoad(trace, QL_HERE, this, graphics, options,
+                                 {"OBJ", "shapes", notes.shapeCount, arrays.faceCount, arrays.vertexCount});
     }
     QL_CHECK(trace, ("Error while loading the Model " + fileName).Chars(), result);
     FreeSceneArrays(&arrays);

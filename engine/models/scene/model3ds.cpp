@@ -56,6 +56,13 @@ EngineString FaultText(const SceneArrays& arrays)
     }
 }
 
+void LogFault(const TraceContext& trace, const SceneArrays& arrays)
+{
+    EngineString fault = FaultText(arrays);
+    if (!fault.IsEmpty())
+        QL_LOG(trace, TraceError, fault);
+}
+
 // Names over the classic limit load whole (or cut, past the reader's
 // longest); other tools may cut them differently, so say so once per file.
 void WarnLongNames(const TraceContext& trace)
@@ -129,40 +136,33 @@ HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics, c
 {
     TraceContext trace("ModelSceneMeta::Load3DS()");
     QL_REQUIRE_ARG(trace, graphics);
-    D3DXMatrixIdentity(&initialMatrix);
-    type = "3ds";
-    fileName = name;
+    StartSceneLoad(this, "3ds", name);
 
     HRESULT result = S_OK;
+    // Each call of the reader leaves its errors pending: printed before the next.
+    auto readerStep = [&result](auto call) {
+        if (SUCCEEDED(result)) {
+            call();
+            if (FAILED(Print3DSErrors()))
+                result = E_FAIL;
+        }
+    };
+    ChunkFile* file = nullptr;
     SceneDatabase* database = nullptr;
     SceneArrays arrays = {};
     ClearReaderLongNames();
     ClearReaderCutChunks();
-    ChunkFile* file = OpenChunkFile(fileName.Chars(), "r");
-    if (FAILED(Print3DSErrors()))
-        result = E_FAIL;
-    if (SUCCEEDED(result)) {
-        NewSceneDatabase(&database);
-        if (FAILED(Print3DSErrors()))
-            result = E_FAIL;
-    }
-    if (SUCCEEDED(result)) {
-        ReadSceneDatabase(file, database);
-        if (FAILED(Print3DSErrors()))
-            result = E_FAIL;
-    }
+    readerStep([&] { file = OpenChunkFile(fileName.Chars(), "r"); });
+    readerStep([&] { NewSceneDatabase(&database); });
+    readerStep([&] { ReadSceneDatabase(file, database); });
     if (SUCCEEDED(result)) {
         result = ReadSceneArrays(database, Print3DSErrors, &arrays);
-        EngineString fault = FaultText(arrays);
-        if (!fault.IsEmpty())
-            QL_LOG(trace, TraceError, fault);
+        LogFault(trace, arrays);
     }
     if (SUCCEEDED(result)) {
         ComputeSceneNormals(arrays.positions, arrays.vertexCount, arrays.indices, arrays.indexCount, arrays.normals);
         result = ApplyMapTiling(&arrays);
-        EngineString fault = FaultText(arrays);
-        if (!fault.IsEmpty())
-            QL_LOG(trace, TraceError, fault);
+        LogFault(trace, arrays);
     }
     if (SUCCEEDED(result)) {
         TakeSceneMaterials(this, &arrays);
@@ -172,12 +172,8 @@ HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics, c
             result = FillSceneParts(this, graphics, arrays);
     }
     if (SUCCEEDED(result)) {
-        QL_LOG(trace, TraceInfo, "Infos of the 3DS model : " + fileName);
-        QL_LOG(trace, TraceInfo,
-               EngineString() + materialCount + " materials for " + arrays.meshCount + " meshes with " +
-                   arrays.faceCount + " tris & " + arrays.fileVertexCount + " verts");
-        QL_LOG(trace, TraceInfo, SceneBoxText(this));
-        result = LoadSceneTextures(trace, this, graphics, options);
+        result = FinishSceneLoad(trace, QL_HERE, this, graphics, options,
+                                 {"3DS", "meshes", arrays.meshCount, arrays.faceCount, arrays.fileVertexCount});
         if (SUCCEEDED(result) && !arrays.texCoords)
             DropMapsWithoutCoordinates(trace, this);
     }

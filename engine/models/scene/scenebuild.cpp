@@ -39,6 +39,13 @@ EngineString Corner(const char* name, const D3DXVECTOR3& v)
 
 const char* const SCENE_TOO_MANY_VERTICES_RECORD = "Too much vertices for the IB (NumVertices>0xFFFFFF)";
 
+void StartSceneLoad(ModelSceneMeta* meta, const char* type, const EngineString& file)
+{
+    D3DXMatrixIdentity(&meta->initialMatrix);
+    meta->type = type;
+    meta->fileName = file;
+}
+
 void TakeSceneMaterials(ModelSceneMeta* meta, SceneArrays* arrays)
 {
     meta->materials = arrays->materials;
@@ -214,3 +221,13 @@ HRESULT LoadSceneTextures(const TraceContext& trace, ModelSceneMeta* meta, IGrap
     return S_OK;
 }
 
+HRESULT FinishSceneLoad(const TraceContext& trace, SourceSpot spot, ModelSceneMeta* meta, IGraphics* graphics,
+                        const SceneLoadOptions& options, const SceneSummary& summary)
+{
+    auto info = [&](const EngineString& text) { WriteLog(trace, TraceInfo, text, spot.file, spot.line); };
+    info(EngineString("Infos of the ") + summary.format + " model : " + meta->fileName);
+    info(EngineString() + meta->materialCount + " materials for " + summary.partCount + " " + summary.partName +
+         " with " + summary.faceCount + " tris & " + summary.vertexCount + " verts");
+    info(SceneBoxText(meta));
+    return LoadSceneTextures(trace, meta, graphics, options);
+}

@@ -11,6 +11,26 @@
 // The Error record of a scene past kMostSceneVertices, the same for every reader.
 extern const char* const SCENE_TOO_MANY_VERTICES_RECORD;
 
+// The start of every scene load: the format's type name, the file and the
+// identity placement.
+void StartSceneLoad(ModelSceneMeta* meta, const char* type, const EngineString& file);
+
+// What a load's Info records count.
+struct SceneSummary {
+    const char* format;    // "3DS", "OBJ", "glTF"
+    const char* partName;  // what the format calls its parts: "meshes", "shapes"
+    uint32_t partCount;
+    uint32_t faceCount;
+    uint32_t vertexCount;
+};
+
+// The end of every scene load once its buffers are made: the three Info
+// records ("Infos of the <format> model : <file>", the counts, the box),
+// written at `spot`, the loader's own place, then the textures
+// (LoadSceneTextures).
+HRESULT FinishSceneLoad(const TraceContext& trace, SourceSpot spot, ModelSceneMeta* meta, IGraphics* graphics,
+                        const SceneLoadOptions& options, const SceneSummary& summary);
+
 // Moves the arrays' materials (the arrays keep none) and box into the meta.
 void TakeSceneMaterials(ModelSceneMeta* meta, SceneArrays* arrays);
 

@@ -18,11 +18,7 @@ public:
         if (FAILED(result))
             return result;
         // A stream that cannot seek (a pipe) is read without the size check.
-        FILE* stream = file.Stream();
-        long end = -1;
-        if (fseek(stream, 0, SEEK_END) == 0)
-            end = ftell(stream);
-        rewind(stream);
+        int64_t end = file.Size();
         size = end >= 0 ? (uint64_t)end : UINT64_MAX;
         position = 0;
         return S_OK;

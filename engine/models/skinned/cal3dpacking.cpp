@@ -2,8 +2,8 @@
 
 #include <string.h>
 
-void GroupSubmeshesByMaterial(SkelArray<Cal3DSubmesh>& submeshes,
-                              SkelArray<SkelMaterial>& materials)
+void GroupSubmeshesByMaterial(EngineArray<Cal3DSubmesh>& submeshes,
+                              EngineArray<SkelMaterial>& materials)
 {
     uint32_t position = 0;
     uint32_t startIndex = 0;
@@ -28,7 +28,7 @@ void GroupSubmeshesByMaterial(SkelArray<Cal3DSubmesh>& submeshes,
     }
 }
 
-void PackSubmeshes(const SkelArray<Cal3DSubmesh>& submeshes, SkinVertex* vertices,
+void PackSubmeshes(const EngineArray<Cal3DSubmesh>& submeshes, SkinVertex* vertices,
                    Influence* influences, uint16_t* indices)
 {
     uint32_t vertexBase = 0;

@@ -8,12 +8,12 @@
 // Reorders the submeshes so that those of each material are contiguous, in
 // material order, and sets every material's index and vertex ranges. Every
 // submesh's material index must be below the material count.
-void GroupSubmeshesByMaterial(SkelArray<Cal3DSubmesh>& submeshes,
-                              SkelArray<SkelMaterial>& materials);
+void GroupSubmeshesByMaterial(EngineArray<Cal3DSubmesh>& submeshes,
+                              EngineArray<SkelMaterial>& materials);
 
 // Concatenates the grouped submeshes into `vertices`, `influences` and
 // `indices`, which hold exactly the totals of all submeshes; indices and
 // first-influence indices are rebased onto the concatenated arrays. The
 // total vertex count must fit the 16-bit indices.
-void PackSubmeshes(const SkelArray<Cal3DSubmesh>& submeshes, SkinVertex* vertices,
+void PackSubmeshes(const EngineArray<Cal3DSubmesh>& submeshes, SkinVertex* vertices,
                    Influence* influences, uint16_t* indices);

@@ -4,11 +4,9 @@
 
 #include "modelcal3d.h"
 #include "modelskel.h"
+#include "skelresources.h"
 
-#include "graphics/qlgraphres.h"
 #include "qltrace.h"
-
-#include <string.h>
 
 HRESULT ModelSkelMeta::LoadCal3D(const EngineString& file, IGraphics* graphics)
 {
@@ -20,34 +18,13 @@ HRESULT ModelSkelMeta::LoadCal3D(const EngineString& file, IGraphics* graphics)
         return loaded;
 
     // Cal3D data is z-up; the engine is y-up.
-    D3DXMATRIX rotationX, rotationY, scaling;
-    D3DXMatrixRotationX(&rotationX, -1.5707964f);
-    D3DXMatrixRotationY(&rotationY, 3.1415927f);
-    D3DXMatrixScaling(&scaling, data.scale, data.scale, data.scale);
-    D3DXMatrixMultiply(&baseMatrix, &rotationX, &rotationY);
-    D3DXMatrixMultiply(&baseMatrix, &baseMatrix, &scaling);
-
-    QL_TRY(trace, "-", graphics->CreateIB(data.indices.Count(), false, &indexBuffer));
-    void* deviceIndices = nullptr;
-    WORD* keptIndices = nullptr;
-    QL_TRY(trace, "-", indexBuffer->Lock(&deviceIndices, &keptIndices));
-    memcpy(deviceIndices, data.indices.Data(), sizeof(uint16_t) * data.indices.Count());
-    memcpy(keptIndices, data.indices.Data(), sizeof(uint16_t) * data.indices.Count());
-    indexBuffer->Unlock();
-
-    WriteCal3DSummary(data);
-    QL_REQUIRE_MEMORY(trace, skin.Build(data.vertices, data.influences));
-
-    // Written by the first Update: the skinned pose.
-    QL_TRY(trace, "-", graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, data.vertices.Count(), true, &vertexBuffer));
-
-    QL_REQUIRE_MEMORY(trace, textures.Allocate(data.materials.Count()) || data.materials.IsEmpty());
-    for (uint32_t m = 0; m < data.materials.Count(); ++m) {
-        SkelMaterial& material = data.materials[m];
-        if (!material.hasTexture)
-            continue;
-        QL_TRY(trace, "-", graphics->CreateTexture(material.textureName, &textures[m]));
-        material.textureName = EngineString();
+    StandZUpData(data.scale, &baseMatrix);
+    HRESULT made = MakeSkelIndexBuffer(trace, QL_HERE, graphics, data.indices, &indexBuffer);
+    if (SUCCEEDED(made)) {
+        WriteCal3DSummary(data);
+        made = MakeSkelSkin(trace, QL_HERE, graphics, this);
     }
-    return S_OK;
+    if (SUCCEEDED(made))
+        made = MakeSkelTextures(trace, QL_HERE, graphics, this);
+    return made;
 }

@@ -58,10 +58,10 @@ EngineString WithoutExtension(const EngineString& path)
     return path;
 }
 
-HRESULT ConvertSkeleton(const TraceContext& context, const SkelArray<Md5Joint>& joints, ModelSkelData* data)
+HRESULT ConvertSkeleton(const TraceContext& context, const EngineArray<Md5Joint>& joints, ModelSkelData* data)
 {
     uint32_t count = joints.Count();
-    SkelArray<uint32_t> childCounts;
+    EngineArray<uint32_t> childCounts;
     QL_REQUIRE_MEMORY(context, data->bones.Allocate(count) && childCounts.Allocate(count));
     uint32_t rootCount = 0;
     for (uint32_t j = 0; j < count; ++j) {
@@ -102,7 +102,7 @@ HRESULT ConvertSkeleton(const TraceContext& context, const SkelArray<Md5Joint>& 
 
 // The bind position from all weights; the influences from the largest four,
 // scaled to keep their sum. True when weights were dropped.
-bool ConvertVertex(const Md5Mesh& mesh, const Md5Vertex& from, const SkelArray<Md5Joint>& joints, SkinVertex* to,
+bool ConvertVertex(const Md5Mesh& mesh, const Md5Vertex& from, const EngineArray<Md5Joint>& joints, SkinVertex* to,
                    Influence* influences)
 {
     SkelVector position{0, 0, 0};
@@ -226,7 +226,7 @@ HRESULT ConvertMeshes(const TraceContext& context, const EngineString& file, con
 }
 
 HRESULT CheckAnimFitsMesh(const TraceContext& context, const EngineString& name, const Md5AnimFile& anim,
-                          const SkelArray<Md5Joint>& joints)
+                          const EngineArray<Md5Joint>& joints)
 {
     if (anim.hierarchy.Count() != joints.Count()) {
         QL_LOG(context, TraceError, name + " : " + anim.hierarchy.Count() + " joints, the mesh has " + joints.Count());
@@ -277,7 +277,7 @@ HRESULT ConvertAnimation(const TraceContext& context, const Md5AnimFile& anim, A
 
 // The animation files: the list's lines, or the folder's .md5anim files in
 // name order.
-HRESULT FindAnimations(const TraceContext& context, const EngineString& file, SkelArray<EngineString>* names)
+HRESULT FindAnimations(const TraceContext& context, const EngineString& file, EngineArray<EngineString>* names)
 {
     EngineString listName = WithoutExtension(file) + ".anims";
     File list;
@@ -337,7 +337,7 @@ HRESULT LoadMD5Data(const EngineString& file, ModelSkelData* data)
     QL_TRY(context, failed.Chars(), ConvertSkeleton(context, md5.joints, data));
     QL_TRY(context, failed.Chars(), ConvertMeshes(context, file, md5, data));
 
-    SkelArray<EngineString> names;
+    EngineArray<EngineString> names;
     QL_TRY(context, failed.Chars(), FindAnimations(context, file, &names));
     if (names.IsEmpty())
         QL_LOG(context, TraceWarning, "No animation for the model");

@@ -57,7 +57,7 @@ bool ReadQuaternion(Md5Text& text, SkelQuaternion* out)
 
 // Every parent is -1 or another joint, and following parents from any joint
 // ends at a root: the hierarchy step can then walk it from the roots.
-bool CheckParents(Md5Text& text, const SkelArray<Md5Joint>& joints)
+bool CheckParents(Md5Text& text, const EngineArray<Md5Joint>& joints)
 {
     uint32_t count = joints.Count();
     for (uint32_t j = 0; j < count; ++j) {
@@ -67,7 +67,7 @@ bool CheckParents(Md5Text& text, const SkelArray<Md5Joint>& joints)
                              " out of range");
     }
     // 0 not visited, 1 on the walk under way, 2 known to reach a root.
-    SkelArray<uint8_t> state;
+    EngineArray<uint8_t> state;
     if (!state.Allocate(count))
         return text.Fail("Not Enough Memory");
     for (uint32_t j = 0; j < count; ++j) {
@@ -90,7 +90,7 @@ bool CheckParents(Md5Text& text, const SkelArray<Md5Joint>& joints)
     return true;
 }
 
-bool ReadJoints(Md5Text& text, uint32_t count, SkelArray<Md5Joint>* joints)
+bool ReadJoints(Md5Text& text, uint32_t count, EngineArray<Md5Joint>* joints)
 {
     if (!joints->Allocate(count))
         return text.Fail("Not Enough Memory");
@@ -337,26 +337,30 @@ SkelQuaternion Md5Quaternion(float x, float y, float z)
     return q;
 }
 
-HRESULT ReadMd5Mesh(const EngineString& name, Md5MeshFile* out)
+namespace {
+
+// Either file: opened whole, then read by `read`; refused with the line
+// where the text stopped fitting.
+template <typename Md5File>
+HRESULT ReadMd5File(const char* operation, const EngineString& name, Md5File* out, bool (*read)(Md5Text&, Md5File*))
 {
-    TraceContext context("ModelSkelMeta::ReadMd5Mesh()");
+    TraceContext context(operation);
     QL_REQUIRE_ARG(context, out);
     Md5Text text;
-    HRESULT opened = text.Open(name);
-    QL_TRY(context, "-", opened);
-    if (!ReadMeshFile(text, out))
+    QL_TRY(context, "-", text.Open(name));
+    if (!read(text, out))
         return Refuse(context, name, text);
     return S_OK;
 }
 
+}  // namespace
+
+HRESULT ReadMd5Mesh(const EngineString& name, Md5MeshFile* out)
+{
+    return ReadMd5File("ModelSkelMeta::ReadMd5Mesh()", name, out, ReadMeshFile);
+}
+
 HRESULT ReadMd5Anim(const EngineString& name, Md5AnimFile* out)
 {
-    TraceContext context("ModelSkelMeta::ReadMd5Anim()");
-    QL_REQUIRE_ARG(context, out);
-    Md5Text text;
-    HRESULT opened = text.Open(name);
-    QL_TRY(context, "-", opened);
-    if (!ReadAnimFile(text, out))
-        return Refuse(context, name, text);
-    return S_OK;
+    return ReadMd5File("ModelSkelMeta::ReadMd5Anim()", name, out, ReadAnimFile);
 }

@@ -34,14 +34,14 @@ struct Md5Weight {
 
 struct Md5Mesh {
     EngineString shader;
-    SkelArray<Md5Vertex> vertices;
-    SkelArray<uint32_t> indices;  // three per triangle, as the file orders them
-    SkelArray<Md5Weight> weights;
+    EngineArray<Md5Vertex> vertices;
+    EngineArray<uint32_t> indices;  // three per triangle, as the file orders them
+    EngineArray<Md5Weight> weights;
 };
 
 struct Md5MeshFile {
-    SkelArray<Md5Joint> joints;
-    SkelArray<Md5Mesh> meshes;
+    EngineArray<Md5Joint> joints;
+    EngineArray<Md5Mesh> meshes;
 };
 
 struct Md5AnimJoint {
@@ -55,9 +55,9 @@ struct Md5AnimFile {
     float frameRate = 24;
     uint32_t frameCount = 0;
     uint32_t componentCount = 0;
-    SkelArray<Md5AnimJoint> hierarchy;
-    SkelArray<Md5Joint> baseFrame;  // parent-relative
-    SkelArray<float> components;    // frameCount rows of componentCount
+    EngineArray<Md5AnimJoint> hierarchy;
+    EngineArray<Md5Joint> baseFrame;  // parent-relative
+    EngineArray<float> components;    // frameCount rows of componentCount
 };
 
 // Joints are checked: parents in range and without cycles. Every vertex's

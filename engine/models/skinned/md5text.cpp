@@ -20,11 +20,7 @@ HRESULT Md5Text::Open(const EngineString& name)
     HRESULT opened = file.Open(name, "rb");
     if (FAILED(opened))
         return opened;
-    FILE* stream = file.Stream();
-    long size = -1;
-    if (fseek(stream, 0, SEEK_END) == 0)
-        size = ftell(stream);
-    rewind(stream);
+    int64_t size = file.Size();
     if (size < 0 || size >= 0x7FFFFFFF || !text.Allocate((uint32_t)size + 1))
         return E_OUTOFMEMORY;
     if (size > 0 && !file.ReadExact(text.Data(), (size_t)size))
@@ -100,7 +96,7 @@ EngineString Md5Text::Chars(const Token& token) const
 {
     // Long words are cut so a record stays one readable line.
     uint32_t length = token.length < 40 ? token.length : 40;
-    SkelArray<char> copy;
+    EngineArray<char> copy;
     if (!copy.Allocate(length + 1))
         return EngineString();
     memcpy(copy.Data(), &text[token.start], length);
@@ -153,16 +149,24 @@ bool Md5Text::ExpectPunct(char punct)
     return ExpectWord(word);
 }
 
+bool Md5Text::TakeWord(Token* token, char* copy, uint32_t size)
+{
+    *token = Take();
+    line = token->line;
+    if (token->kind != Kind::Word || token->length >= size)
+        return false;
+    memcpy(copy, &text[token->start], token->length);
+    copy[token->length] = 0;
+    return true;
+}
+
 bool Md5Text::ExpectInt(int32_t* value)
 {
     if (failed)
         return false;
-    Token token = Take();
-    line = token.line;
-    if (token.kind == Kind::Word && token.length < 16) {
-        char digits[16];
-        memcpy(digits, &text[token.start], token.length);
-        digits[token.length] = 0;
+    Token token;
+    char digits[16];
+    if (TakeWord(&token, digits, sizeof digits)) {
         char* end = nullptr;
         long long parsed = strtoll(digits, &end, 10);
         if (*end == 0 && end != digits && parsed >= INT32_MIN && parsed <= INT32_MAX) {
@@ -177,12 +181,9 @@ bool Md5Text::ExpectFloat(float* value)
 {
     if (failed)
         return false;
-    Token token = Take();
-    line = token.line;
-    if (token.kind == Kind::Word && token.length < 64) {
-        char digits[64];
-        memcpy(digits, &text[token.start], token.length);
-        digits[token.length] = 0;
+    Token token;
+    char digits[64];
+    if (TakeWord(&token, digits, sizeof digits)) {
         char* end = nullptr;
         float parsed = strtof(digits, &end);
         if (*end == 0 && end != digits && isfinite(parsed)) {
@@ -211,7 +212,7 @@ bool Md5Text::ExpectString(EngineString* value)
     line = token.line;
     if (token.kind != Kind::String)
         return Fail("quoted string expected, " + Describe(token) + " found");
-    SkelArray<char> copy;
+    EngineArray<char> copy;
     if (!copy.Allocate(token.length - 1))
         return Fail("Not Enough Memory");
     memcpy(copy.Data(), &text[token.start + 1], token.length - 2);

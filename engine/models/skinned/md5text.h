@@ -5,7 +5,7 @@
 // it was found on, so the loader writes one record naming the place.
 #pragma once
 
-#include "skelarray.h"
+#include "enginearray.h"
 
 #include "enginestring.h"
 #include "qlresult.h"
@@ -55,11 +55,14 @@ private:
     };
     Token Peek();
     Token Take();
+    // Takes the next token; true when it is a word shorter than `size`,
+    // copied into `copy` with its terminating zero.
+    bool TakeWord(Token* token, char* copy, uint32_t size);
     EngineString Describe(const Token& token) const;
     EngineString Chars(const Token& token) const;
     bool TokenIs(const Token& token, const char* word) const;
 
-    SkelArray<char> text;  // the file and a terminating zero
+    EngineArray<char> text;  // the file and a terminating zero
     uint32_t position = 0;
     uint32_t line = 1;
     bool failed = false;

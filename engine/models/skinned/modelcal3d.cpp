@@ -27,11 +27,14 @@ HRESULT Refuse(const TraceContext& context, Cal3DFile& file, const EngineString&
     return E_FAIL;
 }
 
-// Opens `name` and reads its magic token and version. S_OK, E_FAIL for a
-// foreign file (record written), QLE_SUBFUNCTION when it does not open or is
-// too short.
-HRESULT OpenCal3D(const TraceContext& context, Cal3DFile& file, const EngineString& name, const char* magic)
+// The opening every reader below shares: checks the reader's out-argument,
+// opens `name` and reads its magic token and version. S_OK, E_FAIL for a
+// foreign file (record written), QLE_SUBFUNCTION for a null out-argument or a
+// file that does not open or is too short.
+HRESULT OpenCal3D(const TraceContext& context, Cal3DFile& file, const EngineString& name, const char* magic,
+                  const void* out)
 {
+    QL_REQUIRE_ARG(context, out);
     QL_TRY(context, "-", file.Open(name));
     char token[4];
     QL_READ(context, file, token, 4);
@@ -45,15 +48,23 @@ HRESULT OpenCal3D(const TraceContext& context, Cal3DFile& file, const EngineStri
     return S_OK;
 }
 
+// Ends the reader with OpenCal3D's code unless the file opened as asked.
+#define CAL3D_OPEN(context, file, name, magic, out)                            \
+    do {                                                                       \
+        HRESULT opened = OpenCal3D((context), (file), (name), (magic), (out)); \
+        if (opened != S_OK)                                                    \
+            return opened;                                                     \
+    } while (0)
+
 // The hierarchy step walks from the roots through the child arrays, so every
 // child must name the listing bone as its parent and be listed only once:
 // then no bone is reached twice and no walk can loop.
-HRESULT CheckHierarchy(const TraceContext& context, const SkelArray<Bone>& bones)
+HRESULT CheckHierarchy(const TraceContext& context, const EngineArray<Bone>& bones)
 {
-    SkelArray<bool> listed;
+    EngineArray<bool> listed;
     QL_REQUIRE_MEMORY(context, listed.Allocate(bones.Count()));
     for (uint32_t b = 0; b < bones.Count(); ++b) {
-        const SkelArray<int32_t>& children = bones[b].children;
+        const EngineArray<int32_t>& children = bones[b].children;
         for (uint32_t i = 0; i < children.Count(); ++i) {
             int32_t child = children[i];
             QL_TRY(context, "Child ID whose parent is another bone",
@@ -69,10 +80,10 @@ HRESULT CheckHierarchy(const TraceContext& context, const SkelArray<Bone>& bones
 // cycle) would never get a skin matrix of this model: refuse it by name.
 // A skeleton without any root is refused when the model is packed.
 HRESULT CheckEveryBoneReached(const TraceContext& context, const EngineString& name,
-                              const SkelArray<Bone>& bones)
+                              const EngineArray<Bone>& bones)
 {
-    SkelArray<int32_t> pending;
-    SkelArray<bool> reached;
+    EngineArray<int32_t> pending;
+    EngineArray<bool> reached;
     QL_REQUIRE_MEMORY(context, pending.Allocate(bones.Count()) && reached.Allocate(bones.Count()));
     uint32_t count = 0;
     for (uint32_t b = 0; b < bones.Count(); ++b)
@@ -84,7 +95,7 @@ HRESULT CheckEveryBoneReached(const TraceContext& context, const EngineString& n
     while (count > 0) {
         int32_t bone = pending[--count];
         reached[bone] = true;
-        const SkelArray<int32_t>& children = bones[bone].children;
+        const EngineArray<int32_t>& children = bones[bone].children;
         for (uint32_t i = 0; i < children.Count(); ++i)
             pending[count++] = children[i];
     }
@@ -107,14 +118,11 @@ SkelColor ReadColorBytes(const uint8_t bytes[4])
 
 }  // namespace
 
-HRESULT LoadCal3DSkeleton(const EngineString& name, SkelArray<Bone>* bones)
+HRESULT LoadCal3DSkeleton(const EngineString& name, EngineArray<Bone>* bones)
 {
     TraceContext context("ModelSkelMeta::LoadCal3DSkeleton()");
-    QL_REQUIRE_ARG(context, bones);
     Cal3DFile file;
-    HRESULT opened = OpenCal3D(context, file, name, "CSF");
-    if (opened != S_OK)
-        return opened;
+    CAL3D_OPEN(context, file, name, "CSF", bones);
 
     uint32_t count;
     QL_READ(context, file, &count, 4);
@@ -158,11 +166,8 @@ HRESULT LoadCal3DSkeleton(const EngineString& name, SkelArray<Bone>* bones)
 HRESULT LoadCal3DAnimation(const EngineString& name, Animation* animation)
 {
     TraceContext context("ModelSkelMeta::LoadCal3DAnimation()");
-    QL_REQUIRE_ARG(context, animation);
     Cal3DFile file;
-    HRESULT opened = OpenCal3D(context, file, name, "CAF");
-    if (opened != S_OK)
-        return opened;
+    CAL3D_OPEN(context, file, name, "CAF", animation);
 
     float duration;
     QL_READ(context, file, &duration, 4);
@@ -175,8 +180,8 @@ HRESULT LoadCal3DAnimation(const EngineString& name, Animation* animation)
     if (trackCount == 0)
         return Refuse(context, file, name + " : No Tracks in this animation");
     CAL3D_EXPECT(context, file, file.Holds(trackCount, kMinTrackBytes));
-    SkelArray<Track> tracks;
-    SkelArray<SkelArray<Keyframe>> blocks;
+    EngineArray<Track> tracks;
+    EngineArray<EngineArray<Keyframe>> blocks;
     QL_REQUIRE_MEMORY(context, tracks.Allocate(trackCount));
     QL_REQUIRE_MEMORY(context, blocks.Allocate(trackCount));
 
@@ -196,7 +201,7 @@ HRESULT LoadCal3DAnimation(const EngineString& name, Animation* animation)
     }
     file.Close();
 
-    SkelArray<Keyframe> keys;
+    EngineArray<Keyframe> keys;
     QL_REQUIRE_MEMORY(context, keys.Allocate((uint32_t)total));
     for (uint32_t t = 0; t < trackCount; ++t)
         if (!blocks[t].IsEmpty())
@@ -207,14 +212,11 @@ HRESULT LoadCal3DAnimation(const EngineString& name, Animation* animation)
     return S_OK;
 }
 
-HRESULT LoadCal3DMesh(const EngineString& name, SkelArray<Cal3DSubmesh>* submeshes)
+HRESULT LoadCal3DMesh(const EngineString& name, EngineArray<Cal3DSubmesh>* submeshes)
 {
     TraceContext context("ModelSkelMeta::LoadCal3DMesh()");
-    QL_REQUIRE_ARG(context, submeshes);
     Cal3DFile file;
-    HRESULT opened = OpenCal3D(context, file, name, "CMF");
-    if (opened != S_OK)
-        return opened;
+    CAL3D_OPEN(context, file, name, "CMF", submeshes);
 
     uint32_t count;
     QL_READ(context, file, &count, 4);
@@ -287,11 +289,8 @@ HRESULT LoadCal3DMaterial(const EngineString& name, const EngineString& prefix,
                           SkelMaterial* material)
 {
     TraceContext context("ModelSkelMeta::LoadCal3DMaterial()");
-    QL_REQUIRE_ARG(context, material);
     Cal3DFile file;
-    HRESULT opened = OpenCal3D(context, file, name, "CRF");
-    if (opened != S_OK)
-        return opened;
+    CAL3D_OPEN(context, file, name, "CRF", material);
 
     uint8_t ambient[4], diffuse[4], specular[4];
     QL_READ(context, file, ambient, 4);
@@ -314,7 +313,7 @@ HRESULT LoadCal3DMaterial(const EngineString& name, const EngineString& prefix,
     uint32_t nameLength;
     QL_READ(context, file, &nameLength, 4);
     CAL3D_EXPECT(context, file, file.Holds(nameLength, 1));
-    SkelArray<char> mapName;
+    EngineArray<char> mapName;
     // One byte more than read, so a name without its zero byte still ends.
     QL_REQUIRE_MEMORY(context, nameLength < UINT32_MAX && mapName.Allocate(nameLength + 1));
     QL_READ(context, file, mapName.Data(), nameLength);
@@ -330,7 +329,7 @@ namespace {
 // of the first failing line, with `failureLine` the line of the check that
 // found it.
 HRESULT ReadConfiguration(const TraceContext& context, File& config, const EngineString& file,
-                          ModelSkelData* data, SkelArray<Cal3DSubmesh>* submeshes,
+                          ModelSkelData* data, EngineArray<Cal3DSubmesh>* submeshes,
                           uint32_t* failureLine)
 {
     EngineString prefix;
@@ -375,7 +374,7 @@ HRESULT ReadConfiguration(const TraceContext& context, File& config, const Engin
                 animation->name = value;
             *failureLine = __LINE__;
         } else if (ConfigKeyIs(line, "mesh")) {
-            SkelArray<Cal3DSubmesh> mesh;
+            EngineArray<Cal3DSubmesh> mesh;
             result = LoadCal3DMesh(part, &mesh);
             *failureLine = __LINE__;
             for (uint32_t s = 0; SUCCEEDED(result) && s < mesh.Count(); ++s) {
@@ -409,7 +408,7 @@ HRESULT ReadConfiguration(const TraceContext& context, File& config, const Engin
 // The checks that the files read fit together. S_OK, or QLE_SUBFUNCTION
 // after the records.
 HRESULT CheckModel(const TraceContext& context, const ModelSkelData& data,
-                   const SkelArray<Cal3DSubmesh>& submeshes, const EngineString& file)
+                   const EngineArray<Cal3DSubmesh>& submeshes, const EngineString& file)
 {
     EngineString packing = "Error while packing the Model " + file;
     if (data.bones.IsEmpty() || submeshes.IsEmpty() || data.materials.IsEmpty()) {
@@ -424,7 +423,7 @@ HRESULT CheckModel(const TraceContext& context, const ModelSkelData& data,
         QL_TRY(context, packing.Chars(),
                (uint32_t)submeshes[s].material < data.materials.Count() ? S_OK : E_FAIL);
     for (uint32_t s = submeshes.Count(); s-- > 0;) {
-        const SkelArray<Influence>& influences = submeshes[s].influences;
+        const EngineArray<Influence>& influences = submeshes[s].influences;
         for (uint32_t i = influences.Count(); i-- > 0;) {
             if ((uint32_t)influences[i].bone >= data.bones.Count()) {
                 QL_LOG(context, TraceError, EngineString("Bad index of bone : ") + influences[i].bone);
@@ -434,7 +433,7 @@ HRESULT CheckModel(const TraceContext& context, const ModelSkelData& data,
     }
     // A track is sampled into the state of its bone, which must exist.
     for (uint32_t a = 0; a < data.animations.Count(); ++a) {
-        const SkelArray<Track>& tracks = data.animations[a].tracks;
+        const EngineArray<Track>& tracks = data.animations[a].tracks;
         for (uint32_t t = 0; t < tracks.Count(); ++t) {
             if ((uint32_t)tracks[t].bone >= data.bones.Count()) {
                 QL_LOG(context, TraceError, EngineString("Animation ") + a +
@@ -456,7 +455,7 @@ HRESULT CheckModel(const TraceContext& context, const ModelSkelData& data,
 }
 
 HRESULT PackModel(const TraceContext& context, ModelSkelData* data,
-                  SkelArray<Cal3DSubmesh>& submeshes, const EngineString& file)
+                  EngineArray<Cal3DSubmesh>& submeshes, const EngineString& file)
 {
     GroupSubmeshesByMaterial(submeshes, data->materials);
 
@@ -499,7 +498,7 @@ HRESULT LoadCal3DData(const EngineString& file, ModelSkelData* data)
     data->file = file;
     data->scale = 1.0f;
 
-    SkelArray<Cal3DSubmesh> submeshes;
+    EngineArray<Cal3DSubmesh> submeshes;
     uint32_t failureLine = 0;
     HRESULT result = ReadConfiguration(context, config, file, data, &submeshes, &failureLine);
     config.Close();

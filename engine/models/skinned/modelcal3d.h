@@ -15,13 +15,13 @@
 // Fills `bones` (replacing its contents). Child and parent indices are
 // checked against the bone count and against each other, so a loaded
 // skeleton is a forest that the hierarchy step can walk from its roots.
-HRESULT LoadCal3DSkeleton(const EngineString& name, SkelArray<Bone>* bones);
+HRESULT LoadCal3DSkeleton(const EngineString& name, EngineArray<Bone>* bones);
 
 HRESULT LoadCal3DAnimation(const EngineString& name, Animation* animation);
 
 // One entry per submesh, in file order; each submesh's vertex indices are
 // below its own vertex count.
-HRESULT LoadCal3DMesh(const EngineString& name, SkelArray<Cal3DSubmesh>* submeshes);
+HRESULT LoadCal3DMesh(const EngineString& name, EngineArray<Cal3DSubmesh>* submeshes);
 
 // The texture name, when the file has a map, is `prefix` + the first map's name.
 HRESULT LoadCal3DMaterial(const EngineString& name, const EngineString& prefix,

@@ -2,11 +2,9 @@
 // buffer, the dynamic vertex buffer and the textures.
 #include "modelmd5.h"
 #include "modelskel.h"
+#include "skelresources.h"
 
-#include "graphics/qlgraphres.h"
 #include "qltrace.h"
-
-#include <string.h>
 
 HRESULT ModelSkelMeta::LoadMD5(const EngineString& file, IGraphics* graphics)
 {
@@ -18,29 +16,11 @@ HRESULT ModelSkelMeta::LoadMD5(const EngineString& file, IGraphics* graphics)
 
     // MD5 data is z-up and right-handed like Cal3D's: the same base matrix
     // stands it up.
-    D3DXMATRIX rotationX, rotationY;
-    D3DXMatrixRotationX(&rotationX, -1.5707964f);
-    D3DXMatrixRotationY(&rotationY, 3.1415927f);
-    D3DXMatrixMultiply(&baseMatrix, &rotationX, &rotationY);
-
-    QL_TRY(trace, "-", graphics->CreateIB(data.indices.Count(), false, &indexBuffer));
-    void* deviceIndices = nullptr;
-    WORD* keptIndices = nullptr;
-    QL_TRY(trace, "-", indexBuffer->Lock(&deviceIndices, &keptIndices));
-    memcpy(deviceIndices, data.indices.Data(), sizeof(uint16_t) * data.indices.Count());
-    memcpy(keptIndices, data.indices.Data(), sizeof(uint16_t) * data.indices.Count());
-    indexBuffer->Unlock();
-
-    QL_REQUIRE_MEMORY(trace, skin.Build(data.vertices, data.influences));
-    QL_TRY(trace, "-", graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, data.vertices.Count(), true, &vertexBuffer));
-
-    QL_REQUIRE_MEMORY(trace, textures.Allocate(data.materials.Count()));
-    for (uint32_t m = 0; m < data.materials.Count(); ++m) {
-        SkelMaterial& material = data.materials[m];
-        if (!material.hasTexture)
-            continue;
-        QL_TRY(trace, "-", graphics->CreateTexture(material.textureName, &textures[m]));
-        material.textureName = EngineString();
-    }
-    return S_OK;
+    StandZUpData(1.0f, &baseMatrix);
+    HRESULT made = MakeSkelIndexBuffer(trace, QL_HERE, graphics, data.indices, &indexBuffer);
+    if (SUCCEEDED(made))
+        made = MakeSkelSkin(trace, QL_HERE, graphics, this);
+    if (SUCCEEDED(made))
+        made = MakeSkelTextures(trace, QL_HERE, graphics, this);
+    return made;
 }

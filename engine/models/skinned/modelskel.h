@@ -43,7 +43,7 @@ public:
     // own, so clones posed apart are drawn and shadowed apart.
     VB* vertexBuffer = nullptr;
     IB* indexBuffer = nullptr;
-    SkelArray<Texture*> textures;  // one per material, null without a map
+    EngineArray<Texture*> textures;  // one per material, null without a map
 };
 
 struct ActiveAnimation {

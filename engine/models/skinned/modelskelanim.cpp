@@ -267,7 +267,7 @@ void ModelSkel::ComposeHierarchy()
             ToSkinMatrix(state.skinRotation, state.skinTranslation, &skinMatrices[index]);
 
             // Pushed last to first so that children are composed in order.
-            const SkelArray<int32_t>& children = bone.children;
+            const EngineArray<int32_t>& children = bone.children;
             for (uint32_t c = children.Count(); c-- > 0;)
                 walkStack[pending++] = children[c];
         }

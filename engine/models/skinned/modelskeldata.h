@@ -5,7 +5,7 @@
 // meta, built from the packed arrays below.
 #pragma once
 
-#include "skelarray.h"
+#include "enginearray.h"
 
 #include "enginestring.h"
 
@@ -36,7 +36,7 @@ static_assert(sizeof(SkelSurface) == 68, "D3DMATERIAL9 layout");
 // One bone of the skeleton; its index is its position in the bone array.
 struct Bone {
     int32_t parent = -1;  // -1 for a root; otherwise a valid bone index
-    SkelArray<int32_t> children;  // each child's parent is this bone
+    EngineArray<int32_t> children;  // each child's parent is this bone
     SkelVector translation{};      // bind pose, relative to the parent
     SkelQuaternion rotation{};
     SkelVector boneSpaceTranslation{};  // inverse bind transform
@@ -60,8 +60,8 @@ struct Track {
 struct Animation {
     EngineString name;   // as the model's files name it, for choosing and listing
     float duration = 0;  // seconds, at least 0
-    SkelArray<Track> tracks;
-    SkelArray<Keyframe> keys;  // all tracks' keys, one track after the other
+    EngineArray<Track> tracks;
+    EngineArray<Keyframe> keys;  // all tracks' keys, one track after the other
 };
 
 struct SkinVertex {
@@ -94,9 +94,9 @@ struct SkelMaterial {
 // indices count from the submesh's own arrays until packing rebases them.
 struct Cal3DSubmesh {
     int32_t material = 0;
-    SkelArray<SkinVertex> vertices;
-    SkelArray<int32_t> indices;  // three per triangle
-    SkelArray<Influence> influences;
+    EngineArray<SkinVertex> vertices;
+    EngineArray<int32_t> indices;  // three per triangle
+    EngineArray<Influence> influences;
 };
 
 struct ModelSkelData {
@@ -106,15 +106,15 @@ struct ModelSkelData {
     // RotationX(-pi/2) x RotationY(pi) x Scaling(scale): Cal3D data is z-up.
     float scale = 1.0f;
 
-    SkelArray<Bone> bones;
-    SkelArray<int32_t> roots;  // bones without a parent, increasing
-    SkelArray<Animation> animations;
+    EngineArray<Bone> bones;
+    EngineArray<int32_t> roots;  // bones without a parent, increasing
+    EngineArray<Animation> animations;
 
     // Packed: all submeshes grouped by material, in material order.
-    SkelArray<SkinVertex> vertices;
-    SkelArray<Influence> influences;
-    SkelArray<uint16_t> indices;  // triangle list for the 16-bit index buffer
-    SkelArray<SkelMaterial> materials;
+    EngineArray<SkinVertex> vertices;
+    EngineArray<Influence> influences;
+    EngineArray<uint16_t> indices;  // triangle list for the 16-bit index buffer
+    EngineArray<SkelMaterial> materials;
 
     uint32_t meshCount = 0;
     uint32_t submeshCount = 0;

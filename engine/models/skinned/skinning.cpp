@@ -21,7 +21,7 @@ SkinningPath selected = SkinningPath::Scalar;
 // position and normal, weighted and summed; the normal normalised as D3DX does.
 void SkinScalar(SkinJob& job)
 {
-    const SkelArray<SkinVertex>& vertices = *job.skinVertices;
+    const EngineArray<SkinVertex>& vertices = *job.skinVertices;
     const Influence* influences = job.skinInfluences->Data();
     float minimum[3] = {1e38f, 1e38f, 1e38f};
     float maximum[3] = {-1e38f, -1e38f, -1e38f};
@@ -63,7 +63,7 @@ void SkinScalar(SkinJob& job)
 
 }  // namespace
 
-bool SkinStream::Build(const SkelArray<SkinVertex>& skinVertices, const SkelArray<Influence>& skinInfluences)
+bool SkinStream::Build(const EngineArray<SkinVertex>& skinVertices, const EngineArray<Influence>& skinInfluences)
 {
     if (!vertices.Allocate(skinVertices.Count()) || !influences.Allocate(skinInfluences.Count())) {
         vertices.Clear();

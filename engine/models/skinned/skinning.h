@@ -35,20 +35,20 @@ struct SkinStreamInfluence {
 };
 
 struct SkinStream {
-    SkelArray<SkinStreamVertex> vertices;
-    SkelArray<SkinStreamInfluence> influences;
+    EngineArray<SkinStreamVertex> vertices;
+    EngineArray<SkinStreamInfluence> influences;
 
     // Packs the model's skin; false when memory runs out (the stream is then
     // empty). Bone indices must already be below the bone count.
-    bool Build(const SkelArray<SkinVertex>& skinVertices, const SkelArray<Influence>& skinInfluences);
+    bool Build(const EngineArray<SkinVertex>& skinVertices, const EngineArray<Influence>& skinInfluences);
 };
 
 // Everything one skinning pass reads and writes. `vertexData` holds six floats
 // a vertex (position, normal), `positions` three (the kept positions).
 struct SkinJob {
     const SkinMatrix* bones = nullptr;
-    const SkelArray<SkinVertex>* skinVertices = nullptr;  // the scalar path's input
-    const SkelArray<Influence>* skinInfluences = nullptr;
+    const EngineArray<SkinVertex>* skinVertices = nullptr;  // the scalar path's input
+    const EngineArray<Influence>* skinInfluences = nullptr;
     const SkinStream* stream = nullptr;  // the vector paths' input, same skin
     float* vertexData = nullptr;
     float* positions = nullptr;

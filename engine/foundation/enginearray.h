@@ -1,7 +1,8 @@
-// SkelArray: an owned, exactly sized array for the skinned-model data. The
-// engine runs without exceptions, so allocation is nothrow and every growth
-// reports failure instead of throwing; the readers turn that into "Not Enough
-// Memory". Elements must be default-constructible and movable.
+// EngineArray: an owned array that frees itself, for data a reader or a
+// resource keeps. The engine runs without exceptions, so allocation is
+// nothrow and every growth reports failure instead of throwing; callers turn
+// that into "Not Enough Memory". Elements must be default-constructible and
+// movable. Moving hands the elements over; copying is not possible.
 #pragma once
 
 #include <new>
@@ -9,18 +10,16 @@
 #include <utility>
 
 template <typename T>
-class SkelArray {
+class EngineArray {
 public:
-    SkelArray() = default;
-    SkelArray(const SkelArray&) = delete;
-    SkelArray& operator=(const SkelArray&) = delete;
-    SkelArray(SkelArray&& other) noexcept { Swap(other); }
-    SkelArray& operator=(SkelArray&& other) noexcept
+    EngineArray() = default;
+    EngineArray(EngineArray&& other) noexcept { Swap(other); }
+    EngineArray& operator=(EngineArray&& other) noexcept
     {
-        SkelArray(std::move(other)).Swap(*this);
+        EngineArray(std::move(other)).Swap(*this);
         return *this;
     }
-    ~SkelArray() { delete[] items; }
+    ~EngineArray() { delete[] items; }
 
     // Replaces the contents by `count` value-initialised elements (zeros for
     // plain types). False, with the array left empty, when memory runs out.
@@ -76,7 +75,7 @@ public:
         count = capacity = 0;
     }
 
-    void Swap(SkelArray& other) noexcept
+    void Swap(EngineArray& other) noexcept
     {
         std::swap(items, other.items);
         std::swap(count, other.count);
