@@ -106,6 +106,10 @@ HRESULT Buffer<Interface, Desc>::Unlock()
     if (!locked)
         return D3DERR_INVALIDCALL;
     locked = false;
+    if (HRESULT code = QLPlatform_InjectedCode(this->GetType() == D3DRTYPE_VERTEXBUFFER
+                                                   ? "IDirect3DVertexBuffer9::Unlock"
+                                                   : "IDirect3DIndexBuffer9::Unlock"))
+        return code;
     if (lockSize == 0)
         return D3D_OK;
     this->device->MakeCurrent();

@@ -74,7 +74,9 @@ void QLTest_DetachJoystick(int id);
 //   "IDirect3DDevice9::CreateVertexBuffer", "IDirect3DDevice9::CreateIndexBuffer",
 //   "IDirect3DDevice9::CreateTexture" (also reached by
 //   D3DXCreateTextureFromFileExA), "IDirect3DVertexBuffer9::Lock",
-//   "IDirect3DIndexBuffer9::Lock", "IDirect3DDevice9::Present",
+//   "IDirect3DIndexBuffer9::Lock", "IDirect3DVertexBuffer9::Unlock" and
+//   "IDirect3DIndexBuffer9::Unlock" (the buffer is unlocked, its contents not
+//   sent), "IDirect3DDevice9::Present",
 //   "IDirect3DDevice9::Reset", "IDirect3DDevice9::Clear",
 //   "IDirect3DDevice9::BeginScene", "IDirect3DDevice9::DrawPrimitive",
 //   "IDirect3DDevice9::DrawIndexedPrimitive", "IDirect3DDevice9::ValidateDevice",

@@ -329,9 +329,12 @@ TEST_F(Md5Model, RefusesAnimationsThatDoNotFitTheMesh)
 
 TEST_F(Md5Model, AnIndexBufferThatCannotBeFilledFailsTheLoad)
 {
-    QLTest_FailCall("IDirect3DIndexBuffer9::Lock", D3DERR_INVALIDCALL);
-    ExpectRefused("md5/test.md5mesh", "IDirect3DIndexBuffer9::Lock() failed");
-    QLTest_ClearFailures();
+    for (const char* call : {"IDirect3DIndexBuffer9::Lock", "IDirect3DIndexBuffer9::Unlock"}) {
+        SCOPED_TRACE(call);
+        QLTest_FailCall(call, D3DERR_INVALIDCALL);
+        ExpectRefused("md5/test.md5mesh", std::string(call) + "() failed");
+        QLTest_ClearFailures();
+    }
     IModel* loaded = Load("md5/test.md5mesh");
     ASSERT_NE(nullptr, loaded) << "the next load fills its buffer";
     loaded->Release();
