@@ -27,10 +27,12 @@ bool QLGraphics::GrowPartScratch(uint32_t count)
     delete[] partFlags;
     delete[] partPlans;
     delete[] partStarts;
+    delete[] partSpans;
     partFlags = new (std::nothrow) bool[count];
     partPlans = new (std::nothrow) uint8_t[count];
     partStarts = new (std::nothrow) float[count];
-    partCapacity = partFlags && partPlans && partStarts ? count : 0;
+    partSpans = new (std::nothrow) CappedVertexSpan[count];
+    partCapacity = partFlags && partPlans && partStarts && partSpans ? count : 0;
     return partCapacity != 0;
 }
 

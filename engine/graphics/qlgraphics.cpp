@@ -230,6 +230,7 @@ HRESULT QLGraphics::UpdateScreenMode()
             (*vertexBuffers.Get(i))->ReleaseBuffer();
     for (uint32_t i = 0; i < indexBuffers.Count(); ++i)
         (*indexBuffers.Get(i))->ReleaseBuffer();
+    ReleaseShadowIndices();
     for (uint32_t i = 0; i < textures.Count(); ++i)
         (*textures.Get(i))->ReleaseTexture();
     // Re-created objects may reuse the old objects' addresses.
@@ -326,6 +327,7 @@ QLGraphics::~QLGraphics()
     delete[] partFlags;
     delete[] partPlans;
     delete[] partStarts;
+    delete[] partSpans;
     bool clean = geometries.Count() == 0;
     if (geometries.Count() > 0) {
         QL_LOG(trace, TraceWarning,
@@ -344,6 +346,7 @@ QLGraphics::~QLGraphics()
     if (inFrame && device)
         device->EndScene();
     shadowVB.Reset();  // before the leftover report, which would count it
+    ReleaseShadowIndices();
     if (device) {
         for (DWORD stage = 0; stage < caps.MaxSimultaneousTextures; ++stage)
             device->SetTexture(stage, nullptr);
