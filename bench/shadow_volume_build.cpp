@@ -100,7 +100,8 @@ template <typename Index>
 uint64_t IndexedBuild(Prepared& p, const D3DXVECTOR3& light, Index* indices, uint64_t* vertices)
 {
     const uint32_t capacity = uint32_t(p.out.size());
-    const CappedVertexSpan span = CappedVertexRange(p.view);
+    // A whole mesh copies all its vertices, as the engine does: no scan.
+    const CappedVertexSpan span{0, p.view.vertexCount};
     BuildCappedVertices(p.view, span, light, kCappedVolumeStart, p.out.data());
     const uint64_t sides = BuildCappedSides(p.view, span, light, 0, indices, capacity);
     *vertices = 2 * uint64_t(span.count);

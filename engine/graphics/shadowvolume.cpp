@@ -578,10 +578,15 @@ void BuildCappedVertices(const ShadowMesh& mesh, const CappedVertexSpan& span, c
         return;
     const D3DXVECTOR3* from = mesh.positions + span.first;
     D3DXVECTOR3* farCopies = out + span.count;
-    for (uint32_t i = 0; i < span.count; ++i) {
-        Start(from[i], light, start, &out[i]);
-        Extrude(from[i], light, &farCopies[i]);
+    if (start == 1.0f) {
+        for (uint32_t i = 0; i < span.count; ++i)
+            out[i] = from[i];
+    } else {
+        for (uint32_t i = 0; i < span.count; ++i)
+            Start(from[i], light, start, &out[i]);
     }
+    for (uint32_t i = 0; i < span.count; ++i)
+        Extrude(from[i], light, &farCopies[i]);
 }
 
 uint64_t BuildCappedSides(const ShadowMesh& mesh, const CappedVertexSpan& span, const D3DXVECTOR3& light,

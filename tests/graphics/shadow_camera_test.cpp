@@ -181,3 +181,30 @@ TEST_F(ShadowCameraTest, CapsOnlyWhereTheVolumeMayReachTheEye)
         EXPECT_EQ(6u * 8u, Manager()->ShadowBufferCapacity()) << "a box's sides, or its copies indexed, fit";
     }
 }
+
+// Capped volumes are drawn indexed over copies of their casters' vertices.
+// A caster of more than 32 768 vertices needs 32-bit indices for its copies,
+// which a device limited to 16-bit indices cannot draw: there the volume is
+// written out vertex by vertex, and the frame is the same.
+TEST_F(ShadowCameraTest, ADeviceWithSixteenBitIndicesDrawsTheSameCappedVolumes)
+{
+    struct Unlimit {
+        ~Unlimit() { QLTest_SetMaxVertexIndex(0); }
+    } unlimit;
+    RayCastScene scene = Scene(kCases[2]);
+    scene.meshes[2] = MakeSphere(D3DXVECTOR3(-13.2f, 16.2f, 0), 4, 200, 170);
+    ASSERT_GT(scene.meshes[2].positions.size(), 0x8000u);
+    ASSERT_LE(scene.meshes[2].positions.size(), 0x10000u);
+    Show(scene);
+    const Picture full = Frame();
+    const std::vector<uint8_t> stencil = Stencil();
+    const uint32_t capped = Manager()->LastFrameStatistics().volumesCapped;
+    ASSERT_GE(capped, 2u) << "the sphere's volume and the box's, around the eye";
+
+    QLTest_SetMaxVertexIndex(0xFFFF);
+    ASSERT_EQ(S_OK, graphics->UpdateScreenMode());
+    const Picture limited = Frame();
+    EXPECT_EQ(capped, Manager()->LastFrameStatistics().volumesCapped);
+    EXPECT_TRUE(Stencil() == stencil);
+    EXPECT_TRUE(limited.pixels == full.pixels);
+}
