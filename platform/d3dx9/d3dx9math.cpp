@@ -3,26 +3,32 @@
 // that an out pointer may alias an input.
 #include <d3dx9math.h>
 
+namespace {
+
+// Each of the N components of v (x first, the rest after it) over length.
+// A zero vector stays zero rather than turning into NaNs that would spread
+// through every later product.
+template <int N, typename Vector>
+Vector* DivideByLength(Vector* out, const Vector& v, FLOAT length)
+{
+    Vector r = v;
+    FLOAT* c = &r.x;
+    for (int i = 0; i < N; ++i)
+        c[i] = length == 0.0f ? 0.0f : c[i] / length;
+    *out = r;
+    return out;
+}
+
+}  // namespace
+
 D3DXVECTOR3* WINAPI D3DXVec3Normalize(D3DXVECTOR3* pOut, const D3DXVECTOR3* pV)
 {
-    FLOAT length = D3DXVec3Length(pV);
-    if (length == 0.0f)
-        *pOut = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-    else
-        *pOut = D3DXVECTOR3(pV->x / length, pV->y / length, pV->z / length);
-    return pOut;
+    return DivideByLength<3>(pOut, *pV, D3DXVec3Length(pV));
 }
 
 D3DXVECTOR4* WINAPI D3DXVec4Normalize(D3DXVECTOR4* pOut, const D3DXVECTOR4* pV)
 {
-    // A zero vector stays zero rather than turning into NaNs that would
-    // spread through every later product.
-    FLOAT length = D3DXVec4Length(pV);
-    if (length == 0.0f)
-        *pOut = D3DXVECTOR4(0.0f, 0.0f, 0.0f, 0.0f);
-    else
-        *pOut = D3DXVECTOR4(pV->x / length, pV->y / length, pV->z / length, pV->w / length);
-    return pOut;
+    return DivideByLength<4>(pOut, *pV, D3DXVec4Length(pV));
 }
 
 D3DXVECTOR4* WINAPI D3DXVec4Transform(D3DXVECTOR4* pOut, const D3DXVECTOR4* pV, const D3DXMATRIX* pM)
@@ -275,12 +281,7 @@ D3DXQUATERNION D3DXQUATERNION::operator*(const D3DXQUATERNION& q) const
 
 D3DXQUATERNION* WINAPI D3DXQuaternionNormalize(D3DXQUATERNION* pOut, const D3DXQUATERNION* pQ)
 {
-    FLOAT length = D3DXQuaternionLength(pQ);
-    if (length == 0.0f)
-        *pOut = D3DXQUATERNION(0, 0, 0, 0);
-    else
-        *pOut = D3DXQUATERNION(pQ->x / length, pQ->y / length, pQ->z / length, pQ->w / length);
-    return pOut;
+    return DivideByLength<4>(pOut, *pQ, D3DXQuaternionLength(pQ));
 }
 
 D3DXQUATERNION* WINAPI D3DXQuaternionInverse(D3DXQUATERNION* pOut, const D3DXQUATERNION* pQ)
