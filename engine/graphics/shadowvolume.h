@@ -30,10 +30,11 @@ const uint32_t kShadowVerticesPerEdge = 6;
 // triangle is ignored) along the edges they share, by vertex index only:
 // triangles meeting at duplicated vertices stay open there. faces receives
 // one record per triangle; open edges get -1 in both neighbour fields.
-// Where three or more triangles share an edge, the pairing is the one a first-match scan in triangle order gives: each later
-// user points at the edge's first user u, or, when in u's own triangle, at
-// p, the first user from another triangle; u points at the last user that
-// points at it (or at p), and p at the last user that points at p (or at u).
+// Where three or more triangles share an edge, the pairing is the one a
+// first-match scan in triangle order gives: each later user points at the
+// edge's first user u, or, when in u's own triangle, at p, the first user
+// from another triangle; u points at the last user that points at it (or at
+// p), and p at the last user that points at p (or at u).
 // Time is linear in indexCount (and the highest index); scratch memory is
 // allocated for the call. Returns S_OK, E_INVALIDARG for a null array with triangles to pair,
 // or E_OUTOFMEMORY (every edge is then left open).
@@ -161,7 +162,8 @@ void BuildCappedVertices(const ShadowMesh& mesh, const CappedVertexSpan& span, c
 // six indices per extruded edge into copies written at vertex base of the
 // drawn buffer: the near copy of V is base + V - span.first, its far copy
 // span.count later. Rewrites the facing like BuildShadowVolume; same
-// capacity contract, in indices. span must come from CappedVertexRange.
+// capacity contract, in indices. span must hold every vertex below
+// vertexCount that the triangles use: CappedVertexRange, or all of them.
 uint64_t BuildCappedSides(const ShadowMesh& mesh, const CappedVertexSpan& span, const D3DXVECTOR3& light,
                           uint32_t base, WORD* out, uint32_t capacity);
 uint64_t BuildCappedSides(const ShadowMesh& mesh, const CappedVertexSpan& span, const D3DXVECTOR3& light,
