@@ -28,11 +28,13 @@ bool QLGraphics::GrowPartScratch(uint32_t count)
     delete[] partPlans;
     delete[] partStarts;
     delete[] partReaches;
+    delete[] partSpans;
     partFlags = new (std::nothrow) bool[count];
     partPlans = new (std::nothrow) uint8_t[count];
     partStarts = new (std::nothrow) float[count];
     partReaches = new (std::nothrow) float[count];
-    partCapacity = partFlags && partPlans && partStarts && partReaches ? count : 0;
+    partSpans = new (std::nothrow) CappedVertexSpan[count];
+    partCapacity = partFlags && partPlans && partStarts && partReaches && partSpans ? count : 0;
     return partCapacity != 0;
 }
 

@@ -230,6 +230,7 @@ HRESULT QLGraphics::UpdateScreenMode()
             (*vertexBuffers.Get(i))->ReleaseBuffer();
     for (uint32_t i = 0; i < indexBuffers.Count(); ++i)
         (*indexBuffers.Get(i))->ReleaseBuffer();
+    ReleaseShadowIndices();
     for (uint32_t i = 0; i < textures.Count(); ++i)
         (*textures.Get(i))->ReleaseTexture();
     // Re-created objects may reuse the old objects' addresses.
@@ -327,6 +328,7 @@ QLGraphics::~QLGraphics()
     delete[] partPlans;
     delete[] partStarts;
     delete[] partReaches;
+    delete[] partSpans;
     bool clean = geometries.Count() == 0;
     if (geometries.Count() > 0) {
         QL_LOG(trace, TraceWarning,
@@ -345,6 +347,7 @@ QLGraphics::~QLGraphics()
     if (inFrame && device)
         device->EndScene();
     shadowVB.Reset();  // before the leftover report, which would count it
+    ReleaseShadowIndices();
     if (device) {
         for (DWORD stage = 0; stage < caps.MaxSimultaneousTextures; ++stage)
             device->SetTexture(stage, nullptr);

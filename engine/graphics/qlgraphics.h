@@ -104,8 +104,20 @@ private:
     HRESULT MakeIB(uint32_t count, bool dynamic, bool wide, bool drawn, IB** out);
     void ReleaseLeftovers();
     HRESULT BuildAndDrawVolume(TraceContext& trace, const LightSlot& slot, IModel* model);
-    HRESULT DrawVolumeIntoStencil(UINT firstVertex, UINT triangles, bool capped);
-    HRESULT DrawSilhouetteLines(UINT sideTriangles);
+    // What one stencil draw of a volume covers: triangles unindexed from
+    // firstVertex, and indexedTriangles from the shadow index buffer over
+    // vertexCount vertices from baseVertex.
+    struct VolumeDraw {
+        UINT firstVertex = 0, triangles = 0;
+        UINT baseVertex = 0, vertexCount = 0, indexedTriangles = 0;
+    };
+    HRESULT DrawVolumeIntoStencil(const VolumeDraw& draw, bool capped);
+    HRESULT DrawVolumeTriangles(const VolumeDraw& draw);
+    HRESULT DrawSilhouetteLines(const VolumeDraw& sides);
+    // Makes the shadow index buffer anew, 16- or 32-bit, with room for at
+    // least count indices; false when the device cannot.
+    bool MakeShadowIndices(uint64_t count, bool wide);
+    void ReleaseShadowIndices();
     void LeaveShadowVolumeStates();
 
     // A model's parts as the culling sees them: boxed false when the model
@@ -157,6 +169,12 @@ private:
     LightSlot lights[MAXACTIVELIGHTS] = {};
     Owned<VB> shadowVB;
     bool creatingShadowVB = false;
+    // Capped volumes index their vertices' copies through this buffer; a
+    // default-pool buffer, released before every reset and made again when
+    // next needed.
+    IDirect3DIndexBuffer9* shadowIndices = nullptr;
+    uint32_t shadowIndexCapacity = 0;
+    bool shadowIndicesWide = false;
     ShadowVolumeOptions shadowOptions;
     D3DXVECTOR3 eye{0.0f, 0.0f, -1.0f};
     D3DXVECTOR3 at{0.0f, 0.0f, 0.0f};
@@ -171,6 +189,7 @@ private:
     uint8_t* partPlans = nullptr;   // per part of a volume: 0 not cast, 1 depth-pass, 2 capped
     float* partStarts = nullptr;    // where each capped part's volume starts
     float* partReaches = nullptr;   // how far each part's volume reaches
+    CappedVertexSpan* partSpans = nullptr;  // the vertices each capped part copies
     uint32_t partCapacity = 0;
 };
 

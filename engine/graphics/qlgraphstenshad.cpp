@@ -113,13 +113,32 @@ HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slo
         partReaches[p] = fmaxf(partReaches[p], 2.0f * partStarts[p]);
     }
 
-    // Built straight into the buffer, depth-pass sides first, then the
-    // capped parts' sides and their caps; a volume that does not fit (more
-    // extruded edges than the buffer was sized for) grows it and is built
-    // again, so nothing is ever written past the buffer.
-    uint64_t passSides = 0, sides = 0, total = 0;
+    // A capped part is drawn indexed over two copies of the vertices it
+    // uses, when the device's indices reach them all; otherwise (and without
+    // an index buffer) its sides and caps are written vertex by vertex.
+    uint64_t extent = 0;
+    for (uint32_t p = 0; p < view.count; ++p) {
+        if (partPlans[p] != 2)
+            continue;
+        const ShadowPart& part = view.parts[p];
+        partSpans[p] = part.firstTriangle == 0 && part.triangleCount >= mesh.triangleCount
+                           ? CappedVertexSpan{0, mesh.vertexCount}
+                           : CappedVertexRange(PartOf(mesh, part.firstTriangle, part.triangleCount));
+        extent += 2 * uint64_t(partSpans[p].count);
+    }
+    const bool wideIndices = extent > 0x10000;
+    bool indexed = extent > 0 && extent - 1 <= caps.MaxVertexIndex && (!wideIndices || caps.MaxVertexIndex > 0xFFFF);
+
+    // Built straight into the buffers, depth-pass sides first, then the
+    // capped parts' vertices, sides and caps; a volume that does not fit
+    // (more extruded edges than the buffer was sized for) grows the buffer
+    // and is built again, so nothing is ever written past a buffer.
+    uint64_t passSides = 0, sides = 0, total = 0, sideIndices = 0, indices = 0;
     uint32_t cast = 0, capped = 0;
-    auto build = [&](D3DXVECTOR3* out, uint32_t capacity) {
+    auto partMesh = [&](uint32_t p) {
+        return view.boxed ? PartOf(mesh, view.parts[p].firstTriangle, view.parts[p].triangleCount) : mesh;
+    };
+    auto build = [&](D3DXVECTOR3* out, uint32_t capacity, void* indexOut, uint32_t indexCapacity) {
         uint64_t n = 0;
         auto room = [&](uint32_t* rest) {
             *rest = n < capacity ? uint32_t(capacity - n) : 0;
@@ -127,68 +146,157 @@ HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slo
         };
         uint32_t rest = 0;
         cast = 0;
-        for (uint8_t plan = 1; plan <= 2; ++plan) {
-            for (uint32_t p = 0; p < view.count; ++p) {
-                if (partPlans[p] != plan)
-                    continue;
-                const ShadowMesh part = view.boxed ? PartOf(mesh, view.parts[p].firstTriangle,
-                                                            view.parts[p].triangleCount)
-                                                   : mesh;
-                D3DXVECTOR3* into = room(&rest);
-                n += BuildShadowVolume(part, light, into, rest, plan == 2 ? partStarts[p] : 1.0f, partReaches[p]);
-                ++cast;
-            }
-            if (plan == 1) {
-                passSides = n;
-                capped = cast;
-            }
-        }
-        sides = n;
         for (uint32_t p = 0; p < view.count; ++p) {
-            if (partPlans[p] != 2)
+            if (partPlans[p] != 1)
                 continue;
-            const ShadowMesh part = PartOf(mesh, view.parts[p].firstTriangle, view.parts[p].triangleCount);
             D3DXVECTOR3* into = room(&rest);
-            n += BuildShadowCaps(part, light, into, rest, partStarts[p], partReaches[p]);
+            n += BuildShadowVolume(partMesh(p), light, into, rest, 1.0f, partReaches[p]);
+            ++cast;
+        }
+        passSides = n;
+        capped = cast;
+        uint64_t k = 0;
+        auto indicesRoom = [&](uint32_t* left) {
+            *left = k < indexCapacity ? uint32_t(indexCapacity - k) : 0;
+            return *left ? k : 0;
+        };
+        if (indexed) {
+            for (uint32_t p = 0; p < view.count; ++p)
+                if (partPlans[p] == 2) {
+                    if (n + 2 * uint64_t(partSpans[p].count) <= capacity)
+                        BuildCappedVertices(partMesh(p), partSpans[p], light, partStarts[p], partReaches[p], out + n);
+                    n += 2 * uint64_t(partSpans[p].count);
+                    ++cast;
+                }
+            // Indices count from the first copy, where the indexed draw's base is.
+            for (int pass = 0; pass < 2; ++pass) {
+                uint32_t base = 0;
+                for (uint32_t p = 0; p < view.count; ++p) {
+                    if (partPlans[p] != 2)
+                        continue;
+                    const ShadowMesh part = partMesh(p);
+                    uint32_t left = 0;
+                    const uint64_t at = indicesRoom(&left);
+                    if (wideIndices) {
+                        uint32_t* into = left ? static_cast<uint32_t*>(indexOut) + at : nullptr;
+                        k += pass == 0 ? BuildCappedSides(part, partSpans[p], light, base, into, left)
+                                       : BuildCappedCaps(part, partSpans[p], base, into, left);
+                    } else {
+                        WORD* into = left ? static_cast<WORD*>(indexOut) + at : nullptr;
+                        k += pass == 0 ? BuildCappedSides(part, partSpans[p], light, base, into, left)
+                                       : BuildCappedCaps(part, partSpans[p], base, into, left);
+                    }
+                    base += 2 * partSpans[p].count;
+                }
+                if (pass == 0)
+                    sideIndices = k;
+            }
+            sides = passSides;
+        } else {
+            for (uint32_t p = 0; p < view.count; ++p)
+                if (partPlans[p] == 2) {
+                    D3DXVECTOR3* into = room(&rest);
+                    n += BuildShadowVolume(partMesh(p), light, into, rest, partStarts[p], partReaches[p]);
+                    ++cast;
+                }
+            sides = n;
+            for (uint32_t p = 0; p < view.count; ++p) {
+                if (partPlans[p] != 2)
+                    continue;
+                const ShadowMesh part = PartOf(mesh, view.parts[p].firstTriangle, view.parts[p].triangleCount);
+                D3DXVECTOR3* into = room(&rest);
+                n += BuildShadowCaps(part, light, into, rest, partStarts[p], partReaches[p]);
+            }
         }
         total = n;
+        indices = k;
     };
+    // The first build into the buffers as they are tells what they must
+    // hold; a buffer too small is grown and the volume built again. Without
+    // its index buffer the volume is built unindexed, which may need a
+    // larger vertex buffer once more.
+    if (!shadowVB)
+        build(nullptr, 0, nullptr, 0);
+    bool built = false;
     void* data = nullptr;
-    if (shadowVB) {
+    void* indexData = nullptr;
+    for (int attempt = 0; attempt < 3 && !built; ++attempt) {
+        if (!shadowVB || total > shadowVB->GetCount())
+            QL_TRY(trace, "-", GrowShadowBuffer(total > 0 ? total : kShadowVerticesPerEdge));
+        if (indexed && (!shadowIndices || shadowIndicesWide != wideIndices || indices > shadowIndexCapacity))
+            indexed = MakeShadowIndices(indices, wideIndices);
         if (FAILED(shadowVB->Lock(&data, nullptr)))
             return S_OK;
-        build(static_cast<D3DXVECTOR3*>(data), shadowVB->GetCount());
-        if (total > shadowVB->GetCount())
-            shadowVB->Unlock();
-    } else {
-        build(nullptr, 0);
+        indexData = nullptr;
+        if (indexed && FAILED(shadowIndices->Lock(0, 0, &indexData, D3DLOCK_DISCARD)))
+            indexed = false;
+        build(static_cast<D3DXVECTOR3*>(data), shadowVB->GetCount(), indexed ? indexData : nullptr,
+              indexed ? shadowIndexCapacity : 0);
+        built = total <= shadowVB->GetCount() && (!indexed || indices <= shadowIndexCapacity);
+        shadowVB->Unlock();
+        if (indexed)
+            shadowIndices->Unlock();
     }
-    if (!shadowVB || total > shadowVB->GetCount()) {
-        QL_TRY(trace, "-", GrowShadowBuffer(total > 0 ? total : kShadowVerticesPerEdge));
-        if (FAILED(shadowVB->Lock(&data, nullptr)))
-            return S_OK;
-        build(static_cast<D3DXVECTOR3*>(data), shadowVB->GetCount());
-    }
-    shadowVB->Unlock();
+    if (!built)
+        return S_OK;
     shadowVB->Active(0);
     statistics.volumesDrawn += cast;
     statistics.volumesCapped += cast - capped;
 
-    QL_TRY(trace, "IDirect3DDevice9::DrawPrimitive() failed", DrawVolumeIntoStencil(0, UINT(passSides / 3), false));
-    QL_TRY(trace, "IDirect3DDevice9::DrawPrimitive() failed",
-           DrawVolumeIntoStencil(UINT(passSides), UINT((total - passSides) / 3), true));
+    VolumeDraw depthPass, cappedDraw, lines;
+    depthPass.triangles = UINT(passSides / 3);
+    cappedDraw.firstVertex = UINT(passSides);
+    cappedDraw.triangles = UINT((total - passSides) / 3);
+    lines.triangles = UINT(sides / 3);
+    if (indexed) {
+        cappedDraw.triangles = 0;
+        cappedDraw.baseVertex = lines.baseVertex = UINT(passSides);
+        cappedDraw.vertexCount = lines.vertexCount = UINT(total - passSides);
+        cappedDraw.indexedTriangles = UINT(indices / 3);
+        lines.indexedTriangles = UINT(sideIndices / 3);
+    }
+    QL_TRY(trace, "IDirect3DDevice9::DrawPrimitive() failed", DrawVolumeIntoStencil(depthPass, false));
+    QL_TRY(trace, "IDirect3DDevice9::DrawPrimitive() failed", DrawVolumeIntoStencil(cappedDraw, true));
     if (DrawPossibleSilhouette)
-        QL_TRY(trace, "IDirect3DDevice9::DrawPrimitive() failed", DrawSilhouetteLines(UINT(sides / 3)));
+        QL_TRY(trace, "IDirect3DDevice9::DrawPrimitive() failed", DrawSilhouetteLines(lines));
     return S_OK;
+}
+
+bool QLGraphics::MakeShadowIndices(uint64_t count, bool wide)
+{
+    ReleaseShadowIndices();
+    // Never below 64 Ki indices, so that small volumes do not grow it often.
+    const uint64_t capacity = count > 0x10000 ? count : 0x10000;
+    if (capacity * (wide ? 4 : 2) > 0xFFFFFFFFu ||
+        FAILED(device->CreateIndexBuffer(UINT(capacity * (wide ? 4 : 2)), D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
+                                         wide ? D3DFMT_INDEX32 : D3DFMT_INDEX16, D3DPOOL_DEFAULT, &shadowIndices,
+                                         nullptr))) {
+        shadowIndices = nullptr;
+        return false;
+    }
+    shadowIndexCapacity = uint32_t(capacity);
+    shadowIndicesWide = wide;
+    return true;
+}
+
+void QLGraphics::ReleaseShadowIndices()
+{
+    if (!shadowIndices)
+        return;
+    if (BindingCache::indexBuffer == shadowIndices)
+        BindingCache::indexBuffer = nullptr;
+    shadowIndices->Release();
+    shadowIndices = nullptr;
+    shadowIndexCapacity = 0;
 }
 
 // Clockwise faces are the volume's faces turned to the eye: they count one
 // up in front of the scene (depth-pass) and one down behind it (z-fail);
 // counter-clockwise ones the other way. Stencil arithmetic wraps, so the
 // order of the draws does not matter.
-HRESULT QLGraphics::DrawVolumeIntoStencil(UINT firstVertex, UINT triangles, bool capped)
+HRESULT QLGraphics::DrawVolumeIntoStencil(const VolumeDraw& draw, bool capped)
 {
-    if (triangles == 0)
+    if (draw.triangles == 0 && draw.indexedTriangles == 0)
         return S_OK;
     const D3DRENDERSTATETYPE counted = capped ? D3DRS_STENCILZFAIL : D3DRS_STENCILPASS;
     const D3DRENDERSTATETYPE uncounted = capped ? D3DRS_STENCILPASS : D3DRS_STENCILZFAIL;
@@ -203,20 +311,38 @@ HRESULT QLGraphics::DrawVolumeIntoStencil(UINT firstVertex, UINT triangles, bool
         device->SetRenderState(capped ? D3DRS_CCW_STENCILPASS : D3DRS_CCW_STENCILZFAIL, D3DSTENCILOP_KEEP);
         device->SetRenderState(capped ? D3DRS_CCW_STENCILZFAIL : D3DRS_CCW_STENCILPASS, counterClockwise);
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        return device->DrawPrimitive(D3DPT_TRIANGLELIST, firstVertex, triangles);
+        return DrawVolumeTriangles(draw);
     }
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-    HRESULT result = device->DrawPrimitive(D3DPT_TRIANGLELIST, firstVertex, triangles);
+    HRESULT result = DrawVolumeTriangles(draw);
     if (FAILED(result))
         return result;
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
     device->SetRenderState(counted, counterClockwise);
-    return device->DrawPrimitive(D3DPT_TRIANGLELIST, firstVertex, triangles);
+    return DrawVolumeTriangles(draw);
 }
 
-// Each side quad's first two vertices are the edge, the next two a side:
-// every extruded edge shows as two white lines, added to the frame.
-HRESULT QLGraphics::DrawSilhouetteLines(UINT sideTriangles)
+HRESULT QLGraphics::DrawVolumeTriangles(const VolumeDraw& draw)
+{
+    if (draw.triangles) {
+        const HRESULT result = device->DrawPrimitive(D3DPT_TRIANGLELIST, draw.firstVertex, draw.triangles);
+        if (FAILED(result))
+            return result;
+    }
+    if (!draw.indexedTriangles)
+        return S_OK;
+    if (BindingCache::indexBuffer != shadowIndices) {
+        BindingCache::indexBuffer = shadowIndices;
+        device->SetIndices(shadowIndices);
+    }
+    return device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, INT(draw.baseVertex), 0, draw.vertexCount, 0,
+                                        draw.indexedTriangles);
+}
+
+// Each side quad's first two vertices (or indices) are the edge, the next
+// two a side: every extruded edge shows as two white lines, added to the
+// frame.
+HRESULT QLGraphics::DrawSilhouetteLines(const VolumeDraw& sides)
 {
     D3DMATERIAL9 white = {};
     white.Diffuse = white.Ambient = white.Specular = white.Emissive = D3DCOLORVALUE{1.0f, 1.0f, 1.0f, 1.0f};
@@ -228,8 +354,10 @@ HRESULT QLGraphics::DrawSilhouetteLines(UINT sideTriangles)
     device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
     device->SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
     HRESULT result = S_OK;
-    for (UINT q = 0; q < sideTriangles && SUCCEEDED(result); ++q)
+    for (UINT q = 0; q < sides.triangles && SUCCEEDED(result); ++q)
         result = device->DrawPrimitive(D3DPT_LINELIST, 3 * q, 1);
+    for (UINT q = 0; q < sides.indexedTriangles && SUCCEEDED(result); ++q)
+        result = device->DrawIndexedPrimitive(D3DPT_LINELIST, INT(sides.baseVertex), 0, sides.vertexCount, 3 * q, 1);
     if (!DrawShadowVolume)
         device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
     return result;

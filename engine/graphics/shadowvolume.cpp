@@ -163,14 +163,11 @@ HRESULT Connect(const Index* indices, uint32_t indexCount, FaceInfo* faces)
     if (!indices || !faces)
         return E_INVALIDARG;
 
-    for (uint32_t t = 0; t < triangles; ++t) {
-        faces[t].lit = false;
+    for (uint32_t t = 0; t < triangles; ++t)
         for (EdgeInfo& edge : faces[t].edges) {
-            edge.done = false;
             edge.neighbourFace = -1;
             edge.neighbourEdge = -1;
         }
-    }
 
     // Edge numbers sorted by (lower index, higher index) with two stable
     // counting sorts, so each edge's users lie together in scan order:
@@ -322,6 +319,122 @@ uint64_t BuildCaps(const ShadowMesh& mesh, const Index* tri, const D3DXVECTOR3& 
     return needed;
 }
 
+bool Buildable(const ShadowMesh& mesh)
+{
+    return mesh.triangleCount != 0 && mesh.positions && mesh.HasIndices() && mesh.facing && mesh.planes &&
+           (mesh.edges || !mesh.edgeCount);
+}
+
+// Computes the facing, then calls side(a, b) for every edge the volume
+// extrudes, a to b in the winding its quad takes. Edges naming a vertex
+// outside first to first + count - 1 are left out.
+template <typename Side>
+void ForEachSide(const ShadowMesh& mesh, const D3DXVECTOR3& light, uint32_t first, uint32_t count, Side side)
+{
+    ComputeFacing(mesh, light);
+    const uint8_t* facing = mesh.facing;
+    for (const ShadowEdge* edge = mesh.edges; edge != mesh.edges + mesh.edgeCount; ++edge) {
+        const uint8_t mine = facing[edge->face];
+        if (edge->other == kOpenEdge) {
+            if (mine & kFacingInert)
+                continue;
+        } else {
+            if ((edge->other & kOneSidedPairing) && (mine & kFacingInert))
+                continue;
+            if (((mine ^ facing[edge->other & ~kOneSidedPairing]) & kFacingLit) == 0)
+                continue;
+        }
+        const uint32_t from = edge->from, to = edge->to;
+        if (from - first >= count || to - first >= count)
+            continue;
+        if (mine & kFacingLit)
+            side(from, to);
+        else
+            side(to, from);
+    }
+}
+
+template <typename Index>
+CappedVertexSpan UsedVertices(const Index* indices, uint32_t indexCount, uint32_t vertexCount)
+{
+    Index low = Index(~Index(0)), high = 0;
+    for (uint32_t i = 0; i < indexCount; ++i) {
+        low = indices[i] < low ? indices[i] : low;
+        high = indices[i] > high ? indices[i] : high;
+    }
+    if (indexCount == 0 || low >= vertexCount)
+        return CappedVertexSpan{0, 0};
+    const uint32_t last = high < vertexCount ? uint32_t(high) : vertexCount - 1;
+    return CappedVertexSpan{uint32_t(low), last - uint32_t(low) + 1};
+}
+
+template <typename Out>
+uint64_t SideIndices(const ShadowMesh& mesh, const CappedVertexSpan& span, const D3DXVECTOR3& light, uint32_t base,
+                     Out* out, uint32_t capacity)
+{
+    if (!Buildable(mesh))
+        return 0;
+    if (!out)
+        capacity = 0;
+    const uint32_t nearBase = base - span.first, farBase = nearBase + span.count;
+    uint64_t needed = 0;
+    ForEachSide(mesh, light, span.first, span.count, [&](uint32_t a, uint32_t b) {
+        if (needed + kShadowVerticesPerEdge <= capacity) {
+            Out* quad = out + needed;
+            quad[0] = Out(nearBase + a);
+            quad[1] = Out(nearBase + b);
+            quad[2] = Out(farBase + a);
+            quad[3] = Out(nearBase + b);
+            quad[4] = Out(farBase + b);
+            quad[5] = Out(farBase + a);
+        }
+        needed += kShadowVerticesPerEdge;
+    });
+    return needed;
+}
+
+template <typename Index, typename Out>
+uint64_t CapIndices(const ShadowMesh& mesh, const Index* tri, const CappedVertexSpan& span, uint32_t base, Out* out,
+                    uint32_t capacity)
+{
+    const uint8_t* facing = mesh.facing;
+    const uint32_t nearBase = base - span.first, farBase = nearBase + span.count;
+    uint64_t needed = 0;
+    tri += 3 * size_t(mesh.firstTriangle);
+    const uint32_t end = mesh.firstTriangle + mesh.triangleCount;
+    for (uint32_t t = mesh.firstTriangle; t < end; ++t, tri += 3) {
+        const uint8_t f = facing[t];
+        if ((f & kFacingInert) || !(f & (kFacingLit | kFacingOpenPiece)))
+            continue;
+        if (needed + 6 <= capacity) {
+            // As BuildCaps: an unlit triangle of an open piece turned round.
+            const bool lit = (f & kFacingLit) != 0;
+            const uint32_t i0 = tri[0], i1 = lit ? tri[2] : tri[1], i2 = lit ? tri[1] : tri[2];
+            Out* cap = out + needed;
+            cap[0] = Out(nearBase + i0);
+            cap[1] = Out(nearBase + i1);
+            cap[2] = Out(nearBase + i2);
+            cap[3] = Out(farBase + i0);
+            cap[4] = Out(farBase + i2);
+            cap[5] = Out(farBase + i1);
+        }
+        needed += 6;
+    }
+    return needed;
+}
+
+template <typename Out>
+uint64_t CapIndicesOf(const ShadowMesh& mesh, const CappedVertexSpan& span, uint32_t base, Out* out,
+                      uint32_t capacity)
+{
+    if (mesh.triangleCount == 0 || !mesh.HasIndices() || !mesh.facing || span.count == 0)
+        return 0;
+    if (!out)
+        capacity = 0;
+    return mesh.wideIndices ? CapIndices(mesh, mesh.wideIndices, span, base, out, capacity)
+                            : CapIndices(mesh, mesh.indices, span, base, out, capacity);
+}
+
 }  // namespace
 
 HRESULT GenConnectivity(const WORD* indices, uint32_t indexCount, FaceInfo* faces)
@@ -361,41 +474,17 @@ uint32_t ListShadowEdges(const uint32_t* indices, const FaceInfo* faces, uint32_
 uint64_t BuildShadowVolume(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity,
                            float start, float reach)
 {
-    if (mesh.triangleCount == 0 || !mesh.positions || !mesh.HasIndices() || !mesh.facing || !mesh.planes ||
-        (!mesh.edges && mesh.edgeCount))
+    if (!Buildable(mesh))
         return 0;
     if (!out)
         capacity = 0;
-
-    ComputeFacing(mesh, light);
-
-    const uint8_t* facing = mesh.facing;
     const D3DXVECTOR3* positions = mesh.positions;
-    const uint32_t vertexCount = mesh.vertexCount;
     uint64_t needed = 0;
-    for (const ShadowEdge* edge = mesh.edges; edge != mesh.edges + mesh.edgeCount; ++edge) {
-        const uint8_t mine = facing[edge->face];
-        if (edge->other == kOpenEdge) {
-            if (mine & kFacingInert)
-                continue;
-        } else {
-            if ((edge->other & kOneSidedPairing) && (mine & kFacingInert))
-                continue;
-            if (((mine ^ facing[edge->other & ~kOneSidedPairing]) & kFacingLit) == 0)
-                continue;
-        }
-        uint32_t a = edge->from, b = edge->to;
-        if (a >= vertexCount || b >= vertexCount)
-            continue;
-        if (!(mine & kFacingLit)) {
-            const uint32_t swap = a;
-            a = b;
-            b = swap;
-        }
+    ForEachSide(mesh, light, 0, mesh.vertexCount, [&](uint32_t a, uint32_t b) {
         if (needed + kShadowVerticesPerEdge <= capacity)
             WriteQuad(positions[a], positions[b], light, start, reach, out + needed);
         needed += kShadowVerticesPerEdge;
-    }
+    });
     return needed;
 }
 
@@ -470,4 +559,56 @@ bool LightToModelSpace(const D3DXMATRIX& world, const D3DXVECTOR3& worldPoint, D
     modelPoint->y = y;
     modelPoint->z = z;
     return true;
+}
+
+CappedVertexSpan CappedVertexRange(const ShadowMesh& mesh)
+{
+    if (!mesh.HasIndices())
+        return CappedVertexSpan{0, 0};
+    const size_t first = 3 * size_t(mesh.firstTriangle);
+    const uint32_t count = 3 * mesh.triangleCount;
+    return mesh.wideIndices ? UsedVertices(mesh.wideIndices + first, count, mesh.vertexCount)
+                            : UsedVertices(mesh.indices + first, count, mesh.vertexCount);
+}
+
+void BuildCappedVertices(const ShadowMesh& mesh, const CappedVertexSpan& span, const D3DXVECTOR3& light, float start,
+                         float reach, D3DXVECTOR3* out)
+{
+    if (!mesh.positions || !out)
+        return;
+    const D3DXVECTOR3* from = mesh.positions + span.first;
+    D3DXVECTOR3* farCopies = out + span.count;
+    if (start == 1.0f) {
+        for (uint32_t i = 0; i < span.count; ++i)
+            out[i] = from[i];
+    } else {
+        for (uint32_t i = 0; i < span.count; ++i)
+            Start(from[i], light, start, &out[i]);
+    }
+    for (uint32_t i = 0; i < span.count; ++i)
+        Extrude(from[i], light, reach, &farCopies[i]);
+}
+
+uint64_t BuildCappedSides(const ShadowMesh& mesh, const CappedVertexSpan& span, const D3DXVECTOR3& light,
+                          uint32_t base, WORD* out, uint32_t capacity)
+{
+    return SideIndices(mesh, span, light, base, out, capacity);
+}
+
+uint64_t BuildCappedSides(const ShadowMesh& mesh, const CappedVertexSpan& span, const D3DXVECTOR3& light,
+                          uint32_t base, uint32_t* out, uint32_t capacity)
+{
+    return SideIndices(mesh, span, light, base, out, capacity);
+}
+
+uint64_t BuildCappedCaps(const ShadowMesh& mesh, const CappedVertexSpan& span, uint32_t base, WORD* out,
+                         uint32_t capacity)
+{
+    return CapIndicesOf(mesh, span, base, out, capacity);
+}
+
+uint64_t BuildCappedCaps(const ShadowMesh& mesh, const CappedVertexSpan& span, uint32_t base, uint32_t* out,
+                         uint32_t capacity)
+{
+    return CapIndicesOf(mesh, span, base, out, capacity);
 }

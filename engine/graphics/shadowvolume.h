@@ -8,14 +8,13 @@
 #include <stdint.h>
 
 struct EdgeInfo {
-    bool done;              // cleared by GenConnectivity; the builder keeps its state in ShadowMesh::facing
     int32_t neighbourFace;  // triangle sharing this edge, -1 for an open edge
     int32_t neighbourEdge;  // that edge's number (0 to 2) in the neighbour
 };
 
 // Edge k of triangle t runs from index 3t + k to index 3t + (k + 1) % 3.
+// Connectivity only: what a volume marks per build lives in ShadowMesh::facing.
 struct FaceInfo {
-    bool lit;  // cleared by GenConnectivity; the builder keeps facing in ShadowMesh::facing
     EdgeInfo edges[3];
 };
 
@@ -30,12 +29,12 @@ const uint32_t kShadowVerticesPerEdge = 6;
 // Pairs the triangles of a list (indexCount / 3 of them; a trailing partial
 // triangle is ignored) along the edges they share, by vertex index only:
 // triangles meeting at duplicated vertices stay open there. faces receives
-// one record per triangle; open edges get -1 in both neighbour fields, and
-// lit and done are cleared. Where three or more triangles share an edge, the
-// pairing is the one a first-match scan in triangle order gives: each later
-// user points at the edge's first user u, or, when in u's own triangle, at
-// p, the first user from another triangle; u points at the last user that
-// points at it (or at p), and p at the last user that points at p (or at u).
+// one record per triangle; open edges get -1 in both neighbour fields.
+// Where three or more triangles share an edge, the pairing is the one a
+// first-match scan in triangle order gives: each later user points at the
+// edge's first user u, or, when in u's own triangle, at p, the first user
+// from another triangle; u points at the last user that points at it (or at
+// p), and p at the last user that points at p (or at u).
 // Time is linear in indexCount (and the highest index); scratch memory is
 // allocated for the call. Returns S_OK, E_INVALIDARG for a null array with triangles to pair,
 // or E_OUTOFMEMORY (every edge is then left open).
@@ -133,7 +132,8 @@ const float kCappedVolumeStart = 1.001f;
 
 // The caps that close the sides of the last BuildShadowVolume of mesh with
 // the same light, start and reach, for counting where the eye may be inside
-// the volume: per
+// the volume, written out vertex by vertex (see BuildCappedVertices for the
+// indexed form, which writes far less): per
 // casting triangle three vertices on the triangle (the near cap) and three
 // extruded (the far cap), wound like the sides so that the volume's faces
 // all point outwards. Casting are the lit triangles, and the unlit ones of
@@ -141,6 +141,43 @@ const float kCappedVolumeStart = 1.001f;
 // triangle. Same capacity contract and cost as BuildShadowVolume.
 uint64_t BuildShadowCaps(const ShadowMesh& mesh, const D3DXVECTOR3& light, D3DXVECTOR3* out, uint32_t capacity,
                          float start = kCappedVolumeStart, float reach = kShadowExtrusion);
+
+// A capped volume drawn indexed: the mesh vertices first to first + count -
+// 1 copied twice, near copies L + (V - L) x start then far ones E(V) (at
+// reach), and
+// the sides and caps as indices into those copies, so that a vertex shared
+// by six cap triangles is moved once instead of six times.
+struct CappedVertexSpan {
+    uint32_t first;
+    uint32_t count;
+};
+
+// The vertices the triangles of mesh use, below its vertexCount; count 0
+// when none.
+CappedVertexSpan CappedVertexRange(const ShadowMesh& mesh);
+
+// Writes the 2 x span.count copies to out, near ones first.
+void BuildCappedVertices(const ShadowMesh& mesh, const CappedVertexSpan& span, const D3DXVECTOR3& light, float start,
+                         float reach, D3DXVECTOR3* out);
+
+// The sides of BuildShadowVolume (same edges, same order, same winding), as
+// six indices per extruded edge into copies written at vertex base of the
+// drawn buffer: the near copy of V is base + V - span.first, its far copy
+// span.count later. Rewrites the facing like BuildShadowVolume; same
+// capacity contract, in indices. span must hold every vertex below
+// vertexCount that the triangles use: CappedVertexRange, or all of them.
+uint64_t BuildCappedSides(const ShadowMesh& mesh, const CappedVertexSpan& span, const D3DXVECTOR3& light,
+                          uint32_t base, WORD* out, uint32_t capacity);
+uint64_t BuildCappedSides(const ShadowMesh& mesh, const CappedVertexSpan& span, const D3DXVECTOR3& light,
+                          uint32_t base, uint32_t* out, uint32_t capacity);
+
+// The caps of BuildShadowCaps (same triangles, order and winding) as
+// indices into the same copies, for the facing the last BuildCappedSides
+// left.
+uint64_t BuildCappedCaps(const ShadowMesh& mesh, const CappedVertexSpan& span, uint32_t base, WORD* out,
+                         uint32_t capacity);
+uint64_t BuildCappedCaps(const ShadowMesh& mesh, const CappedVertexSpan& span, uint32_t base, uint32_t* out,
+                         uint32_t capacity);
 
 // The point of model space that world (row vectors, translation in _41.._43;
 // the last column is taken as 0 0 0 1) maps to worldPoint: where a light

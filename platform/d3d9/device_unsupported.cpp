@@ -4,23 +4,29 @@
 // pretending to work.
 #include "device.h"
 
-#define QL_NULL_OUT(p) \
-    do {               \
-        if (p)         \
-            *(p) = nullptr; \
-    } while (0)
+namespace {
+
+// What a call that would make or hand out an object this device does not
+// have returns: the out parameter nulled, when there is one, and code.
+template <typename Interface>
+HRESULT Refuse(Interface** out, HRESULT code = D3DERR_NOTAVAILABLE)
+{
+    if (out)
+        *out = nullptr;
+    return code;
+}
+
+}  // namespace
 
 HRESULT Device::SetCursorProperties(UINT, UINT, IDirect3DSurface9*) { return D3DERR_INVALIDCALL; }
 void Device::SetCursorPosition(int, int, DWORD) {}
 HRESULT Device::CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS*, IDirect3DSwapChain9** chain)
 {
-    QL_NULL_OUT(chain);
-    return D3DERR_NOTAVAILABLE;
+    return Refuse(chain);
 }
 HRESULT Device::GetSwapChain(UINT, IDirect3DSwapChain9** chain)
 {
-    QL_NULL_OUT(chain);
-    return D3DERR_NOTAVAILABLE;
+    return Refuse(chain);
 }
 HRESULT Device::GetRasterStatus(UINT, D3DRASTER_STATUS*) { return D3DERR_INVALIDCALL; }
 HRESULT Device::SetDialogBoxMode(BOOL) { return D3DERR_INVALIDCALL; }
@@ -35,25 +41,21 @@ void Device::GetGammaRamp(UINT, D3DGAMMARAMP* ramp)
 HRESULT Device::CreateVolumeTexture(UINT, UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL,
                                     IDirect3DVolumeTexture9** texture, HANDLE*)
 {
-    QL_NULL_OUT(texture);
-    return D3DERR_NOTAVAILABLE;
+    return Refuse(texture);
 }
 HRESULT Device::CreateCubeTexture(UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DCubeTexture9** texture, HANDLE*)
 {
-    QL_NULL_OUT(texture);
-    return D3DERR_NOTAVAILABLE;
+    return Refuse(texture);
 }
 HRESULT Device::CreateRenderTarget(UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, DWORD, BOOL,
                                    IDirect3DSurface9** surface, HANDLE*)
 {
-    QL_NULL_OUT(surface);
-    return D3DERR_NOTAVAILABLE;
+    return Refuse(surface);
 }
 HRESULT Device::CreateDepthStencilSurface(UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, DWORD, BOOL,
                                           IDirect3DSurface9** surface, HANDLE*)
 {
-    QL_NULL_OUT(surface);
-    return D3DERR_NOTAVAILABLE;
+    return Refuse(surface);
 }
 HRESULT Device::UpdateSurface(IDirect3DSurface9*, const RECT*, IDirect3DSurface9*, const POINT*)
 {
@@ -69,27 +71,23 @@ HRESULT Device::ColorFill(IDirect3DSurface9*, const RECT*, D3DCOLOR) { return D3
 HRESULT Device::SetRenderTarget(DWORD, IDirect3DSurface9*) { return D3DERR_INVALIDCALL; }
 HRESULT Device::GetRenderTarget(DWORD, IDirect3DSurface9** surface)
 {
-    QL_NULL_OUT(surface);
-    return D3DERR_NOTAVAILABLE;
+    return Refuse(surface);
 }
 HRESULT Device::SetDepthStencilSurface(IDirect3DSurface9*) { return D3DERR_INVALIDCALL; }
 HRESULT Device::GetDepthStencilSurface(IDirect3DSurface9** surface)
 {
-    QL_NULL_OUT(surface);
-    return D3DERR_NOTAVAILABLE;
+    return Refuse(surface);
 }
 HRESULT Device::SetClipPlane(DWORD, const float*) { return D3DERR_INVALIDCALL; }
 HRESULT Device::GetClipPlane(DWORD, float*) { return D3DERR_INVALIDCALL; }
 HRESULT Device::CreateStateBlock(D3DSTATEBLOCKTYPE, IDirect3DStateBlock9** block)
 {
-    QL_NULL_OUT(block);
-    return D3DERR_NOTAVAILABLE;
+    return Refuse(block);
 }
 HRESULT Device::BeginStateBlock() { return D3DERR_NOTAVAILABLE; }
 HRESULT Device::EndStateBlock(IDirect3DStateBlock9** block)
 {
-    QL_NULL_OUT(block);
-    return D3DERR_INVALIDCALL;
+    return Refuse(block, D3DERR_INVALIDCALL);
 }
 HRESULT Device::SetClipStatus(const D3DCLIPSTATUS9*) { return D3DERR_INVALIDCALL; }
 HRESULT Device::GetClipStatus(D3DCLIPSTATUS9*) { return D3DERR_INVALIDCALL; }
@@ -116,8 +114,7 @@ HRESULT Device::ProcessVertices(UINT, UINT, UINT, IDirect3DVertexBuffer9*, IDire
 }
 HRESULT Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9*, IDirect3DVertexDeclaration9** declaration)
 {
-    QL_NULL_OUT(declaration);
-    return D3DERR_NOTAVAILABLE;
+    return Refuse(declaration);
 }
 HRESULT Device::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration)
 {
@@ -129,8 +126,7 @@ HRESULT Device::GetVertexDeclaration(IDirect3DVertexDeclaration9** declaration)
 }
 HRESULT Device::CreateVertexShader(const DWORD*, IDirect3DVertexShader9** shader)
 {
-    QL_NULL_OUT(shader);
-    return D3DERR_NOTAVAILABLE;
+    return Refuse(shader);
 }
 HRESULT Device::SetVertexShaderConstantF(UINT, const float*, UINT) { return D3DERR_INVALIDCALL; }
 HRESULT Device::GetVertexShaderConstantF(UINT, float*, UINT) { return D3DERR_INVALIDCALL; }
@@ -148,8 +144,7 @@ HRESULT Device::GetStreamSourceFreq(UINT, UINT* setting)
 }
 HRESULT Device::CreatePixelShader(const DWORD*, IDirect3DPixelShader9** shader)
 {
-    QL_NULL_OUT(shader);
-    return D3DERR_NOTAVAILABLE;
+    return Refuse(shader);
 }
 HRESULT Device::SetPixelShaderConstantF(UINT, const float*, UINT) { return D3DERR_INVALIDCALL; }
 HRESULT Device::GetPixelShaderConstantF(UINT, float*, UINT) { return D3DERR_INVALIDCALL; }
@@ -162,6 +157,5 @@ HRESULT Device::DrawTriPatch(UINT, const float*, const D3DTRIPATCH_INFO*) { retu
 HRESULT Device::DeletePatch(UINT) { return D3DERR_INVALIDCALL; }
 HRESULT Device::CreateQuery(D3DQUERYTYPE, IDirect3DQuery9** query)
 {
-    QL_NULL_OUT(query);
-    return D3DERR_NOTAVAILABLE;
+    return Refuse(query);
 }

@@ -39,6 +39,18 @@ std::string Source(uint8_t source, const char* material)
     return material;
 }
 
+// What the vertex shader hands the fragment shader: the two lit colours and
+// every texture coordinate set the format has, declared with direction
+// ("out" or "in") on either side.
+std::string Varyings(const char* direction, uint32_t fvf)
+{
+    std::string s = Format("%s vec4 vDiffuse;\n%s vec4 vSpecular;\n", direction, direction);
+    for (int i = 0; i < 8; ++i)
+        if (HasTexSet(fvf, i))
+            s += Format("%s vec4 vTex%d;\n", direction, i);
+    return s;
+}
+
 std::string VertexShader(const FFShaderKey& key)
 {
     bool normal = (key.fvf & D3DFVF_NORMAL) != 0;
@@ -59,12 +71,11 @@ std::string VertexShader(const FFShaderKey& key)
         "uniform vec4 uGlobalAmbient;\n"
         "uniform vec4 uLightDiffuse[8], uLightSpecular[8], uLightAmbient[8];\n"
         "uniform vec3 uLightPosition[8], uLightDirection[8], uLightAttenuation[8], uLightSpot[8];\n"
-        "uniform float uLightRange[8];\n"
-        "out vec4 vDiffuse;\n"
-        "out vec4 vSpecular;\n";
+        "uniform float uLightRange[8];\n";
+    s += Varyings("out", key.fvf);
     for (int i = 0; i < 8; ++i)
         if (HasTexSet(key.fvf, i))
-            s += Format("layout(location = %d) in vec4 aTex%d;\nout vec4 vTex%d;\n", kAttrTexCoord0 + i, i, i);
+            s += Format("layout(location = %d) in vec4 aTex%d;\n", kAttrTexCoord0 + i, i);
     s += "void main() {\n";
     if (key.rhw) {
         // Pixel coordinates of the render target; D3D pixel centres sit on
@@ -195,14 +206,10 @@ std::string FragmentShader(const FFShaderKey& key)
 {
     std::string s =
         "#version 330 core\n"
-        "in vec4 vDiffuse;\n"
-        "in vec4 vSpecular;\n"
         "uniform vec4 uTextureFactor;\n"
         "uniform float uAlphaRef;\n"
         "out vec4 fragColor;\n";
-    for (int i = 0; i < 8; ++i)
-        if (HasTexSet(key.fvf, i))
-            s += Format("in vec4 vTex%d;\n", i);
+    s += Varyings("in", key.fvf);
     for (int i = 0; i < key.stageCount; ++i)
         if (key.stages[i].hasTexture)
             s += Format("uniform sampler2D uTex%d;\n", i);

@@ -3,26 +3,32 @@
 // that an out pointer may alias an input.
 #include <d3dx9math.h>
 
+namespace {
+
+// Each of the N components of v (x first, the rest after it) over length.
+// A zero vector stays zero rather than turning into NaNs that would spread
+// through every later product.
+template <int N, typename Vector>
+Vector* DivideByLength(Vector* out, const Vector& v, FLOAT length)
+{
+    Vector r = v;
+    FLOAT* c = &r.x;
+    for (int i = 0; i < N; ++i)
+        c[i] = length == 0.0f ? 0.0f : c[i] / length;
+    *out = r;
+    return out;
+}
+
+}  // namespace
+
 D3DXVECTOR3* WINAPI D3DXVec3Normalize(D3DXVECTOR3* pOut, const D3DXVECTOR3* pV)
 {
-    FLOAT length = D3DXVec3Length(pV);
-    if (length == 0.0f)
-        *pOut = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-    else
-        *pOut = D3DXVECTOR3(pV->x / length, pV->y / length, pV->z / length);
-    return pOut;
+    return DivideByLength<3>(pOut, *pV, D3DXVec3Length(pV));
 }
 
 D3DXVECTOR4* WINAPI D3DXVec4Normalize(D3DXVECTOR4* pOut, const D3DXVECTOR4* pV)
 {
-    // A zero vector stays zero rather than turning into NaNs that would
-    // spread through every later product.
-    FLOAT length = D3DXVec4Length(pV);
-    if (length == 0.0f)
-        *pOut = D3DXVECTOR4(0.0f, 0.0f, 0.0f, 0.0f);
-    else
-        *pOut = D3DXVECTOR4(pV->x / length, pV->y / length, pV->z / length, pV->w / length);
-    return pOut;
+    return DivideByLength<4>(pOut, *pV, D3DXVec4Length(pV));
 }
 
 D3DXVECTOR4* WINAPI D3DXVec4Transform(D3DXVECTOR4* pOut, const D3DXVECTOR4* pV, const D3DXMATRIX* pM)
@@ -105,43 +111,31 @@ D3DXMATRIX* WINAPI D3DXMatrixTranspose(D3DXMATRIX* pOut, const D3DXMATRIX* pM)
 
 namespace {
 
+// The determinant of the 3 x 3 minor of the row-major 4 x 4 matrix a
+// without row r and column c, expanded along the minor's first column with
+// its products in a fixed order, so that every cofactor rounds alike.
+float Minor(const float* a, int r, int c)
+{
+    int rows[3], cols[3];
+    for (int i = 0, n = 0, m = 0; i < 4; ++i) {
+        if (i != r)
+            rows[n++] = i;
+        if (i != c)
+            cols[m++] = i;
+    }
+    auto at = [a, &rows, &cols](int i, int j) { return a[4 * rows[i] + cols[j]]; };
+    return at(0, 0) * at(1, 1) * at(2, 2) - at(0, 0) * at(1, 2) * at(2, 1) - at(1, 0) * at(0, 1) * at(2, 2) +
+           at(1, 0) * at(0, 2) * at(2, 1) + at(2, 0) * at(0, 1) * at(1, 2) - at(2, 0) * at(0, 2) * at(1, 1);
+}
+
 // The 16 cofactors of m, transposed (the adjugate), and the determinant.
 FLOAT Adjugate(const D3DXMATRIX& m, D3DXMATRIX* adj)
 {
     const float* a = &m._11;
     float inv[16];
-    inv[0] = a[5] * a[10] * a[15] - a[5] * a[11] * a[14] - a[9] * a[6] * a[15] + a[9] * a[7] * a[14] +
-             a[13] * a[6] * a[11] - a[13] * a[7] * a[10];
-    inv[4] = -a[4] * a[10] * a[15] + a[4] * a[11] * a[14] + a[8] * a[6] * a[15] - a[8] * a[7] * a[14] -
-             a[12] * a[6] * a[11] + a[12] * a[7] * a[10];
-    inv[8] = a[4] * a[9] * a[15] - a[4] * a[11] * a[13] - a[8] * a[5] * a[15] + a[8] * a[7] * a[13] +
-             a[12] * a[5] * a[11] - a[12] * a[7] * a[9];
-    inv[12] = -a[4] * a[9] * a[14] + a[4] * a[10] * a[13] + a[8] * a[5] * a[14] - a[8] * a[6] * a[13] -
-              a[12] * a[5] * a[10] + a[12] * a[6] * a[9];
-    inv[1] = -a[1] * a[10] * a[15] + a[1] * a[11] * a[14] + a[9] * a[2] * a[15] - a[9] * a[3] * a[14] -
-             a[13] * a[2] * a[11] + a[13] * a[3] * a[10];
-    inv[5] = a[0] * a[10] * a[15] - a[0] * a[11] * a[14] - a[8] * a[2] * a[15] + a[8] * a[3] * a[14] +
-             a[12] * a[2] * a[11] - a[12] * a[3] * a[10];
-    inv[9] = -a[0] * a[9] * a[15] + a[0] * a[11] * a[13] + a[8] * a[1] * a[15] - a[8] * a[3] * a[13] -
-             a[12] * a[1] * a[11] + a[12] * a[3] * a[9];
-    inv[13] = a[0] * a[9] * a[14] - a[0] * a[10] * a[13] - a[8] * a[1] * a[14] + a[8] * a[2] * a[13] +
-              a[12] * a[1] * a[10] - a[12] * a[2] * a[9];
-    inv[2] = a[1] * a[6] * a[15] - a[1] * a[7] * a[14] - a[5] * a[2] * a[15] + a[5] * a[3] * a[14] +
-             a[13] * a[2] * a[7] - a[13] * a[3] * a[6];
-    inv[6] = -a[0] * a[6] * a[15] + a[0] * a[7] * a[14] + a[4] * a[2] * a[15] - a[4] * a[3] * a[14] -
-             a[12] * a[2] * a[7] + a[12] * a[3] * a[6];
-    inv[10] = a[0] * a[5] * a[15] - a[0] * a[7] * a[13] - a[4] * a[1] * a[15] + a[4] * a[3] * a[13] +
-              a[12] * a[1] * a[7] - a[12] * a[3] * a[5];
-    inv[14] = -a[0] * a[5] * a[14] + a[0] * a[6] * a[13] + a[4] * a[1] * a[14] - a[4] * a[2] * a[13] -
-              a[12] * a[1] * a[6] + a[12] * a[2] * a[5];
-    inv[3] = -a[1] * a[6] * a[11] + a[1] * a[7] * a[10] + a[5] * a[2] * a[11] - a[5] * a[3] * a[10] -
-             a[9] * a[2] * a[7] + a[9] * a[3] * a[6];
-    inv[7] = a[0] * a[6] * a[11] - a[0] * a[7] * a[10] - a[4] * a[2] * a[11] + a[4] * a[3] * a[10] +
-             a[8] * a[2] * a[7] - a[8] * a[3] * a[6];
-    inv[11] = -a[0] * a[5] * a[11] + a[0] * a[7] * a[9] + a[4] * a[1] * a[11] - a[4] * a[3] * a[9] -
-              a[8] * a[1] * a[7] + a[8] * a[3] * a[5];
-    inv[15] = a[0] * a[5] * a[10] - a[0] * a[6] * a[9] - a[4] * a[1] * a[10] + a[4] * a[2] * a[9] +
-              a[8] * a[1] * a[6] - a[8] * a[2] * a[5];
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            inv[4 * i + j] = ((i + j) & 1 ? -1.0f : 1.0f) * Minor(a, j, i);
     if (adj)
         for (int i = 0; i < 16; ++i)
             (&adj->_11)[i] = inv[i];
@@ -287,12 +281,7 @@ D3DXQUATERNION D3DXQUATERNION::operator*(const D3DXQUATERNION& q) const
 
 D3DXQUATERNION* WINAPI D3DXQuaternionNormalize(D3DXQUATERNION* pOut, const D3DXQUATERNION* pQ)
 {
-    FLOAT length = D3DXQuaternionLength(pQ);
-    if (length == 0.0f)
-        *pOut = D3DXQUATERNION(0, 0, 0, 0);
-    else
-        *pOut = D3DXQUATERNION(pQ->x / length, pQ->y / length, pQ->z / length, pQ->w / length);
-    return pOut;
+    return DivideByLength<4>(pOut, *pQ, D3DXQuaternionLength(pQ));
 }
 
 D3DXQUATERNION* WINAPI D3DXQuaternionInverse(D3DXQUATERNION* pOut, const D3DXQUATERNION* pQ)

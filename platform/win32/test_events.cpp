@@ -30,6 +30,15 @@ void PushWindowEvent(const Win32Window* window, Uint8 kind, int data1 = 0, int d
     SDL_PushEvent(&event);
 }
 
+// A restore or maximise, with the new client size when one is given, as a
+// window system reports both.
+void PushStateChange(const Win32Window* window, Uint8 kind, int width, int height)
+{
+    PushWindowEvent(window, kind);
+    if (width > 0 && height > 0)
+        PushWindowEvent(window, SDL_WINDOWEVENT_SIZE_CHANGED, width, height);
+}
+
 void PushFrameHold(const Win32Window* window, bool held)
 {
     if (held)
@@ -76,14 +85,10 @@ void QLTest_InjectWindowEvent(HWND handle, QLTestWindowEvent kind, int x, int y)
         PushWindowEvent(window, SDL_WINDOWEVENT_MINIMIZED);
         break;
     case QLTestWindowEvent::Restored:
-        PushWindowEvent(window, SDL_WINDOWEVENT_RESTORED);
-        if (x > 0 && y > 0)
-            PushWindowEvent(window, SDL_WINDOWEVENT_SIZE_CHANGED, x, y);
+        PushStateChange(window, SDL_WINDOWEVENT_RESTORED, x, y);
         break;
     case QLTestWindowEvent::Maximized:
-        PushWindowEvent(window, SDL_WINDOWEVENT_MAXIMIZED);
-        if (x > 0 && y > 0)
-            PushWindowEvent(window, SDL_WINDOWEVENT_SIZE_CHANGED, x, y);
+        PushStateChange(window, SDL_WINDOWEVENT_MAXIMIZED, x, y);
         break;
     case QLTestWindowEvent::Moved:
         PushDrag(window, SDL_WINDOWEVENT_MOVED, x, y);

@@ -158,8 +158,8 @@ TEST_F(ShadowCameraTest, ReachFollowsTheWorldMatrix)
 // Caps only for volumes that may reach the eye: not for a box whose volume
 // passes just beside the screen, but for the same box with the eye inside its
 // volume. The box alone sizes the shadow buffer for its sides (six vertices
-// per vertex), and a frame grows it to exactly what it writes: it outgrows
-// that size only with caps.
+// per vertex); capped, its volume is two copies of its vertices, indexed,
+// which fit there too.
 TEST_F(ShadowCameraTest, CapsOnlyWhereTheVolumeMayReachTheEye)
 {
     const D3DXVECTOR3 light(6.0f, 0.0f, -200.0f), half(0.3f, 0.3f, 0.3f), centre(5.5f, 0.0f, -147.5f);
@@ -177,9 +177,34 @@ TEST_F(ShadowCameraTest, CapsOnlyWhereTheVolumeMayReachTheEye)
         D3DLIGHT9 point = PointLight(light, kSceneLight);
         ASSERT_EQ(S_OK, graphics->SetLight(0, true, &point));
         Frame();
-        if (eyeInside)
-            EXPECT_GT(Manager()->ShadowBufferCapacity(), 6u * 8u);
-        else
-            EXPECT_EQ(6u * 8u, Manager()->ShadowBufferCapacity());
+        EXPECT_EQ(eyeInside ? 1u : 0u, Manager()->LastFrameStatistics().volumesCapped);
+        EXPECT_EQ(6u * 8u, Manager()->ShadowBufferCapacity()) << "a box's sides, or its copies indexed, fit";
     }
+}
+
+// Capped volumes are drawn indexed over copies of their casters' vertices.
+// A caster of more than 32 768 vertices needs 32-bit indices for its copies,
+// which a device limited to 16-bit indices cannot draw: there the volume is
+// written out vertex by vertex, and the frame is the same.
+TEST_F(ShadowCameraTest, ADeviceWithSixteenBitIndicesDrawsTheSameCappedVolumes)
+{
+    struct Unlimit {
+        ~Unlimit() { QLTest_SetMaxVertexIndex(0); }
+    } unlimit;
+    RayCastScene scene = Scene(kCases[2]);
+    scene.meshes[2] = MakeSphere(D3DXVECTOR3(-13.2f, 16.2f, 0), 4, 200, 170);
+    ASSERT_GT(scene.meshes[2].positions.size(), 0x8000u);
+    ASSERT_LE(scene.meshes[2].positions.size(), 0x10000u);
+    Show(scene);
+    const Picture full = Frame();
+    const std::vector<uint8_t> stencil = Stencil();
+    const uint32_t capped = Manager()->LastFrameStatistics().volumesCapped;
+    ASSERT_GE(capped, 2u) << "the sphere's volume and the box's, around the eye";
+
+    QLTest_SetMaxVertexIndex(0xFFFF);
+    ASSERT_EQ(S_OK, graphics->UpdateScreenMode());
+    const Picture limited = Frame();
+    EXPECT_EQ(capped, Manager()->LastFrameStatistics().volumesCapped);
+    EXPECT_TRUE(Stencil() == stencil);
+    EXPECT_TRUE(limited.pixels == full.pixels);
 }

@@ -123,3 +123,108 @@ TEST(ShadowCaps, StartBeyondTheMeshAndEndWithTheSides)
         EXPECT_NEAR(D3DXVec3Length(&nearDistance), D3DXVec3Length(&toVertex) * kCappedVolumeStart, 1e-4f);
     }
 }
+
+namespace {
+
+// The unindexed capped volume, sides then caps, vertex by vertex.
+std::vector<D3DXVECTOR3> Unindexed(const ShadowMesh& mesh, const D3DXVECTOR3& light, float start)
+{
+    std::vector<D3DXVECTOR3> volume(BuildShadowVolume(mesh, light, nullptr, 0, start));
+    BuildShadowVolume(mesh, light, volume.data(), uint32_t(volume.size()), start);
+    const size_t sides = volume.size();
+    volume.resize(sides + BuildShadowCaps(mesh, light, nullptr, 0, start));
+    BuildShadowCaps(mesh, light, volume.data() + sides, uint32_t(volume.size() - sides), start);
+    return volume;
+}
+
+// The indexed one, its copies written at vertex base of a buffer, expanded
+// back through its indices.
+template <typename Index>
+std::vector<D3DXVECTOR3> Expanded(const ShadowMesh& mesh, const D3DXVECTOR3& light, float start, uint32_t base)
+{
+    const CappedVertexSpan span = CappedVertexRange(mesh);
+    std::vector<D3DXVECTOR3> copies(base + 2 * size_t(span.count), Vec(-7, -7, -7));
+    BuildCappedVertices(mesh, span, light, start, kShadowExtrusion, copies.data() + base);
+    std::vector<Index> indices(BuildCappedSides(mesh, span, light, base, static_cast<Index*>(nullptr), 0));
+    EXPECT_EQ(indices.size(), BuildCappedSides(mesh, span, light, base, indices.data(), uint32_t(indices.size())));
+    const size_t sides = indices.size();
+    indices.resize(sides + BuildCappedCaps(mesh, span, base, static_cast<Index*>(nullptr), 0));
+    EXPECT_EQ(indices.size() - sides, BuildCappedCaps(mesh, span, base, indices.data() + sides,
+                                                      uint32_t(indices.size() - sides)));
+    std::vector<D3DXVECTOR3> volume;
+    for (Index index : indices) {
+        EXPECT_TRUE(index >= base && index < copies.size()) << index;
+        volume.push_back(index < copies.size() ? copies[index] : Vec(0, 0, 0));
+    }
+    return volume;
+}
+
+void ExpectSameVolume(const std::vector<D3DXVECTOR3>& expected, const std::vector<D3DXVECTOR3>& actual)
+{
+    ASSERT_EQ(expected.size(), actual.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_TRUE(expected[i] == actual[i]) << "vertex " << i << " of triangle " << i / 3;
+}
+
+}  // namespace
+
+// Drawn indexed, a capped volume is the same triangles, in the same order
+// and winding, at the same bits, as written vertex by vertex: for a whole
+// mesh, for a part whose vertices start past the first, beside a triangle
+// naming a vertex the positions lack, and for both index widths.
+TEST(ShadowCaps, IndexedIsTheSameVolumeAsUnindexed)
+{
+    TestMesh two = Box(Vec(0, 0, 0), 1);
+    const TestMesh second = Sphere(Vec(4, 1, 0), 1.5f, 8, 5);
+    const WORD shift = WORD(two.positions.size());
+    const uint32_t boxTriangles = two.Triangles();
+    two.positions.insert(two.positions.end(), second.positions.begin(), second.positions.end());
+    for (WORD index : second.indices)
+        two.indices.push_back(WORD(index + shift));
+    const WORD inert[3] = {WORD(shift + 1), WORD(shift + 2), WORD(two.positions.size() + 3)};
+    two.indices.insert(two.indices.end(), inert, inert + 3);
+    two.Connect();
+    TestMesh grid = Grid();
+    const D3DXVECTOR3 lights[] = {Vec(3, 7, -5), Vec(1, -5, 1), Vec(5, 0.5f, 0.2f)};
+    for (const D3DXVECTOR3& light : lights) {
+        const ShadowMesh whole = two.View();
+        struct Case {
+            const char* name;
+            ShadowMesh mesh;
+        } cases[] = {
+            {"whole", whole},
+            {"box alone", PartOf(whole, 0, boxTriangles)},
+            {"sphere and the inert triangle", PartOf(whole, boxTriangles, whole.triangleCount)},
+            {"open grid", grid.View()},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.name << ", light " << light.x << " " << light.y << " " << light.z);
+            const std::vector<D3DXVECTOR3> expected = Unindexed(c.mesh, light, kCappedVolumeStart);
+            ASSERT_FALSE(expected.empty());
+            ExpectSameVolume(expected, Expanded<WORD>(c.mesh, light, kCappedVolumeStart, 0));
+            ExpectSameVolume(expected, Expanded<uint32_t>(c.mesh, light, kCappedVolumeStart, 70000));
+            ExpectSameVolume(Unindexed(c.mesh, light, 1.0f), Expanded<WORD>(c.mesh, light, 1.0f, 5));
+        }
+    }
+}
+
+// The copies cover exactly the vertices a part's triangles use.
+TEST(ShadowCaps, CopiesSpanTheVerticesThePartUses)
+{
+    TestMesh mesh = Grid();
+    const ShadowMesh whole = mesh.View();
+    const CappedVertexSpan all = CappedVertexRange(whole);
+    EXPECT_EQ(0u, all.first);
+    EXPECT_EQ(16u, all.count);
+    // The last row of quads uses vertices 8 to 15.
+    const CappedVertexSpan last = CappedVertexRange(PartOf(whole, 12, 6));
+    EXPECT_EQ(8u, last.first);
+    EXPECT_EQ(8u, last.count);
+    ShadowMesh beyond = whole;
+    beyond.vertexCount = 4;  // only the first row has positions
+    const CappedVertexSpan clipped = CappedVertexRange(beyond);
+    EXPECT_EQ(0u, clipped.first);
+    EXPECT_EQ(4u, clipped.count);
+    beyond.vertexCount = 0;
+    EXPECT_EQ(0u, CappedVertexRange(beyond).count);
+}

@@ -122,6 +122,22 @@ TEST_F(SurfaceTest, RefusesSurfacesItCannotMake)
     EXPECT_EQ(D3DERR_NOTAVAILABLE,
               device->CreateOffscreenPlainSurface(8, 8, D3DFMT_R5G6B5, D3DPOOL_SYSTEMMEM, &surface, nullptr));
     EXPECT_EQ(nullptr, surface);
+    // Render targets, depth surfaces, state blocks and queries it never has:
+    // refused, and the caller's pointer is not left holding garbage.
+    surface = reinterpret_cast<IDirect3DSurface9*>(1);
+    EXPECT_EQ(D3DERR_NOTAVAILABLE, device->CreateRenderTarget(8, 8, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, 0, FALSE,
+                                                              &surface, nullptr));
+    EXPECT_EQ(nullptr, surface);
+    surface = reinterpret_cast<IDirect3DSurface9*>(1);
+    EXPECT_EQ(D3DERR_NOTAVAILABLE, device->GetDepthStencilSurface(&surface));
+    EXPECT_EQ(nullptr, surface);
+    IDirect3DStateBlock9* block = reinterpret_cast<IDirect3DStateBlock9*>(1);
+    EXPECT_EQ(D3DERR_INVALIDCALL, device->EndStateBlock(&block));
+    EXPECT_EQ(nullptr, block);
+    IDirect3DQuery9* query = reinterpret_cast<IDirect3DQuery9*>(1);
+    EXPECT_EQ(D3DERR_NOTAVAILABLE, device->CreateQuery(D3DQUERYTYPE_EVENT, &query));
+    EXPECT_EQ(nullptr, query);
+    EXPECT_EQ(D3DERR_NOTAVAILABLE, device->CreateQuery(D3DQUERYTYPE_EVENT, nullptr));
 }
 
 TEST_F(SurfaceTest, LocksARectangleAtItsFirstPixel)
