@@ -1,7 +1,5 @@
 #include "qlinput.h"
 
-#include "core/icore.h"
-
 #include "qltrace.h"
 
 #include <initializer_list>
@@ -34,9 +32,9 @@ HRESULT Configure(const TraceContext& trace, IDirectInputDevice8A* device, const
 
 }  // namespace
 
-IInput* NewInputManager()
+IInput* NewInputManager(IManagerOwner* owner)
 {
-    return new (std::nothrow) QLInput();
+    return new (std::nothrow) QLInput(owner);
 }
 
 QLInput::~QLInput()
@@ -56,10 +54,8 @@ QLInput::~QLInput()
         }
         directInput = nullptr;
     }
-    if (core) {
-        core->DetachManager(this);
-        core->Release();
-    }
+    if (owner)
+        owner->ManagerGone(this);
 }
 
 HRESULT QLInput::Clone(IInput**)
@@ -67,11 +63,10 @@ HRESULT QLInput::Clone(IInput**)
     return E_FAIL;
 }
 
-HRESULT QLInput::Init(ICore* owner, HINSTANCE instance, HWND windowHandle)
+HRESULT QLInput::Init(ICore* core, HINSTANCE instance, HWND windowHandle)
 {
     TraceContext trace(this, "Init()");
-    QL_REQUIRE_ARG(trace, owner);
-    core = owner;
+    QL_REQUIRE_ARG(trace, core);
     window = windowHandle;
     QL_TRY(trace, "DirectInput8Create() failed !",
            DirectInput8Create(instance, 0x0800, IID_IDirectInput8A, reinterpret_cast<void**>(&directInput), nullptr));

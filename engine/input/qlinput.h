@@ -9,6 +9,7 @@
 
 class QLInput final : public RefCounted<QLInput, IInput> {
 public:
+    explicit QLInput(IManagerOwner* owner) : owner(owner) {}
     ~QLInput();
 
     QL_TYPE_NAME("QLInput")
@@ -27,7 +28,7 @@ private:
     static BOOL CALLBACK CreateFirstJoystick(LPCDIDEVICEINSTANCEA device, LPVOID context);
     HRESULT CreateDevices(uint32_t bits, int32_t* created);
 
-    ICore* core = nullptr;
+    IManagerOwner* owner;
     HWND window = nullptr;
     IDirectInput8A* directInput = nullptr;
     IDirectInputDevice8A* keyboard = nullptr;

@@ -79,6 +79,53 @@ TEST_F(CoreTest, ReleasingTheCoreFirstReportsTheManager)
     EXPECT_LT(log.find("IGraphics not detached"), shutdown);
 }
 
+// A manager the application lets go leaves the core free for a new one and
+// gives back the reference to the core it was made with.
+TEST_F(CoreTest, ReleasedManagersAreDetachedAndGiveTheCoreBack)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCore());
+    IGraphics* graphics = nullptr;
+    IInput* input = nullptr;
+    ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
+    ASSERT_EQ(S_OK, core->CreateInput(&input));
+    QLCore* owner = static_cast<QLCore*>(core);
+    EXPECT_EQ(3, core->AddRef() - 1);
+    core->Release();
+    input->Release();
+    EXPECT_EQ(nullptr, owner->Input());
+    EXPECT_EQ(graphics, owner->Graphics());
+    graphics->Release();
+    EXPECT_EQ(nullptr, owner->Graphics());
+    EXPECT_EQ(1, core->AddRef() - 1);
+    core->Release();
+    EXPECT_EQ(std::string::npos, NewLog().find("Error"));
+
+    ASSERT_EQ(S_OK, core->CreateGraphics(&graphics)) << "the slot is free again";
+    graphics->Release();
+}
+
+// A windowed screen-mode update has the core put the window back where it
+// was stored before the back buffer takes its client size.
+TEST_F(CoreTest, WindowedScreenModeRestoresTheStoredWindow)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCore());
+    IGraphics* graphics = nullptr;
+    ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
+    ScreenMode mode = {1, 320, 240, 16, 24, 8};
+    ASSERT_EQ(S_OK, graphics->SetScreenMode(&mode));
+    RECT stored;
+    ASSERT_TRUE(GetWindowRect(Window(), &stored));
+    ASSERT_EQ(0, core->StoreWindowRect());
+    SetWindowPos(Window(), HWND_NOTOPMOST, stored.left + 30, stored.top + 20, 400, 300, SWP_SHOWWINDOW);
+    ASSERT_EQ(S_OK, graphics->UpdateScreenMode());
+    RECT after;
+    ASSERT_TRUE(GetWindowRect(Window(), &after));
+    EXPECT_EQ(stored.left, after.left);
+    EXPECT_EQ(stored.top, after.top);
+    EXPECT_EQ(stored.right - stored.left, after.right - after.left);
+    graphics->Release();
+}
+
 TEST_F(CoreTest, ManagersAreCreatedOnce)
 {
     ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Test", 320, 240));
