@@ -102,8 +102,7 @@ protected:
             return S_OK;
         if (FAILED(graphics->AddGeometry(&copy)))
             return E_FAIL;
-        graphics->AddRef();
-        copy.graphics.Reset(graphics.Get());
+        copy.graphics = graphics.Share();
         return S_OK;
     }
 
