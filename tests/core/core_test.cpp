@@ -14,7 +14,17 @@
 
 namespace {
 
-using CoreTest = CoreFixture;
+class CoreTest : public CoreFixture {
+protected:
+    // A started core whose graphics manager has a windowed device.
+    void StartWithDevice(IGraphics** graphics)
+    {
+        ASSERT_NO_FATAL_FAILURE(StartCore());
+        ASSERT_EQ(S_OK, core->CreateGraphics(graphics));
+        ScreenMode mode = {1, 320, 240, 16, 24, 8};
+        ASSERT_EQ(S_OK, (*graphics)->SetScreenMode(&mode));
+    }
+};
 
 }  // namespace
 
@@ -108,11 +118,8 @@ TEST_F(CoreTest, ReleasedManagersAreDetachedAndGiveTheCoreBack)
 // was stored before the back buffer takes its client size.
 TEST_F(CoreTest, WindowedScreenModeRestoresTheStoredWindow)
 {
-    ASSERT_NO_FATAL_FAILURE(StartCore());
     IGraphics* graphics = nullptr;
-    ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
-    ScreenMode mode = {1, 320, 240, 16, 24, 8};
-    ASSERT_EQ(S_OK, graphics->SetScreenMode(&mode));
+    ASSERT_NO_FATAL_FAILURE(StartWithDevice(&graphics));
     RECT stored;
     ASSERT_TRUE(GetWindowRect(Window(), &stored));
     ASSERT_EQ(0, core->StoreWindowRect());
@@ -297,11 +304,8 @@ TEST_F(CoreTest, ManagerWhoseInitFailsStaysAttachedAndIsReported)
 
 TEST_F(CoreTest, FailedScreenModeUpdateAfterAMoveEndsTheRun)
 {
-    ASSERT_NO_FATAL_FAILURE(StartCore());
     IGraphics* graphics = nullptr;
-    ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
-    ScreenMode mode = {1, 320, 240, 16, 24, 8};
-    ASSERT_EQ(S_OK, graphics->SetScreenMode(&mode));
+    ASSERT_NO_FATAL_FAILURE(StartWithDevice(&graphics));
     // A move the device follows runs on.
     QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::Moved, 40, 50);
     ASSERT_EQ(S_OK, core->Update());
