@@ -56,7 +56,9 @@ struct ICore : IEngineObject {
     // screen (nothing done), else 0. Nothing logged.
     virtual int32_t StoreWindowRect() = 0;
     virtual int32_t RestoreWindowRect() = 0;
-    // Called by a manager's destructor: forget it, no count changes. S_OK;
+    // Forgets a manager, no count changes; the core does it when one of its
+    // managers says it goes, before giving back the manager's reference to
+    // the core. S_OK;
     // "Invalid Call/Param" for null; for any other object E_FAIL after the
     // Error record "Unknow manager : <type>" ("DetachManager()").
     virtual HRESULT DetachManager(IEngineObject* manager) = 0;

@@ -68,15 +68,16 @@ EngineString LocalDateAndTime()
 }
 
 // One manager of each kind per core: a second request leaves the first
-// alone. The manager holds a reference to the core and the core one to it,
+// alone. The core holds a reference to the manager and counts one to itself
+// for the manager, which it gives back when the manager says it goes; both are
 // kept when its Init fails: the core's destructor then reports and releases it.
 template <typename Manager, typename Init>
-HRESULT AttachManager(const TraceContext& trace, ICore* core, Manager*& slot, Manager* (*make)(), const char* failure,
-                      Manager** out, Init init)
+HRESULT AttachManager(const TraceContext& trace, ICore* core, IManagerOwner* owner, Manager*& slot,
+                      Manager* (*make)(IManagerOwner*), const char* failure, Manager** out, Init init)
 {
     QL_REQUIRE_ARG(trace, out);
     QL_ASSERT(trace, !slot);
-    slot = make();
+    slot = make(owner);
     QL_ASSERT(trace, slot);
     slot->AddRef();
     core->AddRef();
@@ -88,7 +89,7 @@ HRESULT AttachManager(const TraceContext& trace, ICore* core, Manager*& slot, Ma
 // Reports a manager still attached when the core dies, with the references
 // it still has, and releases it until it is destroyed.
 // AddRef minus one is the count the application left: the interface has no
-// getter. The manager's destructor then releases the core, already at 0: a no-op.
+// getter. The manager's going then releases the core, already at 0: a no-op.
 void ReleaseLeftover(const TraceContext& trace, IEngineObject* leftover, const char* kind)
 {
     QL_LOG(trace, TraceError, EngineString(kind) + " not detached ! nRef=" + (uint32_t)(leftover->AddRef() - 1));
@@ -201,14 +202,14 @@ bool QLCore::IsRunning()
 HRESULT QLCore::CreateGraphics(IGraphics** out)
 {
     TraceContext trace(this, "CreateGraphics()");
-    return AttachManager(trace, this, graphics, NewGraphicsManager, "Graphic manager initialisation failed !", out,
+    return AttachManager(trace, this, this, graphics, NewGraphicsManager, "Graphic manager initialisation failed !", out,
                          [&](IGraphics* manager) { return manager->Init(this, window); });
 }
 
 HRESULT QLCore::CreateInput(IInput** out)
 {
     TraceContext trace(this, "CreateInput()");
-    return AttachManager(trace, this, input, NewInputManager, "Input manager initialisation failed !", out,
+    return AttachManager(trace, this, this, input, NewInputManager, "Input manager initialisation failed !", out,
                          [&](IInput* manager) { return manager->Init(this, instance, window); });
 }
 
@@ -267,6 +268,13 @@ int32_t QLCore::RestoreWindowRect()
     SetWindowPos(window, HWND_NOTOPMOST, windowRect.left, windowRect.top, windowRect.right - windowRect.left,
                  windowRect.bottom - windowRect.top, SWP_SHOWWINDOW);
     return 0;
+}
+
+void QLCore::ManagerGone(IEngineObject* manager)
+{
+    DetachManager(manager);
+    // Last: it may destroy the core.
+    Release();
 }
 
 HRESULT QLCore::DetachManager(IEngineObject* manager)

@@ -4,11 +4,13 @@
 #include "icore.h"
 
 #include "enginestring.h"
+#include "managerowner.h"
 #include "qlobject.h"
 
 #include <windows.h>
 
-class QLCore final : public RefCounted<QLCore, ICore> {
+// The owner of its two managers too: they tell it when they go.
+class QLCore final : public RefCounted<QLCore, ICore>, private IManagerOwner {
 public:
     QLCore();
     ~QLCore();
@@ -26,6 +28,8 @@ public:
     int32_t RestoreWindowRect() override;
     HRESULT DetachManager(IEngineObject* manager) override;
     void AllowMissingTextures(bool allowed) override;
+    // Detaches the manager, then gives back the reference counted for it.
+    void ManagerGone(IEngineObject* manager) override;
 
     IGraphics* Graphics() const { return graphics; }
     IInput* Input() const { return input; }

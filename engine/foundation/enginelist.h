@@ -4,17 +4,16 @@
 // linear, not quadratic.
 #pragma once
 
+#include "noncopyable.h"
+
 #include <windows.h>
 
 #include <new>
 #include <stdint.h>
 
 template <typename T>
-class EngineList {
+class EngineList : NonCopyable {
 public:
-    EngineList() = default;
-    EngineList(const EngineList&) = delete;
-    EngineList& operator=(const EngineList&) = delete;
     ~EngineList() { Clear(); }
 
     // S_OK, or E_FAIL when the node cannot be allocated.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "enginestring.h"
+#include "noncopyable.h"
 
 #include <windows.h>
 
@@ -17,11 +18,8 @@
 // keep working from any folder.
 EngineString FindBeside(const EngineString& name, const EngineString& container);
 
-class File {
+class File : NonCopyable {
 public:
-    File() = default;
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
     ~File() { Close(); }
 
     // Closes any open stream first. A file that cannot be opened writes the

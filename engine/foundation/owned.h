@@ -36,6 +36,15 @@ public:
         return detached;
     }
 
+    // Another owner of what is held, with its own reference (empty when
+    // nothing is held).
+    Owned Share() const
+    {
+        if (object)
+            object->AddRef();
+        return Owned(object);
+    }
+
     // Releases what is held (if anything) and holds `replacement` instead.
     void Reset(T* replacement = nullptr)
     {

@@ -34,9 +34,8 @@ struct IGeometry : IEngineObject {
     // ("GetCreationParams()") for a null argument.
     virtual HRESULT GetCreationParams(EngineString* type, EngineString* command) = 0;
     // Model space: a scene's loaded vertices, a skinned model's last skinned
-    // pose, a font's whole space (+-1e38). A scene model reports
-    // "Invalid Call/Param" ("GetBoundingBox()") for a null argument; the
-    // others fill what is not null.
+    // pose, a font's whole space (+-1e38). "Invalid Call/Param"
+    // ("GetBoundingBox()") for a null argument, and neither corner is written.
     virtual HRESULT GetBoundingBox(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum) = 0;
     // Must not change during a frame.
     virtual bool IsModel() = 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "enginestring.h"
+#include "managerowner.h"
 #include "qlobject.h"
 
 #include <d3d9.h>
@@ -139,7 +140,9 @@ struct IGraphics : IEngineObject {
 };
 
 // A new graphics manager with a count of 0, or null; for the core's
-// CreateGraphics. Its destructor reports what the application left alive
+// CreateGraphics. `owner` (not counted here: the owner counts its own
+// reference for the manager) is told when the manager goes and asked for its
+// window back when a screen-mode update goes windowed. Its destructor reports what the application left alive
 // (Warnings "<n> geometrie(s) still alive ...", "<n> VB(s) not released !",
 // ...), releases it, and otherwise logs "Graphics Engine correctly shutdown".
-IGraphics* NewGraphicsManager();
+IGraphics* NewGraphicsManager(IManagerOwner* owner);

@@ -21,10 +21,26 @@ struct MaterialDraw {
     UINT indexCount;  // 0: not drawn at all
 };
 
-// `describe(i)` gives material i's MaterialDraw. The first material drawn
-// while *validationPending is set validates the device once (the flag is the
-// model class's own). A failure ends the draw at that material; records name
-// `spot`, the model's Render.
+// Validates the device if `pending` (the drawing class's own flag, cleared
+// here) is set: a failed validation is reported and drawing goes on; a device
+// that needs more than one pass is warned about. Records name `spot`.
+inline void ValidateDeviceOnce(const TraceContext& trace, SourceSpot spot, IDirect3DDevice9* device, bool& pending)
+{
+    if (!pending)
+        return;
+    pending = false;
+    DWORD passes = 0;
+    CheckResult(trace, "IDirect3DDevice9::ValidateDevice() failed", spot.file, spot.line,
+                device->ValidateDevice(&passes));
+    if (passes != 1)
+        WriteLog(trace, TraceWarning,
+                 EngineString("This device seem to require ") + (uint32_t)passes + " passes for this model's rendering",
+                 spot.file, spot.line);
+}
+
+// `describe(i)` gives material i's MaterialDraw; the first material drawn
+// validates the device if validationPending is set. A failure ends the draw
+// at that material; records name `spot`, the model's Render.
 template <typename Describe>
 HRESULT DrawModel(const TraceContext& trace, SourceSpot spot, IGraphics* graphics, const D3DXMATRIX& world,
                   VB* vertices, IB* indices, uint32_t materialCount, bool& validationPending, Describe describe)
@@ -50,17 +66,7 @@ HRESULT DrawModel(const TraceContext& trace, SourceSpot spot, IGraphics* graphic
         } else {
             graphics->ClearTexture(0);
         }
-        if (validationPending) {
-            validationPending = false;
-            DWORD passes = 0;
-            CheckResult(trace, "IDirect3DDevice9::ValidateDevice() failed", spot.file, spot.line,
-                        device->ValidateDevice(&passes));
-            if (passes != 1)
-                WriteLog(trace, TraceWarning,
-                         EngineString("This device seem to require ") + (uint32_t)passes +
-                             " passes for this model's rendering",
-                         spot.file, spot.line);
-        }
+        ValidateDeviceOnce(trace, spot, device, validationPending);
         if (failed("IDirect3DDevice9::DrawIndexedPrimitive() failed",
                    device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, draw.minVertex, draw.vertexCount,
                                                 draw.startIndex, draw.indexCount / 3)))

@@ -2,7 +2,6 @@
 // device, the default device state and the shutdown report.
 #include "qlgraphics.h"
 
-#include "core/icore.h"
 #include "igeometry.h"
 #include "shadowreach.h"
 
@@ -51,12 +50,12 @@ void ReleaseLeftoverList(const TraceContext& trace, EngineList<Resource*>& list,
 
 }  // namespace
 
-IGraphics* NewGraphicsManager()
+IGraphics* NewGraphicsManager(IManagerOwner* owner)
 {
-    return new (std::nothrow) QLGraphics();
+    return new (std::nothrow) QLGraphics(owner);
 }
 
-QLGraphics::QLGraphics()
+QLGraphics::QLGraphics(IManagerOwner* owner) : owner(owner)
 {
     for (LightSlot& slot : lights) {
         slot.index = -1;
@@ -99,11 +98,10 @@ HRESULT QLGraphics::GetScreenMode(ScreenMode* mode)
     return S_OK;
 }
 
-HRESULT QLGraphics::Init(ICore* owner, HWND window)
+HRESULT QLGraphics::Init(ICore* core, HWND window)
 {
     TraceContext trace(this, "Init()");
-    QL_REQUIRE_ARG(trace, owner);
-    core = owner;
+    QL_REQUIRE_ARG(trace, core);
     d3d = Direct3DCreate9(31);
     QL_TRY(trace, "Direct3DCreate9() failed !", d3d ? S_OK : E_FAIL);
     D3DDISPLAYMODE displayMode;
@@ -216,8 +214,8 @@ HRESULT QLGraphics::UpdateScreenMode()
     }
     ShowCursor(IsWindowed() ? TRUE : FALSE);
     if (IsWindowed()) {
-        if (core)
-            core->RestoreWindowRect();
+        if (owner)
+            owner->RestoreWindowRect();
         UseClientSize();
     }
     if (!device)
@@ -366,10 +364,8 @@ QLGraphics::~QLGraphics()
     clean = ReleaseLast(trace, d3d, "D3D9 Interface") && clean;
     if (clean)
         QL_LOG(trace, TraceInfo, "Graphics Engine correctly shutdown");
-    if (core) {
-        core->DetachManager(this);
-        core->Release();
-    }
+    if (owner)
+        owner->ManagerGone(this);
 }
 
 // Releases every resource the application left alive, newest first,

@@ -43,7 +43,7 @@ struct LightSlot {
 
 class QLGraphics final : public RefCounted<QLGraphics, IGraphics> {
 public:
-    QLGraphics();
+    explicit QLGraphics(IManagerOwner* owner);
     ~QLGraphics();
 
     QL_TYPE_NAME("QLGraphics")
@@ -152,7 +152,7 @@ private:
     // cannot be had (the model is then drawn and cast whole).
     bool GrowPartScratch(uint32_t count);
 
-    ICore* core = nullptr;
+    IManagerOwner* owner;
     EngineList<IGeometry*> geometries;
     EngineList<VB*> vertexBuffers;
     EngineList<IB*> indexBuffers;

@@ -2,6 +2,7 @@
 // Records name the source file "qlinput" and the operation in quotes below.
 #pragma once
 
+#include "managerowner.h"
 #include "qlobject.h"
 
 #include <dinput.h>
@@ -49,6 +50,7 @@ struct IInput : IEngineObject {
 };
 
 // A new input manager with a count of 0, or null; for the core's CreateInput.
+// `owner` is told when the manager goes.
 // Its destructor logs "Input Engine correctly shutdown", or the Warning
 // "QLInput: DirectInput8 Interface (count = <n> ) !" when references remain.
-IInput* NewInputManager();
+IInput* NewInputManager(IManagerOwner* owner);

@@ -1,7 +1,5 @@
 #include "qlinput.h"
 
-#include "core/icore.h"
-
 #include "qltrace.h"
 
 #include <initializer_list>
@@ -12,14 +10,11 @@ namespace {
 constexpr DWORD sharedForeground = DISCL_NONEXCLUSIVE | DISCL_FOREGROUND;
 constexpr DWORD exclusiveForeground = DISCL_EXCLUSIVE | DISCL_FOREGROUND;
 
-void Drop(IDirectInputDevice8A*& device, bool unacquire)
+void Drop(Owned<IDirectInputDevice8A>& device, bool unacquire)
 {
-    if (!device)
-        return;
-    if (unacquire)
+    if (device && unacquire)
         device->Unacquire();
-    device->Release();
-    device = nullptr;
+    device.Reset();
 }
 
 // What every device needs once made: the layout its state is read in and
@@ -34,9 +29,9 @@ HRESULT Configure(const TraceContext& trace, IDirectInputDevice8A* device, const
 
 }  // namespace
 
-IInput* NewInputManager()
+IInput* NewInputManager(IManagerOwner* owner)
 {
-    return new (std::nothrow) QLInput();
+    return new (std::nothrow) QLInput(owner);
 }
 
 QLInput::~QLInput()
@@ -46,20 +41,19 @@ QLInput::~QLInput()
         Drop(keyboard, true);
         Drop(joystick, true);
         Drop(mouse, true);
-        LONG count = (LONG)directInput->Release();
+        // Released by hand: what the last Release returns is the report.
+        IDirectInput8A* last = directInput.Detach();
+        LONG count = (LONG)last->Release();
         if (count <= 0) {
             QL_LOG(trace, TraceInfo, "Input Engine correctly shutdown");
         } else {
             QL_LOG(trace, TraceWarning, EngineString("QLInput: DirectInput8 Interface (count = ") + (int32_t)count + " ) !");
             while (count-- > 0)
-                directInput->Release();
+                last->Release();
         }
-        directInput = nullptr;
     }
-    if (core) {
-        core->DetachManager(this);
-        core->Release();
-    }
+    if (owner)
+        owner->ManagerGone(this);
 }
 
 HRESULT QLInput::Clone(IInput**)
@@ -67,14 +61,14 @@ HRESULT QLInput::Clone(IInput**)
     return E_FAIL;
 }
 
-HRESULT QLInput::Init(ICore* owner, HINSTANCE instance, HWND windowHandle)
+HRESULT QLInput::Init(ICore* core, HINSTANCE instance, HWND windowHandle)
 {
     TraceContext trace(this, "Init()");
-    QL_REQUIRE_ARG(trace, owner);
-    core = owner;
+    QL_REQUIRE_ARG(trace, core);
     window = windowHandle;
     QL_TRY(trace, "DirectInput8Create() failed !",
-           DirectInput8Create(instance, 0x0800, IID_IDirectInput8A, reinterpret_cast<void**>(&directInput), nullptr));
+           DirectInput8Create(instance, 0x0800, IID_IDirectInput8A, reinterpret_cast<void**>(directInput.Receive()),
+                              nullptr));
     return S_OK;
 }
 
@@ -99,25 +93,23 @@ HRESULT QLInput::CreateDevices(uint32_t bits, int32_t* created)
     QL_ASSERT(trace, directInput);
     int32_t made = 0;
     if ((bits & InputKeyboard) && !keyboard) {
-        QL_TRY(trace, "IDirectInput8::CreateDevice() failed for the Keyboard !",
-               directInput->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr));
-        made |= InputKeyboard;
-        if (FAILED(Configure(trace, keyboard, &c_dfDIKeyboard, window, sharedForeground)))
+        if (FAILED(CreateSharedDevice(trace, GUID_SysKeyboard, "IDirectInput8::CreateDevice() failed for the Keyboard !",
+                                      &c_dfDIKeyboard, keyboard)))
             return QLE_SUBFUNCTION;
+        made |= InputKeyboard;
     }
     if ((bits & InputMouse) && !mouse) {
-        QL_TRY(trace, "IDirectInput8::CreateDevice() failed for the Mouse !",
-               directInput->CreateDevice(GUID_SysMouse, &mouse, nullptr));
-        made |= InputMouse;
-        if (FAILED(Configure(trace, mouse, &c_dfDIMouse, window, sharedForeground)))
+        if (FAILED(CreateSharedDevice(trace, GUID_SysMouse, "IDirectInput8::CreateDevice() failed for the Mouse !",
+                                      &c_dfDIMouse, mouse)))
             return QLE_SUBFUNCTION;
+        made |= InputMouse;
     }
     if ((bits & InputJoystick) && !joystick) {
         QL_TRY(trace, "IDirectInput8::CreateDevice() failed for the Joystick !",
                directInput->EnumDevices(DI8DEVCLASS_GAMECTRL, CreateFirstJoystick, this, DIEDFL_ATTACHEDONLY));
         if (joystick) {
             made |= InputJoystick;
-            if (FAILED(Configure(trace, joystick, &c_dfDIJoystick, window, exclusiveForeground)))
+            if (FAILED(Configure(trace, joystick.Get(), &c_dfDIJoystick, window, exclusiveForeground)))
                 return QLE_SUBFUNCTION;
         }
     }
@@ -126,22 +118,30 @@ HRESULT QLInput::CreateDevices(uint32_t bits, int32_t* created)
     return S_OK;
 }
 
+HRESULT QLInput::CreateSharedDevice(const TraceContext& trace, REFGUID guid, const char* failure,
+                                    const DIDATAFORMAT* format, Owned<IDirectInputDevice8A>& slot)
+{
+    QL_TRY(trace, failure, directInput->CreateDevice(guid, slot.Receive(), nullptr));
+    return Configure(trace, slot.Get(), format, window, sharedForeground);
+}
+
 BOOL CALLBACK QLInput::CreateFirstJoystick(LPCDIDEVICEINSTANCEA device, LPVOID context)
 {
     QLInput* manager = static_cast<QLInput*>(context);
     // Not DIENUM_CONTINUE, so the enumeration stops: there is no manager to give a joystick.
     if (!manager)
         return (BOOL)E_FAIL;
-    if (SUCCEEDED(manager->directInput->CreateDevice(device->guidInstance, &manager->joystick, nullptr)))
+    if (SUCCEEDED(manager->directInput->CreateDevice(device->guidInstance, manager->joystick.Receive(), nullptr)))
         return DIENUM_STOP;
-    manager->joystick = nullptr;
+    // A refused creation hands out nothing to release.
+    manager->joystick.Detach();
     return DIENUM_CONTINUE;
 }
 
 HRESULT QLInput::AcquireDevices(bool acquire)
 {
     // Results ignored by design: a device not acquired now is acquired again by its next read.
-    for (IDirectInputDevice8A* device : {keyboard, joystick, mouse}) {
+    for (IDirectInputDevice8A* device : {keyboard.Get(), joystick.Get(), mouse.Get()}) {
         if (!device)
             continue;
         if (acquire)

@@ -3,12 +3,16 @@
 
 #include "iinput.h"
 
+#include "owned.h"
 #include "qlobject.h"
 
 #include <dinput.h>
 
+class TraceContext;
+
 class QLInput final : public RefCounted<QLInput, IInput> {
 public:
+    explicit QLInput(IManagerOwner* owner) : owner(owner) {}
     ~QLInput();
 
     QL_TYPE_NAME("QLInput")
@@ -21,16 +25,20 @@ public:
     HRESULT AcquireDevices(bool acquire) override;
 
     // The DirectInput object (no reference added); null before Init.
-    IDirectInput8A* DirectInput() const { return directInput; }
+    IDirectInput8A* DirectInput() const { return directInput.Get(); }
 
 private:
     static BOOL CALLBACK CreateFirstJoystick(LPCDIDEVICEINSTANCEA device, LPVOID context);
     HRESULT CreateDevices(uint32_t bits, int32_t* created);
+    // Makes the keyboard or the mouse into `slot` and sets it up, shared
+    // with other programs while this one is in the foreground.
+    HRESULT CreateSharedDevice(const TraceContext& trace, REFGUID guid, const char* failure,
+                               const DIDATAFORMAT* format, Owned<IDirectInputDevice8A>& slot);
 
-    ICore* core = nullptr;
+    IManagerOwner* owner;
     HWND window = nullptr;
-    IDirectInput8A* directInput = nullptr;
-    IDirectInputDevice8A* keyboard = nullptr;
-    IDirectInputDevice8A* mouse = nullptr;
-    IDirectInputDevice8A* joystick = nullptr;
+    Owned<IDirectInput8A> directInput;
+    Owned<IDirectInputDevice8A> keyboard;
+    Owned<IDirectInputDevice8A> mouse;
+    Owned<IDirectInputDevice8A> joystick;
 };

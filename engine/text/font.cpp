@@ -4,7 +4,6 @@
 
 #include "graphics/geometryfactory.h"
 #include "graphics/igraphics.h"
-#include "graphics/qlgraphres.h"
 
 #include "qltrace.h"
 
@@ -56,23 +55,12 @@ HRESULT CreateFont(const EngineString& type, const EngineString& command, IGraph
     });
 }
 
-Font::Font() : textureName("NO_FONT") {}
+Font::Font() : RegisteredGeometry(QL_HERE), textureName("NO_FONT") {}
 
 Font::~Font()
 {
     TraceContext trace(this, "Destructor()");
     QL_LOG(trace, TraceInfo, "Font '" + textureName + "' Destroyed");
-    if (vb2D)
-        vb2D->Release();
-    if (vb3D)
-        vb3D->Release();
-    if (texture)
-        texture->Release();
-    // Only a font that finished Init was registered and holds a reference.
-    if (graphics) {
-        graphics->RemoveGeometry(this);
-        graphics->Release();
-    }
 }
 
 HRESULT Font::Init(const EngineString& command, IGraphics* manager)
@@ -81,10 +69,11 @@ HRESULT Font::Init(const EngineString& command, IGraphics* manager)
     QL_REQUIRE_ARG(trace, manager);
     QL_TRY(trace, "IGraphics return NULL d3dDev", manager->GetDevice() ? S_OK : E_FAIL);
     textureName = command;
-    QL_TRY(trace, "-", manager->CreateTexture(textureName, &texture));
-    QL_TRY(trace, "-", manager->CreateVB(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1, bufferVertices, true, &vb2D));
-    QL_TRY(trace, "-", manager->CreateVB(D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1, bufferVertices, true, &vb3D));
-    graphics = manager;
+    QL_TRY(trace, "-", manager->CreateTexture(textureName, texture.Receive()));
+    QL_TRY(trace, "-",
+           manager->CreateVB(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1, bufferVertices, true, vb2D.Receive()));
+    QL_TRY(trace, "-", manager->CreateVB(D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1, bufferVertices, true, vb3D.Receive()));
+    KeepGraphics(manager);
     return S_OK;
 }
 
@@ -97,38 +86,16 @@ HRESULT Font::Clone(IGeometry** out)
     return S_OK;
 }
 
-HRESULT Font::Update(float)
+const EngineString& Font::CreationType() const
 {
-    return S_OK;
+    static const EngineString type("font");
+    return type;
 }
 
-HRESULT Font::SendCommand(uint32_t, uint32_t)
+void Font::Box(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum) const
 {
-    return S_FALSE;
-}
-
-HRESULT Font::GetCreationParams(EngineString* type, EngineString* command)
-{
-    TraceContext trace(this, "GetCreationParams()");
-    QL_REQUIRE_ARG(trace, type && command);
-    *type = "font";
-    *command = textureName;
-    return S_OK;
-}
-
-HRESULT Font::GetBoundingBox(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum)
-{
-    // Text can be anywhere: never culled by its box.
-    if (minimum)
-        *minimum = D3DXVECTOR3(-1e38f, -1e38f, -1e38f);
-    if (maximum)
-        *maximum = D3DXVECTOR3(1e38f, 1e38f, 1e38f);
-    return S_OK;
-}
-
-bool Font::IsModel()
-{
-    return false;
+    *minimum = D3DXVECTOR3(-1e38f, -1e38f, -1e38f);
+    *maximum = D3DXVECTOR3(1e38f, 1e38f, 1e38f);
 }
 
 // The queuing operations report under the frame's name: they are called

@@ -7,9 +7,12 @@
 #pragma once
 
 #include "graphics/igeometry.h"
+#include "graphics/qlgraphres.h"
+#include "graphics/registeredgeometry.h"
 
 #include "enginelist.h"
 #include "enginestring.h"
+#include "owned.h"
 #include "qlobject.h"
 #include "qltrace.h"
 
@@ -20,10 +23,6 @@
 
 // The Windows SDK's font header names its own function CreateFont through a macro.
 #undef CreateFont
-
-struct IGraphics;
-class VB;
-class Texture;
 
 struct Text2D {
     EngineString text;
@@ -44,7 +43,7 @@ struct Text3D {
     D3DXVECTOR3 up;  // from a glyph's top towards its bottom
 };
 
-class Font final : public RefCounted<Font, IGeometry> {
+class Font final : public RegisteredGeometry<Font, IGeometry> {
 public:
     // Vertices of each of the two dynamic buffers; a text takes six for its
     // line start and six per character, line feeds included.
@@ -56,17 +55,13 @@ public:
     QL_TYPE_NAME("Font")
     // The same font with one more reference; "Invalid Call/Param" ("Clone()") for a null out.
     HRESULT Clone(IGeometry** out) override;
-    HRESULT Update(float elapsedSeconds) override;
     // Draws every queued text, as many batches as the buffers need, and
     // empties the queues. On failure the queues not yet drawn keep their texts.
     // The first font drawn in the process validates the device: Warning "This
     // device seem to require <n> passes for this model's rendering" when it
     // needs more than one ("Render()").
     HRESULT Render() override;
-    HRESULT SendCommand(uint32_t command, uint32_t argument) override;
-    HRESULT GetCreationParams(EngineString* type, EngineString* command) override;
-    HRESULT GetBoundingBox(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum) override;
-    bool IsModel() override;
+    bool IsModel() override { return false; }
 
     // A text at (x, y) pixels, glyphs `size` pixels square, along (dirX, dirY).
     // The three Add calls queue the text for the next Render and report as
@@ -106,15 +101,22 @@ public:
     uint32_t Queued3D() const { return texts3D.Count(); }
 
 private:
+    friend RegisteredGeometry<Font, IGeometry>;
+    // Every font has its creation parameters, even before Init.
+    bool Loaded() const { return true; }
+    const EngineString& CreationType() const;
+    const EngineString& CreationCommand() const { return textureName; }
+    // Text can be anywhere: never culled by its box.
+    void Box(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum) const;
+
     HRESULT SetRenderStates(const TraceContext& trace, IDirect3DDevice9* device);
 
-    IGraphics* graphics = nullptr;
     EngineString textureName;
     EngineList<Text2D> texts2D;
     EngineList<Text3D> texts3D;
-    VB* vb2D = nullptr;
-    VB* vb3D = nullptr;
-    Texture* texture = nullptr;
+    Owned<VB> vb2D;
+    Owned<VB> vb3D;
+    Owned<Texture> texture;
 };
 
 // The core's factory for type "font": `command` is the glyph texture's path.

@@ -5,7 +5,7 @@
 #include "font.h"
 
 #include "graphics/igraphics.h"
-#include "graphics/qlgraphres.h"
+#include "graphics/modeldraw.h"
 
 #include "qltrace.h"
 
@@ -172,10 +172,6 @@ HRESULT DrawQueue(const TraceContext& trace, IDirect3DDevice9* device, VB* buffe
     return batch.Flush();
 }
 
-// Checked once per process: the first font drawn tells whether the device
-// can draw text in one pass.
-bool deviceValidated = false;
-
 }  // namespace
 
 HRESULT Font::SetRenderStates(const TraceContext& trace, IDirect3DDevice9* device)
@@ -194,16 +190,7 @@ HRESULT Font::SetRenderStates(const TraceContext& trace, IDirect3DDevice9* devic
     device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
     device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
 
-    if (!deviceValidated) {
-        deviceValidated = true;
-        DWORD passes = 0;
-        HRESULT result = device->ValidateDevice(&passes);
-        QL_CHECK(trace, "IDirect3DDevice9::ValidateDevice() failed", result);
-        if (passes != 1)
-            QL_LOG(trace, TraceWarning,
-                   EngineString("This device seem to require ") + (uint32_t)passes +
-                       " passes for this model's rendering");
-    }
+    ValidateDeviceOnce(trace, QL_HERE, device, validationPending);
     return S_OK;
 }
 
@@ -216,7 +203,7 @@ HRESULT Font::Render()
     if (FAILED(result))
         return result;
 
-    if (FAILED(result = DrawQueue<Vertex2D>(trace, device, vb2D, texts2D)))
+    if (FAILED(result = DrawQueue<Vertex2D>(trace, device, vb2D.Get(), texts2D)))
         return result;
     texts2D.Clear();
     // 3D text is depth-tested against the scene.
@@ -225,7 +212,7 @@ HRESULT Font::Render()
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
     device->SetTransform(D3DTS_WORLD, &identity);
-    if (FAILED(result = DrawQueue<Vertex3D>(trace, device, vb3D, texts3D)))
+    if (FAILED(result = DrawQueue<Vertex3D>(trace, device, vb3D.Get(), texts3D)))
         return result;
     texts3D.Clear();
 

@@ -14,7 +14,17 @@
 
 namespace {
 
-using CoreTest = CoreFixture;
+class CoreTest : public CoreFixture {
+protected:
+    // A started core whose graphics manager has a windowed device.
+    void StartWithDevice(IGraphics** graphics)
+    {
+        ASSERT_NO_FATAL_FAILURE(StartCore());
+        ASSERT_EQ(S_OK, core->CreateGraphics(graphics));
+        ScreenMode mode = {1, 320, 240, 16, 24, 8};
+        ASSERT_EQ(S_OK, (*graphics)->SetScreenMode(&mode));
+    }
+};
 
 }  // namespace
 
@@ -77,6 +87,50 @@ TEST_F(CoreTest, ReleasingTheCoreFirstReportsTheManager)
     size_t shutdown = log.find("Quarlight Engine correctly shutdown");
     EXPECT_NE(std::string::npos, shutdown);
     EXPECT_LT(log.find("IGraphics not detached"), shutdown);
+}
+
+// A manager the application lets go leaves the core free for a new one and
+// gives back the reference to the core it was made with.
+TEST_F(CoreTest, ReleasedManagersAreDetachedAndGiveTheCoreBack)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCore());
+    IGraphics* graphics = nullptr;
+    IInput* input = nullptr;
+    ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
+    ASSERT_EQ(S_OK, core->CreateInput(&input));
+    QLCore* owner = static_cast<QLCore*>(core);
+    EXPECT_EQ(3, core->AddRef() - 1);
+    core->Release();
+    input->Release();
+    EXPECT_EQ(nullptr, owner->Input());
+    EXPECT_EQ(graphics, owner->Graphics());
+    graphics->Release();
+    EXPECT_EQ(nullptr, owner->Graphics());
+    EXPECT_EQ(1, core->AddRef() - 1);
+    core->Release();
+    EXPECT_EQ(std::string::npos, NewLog().find("Error"));
+
+    ASSERT_EQ(S_OK, core->CreateGraphics(&graphics)) << "the slot is free again";
+    graphics->Release();
+}
+
+// A windowed screen-mode update has the core put the window back where it
+// was stored before the back buffer takes its client size.
+TEST_F(CoreTest, WindowedScreenModeRestoresTheStoredWindow)
+{
+    IGraphics* graphics = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartWithDevice(&graphics));
+    RECT stored;
+    ASSERT_TRUE(GetWindowRect(Window(), &stored));
+    ASSERT_EQ(0, core->StoreWindowRect());
+    SetWindowPos(Window(), HWND_NOTOPMOST, stored.left + 30, stored.top + 20, 400, 300, SWP_SHOWWINDOW);
+    ASSERT_EQ(S_OK, graphics->UpdateScreenMode());
+    RECT after;
+    ASSERT_TRUE(GetWindowRect(Window(), &after));
+    EXPECT_EQ(stored.left, after.left);
+    EXPECT_EQ(stored.top, after.top);
+    EXPECT_EQ(stored.right - stored.left, after.right - after.left);
+    graphics->Release();
 }
 
 TEST_F(CoreTest, ManagersAreCreatedOnce)
@@ -250,11 +304,8 @@ TEST_F(CoreTest, ManagerWhoseInitFailsStaysAttachedAndIsReported)
 
 TEST_F(CoreTest, FailedScreenModeUpdateAfterAMoveEndsTheRun)
 {
-    ASSERT_NO_FATAL_FAILURE(StartCore());
     IGraphics* graphics = nullptr;
-    ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
-    ScreenMode mode = {1, 320, 240, 16, 24, 8};
-    ASSERT_EQ(S_OK, graphics->SetScreenMode(&mode));
+    ASSERT_NO_FATAL_FAILURE(StartWithDevice(&graphics));
     // A move the device follows runs on.
     QLTest_InjectWindowEvent(Window(), QLTestWindowEvent::Moved, 40, 50);
     ASSERT_EQ(S_OK, core->Update());

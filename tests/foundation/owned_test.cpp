@@ -55,6 +55,22 @@ TEST(Owned, ReleasesOnceAtScopeEndUnlessDetached)
     EXPECT_EQ(0, handedOut.releases);
 }
 
+// Each owner gives back its own reference; sharing nothing shares nothing.
+TEST(Owned, SharingCountsOneMoreReference)
+{
+    Probe probe;
+    {
+        Owned<Probe> first(&probe);
+        Owned<Probe> second = first.Share();
+        EXPECT_EQ(&probe, second.Get());
+        EXPECT_EQ(2, probe.count);
+        Owned<Probe> none;
+        EXPECT_FALSE(none.Share());
+    }
+    EXPECT_EQ(0, probe.count);
+    EXPECT_EQ(2, probe.releases);
+}
+
 TEST(Owned, MovingHandsOverTheOneReference)
 {
     Probe first, second;

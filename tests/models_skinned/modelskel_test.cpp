@@ -43,6 +43,15 @@ TEST_F(SkelModel, WithNoAnimationTheMeshKeepsItsBindPoseInsideItsBox)
     ASSERT_EQ(S_OK, model->GetBoundingBox(&minimum, &maximum));
     EXPECT_THAT(minimum, Near(0, 0, 0));
     EXPECT_THAT(maximum, Near(2, 1, 0));
+
+    // A null corner is a refused call: the other corner is left alone.
+    logMark.Reset();
+    D3DXVECTOR3 kept(7, 7, 7);
+    EXPECT_EQ(QLE_SUBFUNCTION, model->GetBoundingBox(&kept, nullptr));
+    EXPECT_EQ(QLE_SUBFUNCTION, model->GetBoundingBox(nullptr, &kept));
+    EXPECT_THAT(kept, Near(7, 7, 7));
+    EXPECT_NE(std::string::npos,
+              NewLog().find(ErrorRecord("ModelSkel::GetBoundingBox()", E_INVALIDARG, "Invalid Call/Param")));
 }
 
 TEST_F(SkelModel, AnAnimatedModelsBoxFollowsItsMesh)

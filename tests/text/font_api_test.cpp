@@ -33,6 +33,15 @@ TEST_F(FontTest, IsAnOverlayGeometryMadeByTheCore)
     ASSERT_EQ(S_OK, font->GetBoundingBox(&low, &high));
     EXPECT_EQ(D3DXVECTOR3(-1e38f, -1e38f, -1e38f), low);
     EXPECT_EQ(D3DXVECTOR3(1e38f, 1e38f, 1e38f), high);
+
+    // A null corner is a refused call: the other corner is left alone.
+    logMark.Reset();
+    D3DXVECTOR3 kept(1, 2, 3);
+    EXPECT_EQ(QLE_SUBFUNCTION, font->GetBoundingBox(&kept, nullptr));
+    EXPECT_EQ(QLE_SUBFUNCTION, font->GetBoundingBox(nullptr, &kept));
+    EXPECT_EQ(D3DXVECTOR3(1, 2, 3), kept);
+    EXPECT_NE(std::string::npos,
+              NewLog().find(ErrorRecord("Font::GetBoundingBox()", E_INVALIDARG, "Invalid Call/Param")));
 }
 
 TEST_F(FontTest, CloneIsTheSameFontWithOneMoreReference)

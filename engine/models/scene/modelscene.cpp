@@ -8,14 +8,6 @@
 
 #include <new>
 
-namespace {
-
-// Device validation runs for the first material any scene model draws in
-// the run: it tells once whether this device needs more than one pass.
-bool validationPending = true;
-
-}  // namespace
-
 ModelSceneMeta::ModelSceneMeta()
 {
     D3DXMatrixIdentity(&initialMatrix);
@@ -51,80 +43,46 @@ HRESULT CreateModelScene(const EngineString& type, const EngineString& command, 
                                       [&](ModelScene& model) { return model.Init(type, command, graphics, options); });
 }
 
-ModelScene::ModelScene()
-{
-    D3DXMatrixIdentity(&world);
-}
+ModelScene::ModelScene() : PlacedModel(QL_HERE) {}
 
 ModelScene::~ModelScene()
 {
     TraceContext trace(this, "Destructor()");
     // An instance whose Init failed before its meta existed has no file name.
     QL_LOG(trace, TraceInfo, "ModelScene '" + (meta ? meta->fileName : EngineString("NO_FILE")) + "' Destroyed");
-    if (meta) {
-        meta->Release();
-        meta = nullptr;
-    }
-    if (graphics) {
-        graphics->RemoveGeometry(this);
-        graphics->Release();
-    }
+}
+
+template <typename Load>
+HRESULT ModelScene::LoadMeta(const EngineString& type, const EngineString& command, IGraphics* manager, Load load)
+{
+    return InitShared(meta, type, command, manager, load, [&](const ModelSceneMeta& loaded) {
+        world = loaded.initialMatrix;
+        return true;
+    });
 }
 
 HRESULT ModelScene::InitLoaded(const EngineString& type, const EngineString& command, IGraphics* manager,
                                MetaLoader load, void* context)
 {
-    TraceContext trace(this, "Init()");
-    QL_REQUIRE_ARG(trace, manager);
-    meta = new (std::nothrow) ModelSceneMeta();
-    QL_REQUIRE_MEMORY(trace, meta);
-    QL_TRY(trace, (type + "<" + command + "> : Loading failed").Chars(), load(meta, manager, context));
-    world = meta->initialMatrix;
-    graphics = manager;
-    return S_OK;
+    return LoadMeta(type, command, manager, [&](ModelSceneMeta* loading) { return load(loading, manager, context); });
 }
 
 HRESULT ModelScene::Init(const EngineString& type, const EngineString& command, IGraphics* manager,
                          const SceneLoadOptions& options)
 {
-    TraceContext trace(this, "Init()");
-    QL_REQUIRE_ARG(trace, manager);
-    meta = new (std::nothrow) ModelSceneMeta();
-    QL_REQUIRE_MEMORY(trace, meta);
-    EngineString message = type + "<" + command + "> : Loading failed";
-    HRESULT result = type == "3ds"   ? meta->Load3DS(command, manager, options)
-                     : type == "obj" ? meta->LoadOBJ(command, manager, options)
-                                     : meta->LoadD3Map(command, manager);
-    QL_TRY(trace, message.Chars(), result);
-    world = meta->initialMatrix;
-    graphics = manager;
-    return S_OK;
+    return LoadMeta(type, command, manager, [&](ModelSceneMeta* loading) {
+        return type == "3ds"   ? loading->Load3DS(command, manager, options)
+               : type == "obj" ? loading->LoadOBJ(command, manager, options)
+                               : loading->LoadD3Map(command, manager);
+    });
 }
 
 HRESULT ModelScene::Clone(IGeometry** out)
 {
-    TraceContext trace(this, "Clone()");
-    QL_REQUIRE_ARG(trace, out);
-    *out = nullptr;
-    Owned<ModelScene> copy = MakeOwned<ModelScene>();
-    QL_REQUIRE_MEMORY(trace, copy);
-    copy->world = world;
-    if (graphics) {
-        // An unregistered clone would never be drawn: fail instead.
-        QL_TRY(trace, "-", SUCCEEDED(graphics->AddGeometry(copy.Get())) ? S_OK : E_FAIL);
-        copy->graphics = graphics;
-        graphics->AddRef();
-    }
-    copy->meta = meta;
-    if (meta)
-        meta->AddRef();
-    *out = copy.Detach();
-    return S_OK;
-}
-
-HRESULT ModelScene::Update(float)
-{
-    return S_OK;
+    return CloneModel(out, [&](ModelScene& copy) {
+        copy.meta = meta.Share();
+        return S_OK;
+    });
 }
 
 HRESULT ModelScene::Render()
@@ -137,7 +95,7 @@ HRESULT ModelScene::Render()
     }
     VB* vertices = meta ? meta->vertexBuffer : nullptr;
     uint32_t vertexCount = vertices ? vertices->GetCount() : 0;
-    return DrawModel(trace, QL_HERE, graphics, world, vertices, meta ? meta->indexBuffer : nullptr,
+    return DrawModel(trace, QL_HERE, graphics.Get(), world, vertices, meta ? meta->indexBuffer : nullptr,
                      meta ? meta->materialCount : 0, validationPending, [&](uint32_t i) {
                          const SceneMaterial& material = meta->materials[i];
                          Texture* texture = i < meta->textureCount ? meta->textures[i] : nullptr;
@@ -163,7 +121,7 @@ HRESULT ModelScene::RenderParts(const bool* visible)
         return r > 0 && shown(r) && shown(r - 1) && runs[r - 1].material == runs[r].material &&
                runs[r - 1].startIndex + runs[r - 1].indexCount == runs[r].startIndex;
     };
-    return DrawModel(trace, QL_HERE, graphics, world, vertices, meta->indexBuffer, count, validationPending,
+    return DrawModel(trace, QL_HERE, graphics.Get(), world, vertices, meta->indexBuffer, count, validationPending,
                      [&](uint32_t r) {
                          const uint32_t j = runs[r].material;
                          MaterialDraw draw{&meta->materials[j].material, j < meta->textureCount ? meta->textures[j] : nullptr,
@@ -180,7 +138,7 @@ HRESULT ModelScene::RenderParts(const bool* visible)
 HRESULT ModelScene::RenderPiece(TraceContext& trace, const ScenePiece& part)
 {
     uint32_t vertexCount = part.vertexBuffer ? part.vertexBuffer->GetCount() : 0;
-    return DrawModel(trace, QL_HERE, graphics, world, part.vertexBuffer, part.indexBuffer, meta->materialCount,
+    return DrawModel(trace, QL_HERE, graphics.Get(), world, part.vertexBuffer, part.indexBuffer, meta->materialCount,
                      validationPending, [&](uint32_t i) {
                          const SceneMaterial& material = meta->materials[i];
                          Texture* texture = i < meta->textureCount ? meta->textures[i] : nullptr;
@@ -192,34 +150,10 @@ HRESULT ModelScene::RenderPiece(TraceContext& trace, const ScenePiece& part)
                      });
 }
 
-HRESULT ModelScene::SendCommand(uint32_t, uint32_t)
+void ModelScene::Box(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum) const
 {
-    return S_FALSE;
-}
-
-HRESULT ModelScene::GetCreationParams(EngineString* type, EngineString* command)
-{
-    TraceContext trace(this, "GetCreationParams()");
-    QL_REQUIRE_ARG(trace, type && command);
-    QL_ASSERT(trace, meta);
-    *type = meta->type;
-    *command = meta->fileName;
-    return S_OK;
-}
-
-HRESULT ModelScene::GetBoundingBox(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum)
-{
-    TraceContext trace(this, "GetBoundingBox()");
-    QL_REQUIRE_ARG(trace, minimum && maximum);
-    QL_ASSERT(trace, meta);
     *minimum = meta->boxMin;
     *maximum = meta->boxMax;
-    return S_OK;
-}
-
-bool ModelScene::IsModel()
-{
-    return true;
 }
 
 HRESULT ModelScene::AddAnimation(uint32_t, float)
@@ -230,20 +164,6 @@ HRESULT ModelScene::AddAnimation(uint32_t, float)
 bool ModelScene::IsAnimationActive(uint32_t)
 {
     return false;
-}
-
-HRESULT ModelScene::SetMatrix(D3DXMATRIX matrix)
-{
-    world = matrix;
-    return S_OK;
-}
-
-HRESULT ModelScene::GetMatrix(D3DXMATRIX* out)
-{
-    TraceContext trace(this, "GetMatrix()");
-    QL_REQUIRE_ARG(trace, out);
-    *out = world;
-    return S_OK;
 }
 
 HRESULT ModelScene::GetShadowInfos(ShadowInfos* out)

@@ -9,8 +9,10 @@
 #include "graphics/igraphics.h"
 #include "graphics/imodel.h"
 #include "graphics/qlgraphres.h"
+#include "graphics/registeredgeometry.h"
 
 #include "enginestring.h"
+#include "owned.h"
 #include "qlobject.h"
 
 #include <stdint.h>
@@ -76,20 +78,13 @@ private:
     ~ModelSceneMeta();
 };
 
-class ModelScene final : public RefCounted<ModelScene, IModel> {
+class ModelScene final : public PlacedModel<ModelScene> {
 public:
     QL_TYPE_NAME("ModelScene")
     HRESULT Clone(IGeometry** out) override;
-    HRESULT Update(float elapsedSeconds) override;
     HRESULT Render() override;
-    HRESULT SendCommand(uint32_t command, uint32_t argument) override;
-    HRESULT GetCreationParams(EngineString* type, EngineString* command) override;
-    HRESULT GetBoundingBox(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum) override;
-    bool IsModel() override;
     HRESULT AddAnimation(uint32_t animation, float weight) override;
     bool IsAnimationActive(uint32_t animation) override;
-    HRESULT SetMatrix(D3DXMATRIX world) override;
-    HRESULT GetMatrix(D3DXMATRIX* world) override;
     HRESULT GetShadowInfos(ShadowInfos* out) override;
     HRESULT RenderParts(const bool* visible) override;
 
@@ -104,14 +99,21 @@ public:
     HRESULT InitLoaded(const EngineString& type, const EngineString& command, IGraphics* graphics,
                        MetaLoader load, void* context);
     // The shared data, for inspection; no reference is added.
-    const ModelSceneMeta* Meta() const { return meta; }
+    const ModelSceneMeta* Meta() const { return meta.Get(); }
 
 private:
+    friend RegisteredGeometry<ModelScene, IModel>;
+    bool Loaded() const { return meta.Get() != nullptr; }
+    const EngineString& CreationType() const { return meta->type; }
+    const EngineString& CreationCommand() const { return meta->fileName; }
+    void Box(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum) const;
+
+    // Init through InitShared, with what this class's instance takes from the loaded data.
+    template <typename Load>
+    HRESULT LoadMeta(const EngineString& type, const EngineString& command, IGraphics* manager, Load load);
     HRESULT RenderPiece(class TraceContext& trace, const ScenePiece& piece);
 
-    ModelSceneMeta* meta = nullptr;
-    IGraphics* graphics = nullptr;
-    D3DXMATRIX world;
+    Owned<ModelSceneMeta> meta;
 };
 
 // The scene-model factory for the types "3ds", "obj" and "d3map" (case-sensitive);

@@ -12,8 +12,6 @@
 namespace {
 // Process-wide: the last instance to go frees the shared bone-state buffer.
 uint32_t instanceCount = 0;
-// The first material any skinned model draws validates the device once.
-bool validateOnce = true;
 }  // namespace
 
 ModelSkelMeta::ModelSkelMeta()
@@ -39,9 +37,8 @@ HRESULT CreateModelSkel(const EngineString& type, const EngineString& command, I
                                      [&](ModelSkel& model) { return model.Init(type, command, graphics); });
 }
 
-ModelSkel::ModelSkel()
+ModelSkel::ModelSkel() : PlacedModel(QL_HERE)
 {
-    D3DXMatrixIdentity(&world);
     ++instanceCount;
 }
 
@@ -49,78 +46,51 @@ ModelSkel::~ModelSkel()
 {
     TraceContext trace("ModelSkel::Destructor()");
     QL_LOG(trace, TraceInfo, "ModelSkel '" + (meta ? meta->data.file : EngineString("NO_FILE")) + "' Destroyed");
-    if (ownVertexBuffer)
-        ownVertexBuffer->Release();
-    if (meta)
-        meta->Release();
     if (--instanceCount == 0)
         FreeBoneStates();
-    if (graphics) {
-        graphics->RemoveGeometry(this);
-        graphics->Release();
-    }
 }
 
-HRESULT ModelSkel::Init(const EngineString& type, const EngineString& command, IGraphics* graphicsManager)
+template <typename Load>
+HRESULT ModelSkel::LoadMeta(const EngineString& type, const EngineString& command, IGraphics* manager, Load load)
+{
+    return InitShared(meta, type, command, manager, load, [&](const ModelSkelMeta& loaded) {
+        world = loaded.baseMatrix;
+        return ReserveBoneStates(loaded.data.bones.Count());
+    });
+}
+
+HRESULT ModelSkel::Init(const EngineString& type, const EngineString& command, IGraphics* manager)
 {
     TraceContext trace(this, "Init()");
-    QL_REQUIRE_ARG(trace, graphicsManager);
-    meta = new (std::nothrow) ModelSkelMeta();
-    QL_REQUIRE_MEMORY(trace, meta);
-
-    EngineString failed = type + "<" + command + "> : Loading failed";
-    if (type == "cal3d")
-        QL_TRY(trace, failed.Chars(), meta->LoadCal3D(command, graphicsManager));
-    else if (type == "md5")
-        QL_TRY(trace, failed.Chars(), meta->LoadMD5(command, graphicsManager));
-    else
-        QL_TRY(trace, "Unsupported Type", E_INVALIDARG);
-    world = meta->baseMatrix;
-    QL_REQUIRE_MEMORY(trace, ReserveBoneStates(meta->data.bones.Count()));
-    graphics = graphicsManager;
-    return S_OK;
+    QL_TRY(trace, "Unsupported Type", type == "cal3d" || type == "md5" ? S_OK : E_INVALIDARG);
+    return LoadMeta(type, command, manager, [&](ModelSkelMeta* loading) {
+        return type == "cal3d" ? loading->LoadCal3D(command, manager) : loading->LoadMD5(command, manager);
+    });
 }
 
-HRESULT ModelSkel::InitLoaded(const EngineString& type, const EngineString& command, IGraphics* graphicsManager,
+HRESULT ModelSkel::InitLoaded(const EngineString& type, const EngineString& command, IGraphics* manager,
                               MetaLoader load, void* context)
 {
-    TraceContext trace(this, "Init()");
-    QL_REQUIRE_ARG(trace, graphicsManager);
-    meta = new (std::nothrow) ModelSkelMeta();
-    QL_REQUIRE_MEMORY(trace, meta);
-    QL_TRY(trace, (type + "<" + command + "> : Loading failed").Chars(), load(meta, graphicsManager, context));
-    world = meta->baseMatrix;
-    QL_REQUIRE_MEMORY(trace, ReserveBoneStates(meta->data.bones.Count()));
-    graphics = graphicsManager;
-    return S_OK;
+    return LoadMeta(type, command, manager, [&](ModelSkelMeta* loading) { return load(loading, manager, context); });
 }
 
 HRESULT ModelSkel::Clone(IGeometry** out)
 {
-    TraceContext trace(this, "Clone()");
-    QL_REQUIRE_ARG(trace, out);
-    *out = nullptr;
-    Owned<ModelSkel> clone = MakeOwned<ModelSkel>();
-    QL_REQUIRE_MEMORY(trace, clone);
-    clone->world = world;
-    clone->boxMinimum = boxMinimum;
-    clone->boxMaximum = boxMaximum;
-    QL_TRY(trace, "-",
-           graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, meta->data.vertices.Count(), true, &clone->ownVertexBuffer));
-    QL_TRY(trace, "-", SUCCEEDED(graphics->AddGeometry(clone.Get())) ? S_OK : E_FAIL);
-    clone->graphics = graphics;
-    graphics->AddRef();
-    clone->meta = meta;
-    meta->AddRef();
-    *out = clone.Detach();
-    return S_OK;
+    // Each clone skins into a buffer of its own, so clones are posed apart.
+    return CloneModel(out, [&](ModelSkel& copy) {
+        copy.boxMinimum = boxMinimum;
+        copy.boxMaximum = boxMaximum;
+        copy.meta = meta.Share();
+        return graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, meta->data.vertices.Count(), true,
+                                  copy.ownVertexBuffer.Receive());
+    });
 }
 
 HRESULT ModelSkel::Render()
 {
     TraceContext trace(this, "Render()");
-    return DrawModel(trace, QL_HERE, graphics, world, VertexBuffer(), meta->indexBuffer,
-                     meta->data.materials.Count(), validateOnce, [&](uint32_t m) {
+    return DrawModel(trace, QL_HERE, graphics.Get(), world, VertexBuffer(), meta->indexBuffer,
+                     meta->data.materials.Count(), validationPending, [&](uint32_t m) {
                          const SkelMaterial& material = meta->data.materials[m];
                          Texture* texture = m < meta->textures.Count() ? meta->textures[m] : nullptr;
                          return MaterialDraw{reinterpret_cast<const D3DMATERIAL9*>(&material.material),
@@ -133,49 +103,6 @@ HRESULT ModelSkel::Render()
 }
 
 static_assert(sizeof(SkelSurface) == sizeof(D3DMATERIAL9), "a material is drawn as read");
-
-HRESULT ModelSkel::SendCommand(uint32_t, uint32_t)
-{
-    return S_FALSE;
-}
-
-HRESULT ModelSkel::GetCreationParams(EngineString* type, EngineString* command)
-{
-    TraceContext trace(this, "GetCreationParams()");
-    QL_REQUIRE_ARG(trace, type);
-    QL_REQUIRE_ARG(trace, command);
-    *type = meta->data.type;
-    *command = meta->data.file;
-    return S_OK;
-}
-
-HRESULT ModelSkel::GetBoundingBox(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum)
-{
-    if (minimum)
-        *minimum = boxMinimum;
-    if (maximum)
-        *maximum = boxMaximum;
-    return S_OK;
-}
-
-bool ModelSkel::IsModel()
-{
-    return true;
-}
-
-HRESULT ModelSkel::SetMatrix(D3DXMATRIX matrix)
-{
-    world = matrix;
-    return S_OK;
-}
-
-HRESULT ModelSkel::GetMatrix(D3DXMATRIX* matrix)
-{
-    TraceContext trace(this, "GetMatrix()");
-    QL_REQUIRE_ARG(trace, matrix);
-    *matrix = world;
-    return S_OK;
-}
 
 HRESULT ModelSkel::GetShadowInfos(ShadowInfos* out)
 {

@@ -11,6 +11,9 @@
 #include "enginestring.h"
 #include "graphics/igraphics.h"
 #include "graphics/imodel.h"
+#include "graphics/registeredgeometry.h"
+#include "noncopyable.h"
+#include "owned.h"
 #include "qlobject.h"
 
 #include <d3dx9.h>
@@ -21,12 +24,10 @@ class Texture;
 
 // The loaded model. Starts with one reference, held by the instance that
 // loaded it; every clone adds one.
-class ModelSkelMeta final : public SharedData<ModelSkelMeta> {
+class ModelSkelMeta final : public SharedData<ModelSkelMeta>, NonCopyable {
 public:
     ModelSkelMeta();
     ~ModelSkelMeta();
-    ModelSkelMeta(const ModelSkelMeta&) = delete;
-    ModelSkelMeta& operator=(const ModelSkelMeta&) = delete;
 
     // Reads a Cal3D configuration and the files it names, then makes the
     // index buffer, the dynamic vertex buffer and the textures through
@@ -68,7 +69,7 @@ struct BoneState {
     float weight;  // accumulated weight of the samples blended in
 };
 
-class ModelSkel final : public RefCounted<ModelSkel, IModel> {
+class ModelSkel final : public PlacedModel<ModelSkel> {
 public:
     ModelSkel();
     ~ModelSkel();
@@ -77,14 +78,8 @@ public:
     HRESULT Clone(IGeometry** out) override;
     HRESULT Update(float elapsedSeconds) override;
     HRESULT Render() override;
-    HRESULT SendCommand(uint32_t command, uint32_t argument) override;
-    HRESULT GetCreationParams(EngineString* type, EngineString* command) override;
-    HRESULT GetBoundingBox(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum) override;
-    bool IsModel() override;
     HRESULT AddAnimation(uint32_t animation, float weight) override;
     bool IsAnimationActive(uint32_t animation) override;
-    HRESULT SetMatrix(D3DXMATRIX world) override;
-    HRESULT GetMatrix(D3DXMATRIX* world) override;
     HRESULT GetShadowInfos(ShadowInfos* out) override;
     // One part: the whole skin.
     HRESULT RenderParts(const bool* visible) override { return visible && !visible[0] ? S_OK : Render(); }
@@ -98,20 +93,31 @@ public:
     HRESULT InitLoaded(const EngineString& type, const EngineString& command, IGraphics* graphics,
                        MetaLoader load, void* context);
 
-    const ModelSkelMeta* Meta() const { return meta; }
+    const ModelSkelMeta* Meta() const { return meta.Get(); }
     uint32_t PlayingCount() const { return playing.Count(); }
 
 private:
+    friend RegisteredGeometry<ModelSkel, IModel>;
+    bool Loaded() const { return meta.Get() != nullptr; }
+    const EngineString& CreationType() const { return meta->data.type; }
+    const EngineString& CreationCommand() const { return meta->data.file; }
+    void Box(D3DXVECTOR3* minimum, D3DXVECTOR3* maximum) const
+    {
+        *minimum = boxMinimum;
+        *maximum = boxMaximum;
+    }
+
+    // Init through InitShared, with what this class's instance takes from the loaded data.
+    template <typename Load>
+    HRESULT LoadMeta(const EngineString& type, const EngineString& command, IGraphics* manager, Load load);
     void ExpireAnimations(float elapsedSeconds);
     void SampleAndBlend();
     void ComposeHierarchy();
     HRESULT Skin();
-    VB* VertexBuffer() const { return ownVertexBuffer ? ownVertexBuffer : meta->vertexBuffer; }
+    VB* VertexBuffer() const { return ownVertexBuffer ? ownVertexBuffer.Get() : meta->vertexBuffer; }
 
-    ModelSkelMeta* meta = nullptr;
-    VB* ownVertexBuffer = nullptr;  // a clone's; null for the loading instance
-    IGraphics* graphics = nullptr;
-    D3DXMATRIX world;
+    Owned<ModelSkelMeta> meta;
+    Owned<VB> ownVertexBuffer;  // a clone's; empty for the loading instance
     D3DXVECTOR3 boxMinimum{0.0f, 0.0f, 0.0f};
     D3DXVECTOR3 boxMaximum{0.0f, 0.0f, 0.0f};
     EngineList<ActiveAnimation> playing;
