@@ -4,7 +4,7 @@
 // folder.
 #pragma once
 
-#include "graphics/graphics_fixture.h"
+#include "support/graphics_fixture.h"
 
 #include "gltfwriter.h"
 

@@ -1,6 +1,6 @@
 // The committed park drawn headless as the sample starts: the fountain at
 // the centre must throw a visible stencil shadow away from a point light.
-#include "scene_fixture.h"
+#include "scene_file_fixture.h"
 
 #include "support/point_light.h"
 
@@ -28,11 +28,11 @@ double Brightness(const std::vector<uint32_t>& pixels, uint32_t width, uint32_t 
     return count ? sum / count : 0;
 }
 
-class ParkRender : public SceneTest {
+class ParkRender : public SceneFileTest {
 protected:
     void SetUp() override
     {
-        SceneTest::SetUp();
+        SceneFileTest::SetUp();
         // The park names its textures bare; the manager finds them under ./data/.
         const char* source = getenv("QL_SOURCE_DIR");
         ASSERT_NE(nullptr, source);

@@ -1,6 +1,6 @@
 // The 3DS scene loader through the core's factory: what the buffers, the
 // materials and the log receive from a file, and the loads that must fail.
-#include "scene_fixture.h"
+#include "scene_file_fixture.h"
 
 #include "models/scene/scenearrays.h"
 
@@ -38,7 +38,7 @@ std::vector<WORD> KeptIndices(const ModelScene* model)
 
 }  // namespace
 
-TEST_F(SceneTest, MapsPointsMaterialsAndGroupsIntoSortedBuffers)
+TEST_F(SceneFileTest, MapsPointsMaterialsAndGroupsIntoSortedBuffers)
 {
     Scene scene;
     scene.materials = {Red(), Blue()};
@@ -84,7 +84,7 @@ TEST_F(SceneTest, MapsPointsMaterialsAndGroupsIntoSortedBuffers)
     EXPECT_EQ(D3DXVECTOR3(1, 3, 2), high);
 }
 
-TEST_F(SceneTest, FaceNamedByTwoGroupsIsDrawnOnceByTheFirst)
+TEST_F(SceneFileTest, FaceNamedByTwoGroupsIsDrawnOnceByTheFirst)
 {
     Scene scene;
     scene.materials = {Red(), Blue()};
@@ -99,7 +99,7 @@ TEST_F(SceneTest, FaceNamedByTwoGroupsIsDrawnOnceByTheFirst)
     EXPECT_EQ(6u, meta->materials[1].indexCount);
 }
 
-TEST_F(SceneTest, FaceNamedFirstByAMissingMaterialIsDrawnByTheNextGroup)
+TEST_F(SceneFileTest, FaceNamedFirstByAMissingMaterialIsDrawnByTheNextGroup)
 {
     Scene scene;
     scene.materials = {Red(), Blue()};
@@ -115,7 +115,7 @@ TEST_F(SceneTest, FaceNamedFirstByAMissingMaterialIsDrawnByTheNextGroup)
     EXPECT_EQ(3u, meta->materials[1].indexCount);
 }
 
-TEST_F(SceneTest, FileWithoutMaterialsDrawsWithTheDefaultMaterial)
+TEST_F(SceneFileTest, FileWithoutMaterialsDrawsWithTheDefaultMaterial)
 {
     Scene scene;
     scene.meshes = {Quad("a", 0), Quad("b", 1)};
@@ -134,7 +134,7 @@ TEST_F(SceneTest, FileWithoutMaterialsDrawsWithTheDefaultMaterial)
     EXPECT_NE(std::string::npos, NewLog().find("1 materials for 2 meshes with 4 tris & 8 verts"));
 }
 
-TEST_F(SceneTest, WritesTheThreeInfoLines)
+TEST_F(SceneFileTest, WritesTheThreeInfoLines)
 {
     Scene scene;
     scene.materials = {Red()};
@@ -150,7 +150,7 @@ TEST_F(SceneTest, WritesTheThreeInfoLines)
         << log;
 }
 
-TEST_F(SceneTest, NormalsSumTheUnitFaceNormalsOfEveryCorner)
+TEST_F(SceneFileTest, NormalsSumTheUnitFaceNormalsOfEveryCorner)
 {
     // Two triangles of different sizes at a right angle share vertex 0; a
     // third repeats the first. Unweighted sums: (1, 0, 0) twice and (0, 1, 0).
@@ -179,7 +179,7 @@ TEST_F(SceneTest, NormalsSumTheUnitFaceNormalsOfEveryCorner)
     EXPECT_EQ(D3DXVECTOR3(0, 0, 0), sliverNormals[0]);
 }
 
-TEST_F(SceneTest, LoadsUpToTheSixteenBitVertexLimit)
+TEST_F(SceneFileTest, LoadsUpToTheSixteenBitVertexLimit)
 {
     Scene scene;
     scene.meshes = {Points("big", 40000), Points("rest", 25535)};
@@ -190,7 +190,7 @@ TEST_F(SceneTest, LoadsUpToTheSixteenBitVertexLimit)
     EXPECT_EQ((std::vector<WORD>{0, 1, 2, 40000, 40001, 40002}), KeptIndices(model));
 }
 
-TEST_F(SceneTest, OneVertexMoreTakesThirtyTwoBitIndices)
+TEST_F(SceneFileTest, OneVertexMoreTakesThirtyTwoBitIndices)
 {
     Scene scene;
     scene.meshes = {Points("big", 40000), Points("rest", 25536)};
@@ -206,7 +206,7 @@ TEST_F(SceneTest, OneVertexMoreTakesThirtyTwoBitIndices)
     EXPECT_EQ(std::string::npos, NewLog().find("Too much vertices"));
 }
 
-TEST_F(SceneTest, TextureThatCannotBeLoadedFailsTheWholeModel)
+TEST_F(SceneFileTest, TextureThatCannotBeLoadedFailsTheWholeModel)
 {
     Scene scene;
     Material painted = Red();
@@ -222,7 +222,7 @@ TEST_F(SceneTest, TextureThatCannotBeLoadedFailsTheWholeModel)
     EXPECT_NE(std::string::npos, log.find("ModelSceneMeta '" + path + "' Destroyed")) << log;
 }
 
-TEST_F(SceneTest, MissingFileReportsTheReaderError)
+TEST_F(SceneFileTest, MissingFileReportsTheReaderError)
 {
     EXPECT_EQ(QLE_SUBFUNCTION, Create("3ds", "no_such_scene.3ds"));
     std::string log = NewLog();
@@ -234,7 +234,7 @@ TEST_F(SceneTest, MissingFileReportsTheReaderError)
     EXPECT_NE(nullptr, Load(scene));
 }
 
-TEST_F(SceneTest, ChunkPastItsParentLoadsWithAWarning)
+TEST_F(SceneFileTest, ChunkPastItsParentLoadsWithAWarning)
 {
     // The first object's length runs past the editor chunk: cut there, it
     // swallows the second object, and the file loads with what is left.
@@ -267,7 +267,7 @@ struct DamagedMesh {
     const char* record;
 };
 
-class SceneDamage : public SceneTest, public ::testing::WithParamInterface<DamagedMesh> {};
+class SceneDamage : public SceneFileTest, public ::testing::WithParamInterface<DamagedMesh> {};
 
 TEST_P(SceneDamage, RefusedWithARecordNamingTheMesh)
 {

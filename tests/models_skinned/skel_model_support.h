@@ -14,7 +14,7 @@
 //   4 "empty", duration 1: a track on bone 1 without keys
 #pragma once
 
-#include "graphics/graphics_fixture.h"
+#include "support/graphics_fixture.h"
 
 #include "cal3dwriter.h"
 #include "graphics/imodel.h"

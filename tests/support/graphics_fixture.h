@@ -11,6 +11,7 @@
 
 #include "support/core_fixture.h"
 #include "support/error_record.h"
+#include "support/picture.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,13 @@ protected:
     {
         ScreenMode mode = {1, 800, 600, 16, 24, 8};
         return graphics->SetScreenMode(&mode);
+    }
+
+    // Renders one frame of `elapsed` seconds and reads it back.
+    Picture Frame(float elapsed = 0.02f)
+    {
+        EXPECT_EQ(S_OK, graphics->UpdateAndRender(elapsed));
+        return PresentedFrame();
     }
 
     QLGraphics* Manager() const { return static_cast<QLGraphics*>(graphics); }

@@ -2,7 +2,7 @@
 // 3DS writer and loaded through the core's factory, for the scene model suites.
 #pragma once
 
-#include "graphics/graphics_fixture.h"
+#include "support/graphics_fixture.h"
 
 #include "support/file_bytes.h"
 
@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-class SceneTest : public GraphicsTest {
+class SceneFileTest : public GraphicsTest {
 protected:
     void SetUp() override
     {
