@@ -5,6 +5,7 @@
 #pragma once
 
 #include "support/graphics_fixture.h"
+#include "support/test_file_name.h"
 
 #include "gltfwriter.h"
 
@@ -34,15 +35,7 @@ protected:
     }
 
     // This test's own file name under "models/".
-    static std::string Path(const std::string& suffix)
-    {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info->test_suite_name()) + "." + info->name() + suffix;
-        for (char& c : name)
-            if (c == '/')
-                c = '_';
-        return "models/" + name;
-    }
+    static std::string Path(const std::string& suffix) { return "models/" + TestFileName(suffix); }
 
     std::string Save(const tinygltf::Model& model, bool binary = true, const std::string& tag = "")
     {

@@ -5,6 +5,7 @@
 #include "support/graphics_fixture.h"
 
 #include "support/file_bytes.h"
+#include "support/test_file_name.h"
 
 #include "models/scene/modelscene.h"
 
@@ -34,27 +35,16 @@ protected:
         GraphicsTest::TearDown();
     }
 
-    // A file name of this test's own.
-    static std::string FileName(const std::string& suffix = ".3ds")
-    {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info->test_suite_name()) + "." + info->name() + suffix;
-        for (char& c : name)
-            if (c == '/')
-                c = '_';
-        return name;
-    }
-
     std::string Save(const writer3ds::Scene& scene)
     {
-        std::string path = FileName();
+        std::string path = TestFileName(".3ds");
         EXPECT_TRUE(writer3ds::SaveScene(scene, path));
         return path;
     }
 
     std::string Save(const std::vector<uint8_t>& bytes)
     {
-        std::string path = FileName();
+        std::string path = TestFileName(".3ds");
         EXPECT_TRUE(WriteFileBytes(path, bytes.data(), bytes.size())) << path;
         return path;
     }

@@ -84,35 +84,36 @@ TEST_F(SceneFileTest, MapsPointsMaterialsAndGroupsIntoSortedBuffers)
     EXPECT_EQ(D3DXVECTOR3(1, 3, 2), high);
 }
 
-TEST_F(SceneFileTest, FaceNamedByTwoGroupsIsDrawnOnceByTheFirst)
+// A quad in red and blue named by the given face groups: the indices kept
+// and how many of them each material draws.
+class GroupedQuad : public SceneFileTest {
+protected:
+    void ExpectDrawn(const std::vector<writer3ds::FaceGroup>& groups, const std::vector<WORD>& indices,
+                     uint32_t red, uint32_t blue)
+    {
+        Scene scene;
+        scene.materials = {Red(), Blue()};
+        Mesh mesh = Quad("quad", 0);
+        mesh.groups = groups;
+        scene.meshes = {mesh};
+        ModelScene* model = Load(scene);
+        ASSERT_NE(nullptr, model);
+        EXPECT_EQ(indices, KeptIndices(model));
+        const ModelSceneMeta* meta = model->Meta();
+        EXPECT_EQ(red, meta->materials[0].indexCount);
+        EXPECT_EQ(blue, meta->materials[1].indexCount);
+    }
+};
+
+TEST_F(GroupedQuad, FaceNamedByTwoGroupsIsDrawnOnceByTheFirst)
 {
-    Scene scene;
-    scene.materials = {Red(), Blue()};
-    Mesh twice = Quad("twice", 0);
-    twice.groups = {{"blue", {1, 0, 1}}, {"red", {1}}};
-    scene.meshes = {twice};
-    ModelScene* model = Load(scene);
-    ASSERT_NE(nullptr, model);
-    EXPECT_EQ((std::vector<WORD>{0, 2, 3, 0, 1, 2}), KeptIndices(model));
-    const ModelSceneMeta* meta = model->Meta();
-    EXPECT_EQ(0u, meta->materials[0].indexCount);
-    EXPECT_EQ(6u, meta->materials[1].indexCount);
+    ExpectDrawn({{"blue", {1, 0, 1}}, {"red", {1}}}, {0, 2, 3, 0, 1, 2}, 0, 6);
 }
 
-TEST_F(SceneFileTest, FaceNamedFirstByAMissingMaterialIsDrawnByTheNextGroup)
+TEST_F(GroupedQuad, FaceNamedFirstByAMissingMaterialIsDrawnByTheNextGroup)
 {
-    Scene scene;
-    scene.materials = {Red(), Blue()};
-    Mesh mesh = Quad("mesh", 0);
-    mesh.groups = {{"missing", {1, 0}}, {"red", {1}}, {"blue", {1, 0}}};
-    scene.meshes = {mesh};
-    ModelScene* model = Load(scene);
-    ASSERT_NE(nullptr, model);
     // Face 1 goes to red, the first group with a material; face 0 to blue.
-    EXPECT_EQ((std::vector<WORD>{0, 2, 3, 0, 1, 2}), KeptIndices(model));
-    const ModelSceneMeta* meta = model->Meta();
-    EXPECT_EQ(3u, meta->materials[0].indexCount);
-    EXPECT_EQ(3u, meta->materials[1].indexCount);
+    ExpectDrawn({{"missing", {1, 0}}, {"red", {1}}, {"blue", {1, 0}}}, {0, 2, 3, 0, 1, 2}, 3, 3);
 }
 
 TEST_F(SceneFileTest, FileWithoutMaterialsDrawsWithTheDefaultMaterial)
