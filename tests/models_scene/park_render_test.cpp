@@ -3,11 +3,10 @@
 #include "scene_file_fixture.h"
 
 #include "support/point_light.h"
+#include "support/source_data.h"
 
 #include "graphics/qlgraphics.h"
 
-#include <stdlib.h>
-#include <unistd.h>
 
 namespace {
 
@@ -34,11 +33,7 @@ protected:
     {
         SceneFileTest::SetUp();
         // The park names its textures bare; the manager finds them under ./data/.
-        const char* source = getenv("QL_SOURCE_DIR");
-        ASSERT_NE(nullptr, source);
-        if (access("data", F_OK) != 0) {
-            ASSERT_EQ(0, symlink((std::string(source) + "/data").c_str(), "data"));
-        }
+        ASSERT_NO_FATAL_FAILURE(LinkSourceData());
         ASSERT_EQ(S_OK, graphics->UpdateScreenMode());
         ASSERT_EQ(S_OK, Create("3ds", "./data/park.3ds")) << NewLog();
 
