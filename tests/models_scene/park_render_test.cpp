@@ -2,7 +2,7 @@
 // the centre must throw a visible stencil shadow away from a point light.
 #include "scene_file_fixture.h"
 
-#include "support/point_light.h"
+#include "support/lit_view.h"
 #include "support/source_data.h"
 
 #include "graphics/qlgraphics.h"
@@ -38,12 +38,10 @@ protected:
         ASSERT_EQ(S_OK, Create("3ds", "./data/park.3ds")) << NewLog();
 
         D3DXVECTOR3 eye(0, 300, -400), at(0, 50, 0), up(0, 1, 0);
-        ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
+        ASSERT_NO_FATAL_FAILURE(
+            LightView(graphics, eye, at, D3DCOLOR_XRGB(60, 60, 60), D3DXVECTOR3(150, 150, 0), 2000.0f));
         D3DXMatrixLookAtLH(&view, &eye, &at, &up);
         D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, 1.3333334f, 5.0f, 10000.0f);
-        ASSERT_EQ(S_OK, graphics->SetLightning(true, D3DCOLOR_XRGB(60, 60, 60)));
-        D3DLIGHT9 light = PointLight(D3DXVECTOR3(150, 150, 0), 1.0f, 2000.0f);
-        ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
     }
 
     // Where a world point lands in the presented frame.

@@ -4,7 +4,7 @@
 #include "scene_file_fixture.h"
 
 #include "models/scene/scenesplit.h"
-#include "support/point_light.h"
+#include "support/lit_view.h"
 
 #include <algorithm>
 
@@ -124,11 +124,8 @@ protected:
     // Draws one frame with the light east of the plate and reads it back.
     Picture Frame(bool shadows)
     {
-        D3DXVECTOR3 eye(0, 300, -400), at(0, 50, 0), up(0, 1, 0);
-        EXPECT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
-        EXPECT_EQ(S_OK, graphics->SetLightning(true, D3DCOLOR_XRGB(60, 60, 60)));
-        D3DLIGHT9 light = PointLight(D3DXVECTOR3(150, 150, 0), 1.0f, 2000.0f);
-        EXPECT_EQ(S_OK, graphics->SetLight(0, true, &light));
+        LightView(graphics, D3DXVECTOR3(0, 300, -400), D3DXVECTOR3(0, 50, 0), D3DCOLOR_XRGB(60, 60, 60),
+                  D3DXVECTOR3(150, 150, 0), 2000.0f);
         EXPECT_EQ(S_OK, graphics->SetStencilShadow(shadows));
         EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.01f)) << NewLog();
         Picture picture = PresentedFrame();

@@ -2,7 +2,7 @@
 // model moves with the animation.
 #include "skel_model_support.h"
 
-#include "support/point_light.h"
+#include "support/lit_view.h"
 
 #include <algorithm>
 #include <array>
@@ -131,11 +131,8 @@ Shade DarkPixels()
 // above it and stencil shadows on.
 void LightFromAbove(IGraphics* graphics)
 {
-    D3DXVECTOR3 eye(0, 9, -9), at(0, 0, 0), up(0, 1, 0);
-    ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
-    ASSERT_EQ(S_OK, graphics->SetLightning(true, D3DCOLOR_XRGB(40, 40, 40)));
-    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0, 10, 0), 1.0f, 100.0f);
-    ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
+    ASSERT_NO_FATAL_FAILURE(LightView(graphics, D3DXVECTOR3(0, 9, -9), D3DXVECTOR3(0, 0, 0),
+                                      D3DCOLOR_XRGB(40, 40, 40), D3DXVECTOR3(0, 10, 0), 100.0f));
     ASSERT_EQ(S_OK, graphics->SetStencilShadow(true));
 }
 
