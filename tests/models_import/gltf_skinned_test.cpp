@@ -390,7 +390,7 @@ TEST_F(GltfTest, Cal3DCreatureAndItsGltfCopyAreSkinnedAlike)
     ASSERT_NO_FATAL_FAILURE(LinkSourceData());
     IGeometry* geometry = nullptr;
     ASSERT_EQ(S_OK, core->CreateObject("cal3d", "./data/creature.cfg", &geometry));
-    models.push_back(geometry);
+    factoryModels.push_back(geometry);
     ModelSkel* cal3d = static_cast<ModelSkel*>(geometry);
     ModelSkel* gltf = LoadSkinned(Save(gltfwriter::FromSkinned(cal3d->Meta()->data)));
     ASSERT_NE(nullptr, gltf);

@@ -27,9 +27,6 @@ protected:
 
     void TearDown() override
     {
-        for (IGeometry* model : models)
-            if (model)
-                model->Release();
         // A load, failed or not, leaves nothing pending in the reader.
         EXPECT_FALSE(ReaderErrorPending);
         GraphicsTest::TearDown();
@@ -49,19 +46,14 @@ protected:
         return path;
     }
 
-    // The factory's result; a loaded model is released by TearDown.
+    // The factory's result; a loaded model is released by TearDown. The
+    // scene factory nulls the out-parameter of a failed load.
     HRESULT Create(const std::string& type, const std::string& command, ModelScene** model = nullptr)
     {
-        // The scene factory nulls the out-parameter of a failed load.
-        bool ours = type == "3ds" || type == "d3map";
-        IGeometry* geometry = ours ? reinterpret_cast<IGeometry*>(0x1) : nullptr;
-        HRESULT result = core->CreateObject(type.c_str(), command.c_str(), &geometry);
-        if (FAILED(result))
-            EXPECT_EQ(nullptr, geometry);
-        else
-            models.push_back(geometry);
+        IGeometry* geometry = nullptr;
+        HRESULT result = CreateModel(type, command, &geometry, type == "3ds" || type == "d3map");
         if (model)
-            *model = SUCCEEDED(result) ? static_cast<ModelScene*>(geometry) : nullptr;
+            *model = static_cast<ModelScene*>(geometry);
         return result;
     }
 
@@ -82,6 +74,4 @@ protected:
         mesh.faces = {{0, 1, 2}};
         return mesh;
     }
-
-    std::vector<IGeometry*> models;
 };

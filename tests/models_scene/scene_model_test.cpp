@@ -96,7 +96,7 @@ TEST_F(SceneFileTest, ClonesShareTheLoadedDataUntilTheLastIsReleased)
     EXPECT_EQ(5.0f, world._41) << "a clone starts with the source's current matrix";
 
     // The source goes; the clone, registered by Clone, still draws.
-    models.clear();
+    factoryModels.clear();
     EXPECT_EQ(0, source->Release());
     std::string log = NewLog();
     EXPECT_EQ(1u, Occurrences(log, "ModelScene '" + path + "' Destroyed"));

@@ -176,8 +176,8 @@ TEST_F(BigScene, TwoHundredThousandVerticesDrawAndShadowThroughThirtyTwoBitIndic
     EXPECT_EQ(nullptr, meta->pieces);
     Picture wideFrame;
     ExpectShadowWestOfThePlate(&wideFrame);
-    models.back()->Release();
-    models.pop_back();
+    factoryModels.back()->Release();
+    factoryModels.pop_back();
 
     // A device whose indices stop at 0xFFFF: 32-bit buffers cannot be drawn there.
     QLTest_SetMaxVertexIndex(0xFFFF);

@@ -30,6 +30,9 @@ protected:
 
     void TearDown() override
     {
+        for (IGeometry* model : factoryModels)
+            if (model)
+                model->Release();
         QLTest_ClearFailures();
         if (graphics)
             graphics->Release();
@@ -49,6 +52,22 @@ protected:
         return PresentedFrame();
     }
 
+    // The core's factory for `type` and `command`; a model it made is kept in
+    // factoryModels and released by TearDown. A failed load must null the
+    // out-parameter, which starts out non-null to show it where `nulled`.
+    HRESULT CreateModel(const std::string& type, const std::string& command, IGeometry** out, bool nulled = true)
+    {
+        IGeometry* geometry = nulled ? reinterpret_cast<IGeometry*>(0x1) : nullptr;
+        HRESULT result = core->CreateObject(type.c_str(), command.c_str(), &geometry);
+        if (FAILED(result))
+            EXPECT_EQ(nullptr, geometry);
+        else
+            factoryModels.push_back(geometry);
+        if (out)
+            *out = SUCCEEDED(result) ? geometry : nullptr;
+        return result;
+    }
+
     QLGraphics* Manager() const { return static_cast<QLGraphics*>(graphics); }
 
     // Gives the window a client area of width x height, kept as its windowed
@@ -65,4 +84,5 @@ protected:
     }
 
     IGraphics* graphics = nullptr;
+    std::vector<IGeometry*> factoryModels;
 };
