@@ -1,5 +1,6 @@
 // A core with its window and a graphics manager on an 800 x 600 windowed
-// device, as the sample sets them up, for the graphics suites.
+// device, as the sample sets them up, for the suites that draw: frames read
+// back as pictures, and models made through the core's factory.
 #pragma once
 
 #include "core/icore.h"
