@@ -47,7 +47,6 @@ demo_pid=$!
 window=$(ql_wait_window "$title" 60) || { kill "$demo_pid"; cat "$work/run/output.txt"; exit 1; }
 ql_focus "$window"
 sleep 2.5
-shoot() { ql_shot "$window" "$shots/$1.png"; }
 shoot first
 
 # The cloth the creature wears is the only red in front of the fountain.

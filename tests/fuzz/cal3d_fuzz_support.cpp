@@ -1,5 +1,7 @@
 #include "cal3d_fuzz_support.h"
 
+#include "support/cal3d_skeletons.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -82,15 +84,8 @@ std::string PutInput(const char* name, const uint8_t* data, size_t size)
 
 cal3d::Skeleton SeedSkeleton()
 {
-    cal3d::Skeleton skeleton;
-    skeleton.bones.resize(3);
-    skeleton.bones[0].name = "hips";
-    skeleton.bones[0].children = {1, 2};
-    skeleton.bones[1].name = "leg";
-    skeleton.bones[1].parent = 0;
+    cal3d::Skeleton skeleton = RootWithTwoChildren("hips", "leg", "spine");
     skeleton.bones[1].translation = {0, 0, -1};
-    skeleton.bones[2].name = "spine";
-    skeleton.bones[2].parent = 0;
     skeleton.bones[2].rotation = {0, 0.7071f, 0, 0.7071f};
     return skeleton;
 }

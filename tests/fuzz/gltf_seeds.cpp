@@ -3,45 +3,33 @@
 // model, and the broken copies the import refuses; all a few kilobytes, so
 // the target runs fast.
 #include "gltfwriter.h"
-
-#include <stdio.h>
+#include "seed_main.h"
 
 #include <string>
 
 namespace {
 
-bool Save(const std::string& path, const std::vector<uint8_t>& bytes)
+bool WriteSeeds(const std::string& folder)
 {
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return fclose(file) == 0 && written;
-}
-
-}  // namespace
-
-int main(int argc, char** argv)
-{
-    if (argc != 2) {
-        fprintf(stderr, "usage: seeds_gltf <folder>\n");
-        return 2;
-    }
-    std::string folder = std::string(argv[1]) + "/seed_";
     tinygltf::Model scene = gltfwriter::StaticScene();
-    bool ok = Save(folder + "scene.glb", gltfwriter::Bytes(scene, true)) &&
-              Save(folder + "scene.gltf", gltfwriter::Bytes(scene, false)) &&
-              Save(folder + "skinned.glb", gltfwriter::Bytes(gltfwriter::SmallSkinned(), true)) &&
-              Save(folder + "skinned.gltf", gltfwriter::Bytes(gltfwriter::SmallSkinned(), false));
+    bool ok = WriteSeed(folder, "seed_scene.glb", gltfwriter::Bytes(scene, true)) &&
+              WriteSeed(folder, "seed_scene.gltf", gltfwriter::Bytes(scene, false)) &&
+              WriteSeed(folder, "seed_skinned.glb", gltfwriter::Bytes(gltfwriter::SmallSkinned(), true)) &&
+              WriteSeed(folder, "seed_skinned.gltf", gltfwriter::Bytes(gltfwriter::SmallSkinned(), false));
     const gltfwriter::Fault faults[] = {gltfwriter::Fault::BufferViewPastBuffer, gltfwriter::Fault::AccessorPastView,
                                         gltfwriter::Fault::IndexPastVertices};
     int n = 0;
     for (gltfwriter::Fault fault : faults) {
         tinygltf::Model broken = gltfwriter::StaticScene();
         ok = ok && gltfwriter::Break(&broken, fault) &&
-             Save(folder + "broken" + std::to_string(n++) + ".glb", gltfwriter::Bytes(broken, true));
+             WriteSeed(folder, "seed_broken" + std::to_string(n++) + ".glb", gltfwriter::Bytes(broken, true));
     }
-    if (!ok)
-        fprintf(stderr, "seeds_gltf: cannot write into %s\n", argv[1]);
-    return ok ? 0 : 1;
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return SeedMain(argc, argv, "glTF", WriteSeeds);
 }

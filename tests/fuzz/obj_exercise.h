@@ -4,24 +4,19 @@
 // found.
 #pragma once
 
+#include "arrays_exercise.h"
+
 #include <stddef.h>
 #include <stdint.h>
 
 #include <string>
 
-struct ObjExercise {
-    bool loaded;  // the arrays were built
-    uint32_t vertices;
-    uint32_t indices;
-    uint32_t materials;
-};
-
 // Traps when the arrays break what the loader relies on: every index below
 // the vertex count, every material's run inside the index list, finite
 // positions inside the box, unit or zero normals, at most 0xFFFF vertices.
-ObjExercise ExerciseObjLoad(const char* path);
+ArraysExercise ExerciseObjLoad(const char* path);
 
 // One fuzz input: an OBJ text, optionally followed by a line "#%%mtl" and the
 // text of the material library "fuzz.mtl", which it may name. Both are
 // written into `folder` (which must exist), exercised and removed.
-ObjExercise ExerciseObjInput(const std::string& folder, const uint8_t* data, size_t size);
+ArraysExercise ExerciseObjInput(const std::string& folder, const uint8_t* data, size_t size);

@@ -2,8 +2,8 @@
 // library after the "#%%mtl" line (see obj_fuzz.cpp): the writer's test
 // scene, its broken copies and a small grid.
 #include "objwriter.h"
+#include "seed_main.h"
 
-#include <stdio.h>
 #include <string>
 
 namespace {
@@ -24,27 +24,18 @@ std::string Input(const objwriter::Model& model)
     return library.empty() ? obj : obj + "\n#%%mtl\n" + library;
 }
 
-bool Write(const std::string& path, const std::string& bytes)
+bool WriteSeeds(const std::string& folder)
 {
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return fclose(file) == 0 && written;
+    bool written = WriteSeed(folder, "seed-scene", Input(objwriter::TestScene("scene")));
+    written = WriteSeed(folder, "seed-grid", Input(objwriter::Grid("grid", 4))) && written;
+    for (const objwriter::Broken& broken : objwriter::BrokenScenes("scene"))
+        written = WriteSeed(folder, "seed-" + broken.name, Input(broken.model)) && written;
+    return written;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: seeds_obj FOLDER\n");
-        return 2;
-    }
-    std::string folder = std::string(argv[1]) + "/";
-    bool written = Write(folder + "seed-scene", Input(objwriter::TestScene("scene")));
-    written = Write(folder + "seed-grid", Input(objwriter::Grid("grid", 4))) && written;
-    for (const objwriter::Broken& broken : objwriter::BrokenScenes("scene"))
-        written = Write(folder + "seed-" + broken.name, Input(broken.model)) && written;
-    return written ? 0 : 1;
+    return SeedMain(argc, argv, "OBJ", WriteSeeds);
 }

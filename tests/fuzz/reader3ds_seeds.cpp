@@ -1,8 +1,8 @@
 // Writes the fuzz target's seed inputs into the folder given as argument:
 // small files that reach every kind of chunk the reader decodes.
 #include "exporterstyle.h"
+#include "seed_main.h"
 
-#include <stdio.h>
 #include <string>
 
 using namespace writer3ds;
@@ -94,36 +94,27 @@ std::vector<uint8_t> Library()
     return w.Data();
 }
 
-bool Save(const std::string& folder, const char* name, const std::vector<uint8_t>& bytes)
+bool WriteSeeds(const std::string& folder)
 {
-    FILE* file = fopen((folder + "/" + name).c_str(), "wb");
-    if (!file)
-        return false;
-    bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return fclose(file) == 0 && written;
-}
-
-}  // namespace
-
-int main(int argc, char** argv)
-{
-    if (argc != 2) {
-        fprintf(stderr, "usage: %s <folder>\n", argv[0]);
-        return 2;
-    }
-    std::string folder = argv[1];
     Scene scene;
     scene.materials = {{"red", {50, 0, 0}, {200, 0, 0}, {255, 255, 255}, 50, ""},
                        {"grass", {20, 60, 20}, {60, 160, 60}, {10, 10, 10}, 5, "grass.tga"}};
     scene.meshes = {Quad("floor", "grass"), Quad("wall", "red"), Quad("plain", "")};
     Scene bare;
     bare.meshes = {Quad("alone", "")};
-    bool ok = Save(folder, "scene.3ds", WriteScene(scene)) && Save(folder, "bare.3ds", WriteScene(bare)) &&
-              Save(folder, "extras.3ds", Extras()) && Save(folder, "library.3ds", Library());
+    bool ok = WriteSeed(folder, "scene.3ds", WriteScene(scene)) && WriteSeed(folder, "bare.3ds", WriteScene(bare)) &&
+              WriteSeed(folder, "extras.3ds", Extras()) && WriteSeed(folder, "library.3ds", Library());
     // Files as today's exporters write them, and their damaged copies.
     for (const StyledFile& styled : ExporterStyleFiles())
-        ok = ok && Save(folder, styled.name.c_str(), styled.bytes);
+        ok = ok && WriteSeed(folder, styled.name, styled.bytes);
     for (const StyledFile& styled : BrokenExporterStyleFiles())
-        ok = ok && Save(folder, styled.name.c_str(), styled.bytes);
-    return ok ? 0 : 1;
+        ok = ok && WriteSeed(folder, styled.name, styled.bytes);
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return SeedMain(argc, argv, "3DS", WriteSeeds);
 }

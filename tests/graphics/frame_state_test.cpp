@@ -5,14 +5,6 @@
 
 namespace {
 
-size_t Count(const std::string& text, const std::string& what)
-{
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
 // The centre of the pixels that differ from the frame's background.
 D3DXVECTOR2 CentreOfDrawn(const Picture& picture)
 {
@@ -92,7 +84,8 @@ TEST_F(FrameTest, BadTimeAndNoDeviceDrawNothing)
     ASSERT_TRUE(QLTest_ReadPresentedFrame(&before, &width, &height));
     EXPECT_EQ(QLE_SUBFUNCTION, graphics->UpdateAndRender(-0.01f));
     EXPECT_EQ(QLE_SUBFUNCTION, graphics->UpdateAndRender(nanf("")));
-    EXPECT_EQ(2u, Count(NewLog(), ErrorRecord("QLGraphics::UpdateAndRender()", E_INVALIDARG, "Invalid Call/Param")));
+    EXPECT_EQ(2u,
+              Occurrences(NewLog(), ErrorRecord("QLGraphics::UpdateAndRender()", E_INVALIDARG, "Invalid Call/Param")));
     ASSERT_TRUE(QLTest_ReadPresentedFrame(&after, &width, &height));
     EXPECT_TRUE(before == after);
     EXPECT_TRUE(calls.empty());
@@ -126,8 +119,9 @@ TEST_F(FrameTest, NonPointLightEndsShadowFrames)
     for (int frame = 0; frame < 2; ++frame)
         EXPECT_EQ(E_FAIL, graphics->UpdateAndRender(0.02f));
     std::string log = NewLog();
-    EXPECT_EQ(2u, Count(log, ErrorRecord("QLGraphics::GenAndRenderShadVol()", E_INVALIDARG, "Invalid Call/Param")));
-    EXPECT_EQ(2u, Count(log, ErrorRecord("QLGraphics::UpdateAndRender()", QLE_SUBFUNCTION, "Rendering failed")))
+    EXPECT_EQ(2u,
+              Occurrences(log, ErrorRecord("QLGraphics::GenAndRenderShadVol()", E_INVALIDARG, "Invalid Call/Param")));
+    EXPECT_EQ(2u, Occurrences(log, ErrorRecord("QLGraphics::UpdateAndRender()", QLE_SUBFUNCTION, "Rendering failed")))
         << log;
     ASSERT_EQ(S_OK, graphics->SetStencilShadow(false));
     EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.02f)) << "standard lighting takes any light";
@@ -247,7 +241,7 @@ TEST_F(FrameTest, DegenerateCameraIsRefusedAndTheCameraStays)
     const D3DXVECTOR3 eye(1.0f, 2.0f, 3.0f), target(4.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f), none(0.0f, 0.0f, 0.0f);
     EXPECT_EQ(QLE_SUBFUNCTION, graphics->SetCamera(&eye, &target, &none));
     EXPECT_EQ(QLE_SUBFUNCTION, graphics->SetCamera(&eye, &eye, &up));
-    EXPECT_EQ(2u, Count(NewLog(), ErrorRecord("QLGraphics::SetCamera()", E_INVALIDARG, "Invalid Call/Param")));
+    EXPECT_EQ(2u, Occurrences(NewLog(), ErrorRecord("QLGraphics::SetCamera()", E_INVALIDARG, "Invalid Call/Param")));
     D3DXVECTOR3 keptEye, keptAt, keptUp;
     ASSERT_EQ(S_OK, graphics->GetCamera(&keptEye, &keptAt, &keptUp));
     EXPECT_TRUE(keptEye == cameraEye && keptAt == cameraAt && keptUp == up);
@@ -305,7 +299,7 @@ TEST_F(FrameTest, GeometriesLeftAliveAreReportedAtShutdown)
         EXPECT_NE(std::string::npos,
                   log.find("Warning : \"1 geometrie(s) still alive (or dead but not removed => Access Violation) !\""))
             << log;
-        EXPECT_EQ(unregisters ? 0u : 1u, Count(log, "Warning : \"1 geometrie(s) don't call RemoveGeometry() in their destructor !\""));
+        EXPECT_EQ(unregisters ? 0u : 1u, Occurrences(log, "Warning : \"1 geometrie(s) don't call RemoveGeometry() in their destructor !\""));
         EXPECT_EQ(std::string::npos, log.find("Graphics Engine correctly shutdown"));
     }
 }

@@ -1,4 +1,4 @@
-#include "graphics_fixture.h"
+#include "support/graphics_fixture.h"
 
 #include "graphics/qlgraphres.h"
 

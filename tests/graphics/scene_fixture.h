@@ -3,35 +3,14 @@
 // and to compute where a box's shadow must fall on the plane.
 #pragma once
 
-#include "graphics_fixture.h"
 #include "test_model.h"
 
+#include "support/graphics_fixture.h"
 #include "support/point_light.h"
 
 #include <math.h>
 
 #include <algorithm>
-
-struct Picture {
-    std::vector<uint32_t> pixels;
-    uint32_t width = 0, height = 0;
-
-    uint32_t At(int x, int y) const { return pixels[size_t(y) * width + size_t(x)]; }
-};
-
-inline int Channel(uint32_t pixel, int shift)
-{
-    return int((pixel >> shift) & 0xFF);
-}
-
-// Largest difference over red, green and blue.
-inline int ColourDistance(uint32_t a, uint32_t b)
-{
-    int worst = 0;
-    for (int shift = 0; shift <= 16; shift += 8)
-        worst = std::max(worst, abs(Channel(a, shift) - Channel(b, shift)));
-    return worst;
-}
 
 // The scenes' usual light: bright enough that lit and shadowed pixels differ
 // clearly, dim enough that two lights together do not saturate.
@@ -139,14 +118,6 @@ protected:
     }
 
     void AddPlane() { AddModel(MakePlane(kPlaneHalf, 0.0f, 24), "plane"); }
-
-    Picture Frame()
-    {
-        Picture picture;
-        EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.02f));
-        EXPECT_TRUE(QLTest_ReadPresentedFrame(&picture.pixels, &picture.width, &picture.height));
-        return picture;
-    }
 
     std::vector<uint8_t> Stencil()
     {

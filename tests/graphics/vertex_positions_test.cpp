@@ -1,7 +1,7 @@
 // Kept model-space positions of vertex buffers: every buffer has its own,
 // for as long as it lives and across device resets, and running out of
 // memory for them fails cleanly.
-#include "graphics_fixture.h"
+#include "support/graphics_fixture.h"
 
 #include "support/allocation_failure.h"
 

@@ -4,7 +4,8 @@
 // folder.
 #pragma once
 
-#include "graphics/graphics_fixture.h"
+#include "support/graphics_fixture.h"
+#include "support/test_file_name.h"
 
 #include "gltfwriter.h"
 
@@ -26,23 +27,8 @@ protected:
         mkdir("models", 0755);
     }
 
-    void TearDown() override
-    {
-        for (IGeometry* model : models)
-            model->Release();
-        GraphicsTest::TearDown();
-    }
-
     // This test's own file name under "models/".
-    static std::string Path(const std::string& suffix)
-    {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info->test_suite_name()) + "." + info->name() + suffix;
-        for (char& c : name)
-            if (c == '/')
-                c = '_';
-        return "models/" + name;
-    }
+    static std::string Path(const std::string& suffix) { return "models/" + TestFileName(suffix); }
 
     std::string Save(const tinygltf::Model& model, bool binary = true, const std::string& tag = "")
     {
@@ -51,20 +37,7 @@ protected:
         return path;
     }
 
-    // The factory's result; a loaded model is released by TearDown, a failed
-    // one leaves a null out-parameter.
-    HRESULT Create(const std::string& path, IGeometry** out = nullptr)
-    {
-        IGeometry* geometry = reinterpret_cast<IGeometry*>(0x1);
-        HRESULT result = core->CreateObject("gltf", path.c_str(), &geometry);
-        if (FAILED(result))
-            EXPECT_EQ(nullptr, geometry);
-        else
-            models.push_back(geometry);
-        if (out)
-            *out = SUCCEEDED(result) ? geometry : nullptr;
-        return result;
-    }
+    HRESULT Create(const std::string& path, IGeometry** out = nullptr) { return CreateModel("gltf", path, out); }
 
     ModelScene* LoadScene(const std::string& path)
     {
@@ -91,6 +64,4 @@ protected:
         EXPECT_NE(std::string::npos, log.find(why)) << log;
         EXPECT_NE(std::string::npos, log.find("Error while loading the Model " + path)) << log;
     }
-
-    std::vector<IGeometry*> models;
 };

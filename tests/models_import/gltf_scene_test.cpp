@@ -10,18 +10,6 @@
 
 using ::testing::HasSubstr;
 
-namespace {
-
-size_t Count(const std::string& text, const std::string& what)
-{
-    size_t count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
-}
-
-}  // namespace
-
 TEST_F(GltfTest, StaticSceneLoadsFromAnotherFolderAsBinaryOrText)
 {
     for (bool binary : {true, false}) {
@@ -110,10 +98,10 @@ TEST_F(GltfTest, PartsLeftOutAreListedInOneWarningEach)
     ASSERT_NE(nullptr, model);
     EXPECT_EQ(9u, model->Meta()->indexBuffer->GetCount());
     std::string log = NewLog();
-    EXPECT_EQ(1u, Count(log, "Primitives other than triangles skipped: lines, points\"")) << log;
-    EXPECT_EQ(1u, Count(log, "not supported, left out: KHR_lights_punctual, cameras, morph targets\"")) << log;
-    EXPECT_EQ(1u, Count(log, "Blended materials drawn opaque: 'Plain'")) << log;
-    EXPECT_EQ(3u, Count(log, "Warning :")) << log;
+    EXPECT_EQ(1u, Occurrences(log, "Primitives other than triangles skipped: lines, points\"")) << log;
+    EXPECT_EQ(1u, Occurrences(log, "not supported, left out: KHR_lights_punctual, cameras, morph targets\"")) << log;
+    EXPECT_EQ(1u, Occurrences(log, "Blended materials drawn opaque: 'Plain'")) << log;
+    EXPECT_EQ(3u, Occurrences(log, "Warning :")) << log;
 }
 
 TEST_F(GltfTest, SceneAboveTheSixteenBitIndexLimitTakesThirtyTwoBitIndices)

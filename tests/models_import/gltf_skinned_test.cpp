@@ -3,6 +3,8 @@
 // mirror), and the interpolations and scales the engine's keyframes stand in for.
 #include "gltf_fixture.h"
 
+#include "support/source_data.h"
+
 #include <gmock/gmock.h>
 
 #include <cmath>
@@ -365,13 +367,10 @@ TEST_F(GltfTest, InfluencesAreRenormalisedAndFurtherSetsDroppedWithAWarning)
 // bind pose and with two animations blended.
 TEST_F(GltfTest, Cal3DCreatureAndItsGltfCopyAreSkinnedAlike)
 {
-    const char* source = getenv("QL_SOURCE_DIR");
-    ASSERT_NE(nullptr, source);
-    unlink("data");
-    ASSERT_EQ(0, symlink((std::string(source) + "/data").c_str(), "data"));
+    ASSERT_NO_FATAL_FAILURE(LinkSourceData());
     IGeometry* geometry = nullptr;
     ASSERT_EQ(S_OK, core->CreateObject("cal3d", "./data/creature.cfg", &geometry));
-    models.push_back(geometry);
+    factoryModels.push_back(geometry);
     ModelSkel* cal3d = static_cast<ModelSkel*>(geometry);
     ModelSkel* gltf = LoadSkinned(Save(gltfwriter::FromSkinned(cal3d->Meta()->data)));
     ASSERT_NE(nullptr, gltf);

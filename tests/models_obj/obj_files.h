@@ -4,6 +4,8 @@
 
 #include "objwriter.h"
 
+#include "support/test_file_name.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,12 +13,7 @@
 // A folder named after the running test, under the suite's working folder.
 inline std::string TestFolder()
 {
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("obj_") + info->test_suite_name() + "." + info->name();
-    for (char& c : name)
-        if (c == '/')
-            c = '_';
-    return name;
+    return "obj_" + TestFileName();
 }
 
 // Saves `model` into TestFolder() (or its subfolder `sub`) and returns its

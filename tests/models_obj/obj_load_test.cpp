@@ -3,7 +3,7 @@
 // leaving no model behind.
 #include "obj_files.h"
 
-#include "graphics/graphics_fixture.h"
+#include "support/graphics_fixture.h"
 
 #include "models/scene/modelscene.h"
 #include "models/scene/scenearrays.h"

@@ -1,14 +1,13 @@
 // The committed park drawn headless as the sample starts: the fountain at
 // the centre must throw a visible stencil shadow away from a point light;
 // culling leaves its frames and the big park's, under four lamps, alone.
-#include "scene_fixture.h"
+#include "scene_file_fixture.h"
 
-#include "support/point_light.h"
+#include "support/lit_view.h"
+#include "support/source_data.h"
 
 #include "graphics/qlgraphics.h"
 
-#include <stdlib.h>
-#include <unistd.h>
 
 namespace {
 
@@ -29,27 +28,21 @@ double Brightness(const std::vector<uint32_t>& pixels, uint32_t width, uint32_t 
     return count ? sum / count : 0;
 }
 
-class ParkRender : public SceneTest {
+class ParkRender : public SceneFileTest {
 protected:
     void SetUp() override
     {
-        SceneTest::SetUp();
+        SceneFileTest::SetUp();
         // The park names its textures bare; the manager finds them under ./data/.
-        const char* source = getenv("QL_SOURCE_DIR");
-        ASSERT_NE(nullptr, source);
-        if (access("data", F_OK) != 0) {
-            ASSERT_EQ(0, symlink((std::string(source) + "/data").c_str(), "data"));
-        }
+        ASSERT_NO_FATAL_FAILURE(LinkSourceData());
         ASSERT_EQ(S_OK, graphics->UpdateScreenMode());
         ASSERT_EQ(S_OK, Create("3ds", "./data/park.3ds")) << NewLog();
 
         D3DXVECTOR3 eye(0, 300, -400), at(0, 50, 0), up(0, 1, 0);
-        ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
+        ASSERT_NO_FATAL_FAILURE(
+            LightView(graphics, eye, at, D3DCOLOR_XRGB(60, 60, 60), D3DXVECTOR3(150, 150, 0), 2000.0f));
         D3DXMatrixLookAtLH(&view, &eye, &at, &up);
         D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, 1.3333334f, 5.0f, 10000.0f);
-        ASSERT_EQ(S_OK, graphics->SetLightning(true, D3DCOLOR_XRGB(60, 60, 60)));
-        D3DLIGHT9 light = PointLight(D3DXVECTOR3(150, 150, 0), 1.0f, 2000.0f);
-        ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
     }
 
     // Where a world point lands in the presented frame.
@@ -161,9 +154,9 @@ TEST_F(ParkRender, BigParkUnderFourLampsCullingChangesNoPixel)
     const char* file = getenv("QL_BIGPARK_FILE");
     ASSERT_NE(nullptr, file) << "the build writes the big park and names it in QL_BIGPARK_FILE";
     // In place of the committed park.
-    for (IGeometry* model : models)
+    for (IGeometry* model : factoryModels)
         model->Release();
-    models.clear();
+    factoryModels.clear();
     ASSERT_EQ(S_OK, Create("3ds", file)) << NewLog();
     const D3DXVECTOR3 lamps[4] = {
         {77.6f, 72.0f, 32.1f}, {32.1f, 72.0f, 77.6f}, {-32.1f, 72.0f, 77.6f}, {-77.6f, 72.0f, 32.1f}};

@@ -1,6 +1,7 @@
 #include "reader3ds_fixture.h"
 
 #include "support/file_bytes.h"
+#include "support/test_file_name.h"
 
 #include <stdio.h>
 
@@ -36,11 +37,7 @@ void Reader3ds::TearDown()
 
 std::string Reader3ds::Write(const std::vector<uint8_t>& bytes, const std::string& name)
 {
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string path = std::string(info->test_suite_name()) + "." + info->name() + "." + name;
-    for (char& c : path)
-        if (c == '/')
-            c = '_';
+    std::string path = TestFileName("." + name);
     EXPECT_TRUE(WriteFileBytes(path, bytes.data(), bytes.size())) << path;
     return path;
 }

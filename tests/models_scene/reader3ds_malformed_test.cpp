@@ -209,17 +209,23 @@ TEST_F(Reader3ds, PendingErrorStopsTheFetches)
 
 TEST_F(Reader3ds, ChunkPastItsParentIsCutAtTheParentsEnd)
 {
+    // The file reads with no error, noting `count` cut chunks, the first
+    // `id` at `position`, and gives its one mesh.
+    auto readCut = [&](const Layout& layout, uint32_t count, uint32_t id, size_t position) {
+        Read(layout.w.Data());
+        EXPECT_EQ(NONE, TakeErrors());
+        EXPECT_EQ(count, ReaderCutChunks.count);
+        EXPECT_EQ(id, ReaderCutChunks.firstId);
+        EXPECT_EQ(position, ReaderCutChunks.firstPosition);
+        ASSERT_EQ(1u, CountMeshes(database));
+        FetchMesh(database, 0, &mesh);
+    };
+
     // The points run past their mesh: cut there, they swallow the faces
     // that followed them, and the file still reads.
     Layout l = Build();
     l.w.PatchU32(l.points + 2, 0x10000);
-    Read(l.w.Data());
-    EXPECT_EQ(NONE, TakeErrors());
-    EXPECT_EQ(1u, ReaderCutChunks.count);
-    EXPECT_EQ(0x4110u, ReaderCutChunks.firstId);
-    EXPECT_EQ(l.points, ReaderCutChunks.firstPosition);
-    ASSERT_EQ(1u, CountMeshes(database));
-    FetchMesh(database, 0, &mesh);
+    ASSERT_NO_FATAL_FAILURE(readCut(l, 1, 0x4110, l.points));
     EXPECT_EQ(NONE, TakeErrors());
     ASSERT_EQ(3, mesh->vertexCount);
     EXPECT_FLOAT_EQ(8, mesh->points[2].z);
@@ -232,13 +238,7 @@ TEST_F(Reader3ds, ChunkPastItsParentIsCutAtTheParentsEnd)
     l.w.PatchU32(l.object + 2, 0xFFFFFFFF);
     l.w.PatchU32(l.points + 2, 0x10000);
     ClearReaderCutChunks();
-    Read(l.w.Data());
-    EXPECT_EQ(NONE, TakeErrors());
-    EXPECT_EQ(2u, ReaderCutChunks.count);
-    EXPECT_EQ(0x4000u, ReaderCutChunks.firstId);
-    EXPECT_EQ(l.object, ReaderCutChunks.firstPosition);
-    ASSERT_EQ(1u, CountMeshes(database));
-    FetchMesh(database, 0, &mesh);
+    ASSERT_NO_FATAL_FAILURE(readCut(l, 2, 0x4000, l.object));
     EXPECT_STREQ("rock", mesh->name);
     EXPECT_EQ(3, mesh->vertexCount);
     ASSERT_EQ(1u, CountMaterials(database));

@@ -1,7 +1,7 @@
 // Exporter-style files through the core's factory: each loads from another
 // folder with its texture found beside it, and long names leave one Warning
 // record instead of a refusal.
-#include "scene_fixture.h"
+#include "scene_file_fixture.h"
 
 #include "exporterstyle.h"
 
@@ -13,7 +13,7 @@ const char folder[] = "styled_scenes";
 
 }  // namespace
 
-TEST_F(SceneTest, ExporterStyleFilesLoadFromTheirFolderWithOneNameWarning)
+TEST_F(SceneFileTest, ExporterStyleFilesLoadFromTheirFolderWithOneNameWarning)
 {
     std::filesystem::create_directories(folder);
     ASSERT_TRUE(writer3ds::SaveExporterStyleFiles(folder));
@@ -46,7 +46,7 @@ TEST_F(SceneTest, ExporterStyleFilesLoadFromTheirFolderWithOneNameWarning)
 
 // The box's material is textured and the plinth's, drawn after it, is not:
 // the plinth must not be drawn with the box's texture still bound.
-TEST_F(SceneTest, AnUntexturedMaterialDrawsWithNoTextureBound)
+TEST_F(SceneFileTest, AnUntexturedMaterialDrawsWithNoTextureBound)
 {
     std::filesystem::create_directories(folder);
     ASSERT_TRUE(writer3ds::SaveExporterStyleFiles(folder));

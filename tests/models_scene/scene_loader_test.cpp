@@ -1,6 +1,6 @@
 // The 3DS scene loader through the core's factory: what the buffers, the
 // materials and the log receive from a file, and the loads that must fail.
-#include "scene_fixture.h"
+#include "scene_file_fixture.h"
 
 #include "models/scene/scenearrays.h"
 
@@ -38,7 +38,7 @@ std::vector<WORD> KeptIndices(const ModelScene* model)
 
 }  // namespace
 
-TEST_F(SceneTest, MapsPointsMaterialsAndGroupsIntoSortedBuffers)
+TEST_F(SceneFileTest, MapsPointsMaterialsAndGroupsIntoSortedBuffers)
 {
     Scene scene;
     scene.materials = {Red(), Blue()};
@@ -84,38 +84,39 @@ TEST_F(SceneTest, MapsPointsMaterialsAndGroupsIntoSortedBuffers)
     EXPECT_EQ(D3DXVECTOR3(1, 3, 2), high);
 }
 
-TEST_F(SceneTest, FaceNamedByTwoGroupsIsDrawnOnceByTheFirst)
+// A quad in red and blue named by the given face groups: the indices kept
+// and how many of them each material draws.
+class GroupedQuad : public SceneFileTest {
+protected:
+    void ExpectDrawn(const std::vector<writer3ds::FaceGroup>& groups, const std::vector<WORD>& indices,
+                     uint32_t red, uint32_t blue)
+    {
+        Scene scene;
+        scene.materials = {Red(), Blue()};
+        Mesh mesh = Quad("quad", 0);
+        mesh.groups = groups;
+        scene.meshes = {mesh};
+        ModelScene* model = Load(scene);
+        ASSERT_NE(nullptr, model);
+        EXPECT_EQ(indices, KeptIndices(model));
+        const ModelSceneMeta* meta = model->Meta();
+        EXPECT_EQ(red, meta->materials[0].indexCount);
+        EXPECT_EQ(blue, meta->materials[1].indexCount);
+    }
+};
+
+TEST_F(GroupedQuad, FaceNamedByTwoGroupsIsDrawnOnceByTheFirst)
 {
-    Scene scene;
-    scene.materials = {Red(), Blue()};
-    Mesh twice = Quad("twice", 0);
-    twice.groups = {{"blue", {1, 0, 1}}, {"red", {1}}};
-    scene.meshes = {twice};
-    ModelScene* model = Load(scene);
-    ASSERT_NE(nullptr, model);
-    EXPECT_EQ((std::vector<WORD>{0, 2, 3, 0, 1, 2}), KeptIndices(model));
-    const ModelSceneMeta* meta = model->Meta();
-    EXPECT_EQ(0u, meta->materials[0].indexCount);
-    EXPECT_EQ(6u, meta->materials[1].indexCount);
+    ExpectDrawn({{"blue", {1, 0, 1}}, {"red", {1}}}, {0, 2, 3, 0, 1, 2}, 0, 6);
 }
 
-TEST_F(SceneTest, FaceNamedFirstByAMissingMaterialIsDrawnByTheNextGroup)
+TEST_F(GroupedQuad, FaceNamedFirstByAMissingMaterialIsDrawnByTheNextGroup)
 {
-    Scene scene;
-    scene.materials = {Red(), Blue()};
-    Mesh mesh = Quad("mesh", 0);
-    mesh.groups = {{"missing", {1, 0}}, {"red", {1}}, {"blue", {1, 0}}};
-    scene.meshes = {mesh};
-    ModelScene* model = Load(scene);
-    ASSERT_NE(nullptr, model);
     // Face 1 goes to red, the first group with a material; face 0 to blue.
-    EXPECT_EQ((std::vector<WORD>{0, 2, 3, 0, 1, 2}), KeptIndices(model));
-    const ModelSceneMeta* meta = model->Meta();
-    EXPECT_EQ(3u, meta->materials[0].indexCount);
-    EXPECT_EQ(3u, meta->materials[1].indexCount);
+    ExpectDrawn({{"missing", {1, 0}}, {"red", {1}}, {"blue", {1, 0}}}, {0, 2, 3, 0, 1, 2}, 3, 3);
 }
 
-TEST_F(SceneTest, FileWithoutMaterialsDrawsWithTheDefaultMaterial)
+TEST_F(SceneFileTest, FileWithoutMaterialsDrawsWithTheDefaultMaterial)
 {
     Scene scene;
     scene.meshes = {Quad("a", 0), Quad("b", 1)};
@@ -134,7 +135,7 @@ TEST_F(SceneTest, FileWithoutMaterialsDrawsWithTheDefaultMaterial)
     EXPECT_NE(std::string::npos, NewLog().find("1 materials for 2 meshes with 4 tris & 8 verts"));
 }
 
-TEST_F(SceneTest, WritesTheThreeInfoLines)
+TEST_F(SceneFileTest, WritesTheThreeInfoLines)
 {
     Scene scene;
     scene.materials = {Red()};
@@ -150,7 +151,7 @@ TEST_F(SceneTest, WritesTheThreeInfoLines)
         << log;
 }
 
-TEST_F(SceneTest, NormalsSumTheUnitFaceNormalsOfEveryCorner)
+TEST_F(SceneFileTest, NormalsSumTheUnitFaceNormalsOfEveryCorner)
 {
     // Two triangles of different sizes at a right angle share vertex 0; a
     // third repeats the first. Unweighted sums: (1, 0, 0) twice and (0, 1, 0).
@@ -179,7 +180,7 @@ TEST_F(SceneTest, NormalsSumTheUnitFaceNormalsOfEveryCorner)
     EXPECT_EQ(D3DXVECTOR3(0, 0, 0), sliverNormals[0]);
 }
 
-TEST_F(SceneTest, LoadsUpToTheSixteenBitVertexLimit)
+TEST_F(SceneFileTest, LoadsUpToTheSixteenBitVertexLimit)
 {
     Scene scene;
     scene.meshes = {Points("big", 40000), Points("rest", 25535)};
@@ -190,7 +191,7 @@ TEST_F(SceneTest, LoadsUpToTheSixteenBitVertexLimit)
     EXPECT_EQ((std::vector<WORD>{0, 1, 2, 40000, 40001, 40002}), KeptIndices(model));
 }
 
-TEST_F(SceneTest, OneVertexMoreTakesThirtyTwoBitIndices)
+TEST_F(SceneFileTest, OneVertexMoreTakesThirtyTwoBitIndices)
 {
     Scene scene;
     scene.meshes = {Points("big", 40000), Points("rest", 25536)};
@@ -206,7 +207,7 @@ TEST_F(SceneTest, OneVertexMoreTakesThirtyTwoBitIndices)
     EXPECT_EQ(std::string::npos, NewLog().find("Too much vertices"));
 }
 
-TEST_F(SceneTest, TextureThatCannotBeLoadedFailsTheWholeModel)
+TEST_F(SceneFileTest, TextureThatCannotBeLoadedFailsTheWholeModel)
 {
     Scene scene;
     Material painted = Red();
@@ -222,7 +223,7 @@ TEST_F(SceneTest, TextureThatCannotBeLoadedFailsTheWholeModel)
     EXPECT_NE(std::string::npos, log.find("ModelSceneMeta '" + path + "' Destroyed")) << log;
 }
 
-TEST_F(SceneTest, MissingFileReportsTheReaderError)
+TEST_F(SceneFileTest, MissingFileReportsTheReaderError)
 {
     EXPECT_EQ(QLE_SUBFUNCTION, Create("3ds", "no_such_scene.3ds"));
     std::string log = NewLog();
@@ -234,7 +235,7 @@ TEST_F(SceneTest, MissingFileReportsTheReaderError)
     EXPECT_NE(nullptr, Load(scene));
 }
 
-TEST_F(SceneTest, ChunkPastItsParentLoadsWithAWarning)
+TEST_F(SceneFileTest, ChunkPastItsParentLoadsWithAWarning)
 {
     // The first object's length runs past the editor chunk: cut there, it
     // swallows the second object, and the file loads with what is left.
@@ -267,7 +268,7 @@ struct DamagedMesh {
     const char* record;
 };
 
-class SceneDamage : public SceneTest, public ::testing::WithParamInterface<DamagedMesh> {};
+class SceneDamage : public SceneFileTest, public ::testing::WithParamInterface<DamagedMesh> {};
 
 TEST_P(SceneDamage, RefusedWithARecordNamingTheMesh)
 {

@@ -1,6 +1,6 @@
 // ModelScene as the engine uses it: the factory's types, clones sharing
 // their loaded data, and the geometry calls the frame makes.
-#include "scene_fixture.h"
+#include "scene_file_fixture.h"
 
 #include "support/allocation_failure.h"
 
@@ -25,17 +25,9 @@ Scene Tile()
     return scene;
 }
 
-size_t Occurrences(const std::string& text, const std::string& part)
-{
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        count++;
-    return count;
-}
-
 }  // namespace
 
-TEST_F(SceneTest, FactoryTakesOnlyTheExactTypeNames)
+TEST_F(SceneFileTest, FactoryTakesOnlyTheExactTypeNames)
 {
     std::string path = Save(Tile());
     for (const char* type : {"3DS", "3ds ", "D3MAP", "scene"}) {
@@ -53,7 +45,7 @@ TEST_F(SceneTest, FactoryTakesOnlyTheExactTypeNames)
     EXPECT_NE(std::string::npos, NewLog().find("d3map<" + path + "> : Loading failed"));
 }
 
-TEST_F(SceneTest, AnswersTheGeometryCalls)
+TEST_F(SceneFileTest, AnswersTheGeometryCalls)
 {
     std::string path = "./" + Save(Tile());
     ModelScene* model = nullptr;
@@ -81,7 +73,7 @@ TEST_F(SceneTest, AnswersTheGeometryCalls)
     EXPECT_EQ(QLE_SUBFUNCTION, model->GetMatrix(nullptr));
 }
 
-TEST_F(SceneTest, ClonesShareTheLoadedDataUntilTheLastIsReleased)
+TEST_F(SceneFileTest, ClonesShareTheLoadedDataUntilTheLastIsReleased)
 {
     std::string path = Save(Tile());
     ModelScene* source = nullptr;
@@ -104,7 +96,7 @@ TEST_F(SceneTest, ClonesShareTheLoadedDataUntilTheLastIsReleased)
     EXPECT_EQ(5.0f, world._41) << "a clone starts with the source's current matrix";
 
     // The source goes; the clone, registered by Clone, still draws.
-    models.clear();
+    factoryModels.clear();
     EXPECT_EQ(0, source->Release());
     std::string log = NewLog();
     EXPECT_EQ(1u, Occurrences(log, "ModelScene '" + path + "' Destroyed"));
@@ -118,7 +110,7 @@ TEST_F(SceneTest, ClonesShareTheLoadedDataUntilTheLastIsReleased)
     EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.01f)) << "nothing left registered that was freed";
 }
 
-TEST_F(SceneTest, CloneFailsWhenItCannotBeRegistered)
+TEST_F(SceneFileTest, CloneFailsWhenItCannotBeRegistered)
 {
     std::string path = Save(Tile());
     ModelScene* source = nullptr;
@@ -150,7 +142,7 @@ TEST_F(SceneTest, CloneFailsWhenItCannotBeRegistered)
     EXPECT_EQ(std::string::npos, NewLog().find("ModelSceneMeta '" + path + "' Destroyed"));
 }
 
-TEST_F(SceneTest, FailingDrawEndsTheRenderWithItsRecord)
+TEST_F(SceneFileTest, FailingDrawEndsTheRenderWithItsRecord)
 {
     Scene scene = Tile();
     scene.materials = {{"a", {9, 9, 9}, {99, 99, 99}, {0, 0, 0}, 10, ""}};
@@ -171,7 +163,7 @@ TEST_F(SceneTest, FailingDrawEndsTheRenderWithItsRecord)
 // triangles, its triangles together in the shadow buffer, whatever the
 // material order scatters them to in the drawn one. A mesh whose only
 // material is missing draws nothing and is no part.
-TEST_F(SceneTest, EachDrawnMeshIsOnePartWithItsBoxAndItsTriangles)
+TEST_F(SceneFileTest, EachDrawnMeshIsOnePartWithItsBoxAndItsTriangles)
 {
     Scene scene;
     scene.materials = {{"red", {200, 0, 0}, {200, 0, 0}, {0, 0, 0}, 0, ""},
@@ -229,7 +221,7 @@ TEST_F(SceneTest, EachDrawnMeshIsOnePartWithItsBoxAndItsTriangles)
 // Three tiles of one material, one after another in its run of indices:
 // with the middle one's flag cleared, the draws of the other two leave it
 // out, though they are merged into one draw when all three show.
-TEST_F(SceneTest, RenderPartsDrawsOnlyTheFlaggedParts)
+TEST_F(SceneFileTest, RenderPartsDrawsOnlyTheFlaggedParts)
 {
     Scene scene;
     scene.materials = {{"red", {255, 0, 0}, {0, 0, 0}, {0, 0, 0}, 0, ""}};
@@ -255,14 +247,12 @@ TEST_F(SceneTest, RenderPartsDrawsOnlyTheFlaggedParts)
         EXPECT_EQ(S_OK, model->RenderParts(visible));
         device->EndScene();
         device->Present(nullptr, nullptr, nullptr, nullptr);
-        std::vector<uint32_t> pixels;
-        uint32_t width = 0, height = 0;
-        EXPECT_TRUE(QLTest_ReadPresentedFrame(&pixels, &width, &height));
+        Picture frame = PresentedFrame();
         // The tiles' middles, 30 units apart at 100 units from the eye.
         std::string shown;
         for (float x : {-30.0f, 0.0f, 30.0f}) {
-            const float column = (1.0f + x / (100.0f * tanf(0.3926991f) * 4.0f / 3.0f)) * 0.5f * float(width);
-            const uint32_t pixel = pixels[size_t(height / 2) * width + size_t(column)];
+            const float column = (1.0f + x / (100.0f * tanf(0.3926991f) * 4.0f / 3.0f)) * 0.5f * float(frame.width);
+            const uint32_t pixel = frame.At(uint32_t(column), frame.height / 2);
             shown += (pixel & 0xFF0000) > 0x800000 ? "R" : ".";
         }
         return shown;

@@ -1,7 +1,7 @@
 // Texture maps drawn through the coordinates the file gives: the vertex
 // format that carries them, the map's tiling applied at load, and the cube
 // whose faces each show the quarter of the map their coordinates select.
-#include "scene_fixture.h"
+#include "scene_file_fixture.h"
 
 #include "support/engine_log.h"
 
@@ -70,11 +70,11 @@ std::vector<float> DeviceVertices(const ModelScene* model)
     return floats;
 }
 
-class SceneTexture : public SceneTest {
+class SceneTexture : public SceneFileTest {
 protected:
     void SetUp() override
     {
-        SceneTest::SetUp();
+        SceneFileTest::SetUp();
         std::vector<uint8_t> tga = QuartersTga();
         ASSERT_TRUE(WriteFileBytes(MAP, tga.data(), tga.size()));
     }

@@ -1,10 +1,10 @@
 // Scenes above 65 535 vertices: cut into parts that 16-bit indices reach,
 // and a model of 200 000 vertices loaded, drawn and casting its shadow
 // through 32-bit indices and, on a device limited to 16-bit indices, in parts.
-#include "scene_fixture.h"
+#include "scene_file_fixture.h"
 
 #include "models/scene/scenesplit.h"
-#include "support/point_light.h"
+#include "support/lit_view.h"
 
 #include <algorithm>
 
@@ -70,14 +70,14 @@ TEST(SceneSplit, PartsStayUnderTheCapAndNameTheSameVertices)
 }
 
 // Mean of r + g + b over a square of pixels around a point.
-double Brightness(const std::vector<uint32_t>& pixels, uint32_t width, const D3DXVECTOR2& at)
+double Brightness(const Picture& picture, const D3DXVECTOR2& at)
 {
     double sum = 0;
     int count = 0;
     for (int dy = -3; dy <= 3; dy++)
         for (int dx = -3; dx <= 3; dx++) {
-            uint32_t p = pixels[(size_t)((int)at.y + dy) * width + (size_t)((int)at.x + dx)];
-            sum += ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
+            uint32_t p = picture.At((int)at.x + dx, (int)at.y + dy);
+            sum += Channel(p, 16) + Channel(p, 8) + Channel(p, 0);
             count++;
         }
     return sum / count;
@@ -101,12 +101,12 @@ Mesh Grid(const std::string& name, uint32_t columns, uint32_t rows, float x0, fl
     return mesh;
 }
 
-class BigScene : public SceneTest {
+class BigScene : public SceneFileTest {
 protected:
     void TearDown() override
     {
         QLTest_SetMaxVertexIndex(0);
-        SceneTest::TearDown();
+        SceneFileTest::TearDown();
     }
 
     // A lawn, and above it a plate of 200 000 vertices in eight meshes.
@@ -122,18 +122,15 @@ protected:
     }
 
     // Draws one frame with the light east of the plate and reads it back.
-    std::vector<uint32_t> Frame(bool shadows)
+    Picture Frame(bool shadows)
     {
-        D3DXVECTOR3 eye(0, 300, -400), at(0, 50, 0), up(0, 1, 0);
-        EXPECT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
-        EXPECT_EQ(S_OK, graphics->SetLightning(true, D3DCOLOR_XRGB(60, 60, 60)));
-        D3DLIGHT9 light = PointLight(D3DXVECTOR3(150, 150, 0), 1.0f, 2000.0f);
-        EXPECT_EQ(S_OK, graphics->SetLight(0, true, &light));
+        LightView(graphics, D3DXVECTOR3(0, 300, -400), D3DXVECTOR3(0, 50, 0), D3DCOLOR_XRGB(60, 60, 60),
+                  D3DXVECTOR3(150, 150, 0), 2000.0f);
         EXPECT_EQ(S_OK, graphics->SetStencilShadow(shadows));
         EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.01f)) << NewLog();
-        std::vector<uint32_t> pixels;
-        EXPECT_TRUE(QLTest_ReadPresentedFrame(&pixels, &width, &height));
-        return pixels;
+        Picture picture = PresentedFrame();
+        width = picture.width, height = picture.height;
+        return picture;
     }
 
     D3DXVECTOR2 Pixel(const D3DXVECTOR3& point) const
@@ -150,17 +147,17 @@ protected:
 
     // The plate's shadow falls west of it onto the lawn; as far east the lawn
     // is lit, and without shadows the west is lit too.
-    void ExpectShadowWestOfThePlate(std::vector<uint32_t>* shadowedOut)
+    void ExpectShadowWestOfThePlate(Picture* shadowedOut)
     {
-        std::vector<uint32_t> shadowed = Frame(true);
-        std::vector<uint32_t> plain = Frame(false);
+        Picture shadowed = Frame(true);
+        Picture plain = Frame(false);
         D3DXVECTOR2 west = Pixel(D3DXVECTOR3(-55, 0, 0)), east = Pixel(D3DXVECTOR3(55, 0, 0));
-        double inShadow = Brightness(shadowed, width, west), inLight = Brightness(shadowed, width, east);
+        double inShadow = Brightness(shadowed, west), inLight = Brightness(shadowed, east);
         EXPECT_GT(inLight, 60.0);
         EXPECT_LT(inShadow, 0.6 * inLight);
-        EXPECT_GT(Brightness(plain, width, west), 1.4 * inShadow);
+        EXPECT_GT(Brightness(plain, west), 1.4 * inShadow);
         // The plate itself is drawn, lit from above.
-        EXPECT_GT(Brightness(shadowed, width, Pixel(D3DXVECTOR3(0, 40, 0))), 60.0);
+        EXPECT_GT(Brightness(shadowed, Pixel(D3DXVECTOR3(0, 40, 0))), 60.0);
         *shadowedOut = shadowed;
     }
 
@@ -177,10 +174,10 @@ TEST_F(BigScene, TwoHundredThousandVerticesDrawAndShadowThroughThirtyTwoBitIndic
     ASSERT_EQ(41u * 41 + 200000u, meta->vertexBuffer->GetCount());
     EXPECT_TRUE(meta->indexBuffer->IsWide());
     EXPECT_EQ(nullptr, meta->pieces);
-    std::vector<uint32_t> wideFrame;
+    Picture wideFrame;
     ExpectShadowWestOfThePlate(&wideFrame);
-    models.back()->Release();
-    models.pop_back();
+    factoryModels.back()->Release();
+    factoryModels.pop_back();
 
     // A device whose indices stop at 0xFFFF: 32-bit buffers cannot be drawn there.
     QLTest_SetMaxVertexIndex(0xFFFF);
@@ -195,18 +192,13 @@ TEST_F(BigScene, TwoHundredThousandVerticesDrawAndShadowThroughThirtyTwoBitIndic
     EXPECT_EQ(meta->materials[0].indexCount, meta->pieces[meta->pieceCount - 1].endIndex);
     // The parts and the shadow's buffer without a device side survive a reset.
     ASSERT_EQ(S_OK, graphics->UpdateScreenMode()) << NewLog();
-    std::vector<uint32_t> partsFrame;
+    Picture partsFrame;
     ExpectShadowWestOfThePlate(&partsFrame);
 
     // Both ways draw the same picture, but for rounding at the parts' seams.
+    ASSERT_EQ(wideFrame.pixels.size(), partsFrame.pixels.size());
     uint32_t differing = 0;
-    for (size_t i = 0; i < wideFrame.size(); i++) {
-        uint32_t a = wideFrame[i], b = partsFrame[i];
-        for (int shift = 0; shift < 24; shift += 8)
-            if (std::abs((int)((a >> shift) & 0xFF) - (int)((b >> shift) & 0xFF)) > 8) {
-                differing++;
-                break;
-            }
-    }
-    EXPECT_LT(differing, wideFrame.size() / 1000);
+    for (size_t i = 0; i < wideFrame.pixels.size(); i++)
+        differing += ColourDistance(wideFrame.pixels[i], partsFrame.pixels[i]) > 8;
+    EXPECT_LT(differing, wideFrame.pixels.size() / 1000);
 }

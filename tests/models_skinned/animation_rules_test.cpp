@@ -53,10 +53,14 @@ TEST_F(Animations, SamplesBeforeOnBetweenAndAfterTheKeys)
     }
 }
 
-TEST_F(Animations, WeightsOneAndThreeBlendAsAQuarterAndThreeQuarters)
+// Two animations weighted one to three, also where the weights' sum passes
+// the float range: they still blend by their ratio.
+class BlendWeights : public Animations, public ::testing::WithParamInterface<float> {};
+
+TEST_P(BlendWeights, OneToThreeBlendAsAQuarterAndThreeQuarters)
 {
-    ASSERT_EQ(S_OK, model->AddAnimation(0, 1.0f));
-    ASSERT_EQ(S_OK, model->AddAnimation(1, 3.0f));
+    ASSERT_EQ(S_OK, model->AddAnimation(0, GetParam()));
+    ASSERT_EQ(S_OK, model->AddAnimation(1, 3 * GetParam()));
     ASSERT_EQ(S_OK, model->Update(0.1f));
     // Bone 1: (1,0,1) at a quarter, (1,0,4) at three quarters.
     EXPECT_THAT(Skinned(1), Near(1, 0, 3.25f));
@@ -64,15 +68,7 @@ TEST_F(Animations, WeightsOneAndThreeBlendAsAQuarterAndThreeQuarters)
     EXPECT_THAT(Skinned(4), Near(0, 1, 5));
 }
 
-// Weights whose sum passes the float range still blend by their ratio.
-TEST_F(Animations, WeightsSummingPastTheFloatRangeBlendByTheirRatio)
-{
-    ASSERT_EQ(S_OK, model->AddAnimation(0, 1e38f));
-    ASSERT_EQ(S_OK, model->AddAnimation(1, 3e38f));
-    ASSERT_EQ(S_OK, model->Update(0.1f));
-    EXPECT_THAT(Skinned(1), Near(1, 0, 3.25f));
-    EXPECT_THAT(Skinned(4), Near(0, 1, 5));
-}
+INSTANTIATE_TEST_SUITE_P(OneAndPastTheFloatRange, BlendWeights, ::testing::Values(1.0f, 1e38f));
 
 TEST_F(Animations, ASecondStartQueuesOneContinuationAndAThirdChangesNothing)
 {

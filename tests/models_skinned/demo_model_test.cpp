@@ -3,6 +3,8 @@
 // moves it visibly and loops without a jump.
 #include "skel_model_support.h"
 
+#include "support/source_data.h"
+
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -13,10 +15,7 @@ protected:
     void SetUp() override
     {
         // The configuration names its files under ./data/, as the sample does.
-        const char* source = getenv("QL_SOURCE_DIR");
-        ASSERT_NE(nullptr, source);
-        unlink("data");
-        ASSERT_EQ(0, symlink((std::string(source) + "/data").c_str(), "data"));
+        ASSERT_NO_FATAL_FAILURE(LinkSourceData());
         SkelModelTest::SetUp();
         IGeometry* geometry = nullptr;
         ASSERT_EQ(S_OK, core->CreateObject("cal3d", "./data/creature.cfg", &geometry));

@@ -14,7 +14,8 @@
 //   4 "empty", duration 1: a track on bone 1 without keys
 #pragma once
 
-#include "graphics/graphics_fixture.h"
+#include "support/cal3d_skeletons.h"
+#include "support/graphics_fixture.h"
 
 #include "cal3dwriter.h"
 #include "graphics/imodel.h"
@@ -71,16 +72,9 @@ inline cal3d::Vertex Vertex(float x, float y, float z, std::vector<cal3d::Influe
 // Writes model.cfg and its files into the working directory.
 inline void WriteTestModel()
 {
-    cal3d::Skeleton skeleton;
-    skeleton.bones.resize(3);
-    skeleton.bones[0].name = "root";
-    skeleton.bones[0].children = {1, 2};
-    skeleton.bones[1].name = "arm";
-    skeleton.bones[1].parent = 0;
+    cal3d::Skeleton skeleton = RootWithTwoChildren("root", "arm", "head");
     skeleton.bones[1].translation = {1, 0, 0};
     skeleton.bones[1].boneSpaceTranslation = {-1, 0, 0};
-    skeleton.bones[2].name = "head";
-    skeleton.bones[2].parent = 0;
     skeleton.bones[2].translation = {0, 1, 0};
     skeleton.bones[2].boneSpaceTranslation = {0, -1, 0};
     cal3d::Write("test.csf", skeleton);

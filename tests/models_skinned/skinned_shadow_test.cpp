@@ -2,7 +2,7 @@
 // model moves with the animation.
 #include "skel_model_support.h"
 
-#include "support/point_light.h"
+#include "support/lit_view.h"
 
 #include <algorithm>
 #include <array>
@@ -109,16 +109,13 @@ struct Shade {
 
 Shade DarkPixels()
 {
-    std::vector<uint32_t> pixels;
-    uint32_t width = 0, height = 0;
-    EXPECT_TRUE(QLTest_ReadPresentedFrame(&pixels, &width, &height));
+    Picture frame = PresentedFrame();
+    const uint32_t width = frame.width, height = frame.height;
     double sum = 0;
     Shade shade;
     for (uint32_t y = height / 2; y < height; ++y) {
         for (uint32_t x = width / 8; x < width * 7 / 8; ++x) {
-            uint32_t c = pixels[y * width + x];
-            uint32_t green = (c >> 8) & 0xFF;
-            if (green < 60) {
+            if (Channel(frame.At(x, y), 8) < 60) {
                 sum += x;
                 ++shade.count;
                 shade.left += x < width / 2;
@@ -134,11 +131,8 @@ Shade DarkPixels()
 // above it and stencil shadows on.
 void LightFromAbove(IGraphics* graphics)
 {
-    D3DXVECTOR3 eye(0, 9, -9), at(0, 0, 0), up(0, 1, 0);
-    ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
-    ASSERT_EQ(S_OK, graphics->SetLightning(true, D3DCOLOR_XRGB(40, 40, 40)));
-    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0, 10, 0), 1.0f, 100.0f);
-    ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
+    ASSERT_NO_FATAL_FAILURE(LightView(graphics, D3DXVECTOR3(0, 9, -9), D3DXVECTOR3(0, 0, 0),
+                                      D3DCOLOR_XRGB(40, 40, 40), D3DXVECTOR3(0, 10, 0), 100.0f));
     ASSERT_EQ(S_OK, graphics->SetStencilShadow(true));
 }
 
@@ -218,12 +212,10 @@ TEST_F(SkinnedShadow, EachCloneCastsTheShadowOfItsOwnPose)
 // The dark (shadowed or unlit) pixels of the last presented frame.
 std::vector<bool> DarkMask()
 {
-    std::vector<uint32_t> pixels;
-    uint32_t width = 0, height = 0;
-    EXPECT_TRUE(QLTest_ReadPresentedFrame(&pixels, &width, &height));
-    std::vector<bool> dark(pixels.size());
-    for (size_t i = 0; i < pixels.size(); ++i)
-        dark[i] = ((pixels[i] >> 8) & 0xFF) < 60;
+    Picture frame = PresentedFrame();
+    std::vector<bool> dark(frame.pixels.size());
+    for (size_t i = 0; i < frame.pixels.size(); ++i)
+        dark[i] = Channel(frame.pixels[i], 8) < 60;
     return dark;
 }
 

@@ -4,7 +4,7 @@
 // side: only the end of a drag gives the back buffer the client size.
 #include "recording_window_fixture.h"
 
-#include "graphics/graphics_fixture.h"
+#include "support/graphics_fixture.h"
 
 #include <qlplatform_test.h>
 

@@ -6,7 +6,7 @@
 #include "graphics/qlgraphres.h"
 #include "input/iinput.h"
 
-#include "support/point_light.h"
+#include "support/lit_view.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -80,11 +80,8 @@ TEST_F(EngineOnSdk, DeviceStartsAndLogsItsCapabilities)
 TEST_F(EngineOnSdk, FramesRenderInBothLayouts)
 {
     StartGraphics();
-    D3DXVECTOR3 eye(0, 5, -10), at(0, 0, 0), up(0, 1, 0);
-    ASSERT_EQ(S_OK, graphics->SetCamera(&eye, &at, &up));
-    ASSERT_EQ(S_OK, graphics->SetLightning(true, D3DCOLOR_XRGB(40, 40, 40)));
-    D3DLIGHT9 light = PointLight(D3DXVECTOR3(0, 10, 0), 1.0f, 100.0f);
-    ASSERT_EQ(S_OK, graphics->SetLight(0, true, &light));
+    ASSERT_NO_FATAL_FAILURE(LightView(graphics, D3DXVECTOR3(0, 5, -10), D3DXVECTOR3(0, 0, 0),
+                                      D3DCOLOR_XRGB(40, 40, 40), D3DXVECTOR3(0, 10, 0), 100.0f));
     for (bool stencil : {false, true}) {
         SCOPED_TRACE(stencil ? "stencil shadows" : "standard lighting");
         ASSERT_TRUE(SUCCEEDED(graphics->SetStencilShadow(stencil)));

@@ -3,12 +3,10 @@
 #include "controls.h"
 #include "samplestate.h"
 
-#include "core/icore.h"
-#include "core/qlcore.h"
 #include "graphics/igraphics.h"
 #include "input/iinput.h"
 
-#include "support/engine_test_support.h"
+#include "support/core_fixture.h"
 #include "support/stub_model.h"
 #include "support/test_clock.h"
 
@@ -47,19 +45,17 @@ public:
     std::vector<std::pair<uint32_t, float>> started;
 };
 
-class ControlsTest : public ::testing::Test {
+class ControlsTest : public CoreFixture {
 protected:
     void SetUp() override
     {
-        QLTest_ClearFailures();
         ResetSampleState();
         ResetControls();
         Sample.target = StartTarget();
         SampleClock = TestClock::Now;
         TestClock::now = base;
-        ASSERT_EQ(S_OK, CreateCore(&core));
-        ASSERT_EQ(S_OK, core->Init(nullptr, "Quarlight Sample", 320, 240));
-        ASSERT_EQ(S_OK, core->Update());
+        ASSERT_NO_FATAL_FAILURE(CoreFixture::SetUp());
+        ASSERT_NO_FATAL_FAILURE(StartCore());
         ASSERT_EQ(S_OK, core->CreateGraphics(&graphics));
         ASSERT_EQ(S_OK, graphics->SetLightning(true, 0xFF505050));
         ASSERT_EQ(S_OK, graphics->SetStencilShadow(true));
@@ -69,14 +65,13 @@ protected:
 
     void TearDown() override
     {
-        QLTest_ClearFailures();
         SetControlsLayout(ControlsLayout());
         SampleClock = Timer;
         if (input)
             input->Release();
         if (graphics)
             graphics->Release();
-        EndCore(core);
+        CoreFixture::TearDown();
     }
 
     // One processing step at `now`, with the help text as the main loop starts it.
@@ -92,7 +87,6 @@ protected:
 
     D3DXVECTOR3 View() const { return Sample.target - Sample.eye; }
 
-    ICore* core = nullptr;
     IGraphics* graphics = nullptr;
     IInput* input = nullptr;
 };

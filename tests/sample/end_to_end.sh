@@ -14,7 +14,6 @@ source "$source_dir/scripts/xsession.sh"
 # The scene below the two text lines at the top (the frame rate changes).
 scene_crop="800x570+0+30"
 
-changed_scene() { [ "$(differing "$1" "$2")" -ge "${3:-500}" ]; }
 
 # Mean brightness of the scene area, 0 to 1000.
 brightness() {
@@ -61,7 +60,6 @@ check "the park covers the lower half (hardly any clear colour)" \
   at_most "$(colour_pixels "$shots/second.png" 800x300+0+300 "#000050")" 24000
 check "the light moves between two frames a second apart" changed_scene "$shots/first.png" "$shots/second.png"
 
-shoot() { ql_shot "$window" "$shots/$1.png"; }
 
 check "L freezes the light: frames a second apart are equal" press_until l frozen_now
 
@@ -100,20 +98,7 @@ check "the Left arrow moves the camera" \
   press_until Left shows sideways changed_scene "$shots/forward.png" "$shots/sideways.png"
 check "Enter brings back the start-up view" press_until Return shows back same_scene "$shots/frozen.png" "$shots/back.png"
 
-drag() {
-  xdotool mousemove --window "$window" 400 300
-  sleep 0.2
-  xdotool mousedown 1
-  for _ in $(seq 10); do
-    xdotool mousemove_relative -- 15 0
-    sleep 0.12
-  done
-  xdotool mouseup 1
-  settle
-  shoot dragged
-  changed_scene "$shots/frozen.png" "$shots/dragged.png"
-}
-check "a left-button drag turns the camera" drag
+check "a left-button drag turns the camera" drag_changes_scene dragged
 check "Enter brings back the start-up view after a drag" \
   press_until Return shows back same_scene "$shots/frozen.png" "$shots/back.png"
 

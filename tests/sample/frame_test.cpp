@@ -8,6 +8,7 @@
 #include "core/qlcore.h"
 
 #include "support/engine_test_support.h"
+#include "support/picture.h"
 #include "support/stub_model.h"
 #include "support/test_clock.h"
 
@@ -171,10 +172,8 @@ TEST_F(SampleFrameTest, CentreMarkerIsLeftOutOnRequest)
 {
     // Nothing but the marker covers the middle of this scene-less frame.
     auto middle = [] {
-        std::vector<uint32_t> pixels;
-        uint32_t width = 0, height = 0;
-        EXPECT_TRUE(QLTest_ReadPresentedFrame(&pixels, &width, &height));
-        return pixels.empty() ? 0u : pixels[(height / 2) * width + width / 2] & 0xFFFFFF;
+        Picture frame = PresentedFrame();
+        return frame.pixels.empty() ? 0u : frame.At(frame.width / 2, frame.height / 2) & 0xFFFFFF;
     };
     ASSERT_NO_FATAL_FAILURE(Frame(base + tick));
     uint32_t marked = middle();

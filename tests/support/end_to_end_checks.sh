@@ -1,7 +1,7 @@
 # What the end-to-end scripts share: named checks with a tally, picture
 # comparisons with ImageMagick, log order, and key presses repeated until the
-# picture shows their effect. Sourced after `work`, `shots`, `scene_crop`,
-# and, for shows and frozen_now, `shoot` are set.
+# picture shows their effect. Sourced after `work`, `shots` and `scene_crop`
+# are set; shoot and what uses it need `window` too.
 
 passed=0
 failed=0
@@ -29,6 +29,8 @@ differing() {
   compare -metric AE -fuzz 2% "$work/crop1.png" "$work/crop2.png" null: 2>&1 | cut -d' ' -f1
 }
 same_scene() { [ "$(differing "$1" "$2")" -le 20 ]; }
+changed_scene() { [ "$(differing "$1" "$2")" -ge "${3:-500}" ]; }
+shoot() { ql_shot "$window" "$shots/$1.png"; }
 
 # Pixels of colour $3 (within $4, 25 % by default) in region $2 (WxH+X+Y) of
 # image $1: the region against a plain picture of that colour.
@@ -103,6 +105,22 @@ frozen_now() {
   sleep 1
   shoot frozen
   same_scene "$shots/frozen1.png" "$shots/frozen.png"
+}
+
+# A left-button drag of 150 pixels to the right from the window's middle:
+# whether screenshot $1 then shows a scene changed from frozen.png.
+drag_changes_scene() {  # drag_changes_scene <name>
+  xdotool mousemove --window "$window" 400 300
+  sleep 0.2
+  xdotool mousedown 1
+  for _ in $(seq 10); do
+    xdotool mousemove_relative -- 15 0
+    sleep 0.12
+  done
+  xdotool mouseup 1
+  settle
+  shoot "$1"
+  changed_scene "$shots/frozen.png" "$shots/$1.png"
 }
 
 # --- the window resized, dragged, maximised and restored -------------------

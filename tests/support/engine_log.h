@@ -21,6 +21,9 @@ private:
     size_t start;
 };
 
+// How many times `part` stands in `text` (a log, usually), overlapping ones counted.
+size_t Occurrences(const std::string& text, const std::string& part);
+
 // What `action` appended to the log.
 template <typename Action>
 std::string LogAppendedBy(Action action)

@@ -45,7 +45,7 @@ TEST_F(Font3DTest, TextIsHiddenOnlyBehindNearerGeometry)
         D3DXMatrixTranslation(&move, 0, 0, depths[i]);
         wall->SetMatrix(move);
         QueueText();
-        Picture frame = DrawFrame();
+        Picture frame = Frame(0.01f);
         ASSERT_EQ(kGreen, frame.At(100, 400)) << "the wall is drawn";
         left[i] = FindInk(frame, 0, 0, (int)frame.width / 2, (int)frame.height);
         right[i] = FindInk(frame, (int)frame.width / 2, 0, (int)frame.width, (int)frame.height);
@@ -60,7 +60,7 @@ TEST_F(Font3DTest, TextIsHiddenOnlyBehindNearerGeometry)
 TEST_F(Font3DTest, TextIsPlacedInTheWorld)
 {
     QueueText();
-    Picture frame = DrawFrame();
+    Picture frame = Frame(0.01f);
     ASSERT_EQ(800u, frame.width);
     // x +-40 and y 0..20 at 100 units under a 45-degree, 4:3 projection.
     InkBox box = FindInk(frame);

@@ -66,7 +66,7 @@ TEST_F(FontTest, ReleaseUnregistersAndGivesBackTheGraphicsReference)
     EXPECT_NE(std::string::npos, log.find("[Font::Destructor()] Font '" + FontTexturePath() + "' Destroyed"));
     EXPECT_EQ(std::string::npos, log.find("GeometryToRemove not found"));
     // Nothing is left registered: a frame draws nothing and fails nothing.
-    EXPECT_TRUE(FindInk(DrawFrame()).Empty());
+    EXPECT_TRUE(FindInk(Frame(0.01f)).Empty());
 }
 
 TEST_F(FontTest, AFontLeftAliveIsReleasedWithTheGraphicsManager)
@@ -195,7 +195,7 @@ TEST_F(FontTest, RefusedTextsQueueNothing)
         EXPECT_EQ(0u, font->Queued2D()) << refusal.name;
         EXPECT_EQ(0u, font->Queued3D()) << refusal.name;
     }
-    EXPECT_TRUE(FindInk(DrawFrame()).Empty());
+    EXPECT_TRUE(FindInk(Frame(0.01f)).Empty());
 
     // The largest scaled size is the back buffer's height, and accepted.
     EXPECT_EQ(S_OK, font->AddText2DScaled("H", 0xFFFFFFFF, 0, 1.0f, 1.0f, 1.0f, 1, 0));

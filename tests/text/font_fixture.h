@@ -3,7 +3,7 @@
 // presented frame.
 #pragma once
 
-#include "graphics/graphics_fixture.h"
+#include "support/graphics_fixture.h"
 
 #include "text/font.h"
 
@@ -22,16 +22,11 @@ inline std::string FontTexturePath()
     return std::string(source ? source : ".") + "/data/dejavu_sans_mono_512.tga";
 }
 
-// The presented frame, top row first.
-struct Picture {
-    std::vector<uint32_t> pixels;
-    uint32_t width = 0;
-    uint32_t height = 0;
-
-    uint32_t At(uint32_t x, uint32_t y) const { return pixels[(size_t)y * width + x]; }
-    // White text on the dark blue clear colour raises the red channel.
-    bool Ink(uint32_t x, uint32_t y) const { return ((At(x, y) >> 16) & 0xFF) > 0; }
-};
+// White text on the dark blue clear colour raises the red channel.
+inline bool Ink(const Picture& picture, uint32_t x, uint32_t y)
+{
+    return Channel(picture.At(x, y), 16) > 0;
+}
 
 // The smallest rectangle holding every ink pixel of a region; empty when none.
 struct InkBox {
@@ -62,7 +57,7 @@ inline InkBox FindInk(const Picture& picture, int x0, int y0, int x1, int y1)
     y1 = std::min(y1, (int)picture.height);
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x)
-            if (picture.Ink((uint32_t)x, (uint32_t)y)) {
+            if (Ink(picture, (uint32_t)x, (uint32_t)y)) {
                 box.left = std::min(box.left, x);
                 box.right = std::max(box.right, x);
                 box.top = std::min(box.top, y);
@@ -93,15 +88,6 @@ protected:
         if (font)
             font->Release();
         GraphicsTest::TearDown();
-    }
-
-    // Draws one frame and reads it back.
-    Picture DrawFrame()
-    {
-        Picture picture;
-        EXPECT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
-        EXPECT_TRUE(QLTest_ReadPresentedFrame(&picture.pixels, &picture.width, &picture.height));
-        return picture;
     }
 
     Font* font = nullptr;

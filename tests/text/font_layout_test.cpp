@@ -9,7 +9,7 @@ namespace {
 TEST_F(FontTest, LineFeedStartsTheNextLineOnePointOneSizesDown)
 {
     ASSERT_EQ(S_OK, font->AddText2D("A\nB", 0xFFFFFFFF, 0, 16, 10, 10, 1.0f, 0.0f));
-    Picture frame = DrawFrame();
+    Picture frame = Frame(0.01f);
 
     // A's quad is x 10..26, y 10..26; B's starts at y 10 + 1.1 x 16 = 27.6.
     InkBox a = FindInk(frame, 0, 0, 800, 27);
@@ -35,7 +35,7 @@ TEST_F(FontTest, GlyphsAdvanceOneSizeAlongTheDirection)
 {
     // Top to bottom, direction (0, 1): the text's "down" points to -x.
     ASSERT_EQ(S_OK, font->AddText2D("HHH", 0xFFFFFFFF, 0, 20, 300, 100, 0.0f, 1.0f));
-    Picture frame = DrawFrame();
+    Picture frame = Frame(0.01f);
     InkBox all = FindInk(frame);
     ASSERT_FALSE(all.Empty());
     EXPECT_TRUE(all.Within(280, 100, 299, 159)) << all.Describe();
@@ -46,7 +46,7 @@ TEST_F(FontTest, GlyphsAdvanceOneSizeAlongTheDirection)
 TEST_F(FontTest, TextColourTintsTheGlyphs)
 {
     ASSERT_EQ(S_OK, font->AddText2D("HHHH", 0xFF00FF00, 0, 32, 100, 100, 1.0f, 0.0f));
-    Picture frame = DrawFrame();
+    Picture frame = Frame(0.01f);
     uint32_t greenest = 0;
     for (uint32_t y = 100; y < 132; ++y) {
         for (uint32_t x = 100; x < 228; ++x) {
@@ -73,7 +73,7 @@ TEST_F(FontTest, ScaledTextsFollowTheBackBuffer)
             ASSERT_EQ(S_OK, graphics->UpdateScreenMode());
         }
         ASSERT_EQ(S_OK, font->AddText2DScaled("M", 0xFFFFFFFF, 0, 0.1f, 0.5f, 0.25f, 1.0f, 0.0f));
-        Picture frame = DrawFrame();
+        Picture frame = Frame(0.01f);
         ASSERT_EQ((uint32_t)c.width, frame.width);
         int size = (int)(0.1f * (float)c.height), x = c.width / 2, y = c.height / 4;
         InkBox box = FindInk(frame);
@@ -98,7 +98,7 @@ TEST_F(FontTest, TextsBeyondOneBufferAllAppear)
     }
     ASSERT_EQ(S_OK, font->AddText2D(block.c_str(), 0xFFFFFFFF, 0, size, 20, 20, 1.0f, 0.0f));
     ASSERT_EQ(S_OK, font->AddText2D(std::string(columns, 'H').c_str(), 0xFFFFFFFF, 0, size, 20, 420, 1.0f, 0.0f));
-    Picture frame = DrawFrame();
+    Picture frame = Frame(0.01f);
 
     int missing = 0;
     for (int row = 0; row <= rows; ++row) {
@@ -118,11 +118,11 @@ TEST_F(FontTest, TextsQueuedWhileTheDeviceIsLostAppearAtTheNextFrame)
     EXPECT_EQ(S_FALSE, graphics->UpdateAndRender(0.01f));
     QLTest_ForceDeviceState(QLTEST_DEVICE_OK);
     ASSERT_EQ(S_OK, font->AddText2D("H", 0xFFFFFFFF, 0, 16, 200, 100, 1.0f, 0.0f));
-    Picture frame = DrawFrame();
+    Picture frame = Frame(0.01f);
     EXPECT_FALSE(FindInk(frame, 100, 100, 116, 116).Empty());
     EXPECT_FALSE(FindInk(frame, 200, 100, 216, 116).Empty());
     // Drawn once, then dropped: the next frame is empty.
-    EXPECT_TRUE(FindInk(DrawFrame()).Empty());
+    EXPECT_TRUE(FindInk(Frame(0.01f)).Empty());
 }
 
 TEST_F(FontTest, AFailedLockEndsTheFrameAndKeepsTheQueue)
@@ -137,7 +137,7 @@ TEST_F(FontTest, AFailedLockEndsTheFrameAndKeepsTheQueue)
     EXPECT_NE(std::string::npos, log.find("See : \"font\""));
     EXPECT_NE(std::string::npos, log.find("Rendering failed"));
     EXPECT_EQ(1u, font->Queued2D());
-    EXPECT_FALSE(FindInk(DrawFrame(), 100, 100, 116, 116).Empty());
+    EXPECT_FALSE(FindInk(Frame(0.01f), 100, 100, 116, 116).Empty());
 }
 
 }  // namespace

@@ -183,23 +183,8 @@ check "G hides the ground" press_until g without_ground
 check "and G shows it again" press_until g with_ground
 
 # The mouse camera, with the light frozen so only the camera changes the picture.
-shoot() { ql_shot "$window" "$shots/$1.png"; }
-changed_scene() { [ "$(differing "$1" "$2")" -ge "${3:-500}" ]; }
 check "L freezes the light: frames a second apart are equal" press_until l frozen_now
-orbit() {
-  xdotool mousemove --window "$window" 400 300
-  sleep 0.2
-  xdotool mousedown 1
-  for _ in $(seq 10); do
-    xdotool mousemove_relative -- 15 0
-    sleep 0.12
-  done
-  xdotool mouseup 1
-  settle
-  shoot orbited
-  changed_scene "$shots/frozen.png" "$shots/orbited.png"
-}
-check "a left-button drag orbits the camera" orbit
+check "a left-button drag orbits the camera" drag_changes_scene orbited
 check "F frames the model again" press_until f shows framed same_scene "$shots/frozen.png" "$shots/framed.png"
 zoomed_in() {
   xdotool mousemove --window "$window" 400 300

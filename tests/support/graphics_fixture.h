@@ -1,5 +1,6 @@
 // A core with its window and a graphics manager on an 800 x 600 windowed
-// device, as the sample sets them up, for the graphics suites.
+// device, as the sample sets them up, for the suites that draw: frames read
+// back as pictures, and models made through the core's factory.
 #pragma once
 
 #include "core/icore.h"
@@ -11,6 +12,7 @@
 
 #include "support/core_fixture.h"
 #include "support/error_record.h"
+#include "support/picture.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +31,9 @@ protected:
 
     void TearDown() override
     {
+        for (IGeometry* model : factoryModels)
+            if (model)
+                model->Release();
         QLTest_ClearFailures();
         if (graphics)
             graphics->Release();
@@ -39,6 +44,29 @@ protected:
     {
         ScreenMode mode = {1, 800, 600, 16, 24, 8};
         return graphics->SetScreenMode(&mode);
+    }
+
+    // Renders one frame of `elapsed` seconds and reads it back.
+    Picture Frame(float elapsed = 0.02f)
+    {
+        EXPECT_EQ(S_OK, graphics->UpdateAndRender(elapsed));
+        return PresentedFrame();
+    }
+
+    // The core's factory for `type` and `command`; a model it made is kept in
+    // factoryModels and released by TearDown. A failed load must null the
+    // out-parameter, which starts out non-null to show it where `nulled`.
+    HRESULT CreateModel(const std::string& type, const std::string& command, IGeometry** out, bool nulled = true)
+    {
+        IGeometry* geometry = nulled ? reinterpret_cast<IGeometry*>(0x1) : nullptr;
+        HRESULT result = core->CreateObject(type.c_str(), command.c_str(), &geometry);
+        if (FAILED(result))
+            EXPECT_EQ(nullptr, geometry);
+        else
+            factoryModels.push_back(geometry);
+        if (out)
+            *out = SUCCEEDED(result) ? geometry : nullptr;
+        return result;
     }
 
     QLGraphics* Manager() const { return static_cast<QLGraphics*>(graphics); }
@@ -57,4 +85,5 @@ protected:
     }
 
     IGraphics* graphics = nullptr;
+    std::vector<IGeometry*> factoryModels;
 };

@@ -2,9 +2,10 @@
 // 3DS writer and loaded through the core's factory, for the scene model suites.
 #pragma once
 
-#include "graphics/graphics_fixture.h"
+#include "support/graphics_fixture.h"
 
 #include "support/file_bytes.h"
+#include "support/test_file_name.h"
 
 #include "models/scene/modelscene.h"
 
@@ -15,7 +16,7 @@
 #include <string>
 #include <vector>
 
-class SceneTest : public GraphicsTest {
+class SceneFileTest : public GraphicsTest {
 protected:
     void SetUp() override
     {
@@ -26,52 +27,33 @@ protected:
 
     void TearDown() override
     {
-        for (IGeometry* model : models)
-            if (model)
-                model->Release();
         // A load, failed or not, leaves nothing pending in the reader.
         EXPECT_FALSE(ReaderErrorPending);
         GraphicsTest::TearDown();
     }
 
-    // A file name of this test's own.
-    static std::string FileName(const std::string& suffix = ".3ds")
-    {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info->test_suite_name()) + "." + info->name() + suffix;
-        for (char& c : name)
-            if (c == '/')
-                c = '_';
-        return name;
-    }
-
     std::string Save(const writer3ds::Scene& scene)
     {
-        std::string path = FileName();
+        std::string path = TestFileName(".3ds");
         EXPECT_TRUE(writer3ds::SaveScene(scene, path));
         return path;
     }
 
     std::string Save(const std::vector<uint8_t>& bytes)
     {
-        std::string path = FileName();
+        std::string path = TestFileName(".3ds");
         EXPECT_TRUE(WriteFileBytes(path, bytes.data(), bytes.size())) << path;
         return path;
     }
 
-    // The factory's result; a loaded model is released by TearDown.
+    // The factory's result; a loaded model is released by TearDown. The
+    // scene factory nulls the out-parameter of a failed load.
     HRESULT Create(const std::string& type, const std::string& command, ModelScene** model = nullptr)
     {
-        // The scene factory nulls the out-parameter of a failed load.
-        bool ours = type == "3ds" || type == "d3map";
-        IGeometry* geometry = ours ? reinterpret_cast<IGeometry*>(0x1) : nullptr;
-        HRESULT result = core->CreateObject(type.c_str(), command.c_str(), &geometry);
-        if (FAILED(result))
-            EXPECT_EQ(nullptr, geometry);
-        else
-            models.push_back(geometry);
+        IGeometry* geometry = nullptr;
+        HRESULT result = CreateModel(type, command, &geometry, type == "3ds" || type == "d3map");
         if (model)
-            *model = SUCCEEDED(result) ? static_cast<ModelScene*>(geometry) : nullptr;
+            *model = static_cast<ModelScene*>(geometry);
         return result;
     }
 
@@ -92,6 +74,4 @@ protected:
         mesh.faces = {{0, 1, 2}};
         return mesh;
     }
-
-    std::vector<IGeometry*> models;
 };
