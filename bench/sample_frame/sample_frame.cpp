@@ -9,11 +9,20 @@
 //     over a lamp post;
 //   - the new frame with the camera inside the fountain's shadow against
 //     the start-up camera;
-//   - standard lighting, for scale.
+//   - standard lighting, for scale;
+//   - the new frame against the same passes written by hand in OpenGL
+//     (lean_frame.h), in its own window and context, from the start-up
+//     camera.
 // Prints each setting's median milliseconds per frame and, per round, the
 // ratios, with their median and spread over the rounds.
-//   bench_sample_frame [frames per round] [rounds]   (run from the folder that holds data/)
+//   bench_sample_frame [frames per round] [rounds] [picture prefix]
+// (run from the folder that holds data/); with a prefix, the first round's
+// last frames of the engine and of the hand-written frame are saved as
+// <prefix>-engine.png and <prefix>-lean.png, to compare them by eye.
+#include "captureprobe.h"
+#include "lean_frame.h"
 #include "sampleapp.h"
+#include "samplesettings.h"
 #include "samplestate.h"
 
 #include "graphics/qlgraphics.h"
@@ -24,6 +33,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -43,6 +53,7 @@ struct Setting {
     bool unculled = false;  // no culling, caps decided per model
     bool lamp = false;      // the light of range 120 at a lamp post instead
     std::vector<double> cpu = {};  // per round, processor ms per frame over all threads
+    bool lean = false;      // the hand-written frame instead of the engine's
 };
 
 // The light held where it starts its circle, at angle 0: (0, 150, 150).
@@ -110,6 +121,23 @@ bool TimeFrames(SampleEngine& engine, FrameCounters& counters, int frames, doubl
     return true;
 }
 
+// The hand-written frame, timed as TimeFrames times the engine's.
+void TimeLeanFrames(LeanFrame& lean, int frames, double* median, double* cpu)
+{
+    using Clock = std::chrono::steady_clock;
+    std::vector<double> ms;
+    const double cpuStart = ProcessMilliseconds();
+    for (int i = 0; i < frames; ++i) {
+        Clock::time_point start = Clock::now();
+        lean.Draw("Press 'F1' for the help");
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    if (median)
+        *median = Median(ms);
+    if (cpu)
+        *cpu = (ProcessMilliseconds() - cpuStart) / frames;
+}
+
 void PrintRatio(const char* name, const Setting& top, const Setting& bottom)
 {
     std::vector<double> ratios, cpuRatios;
@@ -159,16 +187,38 @@ int main(int argc, char** argv)
         {"unculled, eye in the fountain's shadow", true, false, true, {}, true},
         {"new frame, lamp light", true, false, false, {}, false, true},
         {"unculled, lamp light", true, false, false, {}, true, true},
+        {"hand-written OpenGL frame", true, false, false, {}, false, false, {}, true},
     };
+    LeanFrame lean;
+    if (!lean.Start(SampleSettings::parkFile, SampleSettings::fontFile, UINT(mode.width), UINT(mode.height))) {
+        ReleaseSample(engine);
+        return 1;
+    }
+    lean.SetScene(StartEye(), StartTarget(), engine.light, SampleSettings::globalAmbient);
+    // The probe only when pictures are asked for: it adds an overlay to the frame.
+    const std::string prefix = argc > 3 ? argv[3] : "";
+    CaptureProbe* probe = nullptr;
+    if (!prefix.empty() && FAILED(CaptureProbe::Create(engine.graphics, &probe)))
+        std::fprintf(stderr, "bench_sample_frame: no capture of the engine's frame\n");
+    CapturedImage engineFrame;
     int status = 0;
     for (int round = 0; round < rounds && status == 0; ++round)
         for (Setting& s : settings) {
             double median = 0, cpu = 0;
-            if (FAILED(Prepare(engine, s)) || !TimeFrames(engine, counters, 5, nullptr) ||
+            if (s.lean) {
+                TimeLeanFrames(lean, 5, nullptr, nullptr);
+                TimeLeanFrames(lean, frames, &median, &cpu);
+                if (!prefix.empty() && round == 0 && !lean.Save((prefix + "-lean.png").c_str()))
+                    std::fprintf(stderr, "bench_sample_frame: %s-lean.png could not be written\n", prefix.c_str());
+            } else if (FAILED(Prepare(engine, s)) || !TimeFrames(engine, counters, 5, nullptr) ||
                 !TimeFrames(engine, counters, frames, &median, &cpu)) {
                 std::fprintf(stderr, "bench_sample_frame: a frame failed\n");
                 status = 1;
                 break;
+            } else if (probe && round == 0 && &s == &settings[1]) {
+                probe->Arm(&engineFrame);
+                if (!TimeFrames(engine, counters, 1, nullptr) || !SavePng(engineFrame, (prefix + "-engine.png").c_str()))
+                    std::fprintf(stderr, "bench_sample_frame: %s-engine.png could not be written\n", prefix.c_str());
             }
             s.medians.push_back(median);
             s.cpu.push_back(cpu);
@@ -185,7 +235,9 @@ int main(int argc, char** argv)
         PrintRatio("new / unculled frame", settings[1], settings[4]);
         PrintRatio("new / unculled, eye in shadow", settings[2], settings[5]);
         PrintRatio("new / unculled, lamp light", settings[6], settings[7]);
+        PrintRatio("engine / hand-written frame", settings[1], settings[8]);
     }
+    ReleaseHeld(probe);
     ReleaseSample(engine);
     return status;
 }
