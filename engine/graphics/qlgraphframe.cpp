@@ -134,6 +134,7 @@ HRESULT QLGraphics::SetStencilShadow(bool enable)
         }
     } else {
         shadowVB.Reset();
+        shadowScratch.Clear();
         ReleaseShadowIndices();
         // The light passes used device light 0 for every slot: leave only
         // what the standard layout enables again each frame.

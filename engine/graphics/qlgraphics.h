@@ -6,6 +6,7 @@
 #include "imodel.h"
 #include "viewcull.h"
 
+#include "enginearray.h"
 #include "enginelist.h"
 #include "owned.h"
 #include "qlobject.h"
@@ -168,6 +169,7 @@ private:
     D3DCOLOR ambient = 0;
     LightSlot lights[MAXACTIVELIGHTS] = {};
     Owned<VB> shadowVB;
+    EngineArray<D3DXVECTOR3> shadowScratch;  // where volumes are built, shadowVB's size
     bool creatingShadowVB = false;
     // Capped volumes index their vertices' copies through this buffer; a
     // default-pool buffer, released before every reset and made again when

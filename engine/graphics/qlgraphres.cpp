@@ -115,6 +115,15 @@ HRESULT VB::Lock(void** data, D3DXVECTOR3** positionsOut)
     return S_OK;
 }
 
+HRESULT VB::LockFirst(uint32_t vertices, void** data)
+{
+    TraceContext trace(this, "LockFirst()");
+    QL_REQUIRE_ARG(trace, data && vertices > 0 && vertices <= count);
+    QL_ASSERT(trace, buffer);
+    QL_TRY(trace, "IDirect3DVertexBuffer9::Lock() failed", LockWhole(vertices * stride, data));
+    return S_OK;
+}
+
 bool VB::PositionBounds(D3DXVECTOR3* low, D3DXVECTOR3* high)
 {
     if (positions.IsEmpty() || count == 0)

@@ -44,7 +44,7 @@ protected:
     ~GraphicBuffer() = default;
 
     DWORD Usage() const { return dynamic ? D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY : D3DUSAGE_WRITEONLY; }
-    // The whole buffer, discarded when dynamic.
+    // The whole buffer (or its first bytes), discarded when dynamic.
     HRESULT LockWhole(uint32_t bytes, void** data) { return buffer->Lock(0, bytes, data, dynamic ? D3DLOCK_DISCARD : 0); }
     HRESULT UnlockBuffer() { return buffer ? buffer->Unlock() : S_OK; }
 
@@ -73,6 +73,10 @@ public:
     ~VB();
     // Null for a dynamic buffer never locked for positions.
     const D3DXVECTOR3* Positions() const { return positions.Data(); }
+    // Locks only the first `vertices` (1 to count) of a buffer whose tail is
+    // not needed, discarding when dynamic: what the device is sent is what
+    // is written, not the whole buffer.
+    HRESULT LockFirst(uint32_t vertices, void** data);
     // The box around the kept positions as last written; false without any.
     bool PositionBounds(D3DXVECTOR3* low, D3DXVECTOR3* high);
     // Changes, to a value no buffer had before, whenever positions may have

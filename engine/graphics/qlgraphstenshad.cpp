@@ -14,6 +14,7 @@
 #include "qltrace.h"
 
 #include <math.h>
+#include <string.h>
 
 namespace {
 
@@ -217,28 +218,34 @@ HRESULT QLGraphics::BuildAndDrawVolume(TraceContext& trace, const LightSlot& slo
     // larger vertex buffer once more.
     if (!shadowVB)
         build(nullptr, 0, nullptr, 0);
+    // The vertices are built into a scratch array of the buffer's size and
+    // only those written are sent: a frame's volumes are a small part of a
+    // buffer sized for the largest model.
     bool built = false;
-    void* data = nullptr;
     void* indexData = nullptr;
     for (int attempt = 0; attempt < 3 && !built; ++attempt) {
         if (!shadowVB || total > shadowVB->GetCount())
             QL_TRY(trace, "-", GrowShadowBuffer(total > 0 ? total : kShadowVerticesPerEdge));
+        if (shadowScratch.Count() != shadowVB->GetCount())
+            QL_TRY(trace, "Not Enough Memory", shadowScratch.Allocate(shadowVB->GetCount()) ? S_OK : E_OUTOFMEMORY);
         if (indexed && (!shadowIndices || shadowIndicesWide != wideIndices || indices > shadowIndexCapacity))
             indexed = MakeShadowIndices(indices, wideIndices);
-        if (FAILED(shadowVB->Lock(&data, nullptr)))
-            return S_OK;
         indexData = nullptr;
         if (indexed && FAILED(shadowIndices->Lock(0, 0, &indexData, D3DLOCK_DISCARD)))
             indexed = false;
-        build(static_cast<D3DXVECTOR3*>(data), shadowVB->GetCount(), indexed ? indexData : nullptr,
+        build(shadowScratch.Data(), shadowScratch.Count(), indexed ? indexData : nullptr,
               indexed ? shadowIndexCapacity : 0);
         built = total <= shadowVB->GetCount() && (!indexed || indices <= shadowIndexCapacity);
-        shadowVB->Unlock();
         if (indexed)
             shadowIndices->Unlock();
     }
-    if (!built)
+    if (!built || total == 0)
         return S_OK;
+    void* data = nullptr;
+    if (FAILED(shadowVB->LockFirst(uint32_t(total), &data)))
+        return S_OK;
+    memcpy(data, shadowScratch.Data(), size_t(total) * sizeof(D3DXVECTOR3));
+    shadowVB->Unlock();
     shadowVB->Active(0);
     statistics.volumesDrawn += cast;
     statistics.volumesCapped += cast - capped;

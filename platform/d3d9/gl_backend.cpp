@@ -106,10 +106,10 @@ void WriteBuffer(GLuint buffer, size_t offset, size_t size, const void* data)
     glNamedBufferSubData(buffer, offset, size, data);
 }
 
-void ReplaceBuffer(GLuint buffer, size_t size, const void* data)
+void ReplaceBuffer(GLuint buffer, size_t size, size_t offset, size_t written, const void* data)
 {
     glNamedBufferData(buffer, size, nullptr, GL_STREAM_DRAW);
-    glNamedBufferSubData(buffer, 0, size, data);
+    glNamedBufferSubData(buffer, offset, written, data);
 }
 
 void DeleteBuffer(GLuint buffer)

@@ -37,8 +37,10 @@ void Flush();
 // Vertex and index data; 0 when GL refuses the store.
 GLuint CreateBuffer(size_t size, const void* data, bool dynamic);
 void WriteBuffer(GLuint buffer, size_t offset, size_t size, const void* data);
-// A fresh store for the whole contents: draws still reading the old one keep it.
-void ReplaceBuffer(GLuint buffer, size_t size, const void* data);
+// A fresh store of size bytes, of which offset to offset + written are given:
+// draws still reading the old store keep it, and the rest is undefined, as
+// after a Direct3D discard.
+void ReplaceBuffer(GLuint buffer, size_t size, size_t offset, size_t written, const void* data);
 void DeleteBuffer(GLuint buffer);
 
 // RGBA8 textures with a whole mip chain; levels take B, G, R, A bytes

@@ -116,7 +116,7 @@ HRESULT Buffer<Interface, Desc>::Unlock()
     if (discardLock) {
         // A fresh store for the new contents: draws still reading the old
         // one keep it, and nothing waits.
-        GLBackend::ReplaceBuffer(name, desc.Size, data);
+        GLBackend::ReplaceBuffer(name, desc.Size, lockOffset, lockSize, data + lockOffset);
     } else {
         GLBackend::WriteBuffer(name, lockOffset, lockSize, data + lockOffset);
     }
