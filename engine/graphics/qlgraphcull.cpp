@@ -66,6 +66,27 @@ void QLGraphics::ViewParts(IModel* model, PartsView* view)
     whole.longestEdge = view->boxed ? D3DXVec3Length(&diagonal) : 0.0f;
 }
 
+// Every part of every model, placed in the world, with the largest scale of
+// its model's matrix; false, after the models before it, at the first model
+// without a box.
+template <typename Visit>
+bool QLGraphics::ForEachPlacedPart(Visit visit)
+{
+    for (uint32_t i = 0; i < geometries.Count(); ++i) {
+        IGeometry* geometry = *geometries.Get(i);
+        if (!geometry->IsModel())
+            continue;
+        PartsView view;
+        ViewParts(static_cast<IModel*>(geometry), &view);
+        if (!view.boxed)
+            return false;
+        const float scale = LargestScale(view.world);
+        for (uint32_t p = 0; p < view.count; ++p)
+            visit(view.parts[p], PlaceBox(view.world, view.parts[p].low, view.parts[p].high), scale);
+    }
+    return true;
+}
+
 QLGraphics::LightReach QLGraphics::ReachOf(const LightSlot& slot)
 {
     LightReach found;
@@ -79,25 +100,15 @@ QLGraphics::LightReach QLGraphics::ReachOf(const LightSlot& slot)
     // across its whole surface, up to its longest edge beyond the range.
     WorldBounds lit;
     float longestEdge = 0.0f;
-    for (uint32_t i = 0; i < geometries.Count(); ++i) {
-        IGeometry* geometry = *geometries.Get(i);
-        if (!geometry->IsModel())
-            continue;
-        PartsView view;
-        ViewParts(static_cast<IModel*>(geometry), &view);
-        if (!view.boxed)
-            return found;
-        const float scale = LargestScale(view.world);
-        for (uint32_t p = 0; p < view.count; ++p) {
-            const ShadowPart& part = view.parts[p];
-            const PlacedBox box = PlaceBox(view.world, part.low, part.high);
-            if (DistanceToBox(found.position, box) > WithTolerance(found.range))
-                continue;
-            const float edge = part.longestEdge * scale;
-            longestEdge = fmaxf(longestEdge, edge);
-            lit.Add(ClipToCube(box, found.position, WithTolerance(found.range + edge)));
-        }
-    }
+    const bool boxed = ForEachPlacedPart([&](const ShadowPart& part, const PlacedBox& box, float scale) {
+        if (DistanceToBox(found.position, box) > WithTolerance(found.range))
+            return;
+        const float edge = part.longestEdge * scale;
+        longestEdge = fmaxf(longestEdge, edge);
+        lit.Add(ClipToCube(box, found.position, WithTolerance(found.range + edge)));
+    });
+    if (!boxed)
+        return found;
     found.limited = true;
     found.castReach = WithTolerance(found.range + longestEdge);
     found.lightsAnything = ScreenRectOf(lit, eye, at, up, presentParams.BackBufferWidth,
@@ -109,24 +120,14 @@ bool QLGraphics::SceneLowest(float* lowestOut)
 {
     bool any = false;
     float lowestY = 0.0f;
-    for (uint32_t i = 0; i < geometries.Count(); ++i) {
-        IGeometry* geometry = *geometries.Get(i);
-        if (!geometry->IsModel())
-            continue;
-        PartsView view;
-        ViewParts(static_cast<IModel*>(geometry), &view);
-        if (!view.boxed)
-            return false;
-        for (uint32_t p = 0; p < view.count; ++p) {
-            const PlacedBox box = PlaceBox(view.world, view.parts[p].low, view.parts[p].high);
-            for (const D3DXVECTOR3& corner : box.corners) {
-                lowestY = any ? fminf(lowestY, corner.y) : corner.y;
-                any = true;
-            }
+    const bool boxed = ForEachPlacedPart([&](const ShadowPart&, const PlacedBox& box, float) {
+        for (const D3DXVECTOR3& corner : box.corners) {
+            lowestY = any ? fminf(lowestY, corner.y) : corner.y;
+            any = true;
         }
-    }
+    });
     *lowestOut = lowestY;
-    return any && isfinite(lowestY);
+    return boxed && any && isfinite(lowestY);
 }
 
 HRESULT QLGraphics::RenderCulled(IGeometry* geometry, const LightReach* lightReach)

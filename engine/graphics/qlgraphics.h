@@ -146,6 +146,8 @@ private:
     // The lowest world height of every model's box, for volumes that need
     // not reach below it; false when a model gives no box.
     bool SceneLowest(float* lowest);
+    template <typename Visit>
+    bool ForEachPlacedPart(Visit visit);
     // Render with the parts outside the view (and, for a lit pass, beyond
     // the light's range) left out.
     HRESULT RenderCulled(IGeometry* geometry, const LightReach* reach);
