@@ -1,21 +1,14 @@
-// What the whole-frame harnesses share: a headless run, the program's
+// What the whole-frame harnesses share: their arguments, the program's
 // start-up with its failure said, and the median of the timed figures.
 #pragma once
 
 #include "sampleapp.h"
+#include "samplestate.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
-
-// Headless unless told otherwise (the stand-in reads this; Windows ignores it).
-inline void RunHeadlessUnlessTold()
-{
-    static char headless[] = "SDL_VIDEODRIVER=offscreen";
-    if (!std::getenv("SDL_VIDEODRIVER"))
-        putenv(headless);
-}
 
 // Frames per round and rounds from the command line ([frames] [rounds]), at
 // least 10 frames and one round.
@@ -29,11 +22,17 @@ inline FrameRounds FrameRoundsFrom(int argc, char** argv, FrameRounds fallback)
             std::max(1, argc > 2 ? std::atoi(argv[2]) : fallback.rounds)};
 }
 
-// Starts `program` and its frame counters. On failure prints `failure`,
-// releases what started and returns false.
+// Starts `program` from the state a run starts with, headless unless told
+// otherwise (the stand-in reads the variable; Windows ignores it), and its
+// frame counters. On failure prints `failure`, releases what started and
+// returns false.
 inline bool StartFrameHarness(SampleEngine& engine, const SampleProgram& program, FrameCounters& counters,
                               const char* failure)
 {
+    static char headless[] = "SDL_VIDEODRIVER=offscreen";
+    if (!std::getenv("SDL_VIDEODRIVER"))
+        putenv(headless);
+    ResetSampleState();
     if (FAILED(StartSample(engine, program))) {
         std::fprintf(stderr, "%s\n", failure);
         ReleaseSample(engine);

@@ -8,7 +8,6 @@
 // median and spread.
 //   bench_bigpark_frame [frames per round] [rounds]   (run from its build folder)
 #include "frame_harness.h"
-#include "samplestate.h"
 
 #include "graphics/qlgraphics.h"
 
@@ -80,9 +79,7 @@ int main(int argc, char** argv)
 {
     const FrameRounds run = FrameRoundsFrom(argc, argv, {40, 5});
     const int frames = run.frames, rounds = run.rounds;
-    RunHeadlessUnlessTold();
 
-    ResetSampleState();
     SampleProgram program;
     program.sceneFile = "bigpark/bigpark.3ds";
     program.lightStill = true;

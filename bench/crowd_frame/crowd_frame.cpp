@@ -43,7 +43,6 @@ double Milliseconds(std::chrono::steady_clock::time_point since)
 
 int RunCrowd(uint32_t creatures, int frames)
 {
-    ResetSampleState();
     ResetControls();
     Crowd crowd;
     SetCrowdSize(crowd, creatures);
@@ -95,7 +94,6 @@ int RunCrowd(uint32_t creatures, int frames)
 
 int main(int argc, char** argv)
 {
-    RunHeadlessUnlessTold();
     if (argc > 2 && std::strcmp(argv[1], "--crowd") == 0) {
         int frames = argc > 3 ? std::atoi(argv[3]) : 40;
         return RunCrowd((uint32_t)std::atoi(argv[2]), frames < 5 ? 5 : frames);

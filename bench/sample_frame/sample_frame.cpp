@@ -171,9 +171,7 @@ int main(int argc, char** argv)
 {
     const FrameRounds run = FrameRoundsFrom(argc, argv, {60, 7});
     const int frames = run.frames, rounds = run.rounds;
-    RunHeadlessUnlessTold();
 
-    ResetSampleState();
     SampleEngine engine;
     FrameCounters counters;
     if (!StartFrameHarness(engine, DefaultSampleProgram(), counters,
