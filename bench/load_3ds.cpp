@@ -8,9 +8,7 @@
 // Compare in one run, rounds interleaved:
 //   bench_load_3ds --benchmark_repetitions=10 --benchmark_enable_random_interleaving=true
 // Run with SDL_VIDEODRIVER=offscreen where there is no display.
-#include "core/icore.h"
-#include "graphics/igeometry.h"
-#include "graphics/igraphics.h"
+#include "bench_load.h"
 #include "graphics/shadowvolume.h"
 #include "models/scene/reader3ds.h"
 #include "models/scene/scenearrays.h"
@@ -78,20 +76,6 @@ const char* Bench3dsPath(int64_t which)
 
 namespace {
 
-// One core with an 800 x 600 device for the whole run: the factory needs it.
-ICore* Core()
-{
-    static ICore* core = nullptr;
-    if (!core) {
-        IGraphics* graphics = nullptr;
-        ScreenMode mode = {1, 800, 600, 16, 24, 8};
-        if (CreateCore(&core) != S_OK || core->Init(nullptr, "Quarlight Bench", 800, 600) != S_OK ||
-            core->CreateGraphics(&graphics) != S_OK || graphics->SetScreenMode(&mode) != S_OK)
-            abort();
-    }
-    return core;
-}
-
 HRESULT Pending()
 {
     bool pending = ReaderErrorPending;
@@ -115,16 +99,7 @@ bool ReadArrays(const char* path, SceneArrays* arrays)
 
 void LoadToModel(benchmark::State& state)
 {
-    const char* path = Bench3dsPath(state.range(0));
-    ICore* core = Core();
-    for (auto _ : state) {
-        IGeometry* model = nullptr;
-        if (FAILED(core->CreateObject("3ds", path, &model))) {
-            state.SkipWithError("the load failed");
-            break;
-        }
-        model->Release();
-    }
+    TimeLoadToModel(state, "3ds", Bench3dsPath(state.range(0)));
 }
 
 void Reading(benchmark::State& state)

@@ -6,9 +6,7 @@
 // built in when its library is found. Compare in one run, rounds interleaved:
 //   bench_load_gltf --benchmark_repetitions=10 --benchmark_enable_random_interleaving=true
 // Run with SDL_VIDEODRIVER=offscreen where there is no display.
-#include "core/icore.h"
-#include "graphics/igeometry.h"
-#include "graphics/igraphics.h"
+#include "bench_load.h"
 #include "models/import/gltfcontent.h"
 #include "models/import/gltfscene.h"
 #include "peergltf/peergltf.h"
@@ -84,31 +82,9 @@ const char* BenchGltfPath()
 
 namespace {
 
-ICore* Core()
-{
-    static ICore* core = nullptr;
-    if (!core) {
-        IGraphics* graphics = nullptr;
-        ScreenMode mode = {1, 800, 600, 16, 24, 8};
-        if (CreateCore(&core) != S_OK || core->Init(nullptr, "Quarlight Bench", 800, 600) != S_OK ||
-            core->CreateGraphics(&graphics) != S_OK || graphics->SetScreenMode(&mode) != S_OK)
-            abort();
-    }
-    return core;
-}
-
 void LoadGltfToModel(benchmark::State& state)
 {
-    const char* path = BenchGltfPath();
-    ICore* core = Core();
-    for (auto _ : state) {
-        IGeometry* model = nullptr;
-        if (FAILED(core->CreateObject("gltf", path, &model))) {
-            state.SkipWithError("the load failed");
-            break;
-        }
-        model->Release();
-    }
+    TimeLoadToModel(state, "gltf", BenchGltfPath());
 }
 
 // What the peer's bare import does too: the file read and checked, and the

@@ -7,8 +7,7 @@
 // frame, the objects and volumes drawn, and the ratio per round with its
 // median and spread.
 //   bench_bigpark_frame [frames per round] [rounds]   (run from its build folder)
-#include "sampleapp.h"
-#include "samplestate.h"
+#include "frame_harness.h"
 
 #include "graphics/qlgraphics.h"
 
@@ -20,12 +19,6 @@
 #include <vector>
 
 namespace {
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Over the heads of the four lamp posts nearest the fountain (84 units out,
 // 22.5 degrees either side of the east-west and north-south axes), as
@@ -84,24 +77,17 @@ bool TimeWalk(SampleEngine& engine, FrameCounters& counters, int frames, double*
 
 int main(int argc, char** argv)
 {
-    const int frames = std::max(10, argc > 1 ? std::atoi(argv[1]) : 40);
-    const int rounds = std::max(1, argc > 2 ? std::atoi(argv[2]) : 5);
-    static char headless[] = "SDL_VIDEODRIVER=offscreen";
-    if (!std::getenv("SDL_VIDEODRIVER"))
-        putenv(headless);
+    const FrameRounds run = FrameRoundsFrom(argc, argv, {40, 5});
+    const int frames = run.frames, rounds = run.rounds;
 
-    ResetSampleState();
     SampleProgram program;
     program.sceneFile = "bigpark/bigpark.3ds";
     program.lightStill = true;
     SampleEngine engine;
-    if (FAILED(StartSample(engine, program))) {
-        std::fprintf(stderr, "bench_bigpark_frame: start-up failed (run it from its build folder)\n");
-        ReleaseSample(engine);
-        return 1;
-    }
     FrameCounters counters;
-    StartFrameCounters(counters);
+    if (!StartFrameHarness(engine, program, counters,
+                           "bench_bigpark_frame: start-up failed (run it from its build folder)"))
+        return 1;
     // The first frame places the sample's light; the lamps then take over.
     if (FAILED(DrawSampleFrame(engine, counters, nullptr))) {
         ReleaseSample(engine);

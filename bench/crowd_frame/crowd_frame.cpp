@@ -9,6 +9,7 @@
 //   bench_crowd_frame --crowd N [frames]
 // Run from the folder that holds data/.
 #include "crowd.h"
+#include "frame_harness.h"
 #include "samplestate.h"
 #include "controls.h"
 
@@ -42,7 +43,6 @@ double Milliseconds(std::chrono::steady_clock::time_point since)
 
 int RunCrowd(uint32_t creatures, int frames)
 {
-    ResetSampleState();
     ResetControls();
     Crowd crowd;
     SetCrowdSize(crowd, creatures);
@@ -50,13 +50,10 @@ int RunCrowd(uint32_t creatures, int frames)
     demo.title = "Quarlight Skinned Demo";
     UseCrowd(demo, crowd);
     SampleEngine engine;
-    if (FAILED(StartSample(engine, demo))) {
-        std::fprintf(stderr, "bench_crowd_frame: start-up failed (run it from the folder that holds data/)\n");
-        ReleaseSample(engine);
-        return 1;
-    }
     FrameCounters counters;
-    StartFrameCounters(counters);
+    if (!StartFrameHarness(engine, demo, counters,
+                           "bench_crowd_frame: start-up failed (run it from the folder that holds data/)"))
+        return 1;
 
     int status = 0;
     for (SkinningPath path : {SkinningPath::Scalar, DefaultSkinningPath()}) {
@@ -97,9 +94,6 @@ int RunCrowd(uint32_t creatures, int frames)
 
 int main(int argc, char** argv)
 {
-    static char headless[] = "SDL_VIDEODRIVER=offscreen";
-    if (!std::getenv("SDL_VIDEODRIVER"))
-        putenv(headless);
     if (argc > 2 && std::strcmp(argv[1], "--crowd") == 0) {
         int frames = argc > 3 ? std::atoi(argv[3]) : 40;
         return RunCrowd((uint32_t)std::atoi(argv[2]), frames < 5 ? 5 : frames);

@@ -3,7 +3,7 @@
 // from the mesh cache after each round so every round reads the file again;
 // its textures stay in the driver's cache after the first round, as ours are
 // left out of the bare-mesh figures.
-#include "peer3ds.h"
+#include "peer3ds/peer3ds.h"
 
 #include <benchmark/benchmark.h>
 #include <irrlicht.h>

@@ -82,22 +82,21 @@ void MakeShadowData(LeanPark* park)
     park->facing.resize(triangles);
     park->planes.resize(triangles);
     const uint32_t vertexCount = uint32_t(park->positions.size());
+    // Connectivity, silhouette edges and planes over the kept indices, in
+    // whichever width they are kept.
+    auto connect = [&](const auto* indices) {
+        GenConnectivity(indices, uint32_t(kept.size()), park->faces.data());
+        park->edgeCount = ListShadowEdges(indices, park->faces.data(), triangles, park->edges.data(),
+                                          park->facing.data());
+        ComputeShadowPlanes(park->positions.data(), vertexCount, indices, triangles, park->planes.data(),
+                            park->facing.data());
+    };
     if (vertexCount <= 0xFFFF) {
         park->shadowIndices.assign(kept.begin(), kept.end());
-        const WORD* indices = park->shadowIndices.data();
-        GenConnectivity(indices, uint32_t(kept.size()), park->faces.data());
-        park->edgeCount = ListShadowEdges(indices, park->faces.data(), triangles, park->edges.data(),
-                                          park->facing.data());
-        ComputeShadowPlanes(park->positions.data(), vertexCount, indices, triangles, park->planes.data(),
-                            park->facing.data());
+        connect(park->shadowIndices.data());
     } else {
         park->wideShadowIndices = kept;
-        const uint32_t* indices = park->wideShadowIndices.data();
-        GenConnectivity(indices, uint32_t(kept.size()), park->faces.data());
-        park->edgeCount = ListShadowEdges(indices, park->faces.data(), triangles, park->edges.data(),
-                                          park->facing.data());
-        ComputeShadowPlanes(park->positions.data(), vertexCount, indices, triangles, park->planes.data(),
-                            park->facing.data());
+        connect(park->wideShadowIndices.data());
     }
 }
 

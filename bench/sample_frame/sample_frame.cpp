@@ -21,6 +21,7 @@
 // <prefix>-engine.png and <prefix>-lean.png, to compare them by eye. A
 // fourth argument times only the setting of that name (for a profiler).
 #include "captureprobe.h"
+#include "frame_harness.h"
 #include "lean_frame.h"
 #include "sampleapp.h"
 #include "samplesettings.h"
@@ -39,12 +40,6 @@
 #include <vector>
 
 namespace {
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 struct Setting {
     const char* name;
@@ -174,22 +169,14 @@ void PrintRatio(const char* name, const Setting& top, const Setting& bottom)
 
 int main(int argc, char** argv)
 {
-    const int frames = std::max(10, argc > 1 ? std::atoi(argv[1]) : 60);
-    const int rounds = std::max(1, argc > 2 ? std::atoi(argv[2]) : 7);
-    // Headless unless told otherwise (the stand-in reads this; Windows ignores it).
-    static char headless[] = "SDL_VIDEODRIVER=offscreen";
-    if (!std::getenv("SDL_VIDEODRIVER"))
-        putenv(headless);
+    const FrameRounds run = FrameRoundsFrom(argc, argv, {60, 7});
+    const int frames = run.frames, rounds = run.rounds;
 
-    ResetSampleState();
     SampleEngine engine;
-    if (FAILED(StartSample(engine))) {
-        std::fprintf(stderr, "bench_sample_frame: start-up failed (run it from the folder that holds data/)\n");
-        ReleaseSample(engine);
-        return 1;
-    }
     FrameCounters counters;
-    StartFrameCounters(counters);
+    if (!StartFrameHarness(engine, DefaultSampleProgram(), counters,
+                           "bench_sample_frame: start-up failed (run it from the folder that holds data/)"))
+        return 1;
     ScreenMode mode = {};
     engine.graphics->GetScreenMode(&mode);
     Sample.lightMoving = false;
