@@ -1,5 +1,6 @@
 #include "support/graphics_fixture.h"
 
+#include "foundation/owned.h"
 #include "graphics/qlgraphres.h"
 
 #include "support/allocation_failure.h"
@@ -105,10 +106,9 @@ TEST_F(GraphicsTest, RenderModeNeedsADevice)
 TEST_F(GraphicsTest, ResourceBindingIsCached)
 {
     ASSERT_EQ(S_OK, StartDevice());
-    VB* first = nullptr;
-    VB* second = nullptr;
-    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, false, &first));
-    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, false, &second));
+    Owned<VB> first, second;
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, false, first.Receive()));
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, false, second.Receive()));
     EXPECT_EQ(S_OK, first->Active(0));
     EXPECT_EQ(S_FALSE, first->Active(0));
     EXPECT_EQ(S_OK, second->Active(0));
@@ -116,13 +116,10 @@ TEST_F(GraphicsTest, ResourceBindingIsCached)
     EXPECT_EQ(QLE_SUBFUNCTION, first->Active(1));
     EXPECT_NE(std::string::npos, NewLog().find("Msg : 'Multi-Stream use in FixedPipeline'"));
 
-    IB* indices = nullptr;
-    ASSERT_EQ(S_OK, graphics->CreateIB(3, false, &indices));
+    Owned<IB> indices;
+    ASSERT_EQ(S_OK, graphics->CreateIB(3, false, indices.Receive()));
     EXPECT_EQ(S_OK, indices->Active());
     EXPECT_EQ(S_FALSE, indices->Active());
-    indices->Release();
-    second->Release();
-    first->Release();
 }
 
 // The allocator hands a freed block of a size to the next object of that
@@ -288,14 +285,14 @@ TEST_F(GraphicsTest, ResourceNotRemadeAfterAResetFailsTheModeChangeAndIsRemadeNe
 {
     ASSERT_EQ(S_OK, StartDevice());
     ASSERT_NO_FATAL_FAILURE(WriteDataTexture("remade.tga"));
-    VB* vertices = nullptr;
-    IB* indices = nullptr;
-    Texture* texture = nullptr;
-    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, true, &vertices));
-    ASSERT_EQ(S_OK, graphics->CreateIB(3, false, &indices));
-    ASSERT_EQ(S_OK, graphics->CreateTexture("remade.tga", &texture));
+    Owned<VB> vertices;
+    Owned<IB> indices;
+    Owned<Texture> texture;
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, true, vertices.Receive()));
+    ASSERT_EQ(S_OK, graphics->CreateIB(3, false, indices.Receive()));
+    ASSERT_EQ(S_OK, graphics->CreateTexture("remade.tga", texture.Receive()));
     const WORD values[3] = {4, 5, 6};
-    ASSERT_NO_FATAL_FAILURE(FillIndices(indices, values, 3));
+    ASSERT_NO_FATAL_FAILURE(FillIndices(indices.Get(), values, 3));
     const struct {
         const char* call;
         const char* record;
@@ -319,9 +316,6 @@ TEST_F(GraphicsTest, ResourceNotRemadeAfterAResetFailsTheModeChangeAndIsRemadeNe
         EXPECT_NE(nullptr, texture->Direct3DTexture());
         EXPECT_EQ(S_OK, indices->Active());
     }
-    texture->Release();
-    indices->Release();
-    vertices->Release();
 }
 
 // The shared shadow buffer grows with the largest vertex buffer; when it
@@ -329,18 +323,16 @@ TEST_F(GraphicsTest, ResourceNotRemadeAfterAResetFailsTheModeChangeAndIsRemadeNe
 TEST_F(GraphicsTest, ShadowBufferThatCannotGrowStaysAndTheBufferIsMade)
 {
     ASSERT_EQ(S_OK, StartDevice());
-    VB* small = nullptr;
-    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 10, false, &small));
+    Owned<VB> small;
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 10, false, small.Receive()));
     ASSERT_EQ(60u, Manager()->ShadowBufferCapacity());
     // The new buffer's creation goes through, the shadow buffer's fails.
     QLTest_FailCallAfter("IDirect3DDevice9::CreateVertexBuffer", 1, E_OUTOFMEMORY);
-    VB* large = nullptr;
-    EXPECT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 100, false, &large));
-    ASSERT_NE(nullptr, large);
+    Owned<VB> large;
+    EXPECT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 100, false, large.Receive()));
+    ASSERT_TRUE(large);
     EXPECT_NE(nullptr, large->Buffer());
     EXPECT_EQ(60u, Manager()->ShadowBufferCapacity());
-    large->Release();
-    small->Release();
 }
 
 // Byte sizes that do not fit in 32 bits are refused before anything is made:
