@@ -1,5 +1,7 @@
 #include "qlobject.h"
 
+#include "support/release_count.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,10 +32,7 @@ TEST(RefCounted, LastReleaseDestroysOnce)
     IThing* thing = new Thing(&destroyed);
     EXPECT_EQ(1, thing->AddRef());
     EXPECT_EQ(2, thing->AddRef());
-    EXPECT_EQ(1, thing->Release());
-    EXPECT_EQ(0, destroyed);
-    EXPECT_EQ(0, thing->Release());
-    EXPECT_EQ(1, destroyed);
+    ExpectReleasesCountDownToDestruction(thing, 2, destroyed);
 }
 
 TEST(RefCounted, ReleaseAtZeroDoesNothing)

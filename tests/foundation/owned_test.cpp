@@ -2,6 +2,8 @@
 #include "owned.h"
 #include "qlobject.h"
 
+#include "support/release_count.h"
+
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -117,10 +119,7 @@ TEST(SharedData, StartsWithItsMakersReferenceAndDiesAtTheLastRelease)
     int destroyed = 0;
     Blob* blob = new Blob(&destroyed);
     EXPECT_EQ(2, blob->AddRef());
-    EXPECT_EQ(1, blob->Release());
-    EXPECT_EQ(0, destroyed);
-    EXPECT_EQ(0, blob->Release());
-    EXPECT_EQ(1, destroyed);
+    ExpectReleasesCountDownToDestruction(blob, 2, destroyed);
 }
 
 TEST(AllAllocated, APartialAllocationLeavesNothingAllocated)

@@ -7,6 +7,8 @@
 
 #include "graphics/qlgraphics.h"
 
+#include <utility>
+
 namespace {
 
 const D3DXVECTOR3 kLight(-30.0f, 25.0f, 0.0f);
@@ -14,6 +16,18 @@ const D3DXVECTOR3 kLight(-30.0f, 25.0f, 0.0f);
 MeshData Cube(const D3DXVECTOR3& low, const D3DXVECTOR3& high)
 {
     return MakeBox(low, high);
+}
+
+// World-space meshes seen from `eye` towards `at`, lit from `light`.
+RayCastScene Scene(std::vector<MeshData> meshes, const D3DXVECTOR3& light, const D3DXVECTOR3& eye,
+                   const D3DXVECTOR3& at)
+{
+    RayCastScene scene;
+    scene.meshes = std::move(meshes);
+    scene.light = light;
+    scene.eye = eye;
+    scene.at = at;
+    return scene;
 }
 
 }  // namespace
@@ -68,6 +82,16 @@ protected:
         EXPECT_GT(found.lit, 2000u);
         EXPECT_EQ(0u, found.wrong) << "of " << found.shadowed << " shadowed and " << found.lit << " lit settled pixels";
     }
+
+    // The scene shown: culling changes no pixel, and the shadows of the
+    // culled frame match the rays.
+    Statistics ShowAndExpectCullingKeepsTheShadows(const RayCastScene& scene, float range)
+    {
+        Show(scene, range);
+        const Statistics found = ExpectSameFrames();
+        ExpectStencilMatchesRays(scene);
+        return found;
+    }
 };
 
 // The eye inside the box's volume, just above the plane: those two objects
@@ -76,15 +100,11 @@ protected:
 // once was, every object is capped.
 TEST_F(CullingTest, OnlyTheObjectsWhoseVolumesMayReachTheEyeAreCapped)
 {
-    RayCastScene scene;
-    scene.meshes = {MakePlane(kPlaneHalf, 0.0f, 2), Cube(D3DXVECTOR3(-5, 0, -5), D3DXVECTOR3(5, 10, 5)),
-                    MakeSphere(D3DXVECTOR3(-20, 6, -25), 5, 16, 8)};
-    scene.light = kLight;
-    scene.eye = D3DXVECTOR3(12, 3, 0);
-    scene.at = D3DXVECTOR3(50, 0, 10);
-    Show(scene, 1.0e6f);
-    const Statistics found = ExpectSameFrames();
-    ExpectStencilMatchesRays(scene);
+    const RayCastScene scene = Scene({MakePlane(kPlaneHalf, 0.0f, 2),
+                                      Cube(D3DXVECTOR3(-5, 0, -5), D3DXVECTOR3(5, 10, 5)),
+                                      MakeSphere(D3DXVECTOR3(-20, 6, -25), 5, 16, 8)},
+                                     kLight, D3DXVECTOR3(12, 3, 0), D3DXVECTOR3(50, 0, 10));
+    const Statistics found = ShowAndExpectCullingKeepsTheShadows(scene, 1.0e6f);
     EXPECT_EQ(2u, found.culled.volumesCapped);
     EXPECT_EQ(2u, found.whole.volumesCapped);
     EXPECT_EQ(3u, found.whole.volumesDrawn);
@@ -104,14 +124,10 @@ TEST_F(CullingTest, OnlyTheObjectsWhoseVolumesMayReachTheEyeAreCapped)
 // into the view, still is.
 TEST_F(CullingTest, ACasterBehindTheCameraStillShadowsWhatIsInView)
 {
-    RayCastScene scene;
-    scene.meshes = {MakePlane(kPlaneHalf * 2, 0.0f, 8), Cube(D3DXVECTOR3(-6, 0, -75), D3DXVECTOR3(6, 12, -68))};
-    scene.light = D3DXVECTOR3(0, 16, -110);
-    scene.eye = D3DXVECTOR3(0, 20, -60);
-    scene.at = D3DXVECTOR3(0, 0, 20);
-    Show(scene, 1.0e6f);
-    const Statistics found = ExpectSameFrames();
-    ExpectStencilMatchesRays(scene);
+    const RayCastScene scene = Scene({MakePlane(kPlaneHalf * 2, 0.0f, 8),
+                                      Cube(D3DXVECTOR3(-6, 0, -75), D3DXVECTOR3(6, 12, -68))},
+                                     D3DXVECTOR3(0, 16, -110), D3DXVECTOR3(0, 20, -60), D3DXVECTOR3(0, 0, 20));
+    const Statistics found = ShowAndExpectCullingKeepsTheShadows(scene, 1.0e6f);
     EXPECT_EQ(2u, found.culled.objectsInScene);
     EXPECT_EQ(1u, found.culled.objectsDrawn);
     EXPECT_EQ(2u, found.whole.objectsDrawn);
@@ -126,13 +142,11 @@ TEST_F(CullingTest, ACasterBehindTheCameraStillShadowsWhatIsInView)
 // the range.
 TEST_F(CullingTest, ObjectsOutOfViewAndBeyondTheRangeChangeNothing)
 {
-    RayCastScene scene;
-    scene.meshes = {MakePlane(kPlaneHalf, 0.0f, 48), Cube(D3DXVECTOR3(-5, 0, 50), D3DXVECTOR3(5, 10, 60)),
-                    Cube(D3DXVECTOR3(-2, 0, -2), D3DXVECTOR3(2, 4, 2)),
-                    Cube(D3DXVECTOR3(300, 0, 0), D3DXVECTOR3(310, 10, 10))};
-    scene.light = D3DXVECTOR3(0, 15, 0);
-    scene.eye = cameraEye;
-    scene.at = cameraAt;
+    const RayCastScene scene = Scene({MakePlane(kPlaneHalf, 0.0f, 48),
+                                      Cube(D3DXVECTOR3(-5, 0, 50), D3DXVECTOR3(5, 10, 60)),
+                                      Cube(D3DXVECTOR3(-2, 0, -2), D3DXVECTOR3(2, 4, 2)),
+                                      Cube(D3DXVECTOR3(300, 0, 0), D3DXVECTOR3(310, 10, 10))},
+                                     D3DXVECTOR3(0, 15, 0), cameraEye, cameraAt);
     Show(scene, 40.0f);
     const Statistics found = ExpectSameFrames();
     EXPECT_EQ(4u, found.whole.volumesDrawn);
@@ -146,12 +160,10 @@ TEST_F(CullingTest, ObjectsOutOfViewAndBeyondTheRangeChangeNothing)
 // the shadow a box just beyond the range throws on it.
 TEST_F(CullingTest, TheScissorAndTheRangeNeverCutALitPixelOrAShadow)
 {
-    RayCastScene scene;
-    scene.meshes = {MakePlane(kPlaneHalf, 0.0f, 2), Cube(D3DXVECTOR3(-2, 0, -2), D3DXVECTOR3(2, 3, 2)),
-                    Cube(D3DXVECTOR3(13, 0, -8), D3DXVECTOR3(16, 3, -4))};
-    scene.light = D3DXVECTOR3(0, 8, -6);
-    scene.eye = cameraEye;
-    scene.at = cameraAt;
+    const RayCastScene scene = Scene({MakePlane(kPlaneHalf, 0.0f, 2),
+                                      Cube(D3DXVECTOR3(-2, 0, -2), D3DXVECTOR3(2, 3, 2)),
+                                      Cube(D3DXVECTOR3(13, 0, -8), D3DXVECTOR3(16, 3, -4))},
+                                     D3DXVECTOR3(0, 8, -6), cameraEye, cameraAt);
     Show(scene, 12.0f);
     Picture lit;
     ExpectSameFrames(&lit);

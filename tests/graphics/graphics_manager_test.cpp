@@ -1,5 +1,6 @@
 #include "support/graphics_fixture.h"
 
+#include "foundation/owned.h"
 #include "graphics/qlgraphres.h"
 
 #include "support/allocation_failure.h"
@@ -105,10 +106,9 @@ TEST_F(GraphicsTest, RenderModeNeedsADevice)
 TEST_F(GraphicsTest, ResourceBindingIsCached)
 {
     ASSERT_EQ(S_OK, StartDevice());
-    VB* first = nullptr;
-    VB* second = nullptr;
-    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, false, &first));
-    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, false, &second));
+    Owned<VB> first, second;
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, false, first.Receive()));
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, false, second.Receive()));
     EXPECT_EQ(S_OK, first->Active(0));
     EXPECT_EQ(S_FALSE, first->Active(0));
     EXPECT_EQ(S_OK, second->Active(0));
@@ -116,13 +116,10 @@ TEST_F(GraphicsTest, ResourceBindingIsCached)
     EXPECT_EQ(QLE_SUBFUNCTION, first->Active(1));
     EXPECT_NE(std::string::npos, NewLog().find("Msg : 'Multi-Stream use in FixedPipeline'"));
 
-    IB* indices = nullptr;
-    ASSERT_EQ(S_OK, graphics->CreateIB(3, false, &indices));
+    Owned<IB> indices;
+    ASSERT_EQ(S_OK, graphics->CreateIB(3, false, indices.Receive()));
     EXPECT_EQ(S_OK, indices->Active());
     EXPECT_EQ(S_FALSE, indices->Active());
-    indices->Release();
-    second->Release();
-    first->Release();
 }
 
 // The allocator hands a freed block of a size to the next object of that
@@ -132,16 +129,16 @@ TEST_F(GraphicsTest, ABufferAtAReleasedBuffersAddressIsBoundAfresh)
 {
     ASSERT_EQ(S_OK, StartDevice());
     IDirect3DDevice9* device = graphics->GetDevice();
-    VB* first = nullptr;
-    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, false, &first));
+    Owned<VB> first;
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, false, first.Receive()));
     ASSERT_EQ(S_OK, first->Active(0));
     const void* firstAddress = first->Buffer();
     // Unbound behind the engine, so releasing the resource frees its buffer.
     ASSERT_EQ(D3D_OK, device->SetStreamSource(0, nullptr, 0, 0));
-    first->Release();
+    first.Reset();
 
-    VB* second = nullptr;
-    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, false, &second));
+    Owned<VB> second;
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, false, second.Receive()));
     EXPECT_EQ(S_OK, second->Active(0));
     IDirect3DVertexBuffer9* bound = nullptr;
     UINT offset = 0, stride = 0;
@@ -151,7 +148,6 @@ TEST_F(GraphicsTest, ABufferAtAReleasedBuffersAddressIsBoundAfresh)
         bound->Release();
     if (second->Buffer() != firstAddress)
         printf("note: the second buffer took another address; the cache was not put to the test\n");
-    second->Release();
 }
 
 TEST_F(GraphicsTest, TextureFoundUnderDataAndCachedAcrossStages)
@@ -162,14 +158,14 @@ TEST_F(GraphicsTest, TextureFoundUnderDataAndCachedAcrossStages)
     const unsigned char tga[] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 32, 8,
                                  255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
     ASSERT_TRUE(WriteFileBytes("data/only_in_data.tga", tga, sizeof tga));
-    Texture* texture = nullptr;
-    ASSERT_EQ(S_OK, graphics->CreateTexture("only_in_data.tga", &texture));
+    Owned<Texture> texture;
+    ASSERT_EQ(S_OK, graphics->CreateTexture("only_in_data.tga", texture.Receive()));
     EXPECT_STREQ("./data/only_in_data.tga", texture->Name().Chars());
     EXPECT_EQ(S_OK, texture->Active(0));
     EXPECT_EQ(S_FALSE, texture->Active(1));
     graphics->ClearTexture(0);
     EXPECT_EQ(S_OK, texture->Active(0));
-    texture->Release();
+    texture.Reset();
 
     Texture* missing = nullptr;
     EXPECT_EQ(QLE_SUBFUNCTION, graphics->CreateTexture("nowhere.tga", &missing));
@@ -180,33 +176,31 @@ TEST_F(GraphicsTest, TextureFoundUnderDataAndCachedAcrossStages)
 TEST_F(GraphicsTest, ShadowBufferHoldsSixVerticesPerVertex)
 {
     ASSERT_EQ(S_OK, StartDevice());
-    VB* buffer = nullptr;
-    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, 1000, false, &buffer));
+    Owned<VB> buffer;
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ | D3DFVF_NORMAL, 1000, false, buffer.Receive()));
     EXPECT_GE(Manager()->ShadowBufferCapacity(), 6000u);
-    buffer->Release();
 }
 
 TEST_F(GraphicsTest, ConnectivityFollowsTheLastUnlock)
 {
     ASSERT_EQ(S_OK, StartDevice());
-    IB* buffer = nullptr;
-    ASSERT_EQ(S_OK, graphics->CreateIB(6, false, &buffer));
+    Owned<IB> buffer;
+    ASSERT_EQ(S_OK, graphics->CreateIB(6, false, buffer.Receive()));
     const WORD sharing[6] = {0, 1, 2, 2, 1, 3};  // share the edge 1-2
-    ASSERT_NO_FATAL_FAILURE(FillIndices(buffer, sharing, 6));
+    ASSERT_NO_FATAL_FAILURE(FillIndices(buffer.Get(), sharing, 6));
     EXPECT_EQ(1, buffer->FaceInfos()[0].edges[1].neighbourFace);
     const WORD apart[6] = {0, 1, 2, 3, 4, 5};
-    ASSERT_NO_FATAL_FAILURE(FillIndices(buffer, apart, 6));
+    ASSERT_NO_FATAL_FAILURE(FillIndices(buffer.Get(), apart, 6));
     EXPECT_EQ(-1, buffer->FaceInfos()[0].edges[1].neighbourFace);
-    buffer->Release();
 }
 
 TEST_F(GraphicsTest, LostDeviceSkipsFramesThenResetKeepsResources)
 {
     ASSERT_EQ(S_OK, StartDevice());
-    IB* buffer = nullptr;
-    ASSERT_EQ(S_OK, graphics->CreateIB(3, true, &buffer));
+    Owned<IB> buffer;
+    ASSERT_EQ(S_OK, graphics->CreateIB(3, true, buffer.Receive()));
     const WORD values[3] = {7, 8, 9};
-    ASSERT_NO_FATAL_FAILURE(FillIndices(buffer, values, 3));
+    ASSERT_NO_FATAL_FAILURE(FillIndices(buffer.Get(), values, 3));
 
     QLTest_ForceDeviceState(QLTEST_DEVICE_LOST);
     EXPECT_EQ(S_FALSE, graphics->UpdateAndRender(0.01f));
@@ -220,15 +214,14 @@ TEST_F(GraphicsTest, LostDeviceSkipsFramesThenResetKeepsResources)
     ASSERT_EQ(S_OK, buffer->Buffer()->Lock(0, 0, &refilled, D3DLOCK_READONLY));
     EXPECT_EQ(0, memcmp(values, refilled, sizeof values)) << "the new buffer holds the kept indices";
     buffer->Buffer()->Unlock();
-    buffer->Release();
 }
 
 TEST_F(GraphicsTest, ResetReloadsTexturesFromTheirPaths)
 {
     ASSERT_EQ(S_OK, StartDevice());
     ASSERT_NO_FATAL_FAILURE(WriteDataTexture("reset_me.tga"));
-    Texture* texture = nullptr;
-    ASSERT_EQ(S_OK, graphics->CreateTexture("reset_me.tga", &texture));
+    Owned<Texture> texture;
+    ASSERT_EQ(S_OK, graphics->CreateTexture("reset_me.tga", texture.Receive()));
     QLTest_ForceDeviceState(QLTEST_DEVICE_NOTRESET);
     ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f));
     EXPECT_STREQ("./data/reset_me.tga", texture->Name().Chars());
@@ -242,7 +235,6 @@ TEST_F(GraphicsTest, ResetReloadsTexturesFromTheirPaths)
     QLTest_ForceDeviceState(QLTEST_DEVICE_NOTRESET);
     EXPECT_EQ(QLE_SUBFUNCTION, graphics->UpdateAndRender(0.01f));
     EXPECT_NE(std::string::npos, NewLog().find("Msg : 'Texture './data/reset_me.tga' : loading failed'"));
-    texture->Release();
 }
 
 // A mode change the device refuses is reported, and the next frame makes it.
@@ -288,14 +280,14 @@ TEST_F(GraphicsTest, ResourceNotRemadeAfterAResetFailsTheModeChangeAndIsRemadeNe
 {
     ASSERT_EQ(S_OK, StartDevice());
     ASSERT_NO_FATAL_FAILURE(WriteDataTexture("remade.tga"));
-    VB* vertices = nullptr;
-    IB* indices = nullptr;
-    Texture* texture = nullptr;
-    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, true, &vertices));
-    ASSERT_EQ(S_OK, graphics->CreateIB(3, false, &indices));
-    ASSERT_EQ(S_OK, graphics->CreateTexture("remade.tga", &texture));
+    Owned<VB> vertices;
+    Owned<IB> indices;
+    Owned<Texture> texture;
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 3, true, vertices.Receive()));
+    ASSERT_EQ(S_OK, graphics->CreateIB(3, false, indices.Receive()));
+    ASSERT_EQ(S_OK, graphics->CreateTexture("remade.tga", texture.Receive()));
     const WORD values[3] = {4, 5, 6};
-    ASSERT_NO_FATAL_FAILURE(FillIndices(indices, values, 3));
+    ASSERT_NO_FATAL_FAILURE(FillIndices(indices.Get(), values, 3));
     const struct {
         const char* call;
         const char* record;
@@ -319,9 +311,6 @@ TEST_F(GraphicsTest, ResourceNotRemadeAfterAResetFailsTheModeChangeAndIsRemadeNe
         EXPECT_NE(nullptr, texture->Direct3DTexture());
         EXPECT_EQ(S_OK, indices->Active());
     }
-    texture->Release();
-    indices->Release();
-    vertices->Release();
 }
 
 // The shared shadow buffer grows with the largest vertex buffer; when it
@@ -329,18 +318,16 @@ TEST_F(GraphicsTest, ResourceNotRemadeAfterAResetFailsTheModeChangeAndIsRemadeNe
 TEST_F(GraphicsTest, ShadowBufferThatCannotGrowStaysAndTheBufferIsMade)
 {
     ASSERT_EQ(S_OK, StartDevice());
-    VB* small = nullptr;
-    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 10, false, &small));
+    Owned<VB> small;
+    ASSERT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 10, false, small.Receive()));
     ASSERT_EQ(60u, Manager()->ShadowBufferCapacity());
     // The new buffer's creation goes through, the shadow buffer's fails.
     QLTest_FailCallAfter("IDirect3DDevice9::CreateVertexBuffer", 1, E_OUTOFMEMORY);
-    VB* large = nullptr;
-    EXPECT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 100, false, &large));
-    ASSERT_NE(nullptr, large);
+    Owned<VB> large;
+    EXPECT_EQ(S_OK, graphics->CreateVB(D3DFVF_XYZ, 100, false, large.Receive()));
+    ASSERT_TRUE(large);
     EXPECT_NE(nullptr, large->Buffer());
     EXPECT_EQ(60u, Manager()->ShadowBufferCapacity());
-    large->Release();
-    small->Release();
 }
 
 // Byte sizes that do not fit in 32 bits are refused before anything is made:

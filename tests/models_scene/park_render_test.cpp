@@ -56,6 +56,20 @@ protected:
         return D3DXVECTOR2((clip.x / clip.w + 1) * 0.5f * width, (1 - clip.y / clip.w) * 0.5f * height);
     }
 
+    // The current view drawn with culling off, then on: its frames and
+    // statistics in that order. Culling is left on.
+    void RenderWithoutAndWithCulling(std::vector<uint32_t> frames[2], FrameStatistics statistics[2])
+    {
+        QLGraphics* manager = static_cast<QLGraphics*>(graphics);
+        uint32_t width = 0, height = 0;
+        for (int culling = 0; culling < 2; ++culling) {
+            manager->SetCulling(culling != 0);
+            ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f)) << NewLog();
+            ASSERT_TRUE(QLTest_ReadPresentedFrame(&frames[culling], &width, &height));
+            statistics[culling] = manager->LastFrameStatistics();
+        }
+    }
+
     D3DXMATRIX view, projection;
 };
 
@@ -91,7 +105,6 @@ TEST_F(ParkRender, FountainShadowFallsAwayFromTheLight)
 // volumes near the eye, and the frame stays the same.
 TEST_F(ParkRender, CullingChangesNoPixel)
 {
-    QLGraphics* manager = static_cast<QLGraphics*>(graphics);
     const D3DXVECTOR3 sampleLight(0, 150, 150), lamp(80.4f, 52, 33.3f);
     const struct {
         const char* name;
@@ -119,13 +132,7 @@ TEST_F(ParkRender, CullingChangesNoPixel)
         ASSERT_EQ(S_OK, graphics->SetCamera(&v.eye, &v.at, &up));
         std::vector<uint32_t> frames[2];
         FrameStatistics statistics[2];
-        uint32_t width = 0, height = 0;
-        for (int culling = 0; culling < 2; ++culling) {
-            manager->SetCulling(culling != 0);
-            ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f)) << NewLog();
-            ASSERT_TRUE(QLTest_ReadPresentedFrame(&frames[culling], &width, &height));
-            statistics[culling] = manager->LastFrameStatistics();
-        }
+        ASSERT_NO_FATAL_FAILURE(RenderWithoutAndWithCulling(frames, statistics));
         size_t different = 0;
         for (size_t i = 0; i < frames[0].size(); ++i)
             different += frames[0][i] != frames[1][i] ? 1 : 0;
@@ -141,7 +148,6 @@ TEST_F(ParkRender, CullingChangesNoPixel)
             EXPECT_LE(statistics[1].volumesDrawn, statistics[0].volumesDrawn / 2);
         }
     }
-    manager->SetCulling(true);
 }
 
 // The big park (parkgen --big, written at build time) under the four street
@@ -165,7 +171,6 @@ TEST_F(ParkRender, BigParkUnderFourLampsCullingChangesNoPixel)
         D3DLIGHT9 light = PointLight(lamps[l], 0.5f, 120.0f);
         ASSERT_EQ(S_OK, graphics->SetLight(l, true, &light));
     }
-    QLGraphics* manager = static_cast<QLGraphics*>(graphics);
     const struct {
         const char* name;
         D3DXVECTOR3 eye, at;
@@ -181,13 +186,7 @@ TEST_F(ParkRender, BigParkUnderFourLampsCullingChangesNoPixel)
         ASSERT_EQ(S_OK, graphics->SetCamera(&v.eye, &v.at, &up));
         std::vector<uint32_t> frames[2];
         FrameStatistics statistics[2];
-        uint32_t width = 0, height = 0;
-        for (int culling = 0; culling < 2; ++culling) {
-            manager->SetCulling(culling != 0);
-            ASSERT_EQ(S_OK, graphics->UpdateAndRender(0.01f)) << NewLog();
-            ASSERT_TRUE(QLTest_ReadPresentedFrame(&frames[culling], &width, &height));
-            statistics[culling] = manager->LastFrameStatistics();
-        }
+        ASSERT_NO_FATAL_FAILURE(RenderWithoutAndWithCulling(frames, statistics));
         size_t different = 0, lit = 0;
         for (size_t i = 0; i < frames[0].size(); ++i) {
             different += frames[0][i] != frames[1][i] ? 1 : 0;
@@ -200,5 +199,4 @@ TEST_F(ParkRender, BigParkUnderFourLampsCullingChangesNoPixel)
         EXPECT_LT(statistics[1].volumesDrawn, statistics[0].volumesDrawn / 4) << "only what the lamps reach casts";
         EXPECT_LE(statistics[1].objectsDrawn, statistics[0].objectsDrawn);
     }
-    manager->SetCulling(true);
 }

@@ -12,6 +12,16 @@ using writer3ds::ChunkWriter;
 
 namespace {
 
+// A file of one root chunk, `root`, whose children `body` writes.
+std::vector<uint8_t> FileUnder(uint16_t root, const std::function<void(ChunkWriter&)>& body)
+{
+    ChunkWriter w;
+    w.Begin(root);
+    body(w);
+    w.End();
+    return w.Data();
+}
+
 // A scene file with one material entry whose children `body` writes.
 std::vector<uint8_t> MaterialFile(const std::function<void(ChunkWriter&)>& body)
 {
@@ -180,11 +190,7 @@ TEST_F(Reader3ds, MeshBelowItsObjectIsTheWrongObject)
 
 TEST_F(Reader3ds, WrongRootReadsButHasNoMeshes)
 {
-    ChunkWriter w;
-    w.Begin(0x1234);
-    writer3ds::WriteMesh(w, SampleScene().meshes[1]);
-    w.End();
-    Read(w.Data());
+    Read(FileUnder(0x1234, [](ChunkWriter& w) { writer3ds::WriteMesh(w, SampleScene().meshes[1]); }));
     EXPECT_TRUE(PendingCodes().empty());
     EXPECT_EQ(0u, CountMeshes(database));
     EXPECT_EQ(0u, CountMaterials(database));
@@ -206,11 +212,7 @@ TEST_F(Reader3ds, UnreadDatabaseIsInvalid)
 
 TEST_F(Reader3ds, MaterialLibraryHasMaterialsOnly)
 {
-    ChunkWriter w;
-    w.Begin(0x3DAA);
-    writer3ds::WriteMaterial(w, SampleScene().materials[1]);
-    w.End();
-    Read(w.Data());
+    Read(FileUnder(0x3DAA, [](ChunkWriter& w) { writer3ds::WriteMaterial(w, SampleScene().materials[1]); }));
     ASSERT_EQ(1u, CountMaterials(database));
     FetchMaterial(database, 0, &material);
     EXPECT_STREQ("grass", material->name);

@@ -9,6 +9,7 @@
 #include "support/source_data.h"
 
 #include "creature.h"
+#include "foundation/owned.h"
 #include "models/skinned/modelmd5.h"
 
 #include <stdlib.h>
@@ -36,14 +37,14 @@ protected:
         logMark.Reset();
     }
 
-    // Loads `file` as an MD5 model through the core; null when it fails.
-    IModel* Load(const std::string& file)
+    // Loads `file` as an MD5 model through the core; empty when it fails.
+    Owned<IModel> Load(const std::string& file)
     {
         IGeometry* geometry = nullptr;
         HRESULT result = core->CreateObject("md5", file.c_str(), &geometry);
         if (FAILED(result))
-            return nullptr;
-        return static_cast<IModel*>(geometry);
+            return Owned<IModel>();
+        return Owned<IModel>(static_cast<IModel*>(geometry));
     }
 
     // The load fails, and the log names the file and `record`.
@@ -64,9 +65,9 @@ protected:
 
 TEST_F(Md5Model, LoadsFromAFolderWithItsListedAnimationsAndTexture)
 {
-    IModel* loaded = Load("md5/test.md5mesh");
-    ASSERT_NE(nullptr, loaded);
-    const ModelSkelMeta* meta = static_cast<ModelSkel*>(loaded)->Meta();
+    Owned<IModel> loaded = Load("md5/test.md5mesh");
+    ASSERT_TRUE(loaded);
+    const ModelSkelMeta* meta = static_cast<ModelSkel*>(loaded.Get())->Meta();
     const ModelSkelData& data = meta->data;
     EXPECT_EQ(3u, data.bones.Count());
     ASSERT_EQ(1u, data.roots.Count());
@@ -82,13 +83,12 @@ TEST_F(Md5Model, LoadsFromAFolderWithItsListedAnimationsAndTexture)
     EXPECT_NE(nullptr, meta->textures[0]);
     EXPECT_EQ(9u, data.materials[0].indexCount);
     EXPECT_THAT(NewLog(), HasSubstr("Infos of the MD5 model : md5/test.md5mesh"));
-    loaded->Release();
 }
 
 TEST_F(Md5Model, BindPoseAndBoxFollowTheWeights)
 {
-    IModel* loaded = Load("md5/test.md5mesh");
-    ASSERT_NE(nullptr, loaded);
+    Owned<IModel> loaded = Load("md5/test.md5mesh");
+    ASSERT_TRUE(loaded);
     ASSERT_EQ(S_OK, loaded->Update(0));
     md5::MeshFile file = md5test::TestMesh();
     Pose bind = md5test::BindPose(file);
@@ -96,7 +96,7 @@ TEST_F(Md5Model, BindPoseAndBoxFollowTheWeights)
     // Vertex 4's five weights all place it; it keeps the four largest.
     for (uint32_t v = 0; v < 5; ++v) {
         md5::Vec3 expected = md5test::Vertex(file.meshes[0], file.meshes[0].vertices[v], bind);
-        ExpectNear(expected, Skinned(loaded, v), "vertex " + std::to_string(v));
+        ExpectNear(expected, Skinned(loaded.Get(), v), "vertex " + std::to_string(v));
         low = {std::fmin(low.x, expected.x), std::fmin(low.y, expected.y), std::fmin(low.z, expected.z)};
         high = {std::fmax(high.x, expected.x), std::fmax(high.y, expected.y), std::fmax(high.z, expected.z)};
     }
@@ -104,14 +104,13 @@ TEST_F(Md5Model, BindPoseAndBoxFollowTheWeights)
     loaded->GetBoundingBox(&minimum, &maximum);
     ExpectNear(low, minimum, "box minimum");
     ExpectNear(high, maximum, "box maximum");
-    loaded->Release();
 }
 
 TEST_F(Md5Model, AVertexKeepsItsFourLargestWeightsScaledToTheirSum)
 {
-    IModel* loaded = Load("md5/test.md5mesh");
-    ASSERT_NE(nullptr, loaded);
-    const ModelSkelData& data = static_cast<ModelSkel*>(loaded)->Meta()->data;
+    Owned<IModel> loaded = Load("md5/test.md5mesh");
+    ASSERT_TRUE(loaded);
+    const ModelSkelData& data = static_cast<ModelSkel*>(loaded.Get())->Meta()->data;
     const SkinVertex& vertex = data.vertices[4];
     ASSERT_EQ(4u, vertex.influenceCount);
     // Biases 0.4, 0.3, 0.2, 0.06 (0.04 dropped), scaled by 1 / 0.96.
@@ -122,13 +121,12 @@ TEST_F(Md5Model, AVertexKeepsItsFourLargestWeightsScaledToTheirSum)
     }
     EXPECT_EQ(2u, data.vertices[2].influenceCount);
     EXPECT_THAT(NewLog(), HasSubstr("md5/test.md5mesh : 1 vertices with more than 4 weights, only take the 4 largest"));
-    loaded->Release();
 }
 
 TEST_F(Md5Model, AnimationsPoseTheMeshAsTheFramesSay)
 {
-    IModel* loaded = Load("md5/test.md5mesh");
-    ASSERT_NE(nullptr, loaded);
+    Owned<IModel> loaded = Load("md5/test.md5mesh");
+    ASSERT_TRUE(loaded);
     md5::MeshFile file = md5test::TestMesh();
     const md5::AnimFile anims[2] = {md5test::BendAnim(), md5test::ShiftAnim()};
     for (uint32_t a = 0; a < 2; ++a) {
@@ -141,7 +139,7 @@ TEST_F(Md5Model, AnimationsPoseTheMeshAsTheFramesSay)
             previous = time;
             Pose pose = md5test::AnimPose(anims[a], time);
             for (uint32_t v = 0; v < 4; ++v)
-                ExpectNear(md5test::Vertex(file.meshes[0], file.meshes[0].vertices[v], pose), Skinned(loaded, v),
+                ExpectNear(md5test::Vertex(file.meshes[0], file.meshes[0].vertices[v], pose), Skinned(loaded.Get(), v),
                            "animation " + std::to_string(a) + " at " + std::to_string(time) + ", vertex " +
                                std::to_string(v),
                            2e-4f);
@@ -149,7 +147,6 @@ TEST_F(Md5Model, AnimationsPoseTheMeshAsTheFramesSay)
         ASSERT_EQ(S_OK, loaded->Update(0.1f));
         EXPECT_FALSE(loaded->IsAnimationActive(a));
     }
-    loaded->Release();
 }
 
 TEST_F(Md5Model, WithoutAListTakesTheFolderAnimationsInNameOrder)
@@ -162,14 +159,14 @@ TEST_F(Md5Model, WithoutAListTakesTheFolderAnimationsInNameOrder)
     PutText("md5/nolist/skin.tga", "");
     cal3d::WriteFile("md5/nolist/skin.tga", std::vector<uint8_t>{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0,
                                                                   1, 2, 3});
-    IModel* loaded = Load("md5/nolist/test.md5mesh");
-    ASSERT_NE(nullptr, loaded);
-    const ModelSkelData& data = static_cast<ModelSkel*>(loaded)->Meta()->data;
+    Owned<IModel> loaded = Load("md5/nolist/test.md5mesh");
+    ASSERT_TRUE(loaded);
+    const ModelSkelData& data = static_cast<ModelSkel*>(loaded.Get())->Meta()->data;
     ASSERT_EQ(2u, data.animations.Count());
     EXPECT_STREQ("alpha.md5anim", data.animations[0].name.Chars());
     EXPECT_STREQ("zeta.md5anim", data.animations[1].name.Chars());
     EXPECT_FLOAT_EQ(1.0f, data.animations[1].duration);
-    loaded->Release();
+    loaded.Reset();
 
     // A mesh alone loads, with the Cal3D path's warning.
     mkdir("md5/alone", 0755);
@@ -178,11 +175,10 @@ TEST_F(Md5Model, WithoutAListTakesTheFolderAnimationsInNameOrder)
     PutMesh("md5/alone/test.md5mesh", untextured);
     logMark.Reset();
     loaded = Load("md5/alone/test.md5mesh");
-    ASSERT_NE(nullptr, loaded);
-    EXPECT_EQ(0u, static_cast<ModelSkel*>(loaded)->Meta()->data.animations.Count());
-    EXPECT_EQ(nullptr, static_cast<ModelSkel*>(loaded)->Meta()->textures[0]);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(0u, static_cast<ModelSkel*>(loaded.Get())->Meta()->data.animations.Count());
+    EXPECT_EQ(nullptr, static_cast<ModelSkel*>(loaded.Get())->Meta()->textures[0]);
     EXPECT_THAT(NewLog(), HasSubstr("No animation for the model"));
-    loaded->Release();
 }
 
 TEST_F(Md5Model, RefusesDamagedMeshesWithRecords)
@@ -333,9 +329,8 @@ TEST_F(Md5Model, AnIndexBufferThatCannotBeFilledFailsTheLoad)
         ExpectRefused("md5/test.md5mesh", std::string(call) + "() failed");
         QLTest_ClearFailures();
     }
-    IModel* loaded = Load("md5/test.md5mesh");
-    ASSERT_NE(nullptr, loaded) << "the next load fills its buffer";
-    loaded->Release();
+    Owned<IModel> loaded = Load("md5/test.md5mesh");
+    ASSERT_TRUE(loaded) << "the next load fills its buffer";
 }
 
 // The demo creature as md5creature writes it beside its Cal3D files: the
@@ -349,16 +344,14 @@ protected:
         md5Creature = Load("./data/creature/creature.md5mesh");
         IGeometry* geometry = nullptr;
         ASSERT_EQ(S_OK, core->CreateObject("cal3d", "./data/creature.cfg", &geometry));
-        cal3dCreature = static_cast<IModel*>(geometry);
-        ASSERT_NE(nullptr, md5Creature);
+        cal3dCreature.Reset(static_cast<IModel*>(geometry));
+        ASSERT_TRUE(md5Creature);
     }
 
     void TearDown() override
     {
-        if (md5Creature)
-            md5Creature->Release();
-        if (cal3dCreature)
-            cal3dCreature->Release();
+        md5Creature.Reset();
+        cal3dCreature.Reset();
         Md5Model::TearDown();
         unlink("data");
     }
@@ -373,14 +366,13 @@ protected:
         return out;
     }
 
-    IModel* md5Creature = nullptr;
-    IModel* cal3dCreature = nullptr;
+    Owned<IModel> md5Creature, cal3dCreature;
 };
 
 TEST_F(Md5Creature, StandsAndFacesAsTheCal3DCreature)
 {
-    const ModelSkelData& md5Data = static_cast<ModelSkel*>(md5Creature)->Meta()->data;
-    const ModelSkelData& cal3dData = static_cast<ModelSkel*>(cal3dCreature)->Meta()->data;
+    const ModelSkelData& md5Data = static_cast<ModelSkel*>(md5Creature.Get())->Meta()->data;
+    const ModelSkelData& cal3dData = static_cast<ModelSkel*>(cal3dCreature.Get())->Meta()->data;
     ASSERT_EQ(cal3dData.vertices.Count(), md5Data.vertices.Count());
     EXPECT_EQ(cal3dData.bones.Count(), md5Data.bones.Count());
     EXPECT_EQ(cal3dData.animations.Count(), md5Data.animations.Count());
@@ -400,13 +392,13 @@ TEST_F(Md5Creature, StandsAndFacesAsTheCal3DCreature)
     }
     ASSERT_NE(0u, jawVertex);
     ASSERT_NE(0u, tailVertex);
-    D3DXVECTOR3 jawAt = World(md5Creature, jawVertex), tailAt = World(md5Creature, tailVertex);
+    D3DXVECTOR3 jawAt = World(md5Creature.Get(), jawVertex), tailAt = World(md5Creature.Get(), tailVertex);
     // Cal3D data faces -y with z up; the engine shows it upright facing -z.
     EXPECT_LT(jawAt.z, tailAt.z);
     EXPECT_GT(jawAt.y, tailAt.y + 40);
     float farthest = 0;
     for (uint32_t v = 0; v < md5Data.vertices.Count(); ++v) {
-        D3DXVECTOR3 d = World(md5Creature, v) - World(cal3dCreature, v);
+        D3DXVECTOR3 d = World(md5Creature.Get(), v) - World(cal3dCreature.Get(), v);
         farthest = std::max(farthest, D3DXVec3Length(&d));
     }
     EXPECT_LT(farthest, 1e-3f);
@@ -414,18 +406,18 @@ TEST_F(Md5Creature, StandsAndFacesAsTheCal3DCreature)
 
 TEST_F(Md5Creature, EveryAnimationPosesItAsCal3DDoes)
 {
-    uint32_t count = static_cast<ModelSkel*>(md5Creature)->Meta()->data.animations.Count();
+    uint32_t count = static_cast<ModelSkel*>(md5Creature.Get())->Meta()->data.animations.Count();
     for (uint32_t a = 0; a < count; ++a) {
-        float duration = static_cast<ModelSkel*>(cal3dCreature)->Meta()->data.animations[a].duration;
+        float duration = static_cast<ModelSkel*>(cal3dCreature.Get())->Meta()->data.animations[a].duration;
         ASSERT_EQ(S_OK, md5Creature->AddAnimation(a, 1.0f));
         ASSERT_EQ(S_OK, cal3dCreature->AddAnimation(a, 1.0f));
         for (float step : {0.0f, 0.13f, 0.29f, 0.31f}) {
             ASSERT_EQ(S_OK, md5Creature->Update(duration * step));
             ASSERT_EQ(S_OK, cal3dCreature->Update(duration * step));
-            uint32_t vertices = static_cast<ModelSkel*>(md5Creature)->Meta()->data.vertices.Count();
+            uint32_t vertices = static_cast<ModelSkel*>(md5Creature.Get())->Meta()->data.vertices.Count();
             float farthest = 0;
             for (uint32_t v = 0; v < vertices; ++v) {
-                D3DXVECTOR3 d = Skinned(md5Creature, v) - Skinned(cal3dCreature, v);
+                D3DXVECTOR3 d = Skinned(md5Creature.Get(), v) - Skinned(cal3dCreature.Get(), v);
                 farthest = std::max(farthest, D3DXVec3Length(&d));
             }
             EXPECT_LT(farthest, 0.01f) << "animation " << a << " at " << step;
@@ -439,8 +431,8 @@ TEST_F(Md5Creature, NormalsFromTheTrianglesPointOutwards)
 {
     // MD5 carries no normals: those made from the triangles must agree with
     // the creature's own, which the Cal3D file carries.
-    const ModelSkelData& md5Data = static_cast<ModelSkel*>(md5Creature)->Meta()->data;
-    const ModelSkelData& cal3dData = static_cast<ModelSkel*>(cal3dCreature)->Meta()->data;
+    const ModelSkelData& md5Data = static_cast<ModelSkel*>(md5Creature.Get())->Meta()->data;
+    const ModelSkelData& cal3dData = static_cast<ModelSkel*>(cal3dCreature.Get())->Meta()->data;
     uint32_t agreeing = 0;
     for (uint32_t v = 0; v < md5Data.vertices.Count(); ++v) {
         const SkelVector& a = md5Data.vertices[v].normal;

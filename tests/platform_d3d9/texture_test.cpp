@@ -8,13 +8,7 @@
 
 #include <stdio.h>
 
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
 #include <stb_image_write.h>
-#pragma GCC diagnostic pop
 
 #include <string>
 
