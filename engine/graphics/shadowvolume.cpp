@@ -368,6 +368,14 @@ CappedVertexSpan UsedVertices(const Index* indices, uint32_t indexCount, uint32_
     return CappedVertexSpan{uint32_t(low), last - uint32_t(low) + 1};
 }
 
+// One side quad or cap pair: six indices, narrowed to the buffer's width.
+template <typename Out>
+void PutSix(Out* out, const uint32_t (&indices)[6])
+{
+    for (uint32_t i = 0; i < 6; ++i)
+        out[i] = Out(indices[i]);
+}
+
 template <typename Out>
 uint64_t SideIndices(const ShadowMesh& mesh, const CappedVertexSpan& span, const D3DXVECTOR3& light, uint32_t base,
                      Out* out, uint32_t capacity)
@@ -379,15 +387,8 @@ uint64_t SideIndices(const ShadowMesh& mesh, const CappedVertexSpan& span, const
     const uint32_t nearBase = base - span.first, farBase = nearBase + span.count;
     uint64_t needed = 0;
     ForEachSide(mesh, light, span.first, span.count, [&](uint32_t a, uint32_t b) {
-        if (needed + kShadowVerticesPerEdge <= capacity) {
-            Out* quad = out + needed;
-            quad[0] = Out(nearBase + a);
-            quad[1] = Out(nearBase + b);
-            quad[2] = Out(farBase + a);
-            quad[3] = Out(nearBase + b);
-            quad[4] = Out(farBase + b);
-            quad[5] = Out(farBase + a);
-        }
+        if (needed + kShadowVerticesPerEdge <= capacity)
+            PutSix(out + needed, {nearBase + a, nearBase + b, farBase + a, nearBase + b, farBase + b, farBase + a});
         needed += kShadowVerticesPerEdge;
     });
     return needed;
@@ -410,13 +411,8 @@ uint64_t CapIndices(const ShadowMesh& mesh, const Index* tri, const CappedVertex
             // As BuildCaps: an unlit triangle of an open piece turned round.
             const bool lit = (f & kFacingLit) != 0;
             const uint32_t i0 = tri[0], i1 = lit ? tri[2] : tri[1], i2 = lit ? tri[1] : tri[2];
-            Out* cap = out + needed;
-            cap[0] = Out(nearBase + i0);
-            cap[1] = Out(nearBase + i1);
-            cap[2] = Out(nearBase + i2);
-            cap[3] = Out(farBase + i0);
-            cap[4] = Out(farBase + i2);
-            cap[5] = Out(farBase + i1);
+            PutSix(out + needed,
+                   {nearBase + i0, nearBase + i1, nearBase + i2, farBase + i0, farBase + i2, farBase + i1});
         }
         needed += 6;
     }

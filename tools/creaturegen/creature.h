@@ -36,10 +36,27 @@ std::vector<NamedAnimation> MakeAnimations();
 // the axis points at the viewer, in the convention the engine's bones use.
 cal3d::Quat AxisAngle(cal3d::Vec3 axis, float angle);
 
-// What the programs writing the creature's files share. The data folder
-// their one argument names; false after the usage message otherwise.
-bool DataFolderArgument(const char* program, int argc, char** argv, std::string* folder);
-// `written`, after a message naming `what` when it is false.
-bool Written(const char* program, bool written, const std::string& what);
+// Uncompressed 24-bit TGA images: the 64 x 64 green scales of the skin, and a
+// 2 x 2 one of a plain colour (MD5 materials are textures only).
+std::vector<uint8_t> SkinTexture();
+std::vector<uint8_t> PlainTexture(uint8_t red, uint8_t green, uint8_t blue);
+
+// What the programs writing the creature's files share: the data folder
+// their one argument names, the creature's folder in it, and the report of a
+// file not written.
+class Tool {
+public:
+    explicit Tool(const char* program) : program(program) {}
+    // False after the usage message unless there is exactly one argument.
+    bool TakeArguments(int argc, char** argv);
+    const std::string& Data() const { return data; }
+    const std::string& Folder() const { return folder; }  // <data>/creature
+    // `written`, after a message naming `what` when it is false.
+    bool Written(bool written, const std::string& what) const;
+
+private:
+    const char* program;
+    std::string data, folder;
+};
 
 }  // namespace creature

@@ -4,17 +4,18 @@
 
 namespace creature {
 
-bool DataFolderArgument(const char* program, int argc, char** argv, std::string* folder)
+bool Tool::TakeArguments(int argc, char** argv)
 {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <data folder>\n", program);
         return false;
     }
-    *folder = argv[1];
+    data = argv[1];
+    folder = data + "/creature";
     return true;
 }
 
-bool Written(const char* program, bool written, const std::string& what)
+bool Tool::Written(bool written, const std::string& what) const
 {
     if (!written)
         std::fprintf(stderr, "%s: cannot write %s\n", program, what.c_str());

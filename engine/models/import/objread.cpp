@@ -12,7 +12,6 @@
 
 namespace {
 
-const float FAR_AWAY = 1e38f;
 const uint32_t MOST_VERTICES = kMostSceneVertices;
 const uint32_t MOST_WARNING_LINES = 3;
 
@@ -389,10 +388,8 @@ HRESULT ReadObjArrays(const EngineString& path, SceneArrays* out, ObjReadNotes* 
 {
     if (!out || !notes)
         return E_INVALIDARG;
-    *out = SceneArrays{};
+    *out = EmptySceneArrays();
     *notes = ObjReadNotes();
-    out->boxMin = D3DXVECTOR3(FAR_AWAY, FAR_AWAY, FAR_AWAY);
-    out->boxMax = -out->boxMin;
 
     ObjRead read(path, out, notes);
     HRESULT result = read.Parse();

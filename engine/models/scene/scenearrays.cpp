@@ -26,7 +26,6 @@ struct GroupEntry {
 };
 
 const uint32_t NO_MATERIAL = 0xFFFFFFFFu;
-const float FAR_AWAY = 1e38f;
 
 D3DCOLORVALUE Opaque(const ColorF& colour)
 {
@@ -344,13 +343,20 @@ HRESULT ReadState::SortByMaterial()
 
 }  // namespace
 
+SceneArrays EmptySceneArrays()
+{
+    const float farAway = 1e38f;
+    SceneArrays empty{};
+    empty.boxMin = D3DXVECTOR3(farAway, farAway, farAway);
+    empty.boxMax = -empty.boxMin;
+    return empty;
+}
+
 HRESULT ReadSceneArrays(SceneDatabase* database, ReaderCheck check, SceneArrays* out)
 {
     if (!out)
         return E_INVALIDARG;
-    *out = SceneArrays{};
-    out->boxMin = D3DXVECTOR3(FAR_AWAY, FAR_AWAY, FAR_AWAY);
-    out->boxMax = -out->boxMin;
+    *out = EmptySceneArrays();
     if (!database || !check)
         return E_INVALIDARG;
 
@@ -392,6 +398,14 @@ void SumNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, const Index*
     }
 }
 
+// Frees an array and leaves no dangling pointer for a second Free.
+template <typename T>
+void DeleteArray(T** array)
+{
+    delete[] *array;
+    *array = nullptr;
+}
+
 }  // namespace
 
 void ComputeSceneNormals(const D3DXVECTOR3* positions, uint32_t vertexCount, const uint32_t* indices,
@@ -410,19 +424,13 @@ void FreeSceneArrays(SceneArrays* arrays)
 {
     if (!arrays)
         return;
-    delete[] arrays->positions;
-    delete[] arrays->normals;
-    delete[] arrays->indices;
-    delete[] arrays->runs;
-    arrays->runs = nullptr;
-    arrays->runCount = 0;
-    delete[] arrays->materials;
-    delete[] arrays->texCoords;
-    delete[] arrays->tilings;
-    arrays->texCoords = nullptr;
-    arrays->tilings = nullptr;
-    arrays->positions = arrays->normals = nullptr;
-    arrays->indices = nullptr;
-    arrays->materials = nullptr;
-    arrays->indexCount = arrays->materialCount = arrays->vertexCount = arrays->fileVertexCount = 0;
+    DeleteArray(&arrays->positions);
+    DeleteArray(&arrays->normals);
+    DeleteArray(&arrays->indices);
+    DeleteArray(&arrays->runs);
+    DeleteArray(&arrays->materials);
+    DeleteArray(&arrays->texCoords);
+    DeleteArray(&arrays->tilings);
+    arrays->indexCount = arrays->runCount = arrays->materialCount = 0;
+    arrays->vertexCount = arrays->fileVertexCount = 0;
 }

@@ -85,6 +85,10 @@ struct SceneArrays {
 // loader passes its error printer, which also clears the reader's list.
 typedef HRESULT (*ReaderCheck)();
 
+// Arrays holding nothing, their box inside out so the first vertex read
+// sets both corners: where every reader starts.
+SceneArrays EmptySceneArrays();
+
 // Fills *out (reset first) from a database read from a file. S_OK, E_FAIL
 // (with out->fault saying why) or E_OUTOFMEMORY. What was built stays in
 // *out on failure for FreeSceneArrays.

@@ -160,38 +160,40 @@ bool Md5Text::TakeWord(Token* token, char* copy, uint32_t size)
     return true;
 }
 
-bool Md5Text::ExpectInt(int32_t* value)
-{
-    if (failed)
-        return false;
-    Token token;
-    char digits[16];
-    if (TakeWord(&token, digits, sizeof digits)) {
-        char* end = nullptr;
-        long long parsed = strtoll(digits, &end, 10);
-        if (*end == 0 && end != digits && parsed >= INT32_MIN && parsed <= INT32_MAX) {
-            *value = (int32_t)parsed;
-            return true;
-        }
-    }
-    return Fail("integer expected, " + Describe(token) + " found");
-}
-
-bool Md5Text::ExpectFloat(float* value)
+template <typename Parse>
+bool Md5Text::ExpectNumber(const char* what, uint32_t size, Parse parse)
 {
     if (failed)
         return false;
     Token token;
     char digits[64];
-    if (TakeWord(&token, digits, sizeof digits)) {
+    if (TakeWord(&token, digits, size) && parse(digits))
+        return true;
+    return Fail(EngineString(what) + " expected, " + Describe(token) + " found");
+}
+
+bool Md5Text::ExpectInt(int32_t* value)
+{
+    return ExpectNumber("integer", 16, [value](const char* digits) {
+        char* end = nullptr;
+        long long parsed = strtoll(digits, &end, 10);
+        if (*end != 0 || end == digits || parsed < INT32_MIN || parsed > INT32_MAX)
+            return false;
+        *value = (int32_t)parsed;
+        return true;
+    });
+}
+
+bool Md5Text::ExpectFloat(float* value)
+{
+    return ExpectNumber("finite number", 64, [value](const char* digits) {
         char* end = nullptr;
         float parsed = strtof(digits, &end);
-        if (*end == 0 && end != digits && isfinite(parsed)) {
-            *value = parsed;
-            return true;
-        }
-    }
-    return Fail("finite number expected, " + Describe(token) + " found");
+        if (*end != 0 || end == digits || !isfinite(parsed))
+            return false;
+        *value = parsed;
+        return true;
+    });
 }
 
 bool Md5Text::ExpectVector(float* values, uint32_t count)

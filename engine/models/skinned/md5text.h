@@ -58,6 +58,10 @@ private:
     // Takes the next token; true when it is a word shorter than `size`,
     // copied into `copy` with its terminating zero.
     bool TakeWord(Token* token, char* copy, uint32_t size);
+    // Takes a word shorter than `size` (at most 64) that `parse` accepts
+    // whole; otherwise fails with "<what> expected, <token> found".
+    template <typename Parse>
+    bool ExpectNumber(const char* what, uint32_t size, Parse parse);
     EngineString Describe(const Token& token) const;
     EngineString Chars(const Token& token) const;
     bool TokenIs(const Token& token, const char* word) const;
