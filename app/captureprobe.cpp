@@ -1,6 +1,6 @@
 #include "captureprobe.h"
 
-#include "owned.h"
+#include "foundation/owned.h"
 
 #include <new>
 

@@ -5,7 +5,7 @@
 
 #include "samplestate.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "samplesettings.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <math.h>
 #include <stdio.h>

@@ -2,7 +2,7 @@
 // the controls change and the main loop reads.
 #pragma once
 
-#include "enginestring.h"
+#include "foundation/enginestring.h"
 
 #include <d3dx9.h>
 

@@ -5,7 +5,7 @@
 
 #include "sampleapp.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <stdio.h>
 

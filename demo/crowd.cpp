@@ -6,7 +6,7 @@
 
 #include "crowd.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <math.h>
 #include <new>

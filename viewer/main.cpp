@@ -14,7 +14,7 @@
 #include "sampleapp.h"
 #include "samplestate.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <math.h>
 #include <stdio.h>

@@ -5,7 +5,7 @@
 
 #include "writer3ds.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <stdio.h>
 

@@ -3,8 +3,8 @@
 // Its records name the source file "qlcore" and the operation in quotes below.
 #pragma once
 
-#include "enginestring.h"
-#include "qlobject.h"
+#include "foundation/enginestring.h"
+#include "foundation/qlobject.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "qlcore.h"
+#include "core/qlcore.h"
 
 #include "graphics/igeometry.h"
 #include "graphics/igraphics.h"
@@ -8,8 +8,8 @@
 #include "models/skinned/modelskel.h"
 #include "text/font.h"
 
-#include "owned.h"
-#include "qltrace.h"
+#include "foundation/owned.h"
+#include "foundation/qltrace.h"
 
 #include <stdio.h>
 

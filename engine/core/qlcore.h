@@ -1,11 +1,11 @@
 // QLCore: the core manager, its window and its object factory.
 #pragma once
 
-#include "icore.h"
+#include "core/icore.h"
 
-#include "enginestring.h"
-#include "managerowner.h"
-#include "qlobject.h"
+#include "foundation/enginestring.h"
+#include "foundation/managerowner.h"
+#include "foundation/qlobject.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // The window procedure and the clock. The procedure keeps the active and
 // running flags and tells the managers when the window changes state.
-#include "qlcore.h"
+#include "core/qlcore.h"
 
 #include "graphics/igraphics.h"
 #include "input/iinput.h"

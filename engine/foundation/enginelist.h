@@ -4,7 +4,7 @@
 // linear, not quadratic.
 #pragma once
 
-#include "noncopyable.h"
+#include "foundation/noncopyable.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "qlresult.h"
+#include "foundation/qlresult.h"
 
 #include <stdint.h>
 #include <stdlib.h>

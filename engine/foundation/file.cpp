@@ -1,6 +1,6 @@
-#include "file.h"
+#include "foundation/file.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 namespace {
 

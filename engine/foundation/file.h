@@ -2,8 +2,8 @@
 // ReadExact; a short read is "Unexpected End Of File" (see QL_READ).
 #pragma once
 
-#include "enginestring.h"
-#include "noncopyable.h"
+#include "foundation/enginestring.h"
+#include "foundation/noncopyable.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // folders need nothing of the core's own interface.
 #pragma once
 
-#include "qlobject.h"
+#include "foundation/qlobject.h"
 
 #include <stdint.h>
 

@@ -24,8 +24,8 @@
 // (after reporting it), and a test's teardown.
 #pragma once
 
-#include "enginestring.h"
-#include "qlresult.h"
+#include "foundation/enginestring.h"
+#include "foundation/qlresult.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
-#include "file.h"
+#include "foundation/file.h"
 
 #include <stdio.h>
 #include <string.h>

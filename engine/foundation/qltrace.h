@@ -5,8 +5,8 @@
 // the real code, the levels above it QLE_SUBFUNCTION.
 #pragma once
 
-#include "enginestring.h"
-#include "qlresult.h"
+#include "foundation/enginestring.h"
+#include "foundation/qlresult.h"
 
 #include <stdint.h>
 

@@ -3,8 +3,8 @@
 
 #include "graphics/igeometry.h"
 
-#include "owned.h"
-#include "qltrace.h"
+#include "foundation/owned.h"
+#include "foundation/qltrace.h"
 
 // Checks the out-parameter and the type, makes a Geometry holding its first
 // reference and runs `init` on it. A refused type leaves *out as it was. On

@@ -5,8 +5,8 @@
 // ("font", "modelscene", "modelskel") and the operation in quotes below.
 #pragma once
 
-#include "enginestring.h"
-#include "qlobject.h"
+#include "foundation/enginestring.h"
+#include "foundation/qlobject.h"
 
 #include <d3dx9.h>
 

@@ -3,9 +3,9 @@
 // buffer, index buffer and texture.
 #pragma once
 
-#include "enginestring.h"
-#include "managerowner.h"
-#include "qlobject.h"
+#include "foundation/enginestring.h"
+#include "foundation/managerowner.h"
+#include "foundation/qlobject.h"
 
 #include <d3d9.h>
 #include <d3dx9.h>

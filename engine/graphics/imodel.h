@@ -1,7 +1,7 @@
 // IModel: a geometry with a world matrix and shadow data, lit and shadowed.
 #pragma once
 
-#include "igeometry.h"
+#include "graphics/igeometry.h"
 
 class VB;
 class IB;

@@ -5,7 +5,7 @@
 #include "graphics/igraphics.h"
 #include "graphics/qlgraphres.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <d3d9.h>
 

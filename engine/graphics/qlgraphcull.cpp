@@ -2,9 +2,9 @@
 // beyond a point light's range, and the screen outside what a light can
 // reach. Every decision is conservative, so a frame culled and a frame drawn
 // whole are the same picture.
-#include "qlgraphics.h"
+#include "graphics/qlgraphics.h"
 
-#include "imodel.h"
+#include "graphics/imodel.h"
 
 #include <math.h>
 

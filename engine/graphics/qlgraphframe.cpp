@@ -2,11 +2,11 @@
 // registry and the frame in its two layouts.
 #define QL_SOURCE_FILE "qlgraphics"
 
-#include "qlgraphics.h"
+#include "graphics/qlgraphics.h"
 
-#include "igeometry.h"
+#include "graphics/igeometry.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <math.h>
 

@@ -1,11 +1,11 @@
 // The graphics manager: device creation, screen modes, the reset after a lost
 // device, the default device state and the shutdown report.
-#include "qlgraphics.h"
+#include "graphics/qlgraphics.h"
 
-#include "igeometry.h"
-#include "shadowreach.h"
+#include "graphics/igeometry.h"
+#include "graphics/shadowreach.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <new>
 

@@ -1,15 +1,15 @@
 // QLGraphics: the graphics manager behind IGraphics.
 #pragma once
 
-#include "igraphics.h"
-#include "qlgraphres.h"
-#include "imodel.h"
-#include "viewcull.h"
+#include "graphics/igraphics.h"
+#include "graphics/qlgraphres.h"
+#include "graphics/imodel.h"
+#include "graphics/viewcull.h"
 
-#include "enginearray.h"
-#include "enginelist.h"
-#include "owned.h"
-#include "qlobject.h"
+#include "foundation/enginearray.h"
+#include "foundation/enginelist.h"
+#include "foundation/owned.h"
+#include "foundation/qlobject.h"
 
 #include <d3d9.h>
 #include <d3dx9.h>

@@ -1,11 +1,11 @@
 // Vertex buffers, index buffers and textures, and their creation by the
 // graphics manager.
-#include "qlgraphres.h"
+#include "graphics/qlgraphres.h"
 
-#include "qlgraphics.h"
+#include "graphics/qlgraphics.h"
 
-#include "owned.h"
-#include "qltrace.h"
+#include "foundation/owned.h"
+#include "foundation/qltrace.h"
 
 #include <string.h>
 

@@ -5,11 +5,11 @@
 // processor.
 #pragma once
 
-#include "shadowvolume.h"
+#include "graphics/shadowvolume.h"
 
-#include "enginearray.h"
-#include "enginestring.h"
-#include "qlobject.h"
+#include "foundation/enginearray.h"
+#include "foundation/enginestring.h"
+#include "foundation/qlobject.h"
 
 #include <d3d9.h>
 #include <d3dx9.h>

@@ -4,14 +4,14 @@
 // inside is closed with caps and counted where it lies behind the scene
 // (z-fail); every other one counts its sides in front of the scene
 // (depth-pass), which needs no caps.
-#include "qlgraphics.h"
+#include "graphics/qlgraphics.h"
 
-#include "imodel.h"
-#include "shadowvolume.h"
-#include "shadowreach.h"
-#include "viewcull.h"
+#include "graphics/imodel.h"
+#include "graphics/shadowvolume.h"
+#include "graphics/shadowreach.h"
+#include "graphics/viewcull.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <math.h>
 #include <string.h>

@@ -14,10 +14,10 @@
 #include "graphics/igraphics.h"
 #include "graphics/imodel.h"
 
-#include "enginestring.h"
-#include "owned.h"
-#include "qlobject.h"
-#include "qltrace.h"
+#include "foundation/enginestring.h"
+#include "foundation/owned.h"
+#include "foundation/qlobject.h"
+#include "foundation/qltrace.h"
 
 #include <d3dx9.h>
 

@@ -1,4 +1,4 @@
-#include "shadowreach.h"
+#include "graphics/shadowreach.h"
 
 #include <float.h>
 #include <math.h>

@@ -3,8 +3,8 @@
 // volume's far end. Pure functions over plain data.
 #pragma once
 
-#include "shadowvolume.h"
-#include "viewcull.h"
+#include "graphics/shadowvolume.h"
+#include "graphics/viewcull.h"
 
 #include <d3dx9.h>
 

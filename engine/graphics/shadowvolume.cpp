@@ -1,6 +1,6 @@
-#include "shadowvolume.h"
+#include "graphics/shadowvolume.h"
 
-#include "allarrays.h"
+#include "foundation/allarrays.h"
 
 #include <math.h>
 #include <new>

@@ -1,6 +1,6 @@
-#include "viewcull.h"
+#include "graphics/viewcull.h"
 
-#include "shadowreach.h"
+#include "graphics/shadowreach.h"
 
 #include <math.h>
 

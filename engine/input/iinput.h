@@ -2,8 +2,8 @@
 // Records name the source file "qlinput" and the operation in quotes below.
 #pragma once
 
-#include "managerowner.h"
-#include "qlobject.h"
+#include "foundation/managerowner.h"
+#include "foundation/qlobject.h"
 
 #include <dinput.h>
 #include <windows.h>

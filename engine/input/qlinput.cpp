@@ -1,6 +1,6 @@
-#include "qlinput.h"
+#include "input/qlinput.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <initializer_list>
 #include <new>

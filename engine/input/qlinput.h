@@ -1,10 +1,10 @@
 // QLInput: the keyboard, the mouse and the first game controller.
 #pragma once
 
-#include "iinput.h"
+#include "input/iinput.h"
 
-#include "owned.h"
-#include "qlobject.h"
+#include "foundation/owned.h"
+#include "foundation/qlobject.h"
 
 #include <dinput.h>
 

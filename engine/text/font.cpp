@@ -1,11 +1,11 @@
 // The font's life and its queues: creation, the geometry slots, the queuing
 // operations and the extents. Drawing is in fontrender.cpp.
-#include "font.h"
+#include "text/font.h"
 
 #include "graphics/geometryfactory.h"
 #include "graphics/igraphics.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <math.h>
 

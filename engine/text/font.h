@@ -10,11 +10,11 @@
 #include "graphics/qlgraphres.h"
 #include "graphics/registeredgeometry.h"
 
-#include "enginelist.h"
-#include "enginestring.h"
-#include "owned.h"
-#include "qlobject.h"
-#include "qltrace.h"
+#include "foundation/enginelist.h"
+#include "foundation/enginestring.h"
+#include "foundation/owned.h"
+#include "foundation/qlobject.h"
+#include "foundation/qltrace.h"
 
 #include <d3d9.h>
 #include <d3dx9.h>

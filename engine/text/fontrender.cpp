@@ -2,12 +2,12 @@
 // draws the queues in as many buffer-sized batches as they need.
 #define QL_SOURCE_FILE "font"
 
-#include "font.h"
+#include "text/font.h"
 
 #include "graphics/igraphics.h"
 #include "graphics/modeldraw.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The smallest program on the installed engine: a window, a device, a
 // camera and a light, the 3DS scene named on the command line (if any), and
 // one frame. minimal [scene.3ds]; exit code 0 when the frame was drawn.
-#include "core/icore.h"
-#include "graphics/igraphics.h"
-#include "graphics/imodel.h"
+#include <quarlight/core/icore.h>
+#include <quarlight/graphics/igraphics.h>
+#include <quarlight/graphics/imodel.h>
 
 #include <stdio.h>
 

@@ -1,4 +1,4 @@
-#include "enginearray.h"
+#include "foundation/enginearray.h"
 
 #include "support/allocation_failure.h"
 

@@ -1,5 +1,5 @@
-#include "file.h"
-#include "qltrace.h"
+#include "foundation/file.h"
+#include "foundation/qltrace.h"
 
 #include "support/engine_log.h"
 #include "support/error_record.h"

@@ -1,4 +1,4 @@
-#include "enginelist.h"
+#include "foundation/enginelist.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "qlobject.h"
-#include "qltrace.h"
+#include "foundation/qlobject.h"
+#include "foundation/qltrace.h"
 
 #include "support/engine_log.h"
 

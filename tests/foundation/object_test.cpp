@@ -1,4 +1,4 @@
-#include "qlobject.h"
+#include "foundation/qlobject.h"
 
 #include "support/release_count.h"
 

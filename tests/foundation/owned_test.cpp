@@ -1,6 +1,6 @@
-#include "allarrays.h"
-#include "owned.h"
-#include "qlobject.h"
+#include "foundation/allarrays.h"
+#include "foundation/owned.h"
+#include "foundation/qlobject.h"
 
 #include "support/release_count.h"
 

@@ -1,4 +1,4 @@
-#include "enginestring.h"
+#include "foundation/enginestring.h"
 
 #include <gtest/gtest.h>
 

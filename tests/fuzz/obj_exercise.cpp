@@ -1,6 +1,6 @@
 #include "obj_exercise.h"
 
-#include "objread.h"
+#include "models/import/objread.h"
 
 #include <math.h>
 #include <stdio.h>

@@ -1,6 +1,6 @@
 #include "reader3ds_exercise.h"
 
-#include "reader3ds.h"
+#include "models/scene/reader3ds.h"
 
 #include <stdio.h>
 

@@ -1,7 +1,7 @@
 #include "scene3ds_exercise.h"
 
-#include "reader3ds.h"
-#include "scenearrays.h"
+#include "models/scene/reader3ds.h"
+#include "models/scene/scenearrays.h"
 
 #include <math.h>
 

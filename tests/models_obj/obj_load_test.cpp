@@ -8,7 +8,7 @@
 #include "models/scene/modelscene.h"
 #include "models/scene/scenearrays.h"
 
-#include "objread.h"
+#include "models/import/objread.h"
 
 #include <sys/resource.h>
 #include <unistd.h>

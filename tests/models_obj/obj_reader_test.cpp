@@ -2,7 +2,7 @@
 // receive from the writer's test scene, small texts and broken files.
 #include "obj_files.h"
 
-#include "objread.h"
+#include "models/import/objread.h"
 
 #include "allocation_count.h"
 

@@ -5,7 +5,7 @@
 
 #include "exporterstyle.h"
 #include <reader3ds_exercise.h>
-#include "scenearrays.h"
+#include "models/scene/scenearrays.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 // no pending error and no open file or database.
 #pragma once
 
-#include "reader3ds.h"
+#include "models/scene/reader3ds.h"
 #include "writer3ds.h"
 
 #include <gmock/gmock.h>

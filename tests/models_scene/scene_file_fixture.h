@@ -9,7 +9,7 @@
 
 #include "models/scene/modelscene.h"
 
-#include "reader3ds.h"
+#include "models/scene/reader3ds.h"
 #include "writer3ds.h"
 
 #include <stdio.h>

@@ -1,6 +1,6 @@
 #include "support/error_record.h"
 
-#include "qlresult.h"
+#include "foundation/qlresult.h"
 
 #include <d3d9.h>
 

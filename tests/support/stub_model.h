@@ -5,7 +5,7 @@
 
 #include "graphics/imodel.h"
 
-#include "qlobject.h"
+#include "foundation/qlobject.h"
 
 template <typename Self, typename Interface = IGeometry>
 class StubGeometry : public RefCounted<Self, Interface> {

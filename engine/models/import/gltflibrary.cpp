@@ -1,3 +1,3 @@
 // The one implementation of tinygltf (gltflibrary.h says how it is built).
 #define TINYGLTF_IMPLEMENTATION
-#include "gltflibrary.h"
+#include "models/import/gltflibrary.h"

@@ -1,16 +1,16 @@
 #define QL_SOURCE_FILE "modelgltf"
 
-#include "gltfload.h"
+#include "models/import/gltfload.h"
 
-#include "gltfscene.h"
-#include "gltfskin.h"
+#include "models/import/gltfscene.h"
+#include "models/import/gltfskin.h"
 
 #include "models/scene/scenebuild.h"
 #include "models/skinned/skelresources.h"
 
 #include "graphics/qlgraphres.h"
-#include "file.h"
-#include "qltrace.h"
+#include "foundation/file.h"
+#include "foundation/qltrace.h"
 
 #include <stdio.h>
 #include <string.h>

@@ -3,12 +3,12 @@
 // records the 3DS and Cal3D loaders write.
 #pragma once
 
-#include "gltfcontent.h"
+#include "models/import/gltfcontent.h"
 
 #include "models/scene/modelscene.h"
 #include "models/skinned/modelskel.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 struct GltfLoad {
     const GltfContent* content;

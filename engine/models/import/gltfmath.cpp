@@ -1,6 +1,6 @@
 // Node transforms in the file's frame, in double precision so that deep
 // hierarchies do not drift before the one conversion to floats.
-#include "gltfcontent.h"
+#include "models/import/gltfcontent.h"
 
 GltfMatrix GltfMultiply(const GltfMatrix& a, const GltfMatrix& b)
 {

@@ -3,8 +3,8 @@
 // read through it, and copies what the builders need into GltfContent.
 // tinygltf and its JSON library report some faults by exceptions, so this
 // one file is built with them and nothing thrown leaves ReadGltfBytes.
-#include "gltfcontent.h"
-#include "gltflibrary.h"
+#include "models/import/gltfcontent.h"
+#include "models/import/gltflibrary.h"
 
 #include <math.h>
 #include <stdio.h>

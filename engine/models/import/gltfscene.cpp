@@ -1,4 +1,4 @@
-#include "gltfscene.h"
+#include "models/import/gltfscene.h"
 
 #include <math.h>
 #include <stdio.h>

@@ -4,7 +4,7 @@
 // it runs (and is fuzzed) without a graphics manager.
 #pragma once
 
-#include "gltfcontent.h"
+#include "models/import/gltfcontent.h"
 
 #include "models/scene/scenearrays.h"
 

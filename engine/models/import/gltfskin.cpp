@@ -1,10 +1,10 @@
-#include "gltfskin.h"
+#include "models/import/gltfskin.h"
 
-#include "gltfscene.h"
+#include "models/import/gltfscene.h"
 
 #include "models/skinned/cal3dpacking.h"
 
-#include "file.h"
+#include "foundation/file.h"
 
 #include <math.h>
 

@@ -4,11 +4,11 @@
 // device, no log record.
 #pragma once
 
-#include "gltfcontent.h"
+#include "models/import/gltfcontent.h"
 
 #include "models/skinned/modelskeldata.h"
 
-#include "qlresult.h"
+#include "foundation/qlresult.h"
 
 #include <string>
 #include <vector>

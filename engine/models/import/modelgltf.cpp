@@ -1,12 +1,12 @@
-#include "modelgltf.h"
+#include "models/import/modelgltf.h"
 
-#include "gltfcontent.h"
-#include "gltfload.h"
+#include "models/import/gltfcontent.h"
+#include "models/import/gltfload.h"
 
 #include "graphics/geometryfactory.h"
 #include "models/skinned/modelskel.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 HRESULT CreateModelGltf(const EngineString& type, const EngineString& command, IGraphics* graphics,
                         const SceneLoadOptions& options, IGeometry** out)

@@ -22,7 +22,7 @@
 #include "graphics/igraphics.h"
 #include "models/scene/modelscene.h"
 
-#include "enginestring.h"
+#include "foundation/enginestring.h"
 
 // The core's factory for the type "gltf"; `command` is the file. On failure
 // *out is null and the graphics reference stays the caller's.

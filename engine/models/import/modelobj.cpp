@@ -1,11 +1,11 @@
 // ModelSceneMeta::LoadOBJ: a Wavefront OBJ file as a scene model. The arrays
 // come from ReadObjArrays; the buffers and textures are made as for 3DS.
-#include "objread.h"
+#include "models/import/objread.h"
 
 #include "models/scene/modelscene.h"
 #include "models/scene/scenebuild.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <stdio.h>
 

@@ -1,6 +1,6 @@
-#include "objmaterials.h"
+#include "models/import/objmaterials.h"
 
-#include "file.h"
+#include "foundation/file.h"
 
 #include <stdio.h>
 #include <string.h>

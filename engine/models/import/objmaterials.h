@@ -4,7 +4,7 @@
 // it out meant.
 #pragma once
 
-#include "enginestring.h"
+#include "foundation/enginestring.h"
 
 #include <tiny_obj_loader.h>
 

@@ -1,6 +1,6 @@
-#include "objread.h"
+#include "models/import/objread.h"
 
-#include "objmaterials.h"
+#include "models/import/objmaterials.h"
 
 #include <math.h>
 #include <stdio.h>

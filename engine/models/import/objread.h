@@ -18,7 +18,7 @@
 
 #include "models/scene/scenearrays.h"
 
-#include "enginestring.h"
+#include "foundation/enginestring.h"
 
 // Why a read failed, where SceneArrays::fault has no word for it.
 enum class ObjProblem {

@@ -1,13 +1,13 @@
-#include "model3ds.h"
+#include "models/scene/model3ds.h"
 
-#include "modelscene.h"
-#include "reader3ds.h"
-#include "scenearrays.h"
-#include "scenebuild.h"
-#include "sceneparts.h"
+#include "models/scene/modelscene.h"
+#include "models/scene/reader3ds.h"
+#include "models/scene/scenearrays.h"
+#include "models/scene/scenebuild.h"
+#include "models/scene/sceneparts.h"
 
-#include "file.h"
-#include "qltrace.h"
+#include "foundation/file.h"
+#include "foundation/qltrace.h"
 
 #include <stdio.h>
 #include <string.h>

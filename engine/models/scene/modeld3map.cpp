@@ -1,6 +1,6 @@
-#include "modelscene.h"
+#include "models/scene/modelscene.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 // The format is recognised by the factory but has no loader: every load fails.
 HRESULT ModelSceneMeta::LoadD3Map(const EngineString&, IGraphics* graphics)

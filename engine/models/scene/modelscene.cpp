@@ -1,10 +1,10 @@
-#include "modelscene.h"
-#include "scenearrays.h"
+#include "models/scene/modelscene.h"
+#include "models/scene/scenearrays.h"
 
 #include "graphics/geometryfactory.h"
 #include "graphics/modeldraw.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <new>
 

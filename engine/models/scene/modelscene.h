@@ -4,16 +4,16 @@
 // instance holds only its world matrix and its two references.
 #pragma once
 
-#include "scenematerial.h"
+#include "models/scene/scenematerial.h"
 
 #include "graphics/igraphics.h"
 #include "graphics/imodel.h"
 #include "graphics/qlgraphres.h"
 #include "graphics/registeredgeometry.h"
 
-#include "enginestring.h"
-#include "owned.h"
-#include "qlobject.h"
+#include "foundation/enginestring.h"
+#include "foundation/owned.h"
+#include "foundation/qlobject.h"
 
 #include <stdint.h>
 

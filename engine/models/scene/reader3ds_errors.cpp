@@ -1,5 +1,5 @@
 // The pending-error list of the 3DS reader, and its note of long names.
-#include "reader3ds_internal.h"
+#include "models/scene/reader3ds_internal.h"
 
 #include <string.h>
 

@@ -1,5 +1,5 @@
 // The 3DS reader's open-file table and its bounded reads of chunk bodies.
-#include "reader3ds_internal.h"
+#include "models/scene/reader3ds_internal.h"
 
 #include <stdlib.h>
 #include <string.h>

@@ -2,7 +2,7 @@
 // bounded reads of chunk bodies.
 #pragma once
 
-#include "reader3ds.h"
+#include "models/scene/reader3ds.h"
 
 #include <stddef.h>
 #include <stdio.h>

@@ -1,5 +1,5 @@
 // Material records: the material entries of a 3DS database or material library.
-#include "reader3ds_internal.h"
+#include "models/scene/reader3ds_internal.h"
 
 #include <stdlib.h>
 #include <string.h>

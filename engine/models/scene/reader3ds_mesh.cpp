@@ -1,5 +1,5 @@
 // Mesh records: the triangle meshes of the named objects of a 3DS database.
-#include "reader3ds_internal.h"
+#include "models/scene/reader3ds_internal.h"
 
 #include <stdlib.h>
 #include <string.h>

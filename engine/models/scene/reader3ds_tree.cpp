@@ -1,7 +1,7 @@
 // The chunk tree of a 3DS file and the object and material indexes over it.
 // Building the tree reads only chunk headers and the own data that opens a
 // container; bodies are decoded later, by the fetches.
-#include "reader3ds_internal.h"
+#include "models/scene/reader3ds_internal.h"
 
 #include <stdlib.h>
 #include <string.h>

@@ -1,6 +1,6 @@
-#include "scenearrays.h"
+#include "models/scene/scenearrays.h"
 
-#include "reader3ds.h"
+#include "models/scene/reader3ds.h"
 
 #include <math.h>
 #include <stdio.h>

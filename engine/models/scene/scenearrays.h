@@ -4,7 +4,7 @@
 // without a graphics manager; the loader reports what it returns.
 #pragma once
 
-#include "scenematerial.h"
+#include "models/scene/scenematerial.h"
 
 #include <d3dx9.h>
 

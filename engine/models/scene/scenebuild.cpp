@@ -1,9 +1,9 @@
-#include "scenebuild.h"
+#include "models/scene/scenebuild.h"
 
-#include "scenesplit.h"
+#include "models/scene/scenesplit.h"
 
-#include "file.h"
-#include "qltrace.h"
+#include "foundation/file.h"
+#include "foundation/qltrace.h"
 
 #include <stdio.h>
 #include <string.h>

@@ -3,10 +3,10 @@
 // loader and the importers of other formats.
 #pragma once
 
-#include "modelscene.h"
-#include "scenearrays.h"
+#include "models/scene/modelscene.h"
+#include "models/scene/scenearrays.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 // The Error record of a scene past kMostSceneVertices, the same for every reader.
 extern const char* const SCENE_TOO_MANY_VERTICES_RECORD;

@@ -1,6 +1,6 @@
 // Texture coordinates as the device draws them: each textured material's
 // map tiling applied once at load, so drawing needs no texture transform.
-#include "scenearrays.h"
+#include "models/scene/scenearrays.h"
 
 #include <string.h>
 

@@ -1,4 +1,4 @@
-#include "sceneparts.h"
+#include "models/scene/sceneparts.h"
 
 #include <math.h>
 #include <string.h>

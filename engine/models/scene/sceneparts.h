@@ -2,8 +2,8 @@
 // triangles, for culling and for shadows decided object by object.
 #pragma once
 
-#include "modelscene.h"
-#include "scenearrays.h"
+#include "models/scene/modelscene.h"
+#include "models/scene/scenearrays.h"
 
 // Gives the meta its parts, the runs its draws are cut from, and a shadow
 // index buffer that holds each part's triangles together (the drawn one is

@@ -1,4 +1,4 @@
-#include "scenesplit.h"
+#include "models/scene/scenesplit.h"
 
 #include <new>
 #include <string.h>

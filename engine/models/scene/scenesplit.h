@@ -4,7 +4,7 @@
 // buffers of its own with 16-bit indices. Pure data work, beside the arrays.
 #pragma once
 
-#include "scenearrays.h"
+#include "models/scene/scenearrays.h"
 
 #include <stdint.h>
 

@@ -1,4 +1,4 @@
-#include "cal3dconfigline.h"
+#include "models/skinned/cal3dconfigline.h"
 
 #include <string.h>
 

@@ -4,8 +4,8 @@
 // the file could never fill.
 #pragma once
 
-#include "file.h"
-#include "qltrace.h"
+#include "foundation/file.h"
+#include "foundation/qltrace.h"
 
 #include <stdint.h>
 #include <stdio.h>

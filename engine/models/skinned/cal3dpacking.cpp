@@ -1,4 +1,4 @@
-#include "cal3dpacking.h"
+#include "models/skinned/cal3dpacking.h"
 
 #include <string.h>
 

@@ -3,7 +3,7 @@
 // validates and allocates, these functions only order and copy.
 #pragma once
 
-#include "modelskeldata.h"
+#include "models/skinned/modelskeldata.h"
 
 // Reorders the submeshes so that those of each material are contiguous, in
 // material order, and sets every material's index and vertex ranges. Every

@@ -2,11 +2,11 @@
 // packing, the index buffer, the dynamic vertex buffer and the textures.
 #define QL_SOURCE_FILE "modelcal3d"
 
-#include "modelcal3d.h"
-#include "modelskel.h"
-#include "skelresources.h"
+#include "models/skinned/modelcal3d.h"
+#include "models/skinned/modelskel.h"
+#include "models/skinned/skelresources.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 HRESULT ModelSkelMeta::LoadCal3D(const EngineString& file, IGraphics* graphics)
 {

@@ -2,11 +2,11 @@
 // what is converted and how).
 #define QL_SOURCE_FILE "modelmd5"
 
-#include "md5files.h"
-#include "modelmd5.h"
+#include "models/skinned/md5files.h"
+#include "models/skinned/modelmd5.h"
 
-#include "file.h"
-#include "qltrace.h"
+#include "foundation/file.h"
+#include "foundation/qltrace.h"
 
 #include <windows.h>
 

@@ -1,10 +1,10 @@
 #define QL_SOURCE_FILE "modelmd5"
 
-#include "md5files.h"
+#include "models/skinned/md5files.h"
 
-#include "md5text.h"
+#include "models/skinned/md5text.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <math.h>
 

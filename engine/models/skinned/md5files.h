@@ -8,10 +8,10 @@
 // q v q*, with w recomputed as -sqrt(1 - x² - y² - z²).
 #pragma once
 
-#include "modelskeldata.h"
+#include "models/skinned/modelskeldata.h"
 
-#include "enginestring.h"
-#include "qlresult.h"
+#include "foundation/enginestring.h"
+#include "foundation/qlresult.h"
 
 struct Md5Joint {
     EngineString name;

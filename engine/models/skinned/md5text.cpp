@@ -1,6 +1,6 @@
-#include "md5text.h"
+#include "models/skinned/md5text.h"
 
-#include "file.h"
+#include "foundation/file.h"
 
 #include <math.h>
 #include <stdio.h>

@@ -5,10 +5,10 @@
 // it was found on, so the loader writes one record naming the place.
 #pragma once
 
-#include "enginearray.h"
+#include "foundation/enginearray.h"
 
-#include "enginestring.h"
-#include "qlresult.h"
+#include "foundation/enginestring.h"
+#include "foundation/qlresult.h"
 
 #include <stdint.h>
 

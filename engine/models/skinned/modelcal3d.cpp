@@ -1,10 +1,10 @@
-#include "modelcal3d.h"
+#include "models/skinned/modelcal3d.h"
 
-#include "cal3dconfigline.h"
-#include "cal3dfile.h"
-#include "cal3dpacking.h"
+#include "models/skinned/cal3dconfigline.h"
+#include "models/skinned/cal3dfile.h"
+#include "models/skinned/cal3dpacking.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <stdlib.h>
 #include <string.h>

@@ -6,11 +6,11 @@
 // code as it is: the records already name every level.
 #pragma once
 
-#include "modelskeldata.h"
+#include "models/skinned/modelskeldata.h"
 
-#include "enginestring.h"
+#include "foundation/enginestring.h"
 
-#include "qlresult.h"
+#include "foundation/qlresult.h"
 
 // Fills `bones` (replacing its contents). Child and parent indices are
 // checked against the bone count and against each other, so a loaded

@@ -1,10 +1,10 @@
 // The graphics side of ModelSkelMeta::LoadMD5: after the readers, the index
 // buffer, the dynamic vertex buffer and the textures.
-#include "modelmd5.h"
-#include "modelskel.h"
-#include "skelresources.h"
+#include "models/skinned/modelmd5.h"
+#include "models/skinned/modelskel.h"
+#include "models/skinned/skelresources.h"
 
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 HRESULT ModelSkelMeta::LoadMD5(const EngineString& file, IGraphics* graphics)
 {

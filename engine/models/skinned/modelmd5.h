@@ -23,10 +23,10 @@
 //   (frames - 1) / frameRate.
 #pragma once
 
-#include "modelskeldata.h"
+#include "models/skinned/modelskeldata.h"
 
-#include "enginestring.h"
-#include "qlresult.h"
+#include "foundation/enginestring.h"
+#include "foundation/qlresult.h"
 
 // The graphics-free part of ModelSkelMeta::LoadMD5: reads `file` and its
 // animations into `data`. S_OK, or E_FAIL / QLE_SUBFUNCTION after the records.

@@ -1,11 +1,11 @@
 // ModelSkel's creation, cloning, drawing and destruction, and the meta
 // object its clones share. The animation update lives in modelskelanim.cpp.
-#include "modelskel.h"
+#include "models/skinned/modelskel.h"
 
 #include "graphics/geometryfactory.h"
 #include "graphics/modeldraw.h"
 #include "graphics/qlgraphres.h"
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <new>
 

@@ -4,17 +4,17 @@
 // only its world matrix, its box and its playing animations.
 #pragma once
 
-#include "modelskeldata.h"
-#include "skinning.h"
+#include "models/skinned/modelskeldata.h"
+#include "models/skinned/skinning.h"
 
-#include "enginelist.h"
-#include "enginestring.h"
+#include "foundation/enginelist.h"
+#include "foundation/enginestring.h"
 #include "graphics/igraphics.h"
 #include "graphics/imodel.h"
 #include "graphics/registeredgeometry.h"
-#include "noncopyable.h"
-#include "owned.h"
-#include "qlobject.h"
+#include "foundation/noncopyable.h"
+#include "foundation/owned.h"
+#include "foundation/qlobject.h"
 
 #include <d3dx9.h>
 

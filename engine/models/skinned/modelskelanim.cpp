@@ -3,11 +3,11 @@
 // skinning on the processor into the dynamic vertex buffer.
 #define QL_SOURCE_FILE "modelskel"
 
-#include "modelskel.h"
+#include "models/skinned/modelskel.h"
 
-#include "allarrays.h"
+#include "foundation/allarrays.h"
 #include "graphics/qlgraphres.h"
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <float.h>
 #include <string.h>

@@ -5,9 +5,9 @@
 // meta, built from the packed arrays below.
 #pragma once
 
-#include "enginearray.h"
+#include "foundation/enginearray.h"
 
-#include "enginestring.h"
+#include "foundation/enginestring.h"
 
 #include <stdint.h>
 

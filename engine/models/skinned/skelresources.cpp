@@ -1,4 +1,4 @@
-#include "skelresources.h"
+#include "models/skinned/skelresources.h"
 
 #include "graphics/qlgraphres.h"
 

@@ -4,11 +4,11 @@
 // stays in the meta, for the meta's destructor to release.
 #pragma once
 
-#include "modelskel.h"
+#include "models/skinned/modelskel.h"
 
-#include "enginearray.h"
+#include "foundation/enginearray.h"
 #include "graphics/igraphics.h"
-#include "qltrace.h"
+#include "foundation/qltrace.h"
 
 #include <d3dx9.h>
 #include <stdint.h>

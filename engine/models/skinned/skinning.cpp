@@ -1,6 +1,6 @@
 // The skinning switch, the stream the vector paths read, and the scalar
 // reference path.
-#include "skinning.h"
+#include "models/skinned/skinning.h"
 
 #include "simd/skinkernels.h"
 

@@ -4,7 +4,7 @@
 // paths (SSE2, and AVX2 with FMA where the processor has them) must match it.
 #pragma once
 
-#include "modelskeldata.h"
+#include "models/skinned/modelskeldata.h"
 
 #include <stdint.h>
 

@@ -1,5 +1,5 @@
 // Builds without vector kernels skin on the scalar path only.
-#include "skinkernels.h"
+#include "models/skinned/simd/skinkernels.h"
 
 SkinKernel VectorSkinKernel(SkinningPath)
 {

@@ -12,7 +12,7 @@
 // Positions and normals are stored with overlapping unaligned stores, front
 // to back, each store's spare lane overwritten by the next one; the last
 // vertex is stored exactly so nothing is written past either array.
-#include "skinkernels.h"
+#include "models/skinned/simd/skinkernels.h"
 
 #include <immintrin.h>
 
