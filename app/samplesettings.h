@@ -1,6 +1,7 @@
 // The sample's scene settings: the data files, the window, the global
 // ambient and the moving light's record. They are the defaults of the shell's
-// SampleProgram (app/), and the capture program renders the same scene.
+// SampleProgram, so the sample program is the shell run as it is; the capture
+// program renders the same scene.
 #pragma once
 
 #include <d3d9.h>
