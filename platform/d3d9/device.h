@@ -274,7 +274,7 @@ private:
     DWORD activeLights[kMaxActiveLights] = {};
     DWORD activeLightCount = 0;
     uint32_t derivedTransformVersion = 0, derivedLightVersion = 0, derivedMaterialVersion = 0;
-    float worldViewProj[16], worldView[16], normalMatrix[9];
+    float projectionMatrix[16], worldView[16], normalMatrix[9];
     float lightDiffuse[8][4], lightSpecular[8][4], lightAmbient[8][4];
     float lightPosition[8][3], lightDirection[8][3], lightAttenuation[8][3], lightSpot[8][3], lightRange[8];
     float globalAmbient[4];

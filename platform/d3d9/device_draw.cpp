@@ -304,11 +304,10 @@ void Device::ComputeShaderKey(FFShaderKey* key)
 void Device::UpdateDerived()
 {
     if (derivedTransformVersion != transformVersion) {
-        D3DMATRIX wv, wvp;
+        D3DMATRIX wv;
         Multiply(world, view, &wv);
-        Multiply(wv, projection, &wvp);
         memcpy(worldView, &wv, sizeof worldView);
-        memcpy(worldViewProj, &wvp, sizeof worldViewProj);
+        memcpy(projectionMatrix, &projection, sizeof projectionMatrix);
         // Normals take the inverse transpose of the 3x3 part: the cofactor
         // matrix over the determinant, uploaded row by row like the others.
         const float(*m)[4] = wv.m;
@@ -363,7 +362,7 @@ void Device::ApplyUniforms(FFProgram& p)
     UpdateDerived();
     GLuint prog = p.program;
     if (p.transformVersion != transformVersion) {
-        GLBackend::SetUniformMatrix4(prog, p.worldViewProj, worldViewProj);
+        GLBackend::SetUniformMatrix4(prog, p.projection, projectionMatrix);
         GLBackend::SetUniformMatrix4(prog, p.worldView, worldView);
         GLBackend::SetUniformMatrix3(prog, p.normalMatrix, normalMatrix);
         p.transformVersion = transformVersion;

@@ -62,7 +62,7 @@ std::string VertexShader(const FFShaderKey& key)
         "layout(location = 1) in vec3 aNormal;\n"
         "layout(location = 2) in vec4 aDiffuse;\n"
         "layout(location = 3) in vec4 aSpecular;\n"
-        "uniform mat4 uWorldViewProj;\n"
+        "uniform mat4 uProjection;\n"
         "uniform mat4 uWorldView;\n"
         "uniform mat3 uNormalMatrix;\n"
         "uniform vec4 uViewport;\n"
@@ -86,13 +86,18 @@ std::string VertexShader(const FFShaderKey& key)
              "                  1.0 - (2.0 * (aPosition.y - uViewport.y) + 1.0) / uViewport.w);\n"
              "  gl_Position = vec4(ndc.x * w, -ndc.y * w, aPosition.z * w, w);\n";
     } else {
+        // To the camera's space first, then projected, as the fixed
+        // function pipeline defines the steps: one product fewer than
+        // through a concatenated matrix, and the eye-space point serves the
+        // lighting too.
         s += "  vec4 position = vec4(aPosition.xyz, 1.0);\n"
-             "  gl_Position = uWorldViewProj * position;\n"
+             "  vec4 eyePosition = uWorldView * position;\n"
+             "  gl_Position = uProjection * eyePosition;\n"
              "  gl_Position.x += gl_Position.w / uViewport.z;\n"
              "  gl_Position.y = -(gl_Position.y - gl_Position.w / uViewport.w);\n";
     }
     if (key.lighting && !key.rhw) {
-        s += "  vec3 P = (uWorldView * position).xyz;\n";
+        s += "  vec3 P = eyePosition.xyz;\n";
         if (normal)
             s += key.normalizeNormals ? "  vec3 N = normalize(uNormalMatrix * aNormal);\n"
                                       : "  vec3 N = uNormalMatrix * aNormal;\n";
@@ -255,7 +260,7 @@ struct UniformSlot {
     GLint FFProgram::*location;
 };
 const UniformSlot kUniforms[] = {
-    {"uWorldViewProj", &FFProgram::worldViewProj},
+    {"uProjection", &FFProgram::projection},
     {"uWorldView", &FFProgram::worldView},
     {"uNormalMatrix", &FFProgram::normalMatrix},
     {"uViewport", &FFProgram::viewport},

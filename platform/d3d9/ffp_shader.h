@@ -44,7 +44,7 @@ struct FFShaderKey {
 struct FFProgram {
     FFShaderKey key;
     GLuint program = 0;
-    GLint worldViewProj = -1, worldView = -1, normalMatrix = -1, viewport = -1;
+    GLint projection = -1, worldView = -1, normalMatrix = -1, viewport = -1;
     GLint matDiffuse = -1, matAmbient = -1, matSpecular = -1, matEmissive = -1, matPower = -1;
     GLint globalAmbient = -1;
     GLint lightDiffuse = -1, lightSpecular = -1, lightAmbient = -1, lightPosition = -1, lightDirection = -1;
