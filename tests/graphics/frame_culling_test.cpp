@@ -174,3 +174,18 @@ TEST_F(CullingTest, TheScissorAndTheRangeNeverCutALitPixelOrAShadow)
     const D3DXVECTOR2 far = Project(D3DXVECTOR3(30, 0, -20), lit.width, lit.height);
     EXPECT_GT(ColourDistance(lit.At(int(far.x), int(far.y)), ambient.At(int(far.x), int(far.y))), 8);
 }
+
+// Volumes end just under the scene's lowest point, which only an eye above
+// that point may rely on: from under the scene, looking up at a lit wall
+// past a caster whose volume dips below the wall's foot, the rays from the
+// eye pass through the volume beneath the scene, and the stencil must still
+// match the rays, as with volumes reaching far beyond.
+TEST_F(CullingTest, VolumesEndUnderTheSceneOnlyForAnEyeAboveIt)
+{
+    const RayCastScene scene = Scene({Cube(D3DXVECTOR3(10, 0, -30), D3DXVECTOR3(12, 40, 30)),
+                                      Cube(D3DXVECTOR3(-6, 25, -6), D3DXVECTOR3(0, 31, 6))},
+                                     D3DXVECTOR3(-10, 60, 0), D3DXVECTOR3(-40, -20, 0), D3DXVECTOR3(11, 12, 0));
+    Show(scene, 1.0e6f);
+    Frame();
+    ExpectStencilMatchesRays(scene);
+}
