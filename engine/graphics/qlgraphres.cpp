@@ -257,7 +257,8 @@ HRESULT IB::Unlock()
     planesStamp = 0;
     // Its result is ignored on purpose: Unlock reports the device's unlock; a
     // mesh whose edges could not be paired has open edges, which the volumes handle.
-    graphics->GenConnectivityInfos(this);
+    if (connected)
+        graphics->GenConnectivityInfos(this);
     return result;
 }
 

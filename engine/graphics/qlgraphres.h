@@ -106,7 +106,8 @@ public:
     // The index width must be the buffer's: "Assertion Failed" otherwise.
     virtual HRESULT Lock(void** data, WORD** indices);
     HRESULT Lock(void** data, uint32_t** indices);
-    // Rebuilds the connectivity from the kept indices.
+    // Rebuilds the connectivity from the kept indices, unless the buffer is
+    // only drawn (DrawnOnly).
     virtual HRESULT Unlock();
     virtual uint32_t GetCount() { return count; }
 
@@ -130,6 +131,9 @@ public:
     HRESULT AllocateCopies();
     HRESULT CreateBuffer();
     HRESULT RefillBuffer();
+    // For a buffer of a model that casts its shadows through another one:
+    // its unlocks build no connectivity, which nothing would read.
+    void DrawnOnly() { connected = false; }
 
 private:
     HRESULT LockBuffer(void** data);
@@ -137,6 +141,7 @@ private:
 
     bool wide;
     bool drawn;
+    bool connected = true;
     EngineArray<WORD> indices;
     EngineArray<uint32_t> wideIndices;
     EngineArray<FaceInfo> faceInfos;

@@ -167,9 +167,10 @@ HRESULT ModelSceneMeta::Load3DS(const EngineString& name, IGraphics* graphics, c
     if (SUCCEEDED(result)) {
         TakeSceneMaterials(this, &arrays);
         WarnIgnoredTiling(trace, arrays);
-        result = FillSceneBuffers(this, graphics, arrays);
+        // The parts first: the drawn buffers then know that they cast nothing.
+        result = FillSceneParts(this, graphics, arrays);
         if (SUCCEEDED(result))
-            result = FillSceneParts(this, graphics, arrays);
+            result = FillSceneBuffers(this, graphics, arrays);
     }
     if (SUCCEEDED(result)) {
         result = FinishSceneLoad(trace, QL_HERE, this, graphics, options,

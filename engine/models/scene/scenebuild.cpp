@@ -105,6 +105,14 @@ HRESULT FillWholeVertexBuffer(ModelSceneMeta* meta, IGraphics* graphics, const S
     });
 }
 
+// A model whose parts cast through their own shadow buffer draws through
+// buffers that need no connectivity.
+void DrawnOnlyWhenPartsCast(ModelSceneMeta* meta, IB* buffer)
+{
+    if (meta->shadowIndexBuffer)
+        buffer->DrawnOnly();
+}
+
 // The 16-bit buffer of a model that fits it, as the sample's park.
 HRESULT FillNarrowIndices(ModelSceneMeta* meta, IGraphics* graphics, const SceneArrays& arrays)
 {
@@ -112,6 +120,7 @@ HRESULT FillNarrowIndices(ModelSceneMeta* meta, IGraphics* graphics, const Scene
     HRESULT result = graphics->CreateIB(indexCount, false, &meta->indexBuffer);
     if (FAILED(result))
         return result;
+    DrawnOnlyWhenPartsCast(meta, meta->indexBuffer);
     return Refill<WORD>(meta->indexBuffer, [&](void* data, WORD* kept) {
         WORD* device = static_cast<WORD*>(data);
         for (uint32_t i = 0; i < indexCount; i++)
@@ -125,6 +134,7 @@ HRESULT FillWideIndices(ModelSceneMeta* meta, IGraphics* graphics, const SceneAr
     HRESULT result = graphics->CreateWideIB(indexCount, false, drawn, &meta->indexBuffer);
     if (FAILED(result))
         return result;
+    DrawnOnlyWhenPartsCast(meta, meta->indexBuffer);
     return Refill<uint32_t>(meta->indexBuffer, [&](void* data, uint32_t* kept) {
         uint32_t* device = static_cast<uint32_t*>(data);
         for (uint32_t i = 0; i < indexCount; i++)
@@ -166,6 +176,8 @@ HRESULT FillParts(ModelSceneMeta* meta, IGraphics* graphics, const SceneArrays& 
         result = graphics->CreateVB(VertexFormat(arrays), vertexCount, false, &part.vertexBuffer);
         if (SUCCEEDED(result))
             result = graphics->CreateIB(part.endIndex - part.firstIndex, false, &part.indexBuffer);
+        if (SUCCEEDED(result))
+            DrawnOnlyWhenPartsCast(meta, part.indexBuffer);
         if (SUCCEEDED(result))
             result = Refill<D3DXVECTOR3>(part.vertexBuffer, [&](void* data, D3DXVECTOR3* positions) {
                 float* vertex = static_cast<float*>(data);

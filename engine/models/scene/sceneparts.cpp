@@ -7,16 +7,28 @@
 
 namespace {
 
-void Widen(ShadowPart* part, const D3DXVECTOR3& p)
+// Plain comparisons: the library's fminf and fmaxf are calls, as they must
+// treat NaN apart, and a scene's positions are finite.
+inline float Lower(float a, float b)
 {
-    part->low = D3DXVECTOR3(fminf(part->low.x, p.x), fminf(part->low.y, p.y), fminf(part->low.z, p.z));
-    part->high = D3DXVECTOR3(fmaxf(part->high.x, p.x), fmaxf(part->high.y, p.y), fmaxf(part->high.z, p.z));
+    return b < a ? b : a;
 }
 
-float EdgeLength(const D3DXVECTOR3& a, const D3DXVECTOR3& b)
+inline float Higher(float a, float b)
+{
+    return b > a ? b : a;
+}
+
+inline void Widen(ShadowPart* part, const D3DXVECTOR3& p)
+{
+    part->low = D3DXVECTOR3(Lower(part->low.x, p.x), Lower(part->low.y, p.y), Lower(part->low.z, p.z));
+    part->high = D3DXVECTOR3(Higher(part->high.x, p.x), Higher(part->high.y, p.y), Higher(part->high.z, p.z));
+}
+
+inline float SquaredEdge(const D3DXVECTOR3& a, const D3DXVECTOR3& b)
 {
     const D3DXVECTOR3 d = b - a;
-    return D3DXVec3Length(&d);
+    return d.x * d.x + d.y * d.y + d.z * d.z;
 }
 
 // Each part's triangles together, and the parts' boxes and longest edges.
@@ -37,6 +49,7 @@ HRESULT FillShadowIndices(ModelSceneMeta* meta, const SceneArrays& arrays, uint3
                 running += run.indexCount;
             }
             part.triangleCount = running / 3 - part.firstTriangle;
+            float longestSquared = 0.0f;
             for (uint32_t t = part.firstTriangle; t < part.firstTriangle + part.triangleCount; t++) {
                 const D3DXVECTOR3& a = arrays.positions[kept[3 * t]];
                 const D3DXVECTOR3& b = arrays.positions[kept[3 * t + 1]];
@@ -44,8 +57,10 @@ HRESULT FillShadowIndices(ModelSceneMeta* meta, const SceneArrays& arrays, uint3
                 Widen(&part, a);
                 Widen(&part, b);
                 Widen(&part, c);
-                part.longestEdge = fmaxf(part.longestEdge, fmaxf(EdgeLength(a, b), fmaxf(EdgeLength(b, c), EdgeLength(c, a))));
+                longestSquared = Higher(longestSquared,
+                                        Higher(SquaredEdge(a, b), Higher(SquaredEdge(b, c), SquaredEdge(c, a))));
             }
+            part.longestEdge = sqrtf(longestSquared);
         }
         if (data != kept)
             memcpy(data, kept, arrays.indexCount * sizeof(Index));
