@@ -9,6 +9,6 @@ void PeerAssimp(benchmark::State& state)
     TimeAssimpImport(state, Bench3dsPath(state.range(0)));
 }
 
-BENCHMARK(PeerAssimp)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(PeerAssimp)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -58,6 +58,6 @@ void PeerIrrlicht(benchmark::State& state)
     state.counters["normals"] = normals ? 1 : 0;
 }
 
-BENCHMARK(PeerIrrlicht)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(PeerIrrlicht)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
