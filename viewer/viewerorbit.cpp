@@ -29,7 +29,7 @@ CameraView Orbit(const CameraView& view, const D3DXVECTOR3& pivot, float yaw, fl
     if (across <= 0.0f || pitch == 0.0f)
         return turned;
     float elevation = atan2f(offset.y, across);
-    float wanted = fmaxf(-ORBIT_MOST_ELEVATION, fminf(ORBIT_MOST_ELEVATION, elevation + pitch));
+    float wanted = fmaxf(-kOrbitMostElevation, fminf(kOrbitMostElevation, elevation + pitch));
     // The horizontal axis at right angles to the eye's offset; turning about
     // it by a positive angle lifts the eye.
     D3DXVECTOR3 axis(-offset.z / across, 0.0f, offset.x / across);
@@ -43,7 +43,7 @@ CameraView Zoom(const CameraView& view, const D3DXVECTOR3& pivot, float notches,
     float distance = D3DXVec3Length(&offset);
     if (distance <= 0.0f)
         return view;
-    float wanted = distance * powf(1.0f - ZOOM_PER_NOTCH, notches);
+    float wanted = distance * powf(1.0f - kZoomPerNotch, notches);
     wanted = fmaxf(nearest, fminf(farthest, wanted));
     D3DXVECTOR3 moved = pivot + offset * (wanted / distance);
     return {moved, view.target + (moved - view.eye)};
@@ -54,8 +54,8 @@ CameraView MouseCamera(const CameraView& view, const D3DXVECTOR3& pivot, bool le
 {
     CameraView moved = view;
     if (leftButton && (motionX != 0 || motionY != 0))
-        moved = Orbit(moved, pivot, motionX * ORBIT_RADIANS_PER_COUNT, motionY * ORBIT_RADIANS_PER_COUNT);
+        moved = Orbit(moved, pivot, motionX * kOrbitRadiansPerCount, motionY * kOrbitRadiansPerCount);
     if (wheel != 0)
-        moved = Zoom(moved, pivot, wheel / WHEEL_COUNTS_PER_NOTCH, nearest, farthest);
+        moved = Zoom(moved, pivot, wheel / kWheelCountsPerNotch, nearest, farthest);
     return moved;
 }

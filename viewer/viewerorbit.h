@@ -13,24 +13,24 @@ struct CameraView {
 
 // Radians per mouse count: a drag across a 800-pixel window turns the view
 // about two thirds of the way round.
-constexpr float ORBIT_RADIANS_PER_COUNT = 0.005f;
+constexpr float kOrbitRadiansPerCount = 0.005f;
 // The highest and lowest the eye goes, as an angle above or below the
 // pivot's horizontal plane: short of straight overhead, where the camera's
 // up direction would be lost.
-constexpr float ORBIT_MOST_ELEVATION = 1.48f;  // about 85 degrees
+constexpr float kOrbitMostElevation = 1.48f;  // about 85 degrees
 // One wheel notch brings the eye this fraction of the way nearer.
-constexpr float ZOOM_PER_NOTCH = 0.15f;
-constexpr float WHEEL_COUNTS_PER_NOTCH = 120.0f;
+constexpr float kZoomPerNotch = 0.15f;
+constexpr float kWheelCountsPerNotch = 120.0f;
 
 // Turns eye and target together about `pivot`: by `yaw` about the world's
 // vertical axis (positive: the eye goes round to its left), then by `pitch`
 // about the camera's horizontal axis (positive: the eye rises), the
-// elevation held within ORBIT_MOST_ELEVATION. An eye on the pivot's
+// elevation held within kOrbitMostElevation. An eye on the pivot's
 // vertical only yaws.
 CameraView Orbit(const CameraView& view, const D3DXVECTOR3& pivot, float yaw, float pitch);
 
 // Moves the eye along the line from the pivot by `notches` (positive:
-// nearer, each notch ZOOM_PER_NOTCH of the distance), to no nearer than
+// nearer, each notch kZoomPerNotch of the distance), to no nearer than
 // `nearest` and no farther than `farthest`; the view direction is kept. An
 // eye on the pivot stays.
 CameraView Zoom(const CameraView& view, const D3DXVECTOR3& pivot, float notches, float nearest, float farthest);

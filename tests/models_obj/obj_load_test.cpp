@@ -97,7 +97,7 @@ TEST_F(ObjLoad, MissingLibraryLoadsInTheDefaultMaterialWithAWarning)
     ModelScene* model = nullptr;
     ASSERT_EQ(S_OK, Create(SaveModel(BrokenScene("missing_library")), &model)) << NewLog();
     ASSERT_EQ(1u, model->Meta()->materialCount);
-    EXPECT_STREQ(SCENE_DEFAULT_MATERIAL, model->Meta()->materials[0].name);
+    EXPECT_STREQ(kSceneDefaultMaterial, model->Meta()->materials[0].name);
     std::string log = NewLog();
     EXPECT_TRUE(Has(log, "Warning : \"Material library 'scene.mtl' not found: its faces are drawn in the default "
                          "material\""))

@@ -180,7 +180,7 @@ TEST(ObjReader, CornersDifferingInNormalOnlyAreTwoVertices)
     EXPECT_EQ(9u, read.arrays.indexCount);
     // No material library: one default material holds every triangle.
     ASSERT_EQ(1u, read.arrays.materialCount);
-    EXPECT_STREQ(SCENE_DEFAULT_MATERIAL, read.arrays.materials[0].name);
+    EXPECT_STREQ(kSceneDefaultMaterial, read.arrays.materials[0].name);
     EXPECT_EQ(9u, read.arrays.materials[0].indexCount);
     EXPECT_EQ(nullptr, read.arrays.texCoords);
 }
@@ -217,7 +217,7 @@ TEST(ObjReader, BackslashedMapNamesAndUnknownMaterialsFallBack)
     EXPECT_STREQ("maps/stone.tga", read.Material("windows").textureMap);
     // The default material comes last and takes the unknown material's face.
     const SceneMaterial& fallback = read.arrays.materials[3];
-    EXPECT_STREQ(SCENE_DEFAULT_MATERIAL, fallback.name);
+    EXPECT_STREQ(kSceneDefaultMaterial, fallback.name);
     EXPECT_EQ(3u, fallback.indexCount);
     EXPECT_EQ(fallback.startIndex + 3, read.arrays.indexCount);
     EXPECT_STREQ("lacquer", read.notes.missingMaterial.Chars());

@@ -67,9 +67,9 @@ TEST(ViewerOrbit, PitchRaisesTheEyeAndStopsShortOfOverhead)
     EXPECT_NEAR(0.0f, raised.eye.x, 1e-3f) << "a pitch alone stays in the eye's vertical plane";
 
     CameraView over = Orbit(start, pivot, 0.0f, 10.0f);
-    EXPECT_NEAR(ORBIT_MOST_ELEVATION, Elevation(over), 1e-3f);
+    EXPECT_NEAR(kOrbitMostElevation, Elevation(over), 1e-3f);
     CameraView under = Orbit(start, pivot, 0.0f, -10.0f);
-    EXPECT_NEAR(-ORBIT_MOST_ELEVATION, Elevation(under), 1e-3f);
+    EXPECT_NEAR(-kOrbitMostElevation, Elevation(under), 1e-3f);
     EXPECT_LT(Aim(under), 1e-2f);
 }
 
@@ -78,7 +78,7 @@ TEST(ViewerOrbit, ZoomMovesAlongTheLineToTheModelWithinItsLimits)
     CameraView start = StartView();
     float distance = Distance(start.eye, pivot);
     CameraView nearer = Zoom(start, pivot, 1.0f, 10.0f, 5000.0f);
-    EXPECT_NEAR(distance * (1.0f - ZOOM_PER_NOTCH), Distance(nearer.eye, pivot), 1e-2f);
+    EXPECT_NEAR(distance * (1.0f - kZoomPerNotch), Distance(nearer.eye, pivot), 1e-2f);
     EXPECT_LT(Aim(nearer), 1e-2f);
     EXPECT_NEAR(0.0f, Distance(nearer.target - nearer.eye, start.target - start.eye), 1e-5f) << "same direction";
     CameraView farther = Zoom(start, pivot, -2.0f, 10.0f, 5000.0f);

@@ -74,7 +74,7 @@ HRESULT LoadGltfScene(ModelSceneMeta* meta, IGraphics* graphics, void* context)
     SceneArrays arrays = {};
     HRESULT result = BuildGltfScene(content, &arrays);
     if (arrays.fault == SCENE_FAULT_TOO_MANY_VERTICES)
-        QL_LOG(trace, TraceError, SCENE_TOO_MANY_VERTICES_RECORD);
+        QL_LOG(trace, TraceError, kSceneTooManyVerticesRecord);
     if (SUCCEEDED(result)) {
         TakeSceneMaterials(meta, &arrays);
         // Without texture coordinates a map would show one texel's colour.

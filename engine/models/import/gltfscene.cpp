@@ -136,7 +136,7 @@ HRESULT BuildGltfScene(const GltfContent& content, SceneArrays* out)
         SetMaterial(&out->materials[m], content.materials[m].name.c_str(), content.materials[m].baseColor);
     if (out->materialCount > fileMaterials) {
         const float grey[4] = {0.8f, 0.8f, 0.8f, 1.0f};
-        SetMaterial(&out->materials[fileMaterials], SCENE_DEFAULT_MATERIAL, grey);
+        SetMaterial(&out->materials[fileMaterials], kSceneDefaultMaterial, grey);
     }
     for (uint32_t m = 0; m < fileMaterials; ++m) {
         int image = content.materials[m].image;

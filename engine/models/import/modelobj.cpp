@@ -29,7 +29,7 @@ EngineString ProblemText(const SceneArrays& arrays, const ObjReadNotes& notes, c
     }
     switch (arrays.fault) {
     case SCENE_FAULT_TOO_MANY_VERTICES:
-        return SCENE_TOO_MANY_VERTICES_RECORD;
+        return kSceneTooManyVerticesRecord;
     case SCENE_FAULT_BAD_CORNER:
         return EngineString("The shape '") + arrays.faultMesh +
                "' has a face whose corner names a position, normal or texture coordinate the file does not have";

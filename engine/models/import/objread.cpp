@@ -229,7 +229,7 @@ HRESULT ObjRead::MakeMaterials()
         SceneMaterial& to = out->materials[j];
         const tinyobj::material_t* from = j < fileCount ? &materials[j] : nullptr;
         ObjMaterialGiven given = from && j < libraries.given.size() ? libraries.given[j] : ObjMaterialGiven();
-        snprintf(to.name, sizeof to.name, "%s", from ? from->name.c_str() : SCENE_DEFAULT_MATERIAL);
+        snprintf(to.name, sizeof to.name, "%s", from ? from->name.c_str() : kSceneDefaultMaterial);
         D3DMATERIAL9& m = to.material;
         m.Diffuse = given.diffuse ? D3DCOLORVALUE{from->diffuse[0], from->diffuse[1], from->diffuse[2], 1.0f}
                                   : D3DCOLORVALUE{0.8f, 0.8f, 0.8f, 1.0f};

@@ -41,7 +41,7 @@ EngineString FaultText(const SceneArrays& arrays)
     EngineString mesh = EngineString("'") + arrays.faultMesh + "'";
     switch (arrays.fault) {
     case SCENE_FAULT_TOO_MANY_VERTICES:
-        return SCENE_TOO_MANY_VERTICES_RECORD;
+        return kSceneTooManyVerticesRecord;
     case SCENE_FAULT_BAD_CORNER:
         return "The mesh " + mesh + " has a face whose corner is not one of its vertices";
     case SCENE_FAULT_BAD_GROUP_FACE:

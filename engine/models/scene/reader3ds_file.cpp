@@ -6,9 +6,9 @@
 
 namespace {
 
-const size_t STREAM_BUFFER_SIZE = 8192;
+const size_t kStreamBufferSize = 8192;
 // The mode string is looked at up to this many characters.
-const size_t MODE_LENGTH = 30;
+const size_t kModeLength = 30;
 
 struct FileTable {
     ChunkFile* slots[READER_MAX_FILES];
@@ -59,8 +59,8 @@ void FreeFileRecord(ChunkFile* file)
 bool ParseMode(const char* mode, uint8_t& bits)
 {
     bits = 0;
-    size_t length = strnlen(mode, MODE_LENGTH + 1);
-    if (length > MODE_LENGTH)
+    size_t length = strnlen(mode, kModeLength + 1);
+    if (length > kModeLength)
         return false;
     for (size_t i = 0; i < length && !bits; i++) {
         if (mode[i] == 'r')
@@ -131,13 +131,13 @@ ChunkFile* OpenChunkFile(const char* name, const char* mode)
     file->slot = (uint8_t)slot;
     file->mode = bits;
     file->name = strdup(name);
-    file->buffer = (char*)malloc(STREAM_BUFFER_SIZE);
+    file->buffer = (char*)malloc(kStreamBufferSize);
     if (!file->name || !file->buffer) {
         FreeFileRecord(file);
         PushReaderError(ERR_NO_MEM);
         return nullptr;
     }
-    file->bufferSize = STREAM_BUFFER_SIZE;
+    file->bufferSize = kStreamBufferSize;
     file->stream = fopen(name, bits == CHUNK_FILE_READ ? "rb" : "wb");
     if (!file->stream) {
         FreeFileRecord(file);

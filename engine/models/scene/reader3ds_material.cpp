@@ -11,7 +11,7 @@ struct MapChunk {
     MaterialMapSlot slot;
 };
 
-const MapChunk MAP_CHUNKS[] = {
+const MapChunk kMapChunks[] = {
     {0xA200, MAP_TEXTURE1}, {0xA33A, MAP_TEXTURE2}, {0xA210, MAP_OPACITY},
     {0xA230, MAP_BUMP}, {0xA204, MAP_SPECULAR}, {0xA33C, MAP_SHININESS},
     {0xA33D, MAP_SELFILLUM}, {0xA220, MAP_REFLECTION}, {0xA33E, MAP_TEXTURE1_MASK},
@@ -133,7 +133,7 @@ bool ReadFlag(bool& flag)
 // One direct child of a material entry; false when an error was recorded.
 bool ReadMaterialPart(ChunkNode* node, MaterialRecord* material, bool& falloffIn)
 {
-    for (const MapChunk& map : MAP_CHUNKS)
+    for (const MapChunk& map : kMapChunks)
         if (node->id == map.id)
             return ReadMap(node, material->maps[map.slot]);
     ChunkCursor cursor;

@@ -10,7 +10,7 @@ namespace {
 
 // Real files nest a handful of levels; the limit keeps a crafted file from
 // exhausting the stack.
-const int MAX_DEPTH = 64;
+const int kMaxDepth = 64;
 
 enum OwnData { NOT_CONTAINER, NO_OWN_DATA, OWN_NAME, OWN_FACES, OWN_BYTES };
 
@@ -116,7 +116,7 @@ bool ReadChildren(ChunkNode* parent, ChunkCursor cursor, int depth)
         last = node;
         uint32_t bytes;
         if (ContainerData(id, bytes) != NOT_CONTAINER) {
-            if (depth >= MAX_DEPTH) {
+            if (depth >= kMaxDepth) {
                 PushReaderError(ERR_INVALID_CHUNK);
                 return false;
             }

@@ -8,7 +8,7 @@
 
 #include <new>
 
-const char* const SCENE_DEFAULT_MATERIAL = "QLDefaultMaterial";
+const char* const kSceneDefaultMaterial = "QLDefaultMaterial";
 
 namespace {
 
@@ -130,8 +130,8 @@ HRESULT ReadState::ReadMaterials()
     out->materialCount = kept;
     if (count == 0) {
         SetDefaultMaterial(&out->materials[0]);
-        CopyName(materialNames[0], SCENE_DEFAULT_MATERIAL);
-        snprintf(out->materials[0].name, sizeof out->materials[0].name, "%s", SCENE_DEFAULT_MATERIAL);
+        CopyName(materialNames[0], kSceneDefaultMaterial);
+        snprintf(out->materials[0].name, sizeof out->materials[0].name, "%s", kSceneDefaultMaterial);
         return S_OK;
     }
     for (uint32_t i = 0; i < count; i++) {

@@ -36,7 +36,7 @@ struct SceneMapTiling {
 };
 
 // The name the loader gives the one material of a file without any.
-extern const char* const SCENE_DEFAULT_MATERIAL;
+extern const char* const kSceneDefaultMaterial;
 
 // One mesh's triangles of one material: a run of the index list.
 struct SceneRun {

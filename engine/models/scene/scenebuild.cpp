@@ -37,7 +37,7 @@ EngineString Corner(const char* name, const D3DXVECTOR3& v)
 
 }  // namespace
 
-const char* const SCENE_TOO_MANY_VERTICES_RECORD = "Too much vertices for the IB (NumVertices>0xFFFFFF)";
+const char* const kSceneTooManyVerticesRecord = "Too much vertices for the IB (NumVertices>0xFFFFFF)";
 
 void StartSceneLoad(ModelSceneMeta* meta, const char* type, const EngineString& file)
 {

@@ -9,7 +9,7 @@
 #include "foundation/qltrace.h"
 
 // The Error record of a scene past kMostSceneVertices, the same for every reader.
-extern const char* const SCENE_TOO_MANY_VERTICES_RECORD;
+extern const char* const kSceneTooManyVerticesRecord;
 
 // The start of every scene load: the format's type name, the file and the
 // identity placement.
